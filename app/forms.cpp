@@ -1,0 +1,41 @@
+#include "app/forms.h"
+
+#include "app/About.h"
+#include "geodesy/UGPS.h"
+#include "geodesy/unavset.h"
+#include "ntrip/uNTRIPSettings.h"
+#include "ntrip/uRTCMParsing.h"
+#include "planning/URunlines.h"
+#include "planning/UShape.h"
+#include "planning/USoundVelocity.h"
+#include "planning/uSVPGraph.h"
+#include "runtime/Bathymetry.h"
+#include "runtime/Latency.h"
+#include "runtime/RealtimeData.h"
+#include "runtime/UMsg.h"
+#include "runtime/uCanvas.h"
+#include "runtime/uJoystick.h"
+#include "runtime/unavigation.h"
+#include "ui/uTheme.h"
+
+// The order carries dependencies: each window's constructor may read the
+// windows created before it (the device settings read the main window's map).
+void CreateForms() {
+  FNav = new TFNav();
+  Navset = new TNavset();
+  FShape = new TFShape();
+  FGPS = new TFGPS();
+  fRealtime = new TfRealtime();
+  FMsg = new TFMsg();
+  Offsets = new TOffsets();
+  formAbout = new TformAbout();
+  fSVP = new TfSVP();
+  fRunline1 = new TfRunline1();
+  fLatency = new TfLatency();
+  fWaterfal = new TfWaterfal();
+  fTheme = new TfTheme();
+  fJoystick = new TfJoystick();
+  fSVPGraph = new TfSVPGraph();
+  frmNTRIPSettings = new TfrmNTRIPSettings();
+  fRTCMParsing = new TfRTCMParsing();
+}

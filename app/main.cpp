@@ -1,0 +1,30 @@
+// Quarix DM: single-beam hydrographic survey program.
+#include <QApplication>
+
+#include "app/forms.h"
+#include "app/helpers.h"
+#include "app/startup.h"
+#include "app/themes.h"
+#include "platform/prompts.h"
+#include "runtime/unavigation.h"
+
+int main(int argc, char** argv) {
+  InitDayFolderTexts();
+  std::string theme;
+  try {
+    theme = ReadStartSettings();
+  } catch (...) {
+    theme = "Light";
+  }
+  QuarixApplication app(argc, argv);
+  try {
+    if (theme != kDefaultStyleName) ApplyTheme(theme);
+    QApplication::setApplicationName("Quarix DM");
+    CreateForms();
+    FNav->show();
+    QApplication::exec();
+  } catch (...) {
+    prompts::ShowException(CurrentExceptionText());
+  }
+  return 0;
+}

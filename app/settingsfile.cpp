@@ -1,0 +1,179 @@
+#include "app/settingsfile.h"
+
+#include <cctype>
+#include <fstream>
+
+#include "app/formats.h"
+#include "app/textfile.h"
+#include "platform/paths.h"
+
+namespace {
+std::string Normalise(const std::string& s) {
+  std::string t = TrimBlanks(s);
+  for (auto& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return t;
+}
+}  // namespace
+
+std::string TrimBlanks(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  return s.substr(b, e - b);
+}
+
+IniFile::IniFile(std::string fileName) : fileName_(std::move(fileName)) { Load(); }
+IniFile::IniFile() : IniFile(platform::SettingsFileName()) {}
+
+void IniFile::Load() {
+  lines_.clear();
+  std::ifstream in(fileName_, std::ios::binary);
+  if (!in) return;
+  std::string raw, current;
+  while (std::getline(in, raw)) {
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    Line line;
+    line.text = raw;
+    const std::string t = TrimBlanks(raw);
+    if (!t.empty() && t.front() == '[') {
+      const auto close = t.find(']');
+      current = Normalise(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+      line.isHeader = true;
+    } else if (!t.empty() && t.front() != ';') {
+      const auto eq = raw.find('=');
+      if (eq != std::string::npos) line.key = Normalise(raw.substr(0, eq));
+    }
+    line.section = current;
+    lines_.push_back(std::move(line));
+  }
+}
+
+void IniFile::Save() {
+  std::string out;
+  for (const auto& l : lines_) {
+    out += l.text;
+    out += "\r\n";
+  }
+  writeOk_ = WriteFileAtomically(fileName_, out, 0600);
+}
+
+const IniFile::Line* IniFile::Find(const std::string& section, const std::string& key) const {
+  const std::string s = Normalise(section), k = Normalise(key);
+  for (const auto& l : lines_)
+    if (!l.isHeader && l.section == s && !l.key.empty() && l.key == k) return &l;
+  return nullptr;
+}
+
+std::string IniFile::ReadString(const std::string& section, const std::string& key,
+                                const std::string& def) const {
+  const Line* l = Find(section, key);
+  if (!l) return def;
+  return TrimBlanks(l->text.substr(l->text.find('=') + 1));
+}
+
+int IniFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
+  const Line* l = Find(section, key);
+  if (!l) return def;
+  int v;
+  return TryStrToInt(ReadString(section, key, ""), v) ? v : def;
+}
+
+bool IniFile::ReadBool(const std::string& section, const std::string& key, bool def) const {
+  return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+double IniFile::ReadFloat(const std::string& section, const std::string& key, double def) const {
+  double v;
+  return TryStrToFloat(ReadString(section, key, ""), v) ? v : def;
+}
+
+void IniFile::WriteString(const std::string& section, const std::string& key,
+                          const std::string& value) {
+  const std::string s = Normalise(section), k = Normalise(key);
+  // Replace in place when the key exists.
+  for (auto& l : lines_) {
+    if (!l.isHeader && l.section == s && l.key == k && !k.empty()) {
+      l.text = l.text.substr(0, l.text.find('=')) + "=" + value;
+      Save();
+      return;
+    }
+  }
+  // Otherwise append at the end of the section (after its last non-blank line).
+  size_t insertAt = lines_.size();
+  bool found = false;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (lines_[i].isHeader && lines_[i].section == s) {
+      found = true;
+      insertAt = i + 1;
+      for (size_t j = i + 1; j < lines_.size() && !lines_[j].isHeader; ++j)
+        if (!TrimBlanks(lines_[j].text).empty()) insertAt = j + 1;
+      break;
+    }
+  }
+  Line kv;
+  kv.text = key + "=" + value;
+  kv.section = s;
+  kv.key = k;
+  if (!found) {
+    if (!lines_.empty() && !TrimBlanks(lines_.back().text).empty()) {
+      Line blank;
+      blank.section = lines_.back().section;
+      lines_.push_back(blank);
+    }
+    Line header;
+    header.text = "[" + section + "]";
+    header.section = s;
+    header.isHeader = true;
+    lines_.push_back(header);
+    lines_.push_back(kv);
+  } else {
+    lines_.insert(lines_.begin() + static_cast<long>(insertAt), kv);
+  }
+  Save();
+}
+
+void IniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void IniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+void IniFile::WriteFloat(const std::string& section, const std::string& key, double value) {
+  WriteString(section, key, FloatToStr(value));
+}
+
+bool IniFile::SectionExists(const std::string& section) const {
+  const std::string s = Normalise(section);
+  for (const auto& l : lines_)
+    if (l.isHeader && l.section == s) return true;
+  return false;
+}
+
+bool IniFile::ValueExists(const std::string& section, const std::string& key) const {
+  return Find(section, key) != nullptr;
+}
+
+std::vector<std::string> IniFile::ReadSection(const std::string& section) const {
+  const std::string s = Normalise(section);
+  std::vector<std::string> keys;
+  for (const auto& l : lines_)
+    if (!l.isHeader && l.section == s && !l.key.empty())
+      keys.push_back(TrimBlanks(l.text.substr(0, l.text.find('='))));
+  return keys;
+}
+
+void IniFile::EraseSection(const std::string& section) {
+  const std::string s = Normalise(section);
+  const auto before = lines_.size();
+  std::erase_if(lines_, [&](const Line& l) { return l.section == s; });
+  if (lines_.size() != before) Save();
+}
+
+void IniFile::DeleteKey(const std::string& section, const std::string& key) {
+  const std::string s = Normalise(section), k = Normalise(key);
+  const auto before = lines_.size();
+  std::erase_if(lines_, [&](const Line& l) { return !l.isHeader && l.section == s && l.key == k; });
+  if (lines_.size() != before) Save();
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Text-mode appending as the survey records and logs are written: every line
+// feed is stored as CR LF, and the file is opened and closed for each entry.
+#include <string>
+
+// Appends text (with "\n" stored as "\r\n") to the file, creating it when
+// missing. False when the file could not be opened or written.
+bool AppendTextFile(const std::string& fileName, const std::string& text);
+
+// "\n" -> "\r\n" (a "\r\n" already present is kept as it is).
+std::string ToTextMode(const std::string& text);
+
+// Whole-document write: temporary file and rename, so a failed write never
+// destroys the previous file. Bytes are written as given.
+bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, int mode = 0644);
+
+// Reads a whole file; false when it cannot be read.
+bool ReadWholeFile(const std::string& fileName, std::string& bytes);

@@ -1,0 +1,1 @@
+// Geodetic routines.

@@ -1,0 +1,10 @@
+#pragma once
+#include <QWidget>
+
+class TfSVP : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TfSVP(QWidget* parent = nullptr);
+};
+
+extern TfSVP* fSVP;

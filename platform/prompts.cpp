@@ -1,0 +1,99 @@
+#include "platform/prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace prompts {
+namespace {
+bool gScripted = false;
+Script gScript;
+
+QMessageBox::Icon IconOf(Kind kind) {
+  switch (kind) {
+    case Kind::Information: return QMessageBox::Information;
+    case Kind::Warning: return QMessageBox::Warning;
+    case Kind::Error: return QMessageBox::Critical;
+    case Kind::Confirmation: return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+Answer NextAnswer(const QString& text) {
+  gScript.shown.push_back(text);
+  if (gScript.answers.empty()) return Answer::No;
+  const Answer a = gScript.answers.front();
+  gScript.answers.pop_front();
+  return a;
+}
+
+QString NextFile(const QString& caption) {
+  gScript.shown.push_back(caption);
+  if (gScript.fileNames.empty()) return {};
+  QString f = gScript.fileNames.front();
+  gScript.fileNames.pop_front();
+  return f;
+}
+
+Answer Ask(const QString& text, Kind kind, QMessageBox::StandardButtons buttons) {
+  if (gScripted) return NextAnswer(text);
+  QMessageBox box(IconOf(kind), QApplication::applicationName(), text, buttons,
+                  QApplication::activeWindow());
+  switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    case QMessageBox::Ok: return Answer::Ok;
+    default: return Answer::Cancel;
+  }
+}
+}  // namespace
+
+void ShowMessage(const QString& text) {
+  if (gScripted) {
+    gScript.shown.push_back(text);
+    return;
+  }
+  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
+                  QApplication::activeWindow());
+  box.exec();
+}
+
+Answer AskYesNo(const QString& text, Kind kind) {
+  return Ask(text, kind, QMessageBox::Yes | QMessageBox::No);
+}
+
+Answer AskYesNoCancel(const QString& text, Kind kind) {
+  return Ask(text, kind, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+}
+
+void ShowException(const QString& text) {
+  if (gScripted) {
+    gScript.shown.push_back(text);
+    return;
+  }
+  QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok,
+                  QApplication::activeWindow());
+  box.exec();
+}
+
+QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter,
+                     const QString& folder) {
+  if (gScripted) return NextFile(caption);
+  return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+}
+
+QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter,
+                     const QString& folder) {
+  if (gScripted) return NextFile(caption);
+  return QFileDialog::getSaveFileName(parent, caption, folder, filter);
+}
+
+void StartScript() {
+  gScripted = true;
+  gScript = Script{};
+}
+void StopScript() { gScripted = false; }
+bool Scripted() { return gScripted; }
+Script& CurrentScript() { return gScript; }
+
+}  // namespace prompts

@@ -1,0 +1,10 @@
+#pragma once
+#include <QWidget>
+
+class TFMsg : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TFMsg(QWidget* parent = nullptr);
+};
+
+extern TFMsg* FMsg;

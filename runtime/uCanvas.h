@@ -1,0 +1,10 @@
+#pragma once
+#include <QWidget>
+
+class TfWaterfal : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TfWaterfal(QWidget* parent = nullptr);
+};
+
+extern TfWaterfal* fWaterfal;

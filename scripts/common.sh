@@ -1,0 +1,30 @@
+# Shared by run.sh and test.sh: install what is missing, then configure and build.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
+
+RUN_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev zlib1g-dev libzip-dev
+              fonts-liberation)
+TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev proj-bin gdal-bin rtklib gpsd-clients
+               xvfb xauth iproute2 util-linux)
+
+install_packages() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build_project() {
+  local tests="$1"
+  cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DQUARIX_BUILD_TESTS="$tests" -DQUARIX_BUILD_BENCH="$tests" >/dev/null
+  cmake --build "$BUILD_DIR" -j "$(nproc)"
+}

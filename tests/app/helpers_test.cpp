@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include "app/displaysettings.h"
+#include "app/helpers.h"
+#include "app/placement.h"
+#include "app/settingsfile.h"
+#include "app/startup.h"
+#include "tests/support/tempenv.h"
+
+namespace {
+
+TEST(Helpers, DateAndTimeTexts) {
+  TempEnv env(QDateTime(QDate(2026, 1, 7), QTime(8, 4, 31)));
+  EXPECT_EQ(DateText(), "2026-01-07");
+  EXPECT_EQ(TimeText(), "0804");
+  EXPECT_EQ(CoordinatesFileName, env.Home() + "QVT/2026-01-07/LOG/2026-01-07 Coordinates.csv");
+}
+
+TEST(Helpers, EventsLogEntryIsByteExact) {
+  TempEnv env;
+  MakeDayFolders();
+  LogEvent("Realtime STARTED");
+  LogEvent("Second");
+  EXPECT_EQ(env.ReadFile(DayLogFolder + "2026-01-30 Events.log"),
+            "\r\nAuto Event:\t2026-01-30 143512345\tRealtime STARTED"
+            "\r\nAuto Event:\t2026-01-30 143512345\tSecond");
+}
+
+TEST(Helpers, MidnightKeepsStartFoldersButRenamesFiles) {
+  TempEnv env(QDateTime(QDate(2026, 1, 30), QTime(23, 50, 0)));
+  MakeDayFolders();
+  env.SetNow(QDateTime(QDate(2026, 1, 31), QTime(0, 10, 0)));
+  LogEvent("after midnight");
+  EXPECT_EQ(StartDate, "2026-01-30");
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(DayLogFolder + "2026-01-31 Events.log")));
+  MakeDayFolders();
+  const QString newDay = QString::fromStdString(env.Home() + "QVT/2026-01-31/");
+  for (const char* sub : {"QVT", "LOG", "SVP"}) EXPECT_TRUE(QDir(newDay + sub).exists()) << sub;
+  EXPECT_FALSE(QDir(newDay + "XYZ").exists());
+}
+
+TEST(Helpers, StartSettingsDefaults) {
+  TempEnv env;
+  OverlayFontSize = 1;
+  EXPECT_EQ(ReadStartSettings(), "Light");
+  EXPECT_EQ(OverlayFontSize, 40);
+  EXPECT_EQ(OverlayDepthColor, 0x800000u);
+  EXPECT_EQ(OverlaySpeedColor, 0u);
+  IniFile ini;
+  ini.WriteString("OVERLAY_SETTINGS", "FontSize", "big");
+  ini.WriteString("APPLICATION", "ThemeStyle", "Quarix DM - Default");
+  EXPECT_EQ(ReadStartSettings(), "Quarix DM - Default");
+  EXPECT_EQ(OverlayFontSize, 40);
+}
+
+TEST(Helpers, PlacementRestoreKeepsWindowsReachable) {
+  TempEnv env;
+  const int screenW = QGuiApplication::primaryScreen()->size().width();
+  struct Case { int left, top; int wantLeft, wantTop; };
+  for (const Case& c : {Case{-8, 20, 0, 20}, Case{screenW + 580, 5, 0, 5}, Case{100, -3, 100, 0}}) {
+    QWidget w;
+    w.setObjectName("Offsets");
+    IniFile ini;
+    ini.WriteInteger("Offsets", "Left", c.left);
+    ini.WriteInteger("Offsets", "Top", c.top);
+    ini.WriteInteger("Offsets", "Width", 300);
+    RestoreFormPlacement(&w, true);
+    EXPECT_EQ(w.x(), c.wantLeft);
+    EXPECT_EQ(w.y(), c.wantTop);
+    EXPECT_EQ(w.width(), 300);
+  }
+  QWidget m;
+  m.setObjectName("FNav");
+  IniFile().WriteInteger("FNav", "WindowState", 2);
+  RestoreFormPlacement(&m, true);
+  EXPECT_TRUE(m.windowState() & Qt::WindowMaximized);
+  QWidget missing;
+  missing.setObjectName("Nothing");
+  missing.resize(222, 111);
+  missing.move(50, 60);
+  RestoreFormPlacement(&missing, true);
+  EXPECT_EQ(missing.pos(), QPoint(0, 0));
+  EXPECT_EQ(missing.size(), QSize(222, 111));
+}
+
+TEST(Helpers, AnsiToWide) {
+  EXPECT_EQ(AnsiToWide("")[0], 0);
+  auto w = AnsiToWide("Ş1");
+  EXPECT_EQ(w[0], 0x15E);
+  EXPECT_EQ(w[1], L'1');
+  EXPECT_EQ(w[2], 0);
+}
+
+}  // namespace
