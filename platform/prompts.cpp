@@ -1,11 +1,18 @@
 #include "platform/prompts.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QFileDialog>
 #include <QMessageBox>
 
 namespace prompts {
 namespace {
+// Every text shown to the user is also logged (off unless enabled), so a run
+// of the whole program can be checked for messages.
+Q_LOGGING_CATEGORY(lcPrompts, "quarix.prompts", QtWarningMsg)
+
+void LogShown(const QString& text) { qCInfo(lcPrompts).noquote() << text; }
+
 bool gScripted = false;
 Script gScript;
 
@@ -37,6 +44,7 @@ QString NextFile(const QString& caption) {
 
 Answer Ask(const QString& text, Kind kind, QMessageBox::StandardButtons buttons) {
   if (gScripted) return NextAnswer(text);
+  LogShown(text);
   QMessageBox box(IconOf(kind), QApplication::applicationName(), text, buttons,
                   QApplication::activeWindow());
   switch (box.exec()) {
@@ -53,6 +61,7 @@ void ShowMessage(const QString& text) {
     gScript.shown.push_back(text);
     return;
   }
+  LogShown(text);
   QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
                   QApplication::activeWindow());
   box.exec();
@@ -71,6 +80,7 @@ void ShowException(const QString& text) {
     gScript.shown.push_back(text);
     return;
   }
+  LogShown(text);
   QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok,
                   QApplication::activeWindow());
   box.exec();
