@@ -5,4 +5,4 @@ install_packages "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 build_project ON
 export QT_QPA_PLATFORM=offscreen
 cd "$BUILD_DIR"
-ctest --output-on-failure -j "$(nproc)" --timeout 300 "$@"
+ctest --output-on-failure --no-label-summary -j "$(nproc)" --timeout 300 "$@"
