@@ -1,0 +1,185 @@
+#include "runtime/QuarixSerialGPS.h"
+
+#include <QTimer>
+#include <algorithm>
+#include <cctype>
+
+#include "app/formats.h"
+#include "platform/clock.h"
+#include "runtime/nmea.h"
+#include "runtime/serialportmap.h"
+#include "runtime/serialtext.h"
+
+namespace {
+constexpr int kDefaultDelay = 50;
+constexpr int kDefaultIdleInterval = 10000;
+constexpr size_t kMaxReadPerTick = 1023;
+}  // namespace
+
+TQuarixSerialGPS::TQuarixSerialGPS(QObject* AOwner) : QObject(AOwner) {
+  PollTimer = new QTimer(this);
+  PollTimer->setInterval(kDefaultDelay);
+  connect(PollTimer, &QTimer::timeout, this, &TQuarixSerialGPS::PollTimerTimer);
+  IdleTimer = new QTimer(this);
+  IdleTimer->setInterval(kDefaultIdleInterval);
+  connect(IdleTimer, &QTimer::timeout, this, &TQuarixSerialGPS::IdleTimerTimer);
+}
+
+TQuarixSerialGPS::~TQuarixSerialGPS() {
+  PollTimer->stop();
+  IdleTimer->stop();
+  PollTimer->disconnect(this);
+  IdleTimer->disconnect(this);
+  // No event at destruction: the owner may already be half gone.
+  OnConnect = nullptr;
+  OnDisconnect = nullptr;
+  OnIdle = nullptr;
+  OnTimeout = nullptr;
+  OnNewCommand = nullptr;
+  OnSend = nullptr;
+  OnPosition3DChange = nullptr;
+  OnSpeedChange = nullptr;
+  Close();
+  delete PollTimer;
+  delete IdleTimer;
+  PollTimer = nullptr;
+  IdleTimer = nullptr;
+}
+
+void TQuarixSerialGPS::Open() {
+  if (Active) return;
+  platform::SerialLineSettings line;
+  line.baudRate = BaudRate;
+  line.dataBits = DataWidth + 4;
+  line.stopBits = StopBits;
+  line.parity = Parity;
+  line.dtr = EnableDTR;
+  line.rts = EnableRTS;
+  line.writeTimeoutMs = 1000;
+  // A port that does not exist, is in use or rejects the settings stays
+  // closed without a report; the owner sees Active false and no OnConnect.
+  Handle = platform::SerialPort::Open(SerialDevicePath(Port), line);
+  if (!Handle) return;
+
+  Active = true;
+  LineBuffer.clear();
+  DataSeen = false;
+
+  if (NMEALog && !LogFileName.empty()) {
+    RawLog.clear();
+    RawLog.open(LogFileName, std::ios::out | std::ios::binary | std::ios::app);
+    if (!RawLog.is_open()) RawLog.clear();  // no raw log, no report
+  }
+
+  PollTimer->setInterval(Delay < 1 ? kDefaultDelay : Delay);
+  PollTimer->start();
+  IdleTimer->setInterval(IdleInterval < 1 ? kDefaultIdleInterval : IdleInterval);
+  IdleTimer->start();
+  IdleReported = false;
+
+  if (OnConnect) OnConnect(this, Port);
+}
+
+void TQuarixSerialGPS::Close() {
+  PollTimer->stop();
+  IdleTimer->stop();
+  if (!Active) return;
+  // Marks the shared port closed: a thread that still holds it writes nothing.
+  if (Handle) Handle->Close();
+  Handle.reset();
+  if (RawLog.is_open()) RawLog.close();
+  RawLog.clear();
+  Active = false;
+  Latitude = 0;
+  Longitude = 0;
+  Altitude = 0;
+  Speed = 0;
+  Course = 0;
+  FixQuality = 0;
+  Satellites = 0;
+  if (OnDisconnect) OnDisconnect(this, Port);
+}
+
+void TQuarixSerialGPS::SendString(const std::string& Text) {
+  if (!Active || !Handle) return;
+  Handle->Write(Text);  // a failed or short write is not reported
+  if (OnSend) OnSend(this, Text);
+}
+
+std::string TQuarixSerialGPS::PortName(int n) { return "COM" + std::to_string(n); }
+
+int TQuarixSerialGPS::PortNumberFromName(const std::string& Name) {
+  std::string text = Name;
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  if (text.rfind("COM", 0) == 0) text.erase(0, 3);
+  int n = 0;
+  if (!TryStrToInt(text, n)) return 1;
+  // Every port the lists offer can be chosen; nothing else is silently
+  // replaced by a neighbouring port.
+  return n >= 1 && n <= 256 ? n : 1;
+}
+
+int TQuarixSerialGPS::ValidBaudRate(int n) {
+  static constexpr int kRates[] = {110,   300,   600,   1200,  2400,   4800,
+                                   14400, 19200, 38400, 57600, 115200, 230400};
+  return std::find(std::begin(kRates), std::end(kRates), n) != std::end(kRates) ? n : 9600;
+}
+
+void TQuarixSerialGPS::PollTimerTimer() {
+  if (!Active || !Handle) return;
+  const int queued = Handle->QueuedBytes();
+  if (queued <= 0) return;
+  char chunk[kMaxReadPerTick];
+  const long got = Handle->Read(chunk, std::min<size_t>(static_cast<size_t>(queued), sizeof chunk));
+  if (got <= 0) return;
+  serialtext::AppendChunk(LineBuffer, chunk, static_cast<size_t>(got));
+  DataSeen = true;
+  IdleReported = false;
+  SplitLines();
+}
+
+void TQuarixSerialGPS::IdleTimerTimer() {
+  if (!Active) return;
+  if (DataSeen) {
+    DataSeen = false;
+    IdleReported = false;
+  } else if (!IdleReported) {
+    IdleReported = true;
+    if (OnIdle) OnIdle(this);
+  }
+}
+
+void TQuarixSerialGPS::SplitLines() {
+  std::string line;
+  while (serialtext::TakeLine(LineBuffer, line))
+    if (!line.empty()) HandleLine(line);
+  serialtext::BoundRest(LineBuffer);
+}
+
+void TQuarixSerialGPS::HandleLine(const std::string& line) {
+  WriteRawLog(line);
+  if (OnNewCommand) OnNewCommand(this, line);
+  if (line[0] == '$') DecodeNMEA(line);
+}
+
+void TQuarixSerialGPS::WriteRawLog(const std::string& line) {
+  if (!NMEALog || !RawLog.is_open()) return;
+  RawLog << serialtext::RawLogEntry(line, LogTime, platform::Now());
+  RawLog.flush();
+}
+
+void TQuarixSerialGPS::DecodeNMEA(const std::string& line) {
+  nmea::NavValues values{Latitude, Longitude, Altitude, Speed, Course, FixQuality, Satellites};
+  const nmea::Changes changes = nmea::DecodeSentence(line, values);
+  Latitude = values.Latitude;
+  Longitude = values.Longitude;
+  Altitude = values.Altitude;
+  Speed = values.Speed;
+  Course = values.Course;
+  FixQuality = values.FixQuality;
+  Satellites = values.Satellites;
+  if (changes.position && OnPosition3DChange)
+    OnPosition3DChange(this, Latitude, Longitude, Altitude);
+  if (changes.speed && OnSpeedChange) OnSpeedChange(this, Speed);
+}

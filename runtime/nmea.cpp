@@ -1,0 +1,106 @@
+#include "runtime/nmea.h"
+
+#include "app/formats.h"
+
+namespace nmea {
+
+std::vector<std::string> SplitFields(const std::string& text) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = text.find(',', start);
+    if (comma == std::string::npos) {
+      fields.push_back(text.substr(start));
+      return fields;
+    }
+    fields.push_back(text.substr(start, comma - start));
+    start = comma + 1;
+  }
+}
+
+double RealField(const std::string& field) { return StrToFloatDef(field, 0.0); }
+
+int IntField(const std::string& field) { return StrToIntDef(field, 0); }
+
+double PositionDegrees(const std::string& value, const std::string& hemisphere) {
+  if (value.empty()) return 0;
+  const size_t period = value.find('.');
+  if (period == std::string::npos || period < 2) return 0;
+  const size_t degreeDigits = (hemisphere == "E" || hemisphere == "W") ? 3 : 2;
+  const double degrees = RealField(value.substr(0, degreeDigits));
+  const double minutes = value.size() > degreeDigits ? RealField(value.substr(degreeDigits)) : 0.0;
+  const double result = degrees + minutes / 60.0;
+  return (hemisphere == "S" || hemisphere == "W") ? -result : result;
+}
+
+namespace {
+
+// $--GGA,hhmmss.ss,llll.ll,a,yyyyy.yy,a,q,ss,h.h,alt,M,geoid,M,age,station*hh
+//   field 2/3 latitude and N/S, 4/5 longitude and E/W, 6 fix quality,
+//   7 satellites in use, 9 altitude above mean sea level.
+// A receiver without a fix sends the position fields empty: the position then
+// reads 0, 0 and the altitude keeps its last value.
+Changes DecodeGGA(const std::vector<std::string>& f, NavValues& v) {
+  Changes changes;
+  if (f.size() < 10) return changes;
+  const double latitude = PositionDegrees(f[2], f[3]);
+  const double longitude = PositionDegrees(f[4], f[5]);
+  if (!f[6].empty()) v.FixQuality = IntField(f[6]);
+  if (!f[7].empty()) v.Satellites = IntField(f[7]);
+  const double altitude = f[9].empty() ? v.Altitude : RealField(f[9]);
+  if (latitude != v.Latitude || longitude != v.Longitude || altitude != v.Altitude) {
+    v.Latitude = latitude;
+    v.Longitude = longitude;
+    v.Altitude = altitude;
+    changes.position = true;
+  }
+  return changes;
+}
+
+// $--RMC,hhmmss.ss,A,llll.ll,a,yyyyy.yy,a,x.x,x.x,ddmmyy,x.x,a*hh
+//   field 7 speed over ground in knots, field 8 course over ground.
+Changes DecodeRMC(const std::vector<std::string>& f, NavValues& v) {
+  Changes changes;
+  if (f.size() < 8) return changes;
+  if (!f[7].empty()) {
+    const double speed = RealField(f[7]) * 1.852;
+    if (speed != v.Speed) {
+      v.Speed = speed;
+      changes.speed = true;
+    }
+  }
+  if (f.size() > 8 && !f[8].empty()) v.Course = RealField(f[8]);
+  return changes;
+}
+
+// $--VTG,x.x,T,x.x,M,x.x,N,x.x,K*hh
+//   field 1 true course, field 7 speed in km/h.
+Changes DecodeVTG(const std::vector<std::string>& f, NavValues& v) {
+  Changes changes;
+  if (f.size() < 8) return changes;
+  if (!f[1].empty()) v.Course = RealField(f[1]);
+  if (!f[7].empty()) {
+    const double speed = RealField(f[7]);
+    if (speed != v.Speed) {
+      v.Speed = speed;
+      changes.speed = true;
+    }
+  }
+  return changes;
+}
+
+}  // namespace
+
+Changes DecodeSentence(const std::string& line, NavValues& values) {
+  if (line.empty() || line[0] != '$') return {};
+  const std::string body = line.substr(0, line.find('*'));
+  if (body.size() < 6) return {};
+  const std::string type = body.substr(3, 3);
+  if (type == "GGA") return DecodeGGA(SplitFields(body), values);
+  if (type == "RMC") return DecodeRMC(SplitFields(body), values);
+  if (type == "VTG") return DecodeVTG(SplitFields(body), values);
+  // ZDA and GSA are known and carry nothing for the component; the rest is ignored.
+  return {};
+}
+
+}  // namespace nmea

@@ -1,0 +1,29 @@
+#pragma once
+// The received byte stream of a serial device as text: chunks appended to a
+// line buffer, complete lines taken off it, the unfinished rest kept bounded,
+// and the raw-log form of a line.
+#include <QDateTime>
+#include <cstddef>
+#include <string>
+
+namespace serialtext {
+
+// Appends a read chunk to the buffer, leaving out zero bytes (a zero byte in
+// the stream is noise; the text after it is kept).
+void AppendChunk(std::string& buffer, const char* data, size_t length);
+
+// Takes the text up to and including the first line feed off the buffer and
+// returns it without leading and trailing blanks and control characters.
+// False (buffer unchanged) when the buffer holds no line feed.
+bool TakeLine(std::string& buffer, std::string& line);
+
+// Leading and trailing characters up to and including the blank removed.
+std::string TrimLine(const std::string& text);
+
+// A rest without line feed longer than 4096 characters is cut to its last 2048.
+void BoundRest(std::string& buffer);
+
+// One raw-log entry: "yyyy-MM-dd HH:mm:ss.zzz " when withTime, the line, CR LF.
+std::string RawLogEntry(const std::string& line, bool withTime, const QDateTime& now);
+
+}  // namespace serialtext

@@ -1,0 +1,517 @@
+// The serial device component on pseudo-terminals: real serial I/O through the
+// port map of the settings file, ticks run by calling the timer handlers.
+#include "runtime/QuarixSerialGPS.h"
+
+#include <gtest/gtest.h>
+
+#include <QTimer>
+#include <thread>
+
+#include "app/settingsfile.h"
+#include "app/textfile.h"
+#include "tests/platform/ptypair.h"
+#include "tests/support/tempenv.h"
+
+namespace {
+
+const char* const kGGA = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
+const char* const kGGANoFix = "$GPGGA,123519,,,,,0,00,,,M,,M,,*66";
+const char* const kRMC = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A";
+const char* const kVTG = "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48";
+
+struct Event {
+  std::string kind;
+  std::vector<double> values;
+  std::string text;
+};
+
+class SerialGPSTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(pty.Ok());
+    MapPort(7, pty.DevicePath());
+    gps.Port = 7;
+    Record(gps);
+  }
+
+  void MapPort(int n, const std::string& device) {
+    IniFile(env.SettingsFile()).WriteString("SERIAL_PORT_MAP", "COM" + std::to_string(n), device);
+  }
+
+  void Record(TQuarixSerialGPS& c) {
+    c.OnConnect = [this](QObject* s, int port) { Add(s, {"connect", {double(port)}, ""}); };
+    c.OnDisconnect = [this](QObject* s, int port) { Add(s, {"disconnect", {double(port)}, ""}); };
+    c.OnIdle = [this](QObject* s) { Add(s, {"idle", {}, ""}); };
+    c.OnTimeout = [this](QObject* s) { Add(s, {"timeout", {}, ""}); };
+    c.OnNewCommand = [this](QObject* s, const std::string& line) { Add(s, {"line", {}, line}); };
+    c.OnSend = [this](QObject* s, const std::string& text) { Add(s, {"send", {}, text}); };
+    c.OnPosition3DChange = [this](QObject* s, double lat, double lon, double alt) {
+      Add(s, {"position", {lat, lon, alt}, ""});
+    };
+    c.OnSpeedChange = [this](QObject* s, double speed) { Add(s, {"speed", {speed}, ""}); };
+  }
+
+  void Add(QObject* sender, Event e) {
+    EXPECT_EQ(sender, &gps) << e.kind;
+    events.push_back(std::move(e));
+  }
+
+  std::vector<std::string> Kinds() const {
+    std::vector<std::string> k;
+    for (const auto& e : events) k.push_back(e.kind);
+    return k;
+  }
+  std::vector<std::string> Lines() const {
+    std::vector<std::string> l;
+    for (const auto& e : events)
+      if (e.kind == "line") l.push_back(e.text);
+    return l;
+  }
+
+  void OpenPort() {
+    gps.Open();
+    ASSERT_TRUE(gps.Active);
+    events.clear();
+  }
+
+  // Sends bytes (at most one read's worth), waits until the port has them
+  // queued, then runs one poll tick.
+  void Deliver(const std::string& bytes) {
+    ASSERT_LE(bytes.size(), 1023u);
+    ASSERT_TRUE(pty.Send(bytes));
+    ASSERT_TRUE(WaitFor([&] { return gps.Handle->QueuedBytes() == int(bytes.size()); }))
+        << "queued " << gps.Handle->QueuedBytes() << " of " << bytes.size();
+    gps.PollTimerTimer();
+  }
+  void DeliverAll(const std::string& bytes) {
+    for (size_t i = 0; i < bytes.size(); i += 1023) Deliver(bytes.substr(i, 1023));
+  }
+
+  TempEnv env;
+  PtyPair pty;
+  TQuarixSerialGPS gps;
+  std::vector<Event> events;
+};
+
+TEST_F(SerialGPSTest, ConstructedClosedWithItsDefaults) {
+  EXPECT_FALSE(gps.Handle);
+  EXPECT_FALSE(gps.Active);
+  EXPECT_EQ(gps.BaudRate, 9600);
+  EXPECT_EQ(gps.DataWidth, 4);
+  EXPECT_EQ(gps.StopBits, 1);
+  EXPECT_EQ(gps.Parity, 0);
+  EXPECT_EQ(gps.Priority, 3);
+  EXPECT_EQ(gps.Delay, 50);
+  EXPECT_EQ(gps.IdleInterval, 10000);
+  EXPECT_FALSE(gps.PollTimer->isActive());
+  EXPECT_FALSE(gps.IdleTimer->isActive());
+  EXPECT_EQ(gps.PollTimer->interval(), 50);
+  EXPECT_EQ(gps.IdleTimer->interval(), 10000);
+}
+
+TEST_F(SerialGPSTest, NmeaSentencesThroughThePort) {
+  struct Expected {
+    double lat, lon, alt, speed, course;
+    int fix, sats;
+  };
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;
+    std::vector<std::string> kinds;  // position and speed events in order
+    Expected after;
+    std::vector<double> lastEventValues;
+  };
+  const double lon = 11 + 31.0 / 60;
+  const Case cases[] = {
+      {"GGA, then the same again", {kGGA, kGGA}, {"position"}, {48.1173, lon, 545.4, 0, 0, 1, 8},
+       {48.1173, lon, 545.4}},
+      {"GGA without a fix after a fix", {kGGA, kGGANoFix}, {"position", "position"},
+       {0, 0, 545.4, 0, 0, 0, 0}, {0, 0, 545.4}},
+      {"GGA without a fix at the start", {kGGANoFix}, {}, {0, 0, 0, 0, 0, 0, 0}, {}},
+      {"RMC, then the same again", {kRMC, kRMC}, {"speed"}, {0, 0, 0, 22.4 * 1.852, 84.4, 0, 0},
+       {41.4848}},
+      {"VTG", {kVTG}, {"speed"}, {0, 0, 0, 10.2, 54.7, 0, 0}, {10.2}},
+      {"VTG without speed (real receiver)", {"$GPVTG,2.9,T,,,0.50,N,,,D*1E"}, {},
+       {0, 0, 0, 0, 2.9, 0, 0}, {}},
+      {"other talkers, southern and western",
+       {"$GNGGA,1,4807.038,S,01131.000,W,4,12,0.9,-3.5,M,,M,,", "$INVTG,7,T,,,,N,3.5,K"},
+       {"position", "speed"}, {-48.1173, -lon, -3.5, 3.5, 7, 4, 12}, {3.5}},
+      {"checksum not verified", {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*00"},
+       {"position"}, {48.1173, lon, 545.4, 0, 0, 1, 8}, {48.1173, lon, 545.4}},
+      {"empty fix and satellites keep the last",
+       {kGGA, "$GPGGA,123520,4807.039,N,01131.000,E,,,0.9,,M,46.9,M,,"}, {"position", "position"},
+       {48 + 7.039 / 60, lon, 545.4, 0, 0, 1, 8}, {48 + 7.039 / 60, lon, 545.4}},
+      {"empty hemisphere reads two degree digits",
+       {"$GPGGA,123519,4807.038,,01131.000,,1,08,0.9,545.4,M,46.9,M,,*47"}, {"position"},
+       {48.1173, 1 + 131.0 / 60, 545.4, 0, 0, 1, 8}, {48.1173, 1 + 131.0 / 60, 545.4}},
+      {"fields that are not numbers read as 0",
+       {"$GPGGA,1,4807.038,N,01131.000,E,x,?,0.9,abc,M,,M,,", "$GPRMC,1,A,,,,,fast,east"},
+       {"position"}, {48.1173, lon, 0, 0, 0, 0, 0}, {48.1173, lon, 0}},
+      {"too short, too few fields, other types",
+       {"$GPG", "$GPGGA,123519,4807.038,N", "$GPZDA,123519,30,01,2026,00,00", "$SDDPT,12.3,0.5",
+        "$GPRMC,1,A,2"},
+       {}, {0, 0, 0, 0, 0, 0, 0}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    gps.Close();
+    OpenPort();
+    std::string bytes;
+    for (const auto& l : c.lines) bytes += l + "\r\n";
+    Deliver(bytes);
+    EXPECT_EQ(Lines(), c.lines);
+    std::vector<std::string> kinds;
+    std::vector<double> last;
+    for (const auto& e : events)
+      if (e.kind == "position" || e.kind == "speed") {
+        kinds.push_back(e.kind);
+        last = e.values;
+      }
+    EXPECT_EQ(kinds, c.kinds);
+    if (!c.lastEventValues.empty()) {
+      ASSERT_EQ(last.size(), c.lastEventValues.size());
+      for (size_t i = 0; i < last.size(); ++i) EXPECT_NEAR(last[i], c.lastEventValues[i], 1e-9);
+    }
+    EXPECT_NEAR(gps.GetLatitude(), c.after.lat, 1e-9);
+    EXPECT_NEAR(gps.GetLongitude(), c.after.lon, 1e-9);
+    EXPECT_NEAR(gps.GetAltitude(), c.after.alt, 1e-9);
+    EXPECT_NEAR(gps.Speed, c.after.speed, 1e-9);
+    EXPECT_NEAR(gps.GetCourse(), c.after.course, 1e-9);
+    EXPECT_EQ(gps.GetFixQuality(), c.after.fix);
+    EXPECT_EQ(gps.GetSatellites(), c.after.sats);
+  }
+}
+
+TEST_F(SerialGPSTest, LineEventComesBeforeTheComponentDecodesTheLine) {
+  OpenPort();
+  double latitudeSeen = -1;
+  gps.OnNewCommand = [&](QObject*, const std::string&) { latitudeSeen = gps.Latitude; };
+  Deliver(std::string(kGGA) + "\r\n");
+  EXPECT_EQ(latitudeSeen, 0);
+  EXPECT_NEAR(gps.Latitude, 48.1173, 1e-12);
+}
+
+TEST_F(SerialGPSTest, TwoLinesInOneReadGiveTwoEventsInOneTick) {
+  OpenPort();
+  Deliver(std::string(kVTG) + "\r\n" + kGGA + "\r\n");
+  EXPECT_EQ(Kinds(), (std::vector<std::string>{"line", "speed", "line", "position"}));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{kVTG, kGGA}));
+  EXPECT_EQ(gps.LineBuffer, "");
+}
+
+TEST_F(SerialGPSTest, LineSplitAcrossReadsIsDeliveredWithItsLineFeed) {
+  OpenPort();
+  Deliver("$SDDPT,1");
+  Deliver("2.3,0.5\r");
+  EXPECT_TRUE(events.empty());
+  EXPECT_EQ(gps.LineBuffer, "$SDDPT,12.3,0.5\r");
+  Deliver("\n$SD");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"$SDDPT,12.3,0.5"}));
+  EXPECT_EQ(gps.LineBuffer, "$SD");
+}
+
+TEST_F(SerialGPSTest, BlankLinesRaiseNothingAndAreNotLogged) {
+  gps.NMEALog = true;
+  gps.LogFileName = env.Home() + "raw.log";
+  OpenPort();
+  Deliver("\r\n   \r\n\t\x01\r\n\n 12.30 m \r\n");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"12.30 m"}));
+  EXPECT_EQ(env.ReadFile(gps.LogFileName), "12.30 m\r\n");
+}
+
+TEST_F(SerialGPSTest, ZeroByteInAReadLosesOnlyItself) {
+  OpenPort();
+  Deliver(std::string(kVTG) + "\r\n" + std::string(1, '\0') + kGGA + "\r\n$GP" + std::string(1, '\0') +
+          "ZDA\r\n");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{kVTG, kGGA, "$GPZDA"}));
+  EXPECT_NEAR(gps.Latitude, 48.1173, 1e-12);
+}
+
+TEST_F(SerialGPSTest, ReadsAtMost1023BytesATick) {
+  OpenPort();
+  const std::string bytes(2000, 'x');
+  ASSERT_TRUE(pty.Send(bytes));
+  ASSERT_TRUE(WaitFor([&] { return gps.Handle->QueuedBytes() == 2000; }));
+  gps.PollTimerTimer();
+  EXPECT_EQ(gps.LineBuffer.size(), 1023u);
+  gps.PollTimerTimer();
+  EXPECT_EQ(gps.LineBuffer, bytes);
+  gps.PollTimerTimer();  // nothing queued: returns without waiting
+  EXPECT_EQ(gps.LineBuffer, bytes);
+}
+
+TEST_F(SerialGPSTest, StreamWithoutLineFeedKeepsTheLast2048Bytes) {
+  OpenPort();
+  std::string bytes;
+  for (int i = 0; i < 5000; ++i) bytes += static_cast<char>('A' + i % 26);
+  DeliverAll(bytes.substr(0, 4092));
+  EXPECT_EQ(gps.LineBuffer, bytes.substr(0, 4092));  // not over 4096 yet
+  Deliver(bytes.substr(4092));
+  EXPECT_EQ(gps.LineBuffer, bytes.substr(5000 - 2048));
+  EXPECT_TRUE(events.empty());
+  Deliver("\r\n");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{bytes.substr(5000 - 2048)}));
+}
+
+TEST_F(SerialGPSTest, RealReceiverCaptureReplayed) {
+  std::string capture;
+  ASSERT_TRUE(ReadWholeFile(TestData("saab-r4.log"), capture));
+  OpenPort();
+  DeliverAll(capture);
+  std::vector<std::string> expected;
+  size_t start = 0;
+  while (start < capture.size()) {
+    size_t lf = capture.find('\n', start);
+    if (lf == std::string::npos) lf = capture.size();
+    std::string line = capture.substr(start, lf - start);
+    start = lf + 1;
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (!line.empty()) expected.push_back(line);
+  }
+  EXPECT_EQ(Lines(), expected);
+  // The capture ends with GGA 5012.796800,N,00806.879000,W, fix 2 without
+  // satellites or altitude; RMC 0.5 kn, course 2.9; VTG without km/h.
+  EXPECT_NEAR(gps.Latitude, 50 + 12.7968 / 60, 1e-12);
+  EXPECT_NEAR(gps.Longitude, -(8 + 6.879 / 60), 1e-12);
+  EXPECT_EQ(gps.Altitude, 0);
+  EXPECT_EQ(gps.FixQuality, 2);
+  EXPECT_EQ(gps.Satellites, 0);
+  EXPECT_NEAR(gps.Speed, 0.5 * 1.852, 1e-12);
+  EXPECT_NEAR(gps.Course, 2.9, 1e-12);
+}
+
+TEST_F(SerialGPSTest, RawLogBytes) {
+  const std::string log = env.Home() + "2026-01-30 QDM_GNSS_V3.log";
+  ASSERT_TRUE(AppendTextFile(log, "earlier"));
+  const std::string before = env.ReadFile(log);
+  gps.NMEALog = true;
+  gps.LogFileName = log;
+  OpenPort();
+  Deliver("$GPZDA,1\r\n");
+  EXPECT_EQ(env.ReadFile(log), before + "$GPZDA,1\r\n");  // appended and flushed at once
+  gps.Close();
+
+  gps.LogTime = true;
+  OpenPort();
+  env.SetNow(QDateTime(QDate(2026, 1, 30), QTime(9, 5, 7, 45)));
+  Deliver("\xc3\xa9 12.3\n");
+  env.SetNow(QDateTime(QDate(2026, 1, 31), QTime(23, 59, 59, 999)));
+  Deliver("$GPZDA,2\r\n");
+  EXPECT_EQ(env.ReadFile(log), before + "$GPZDA,1\r\n2026-01-30 09:05:07.045 \xc3\xa9 12.3\r\n"
+                                        "2026-01-31 23:59:59.999 $GPZDA,2\r\n");
+}
+
+TEST_F(SerialGPSTest, NoRawLogWhenOffOrUnwritable) {
+  gps.LogFileName = env.Home() + "off.log";
+  OpenPort();
+  Deliver("$GPZDA,1\r\n");
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(gps.LogFileName)));
+  gps.Close();
+
+  gps.NMEALog = true;
+  gps.LogFileName = env.Home() + "no such folder/raw.log";
+  OpenPort();
+  Deliver("$GPZDA,1\r\n");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"$GPZDA,1"}));
+}
+
+TEST_F(SerialGPSTest, OpenAndCloseRaiseTheirEventsOnce) {
+  gps.Delay = 0;
+  gps.IdleInterval = -5;
+  gps.Open();
+  ASSERT_TRUE(gps.Active);
+  ASSERT_TRUE(gps.Handle);
+  EXPECT_TRUE(gps.PollTimer->isActive());
+  EXPECT_TRUE(gps.IdleTimer->isActive());
+  EXPECT_EQ(gps.PollTimer->interval(), 50);
+  EXPECT_EQ(gps.IdleTimer->interval(), 10000);
+  gps.Open();  // already open: nothing
+  Deliver(std::string(kGGA) + "\r\n" + kRMC + "\r\n$GPZ");
+  gps.Close();
+  gps.Close();
+  EXPECT_EQ(Kinds(), (std::vector<std::string>{"connect", "line", "position", "line", "speed",
+                                               "disconnect"}));
+  EXPECT_EQ(events.front().values, std::vector<double>{7});
+  EXPECT_EQ(events.back().values, std::vector<double>{7});
+  EXPECT_FALSE(gps.Active);
+  EXPECT_FALSE(gps.Handle);
+  EXPECT_FALSE(gps.PollTimer->isActive());
+  EXPECT_FALSE(gps.IdleTimer->isActive());
+  for (double v : {gps.Latitude, gps.Longitude, gps.Altitude, gps.Speed, gps.Course}) EXPECT_EQ(v, 0);
+  EXPECT_EQ(gps.FixQuality, 0);
+  EXPECT_EQ(gps.Satellites, 0);
+  EXPECT_EQ(gps.LineBuffer, "$GPZ");  // kept until the next opening
+
+  gps.Delay = 20;
+  gps.IdleInterval = 3000;
+  gps.Open();
+  EXPECT_EQ(gps.LineBuffer, "");
+  EXPECT_EQ(gps.PollTimer->interval(), 20);
+  EXPECT_EQ(gps.IdleTimer->interval(), 3000);
+}
+
+TEST_F(SerialGPSTest, PortThatCannotBeOpenedStaysClosedWithoutEvents) {
+  MapPort(9, "/dev/quarix-no-such-port");
+  struct Case {
+    const char* name;
+    int port;
+    int dataWidth;
+  };
+  for (const Case& c : {Case{"missing device", 9, 4}, Case{"port number outside 1..256", 300, 4},
+                        Case{"impossible byte size", 7, 5}}) {
+    SCOPED_TRACE(c.name);
+    gps.Port = c.port;
+    gps.DataWidth = c.dataWidth;
+    gps.Open();
+    EXPECT_FALSE(gps.Active);
+    EXPECT_FALSE(gps.Handle);
+    EXPECT_FALSE(gps.PollTimer->isActive());
+    gps.PollTimerTimer();
+    gps.IdleTimerTimer();
+    gps.SendString("x");
+    gps.Close();
+  }
+  EXPECT_TRUE(events.empty());
+}
+
+TEST_F(SerialGPSTest, PortInUseStaysClosed) {
+  OpenPort();
+  TQuarixSerialGPS second;
+  second.Port = 7;
+  bool connected = false;
+  second.OnConnect = [&](QObject*, int) { connected = true; };
+  second.Open();
+  EXPECT_FALSE(second.Active);
+  EXPECT_FALSE(connected);
+}
+
+TEST_F(SerialGPSTest, IdleReportedOncePerSilence) {
+  OpenPort();
+  gps.IdleTimerTimer();  // one watchdog period after opening, nothing arrived
+  EXPECT_EQ(Kinds(), std::vector<std::string>{"idle"});
+  gps.IdleTimerTimer();
+  gps.IdleTimerTimer();
+  EXPECT_EQ(Kinds(), std::vector<std::string>{"idle"});
+
+  events.clear();
+  Deliver("$GPZDA,1");  // bytes without a line still count as data
+  gps.IdleTimerTimer();  // data seen in this period
+  EXPECT_TRUE(events.empty());
+  gps.IdleTimerTimer();  // silent period
+  EXPECT_EQ(Kinds(), std::vector<std::string>{"idle"});
+
+  gps.Close();
+  events.clear();
+  gps.IdleTimerTimer();
+  EXPECT_TRUE(events.empty());
+}
+
+TEST_F(SerialGPSTest, SendStringWritesTheBytesAndReportsThem) {
+  gps.SendString("$PCMD\r\n");  // closed: nothing written, no event
+  EXPECT_TRUE(events.empty());
+  OpenPort();
+  pty.Drain();
+  gps.SendString("$PCMD,1\r\n");
+  gps.SendString("");
+  EXPECT_EQ(pty.Receive(9), "$PCMD,1\r\n");
+  EXPECT_EQ(Kinds(), (std::vector<std::string>{"send", "send"}));
+  EXPECT_EQ(events[0].text, "$PCMD,1\r\n");
+}
+
+TEST_F(SerialGPSTest, AnotherThreadWritesUntilCloseAndNothingAfter) {
+  OpenPort();
+  platform::SerialHandle handed = gps.Handle;  // as the NTRIP client receives it
+  std::thread before([handed] { handed->Write("RTCM-A"); });
+  before.join();
+  EXPECT_EQ(pty.Receive(6), "RTCM-A");
+
+  gps.Close();
+  // Another port opened now may be given the closed port's descriptor number.
+  PtyPair other;
+  ASSERT_TRUE(other.Ok());
+  MapPort(8, other.DevicePath());
+  TQuarixSerialGPS sounder;
+  sounder.Port = 8;
+  sounder.Open();
+  ASSERT_TRUE(sounder.Active);
+  size_t written = 1;
+  std::thread after([handed, &written] { written = handed->Write("RTCM-B"); });
+  after.join();
+  EXPECT_EQ(written, 0u);
+  EXPECT_EQ(other.Drain(), "");
+  EXPECT_EQ(pty.Drain(), "");
+}
+
+TEST_F(SerialGPSTest, WritesOfAnotherThreadWhileThePortIsPolled) {
+  OpenPort();
+  platform::SerialHandle handed = gps.Handle;
+  constexpr int kBlocks = 100;
+  const std::string block = std::string(200, 'c') + "\r\n";
+  std::thread writer([&] {
+    for (int i = 0; i < kBlocks; ++i) handed->Write(block);
+  });
+  const std::string line = std::string(kGGA) + "\r\n";
+  std::string received;
+  std::thread device([&] { received = pty.Receive(kBlocks * (block.size() + line.size())); });
+  for (int i = 0; i < kBlocks; ++i) {
+    gps.SendString(line);
+    gps.PollTimerTimer();
+  }
+  writer.join();
+  device.join();
+  ASSERT_EQ(received.size(), kBlocks * (block.size() + line.size()));
+  size_t blocks = 0, lines = 0;
+  for (size_t i = 0; i < received.size();) {
+    if (received.compare(i, block.size(), block) == 0) {
+      ++blocks;
+      i += block.size();
+    } else {
+      ASSERT_EQ(received.compare(i, line.size(), line), 0) << "at " << i;
+      ++lines;
+      i += line.size();
+    }
+  }
+  EXPECT_EQ(blocks, size_t(kBlocks));
+  EXPECT_EQ(lines, size_t(kBlocks));
+}
+
+TEST_F(SerialGPSTest, DestructionRaisesNothingAndClosesThePort) {
+  auto* owned = new TQuarixSerialGPS;
+  owned->Port = 7;
+  int raised = 0;
+  owned->OnDisconnect = [&](QObject*, int) { ++raised; };
+  owned->OnIdle = [&](QObject*) { ++raised; };
+  owned->Open();
+  ASSERT_TRUE(owned->Active);
+  platform::SerialHandle handed = owned->Handle;
+  delete owned;
+  EXPECT_EQ(raised, 0);
+  EXPECT_FALSE(handed->IsOpen());
+  gps.Open();  // the port is free again
+  EXPECT_TRUE(gps.Active);
+}
+
+TEST(SerialGPSNames, PortNumberFromName) {
+  struct Case {
+    const char* name;
+    int port;
+  };
+  const Case cases[] = {
+      {"com7", 7},   {"COM25", 25}, {"COM256", 256}, {"COM257", 1}, {"COM0", 1},
+      {"5", 5},      {"", 1},       {"COM3 GPS", 1}, {"COM", 1},    {"COM-3", 1},
+      {"Com12", 12}, {"COMX", 1},   {"ttyUSB0", 1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TQuarixSerialGPS::PortNumberFromName(c.name), c.port) << c.name;
+}
+
+TEST(SerialGPSNames, ValidBaudRateAndPortName) {
+  for (int rate : {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200, 230400})
+    EXPECT_EQ(TQuarixSerialGPS::ValidBaudRate(rate), rate);
+  for (int rate : {56000, 128000, 256000, 0, -1, 9601, 460800})
+    EXPECT_EQ(TQuarixSerialGPS::ValidBaudRate(rate), 9600) << rate;
+  EXPECT_EQ(TQuarixSerialGPS::PortName(3), "COM3");
+  EXPECT_EQ(TQuarixSerialGPS::PortName(300), "COM300");
+  EXPECT_EQ(TQuarixSerialGPS::PortName(-1), "COM-1");
+}
+
+}  // namespace
