@@ -1,1 +1,0 @@
-// Geodetic routines.
