@@ -1,9 +1,943 @@
 #include "runtime/unavigation.h"
 
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCheckBox>
+#include <QCursor>
+#include <QDir>
+#include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QStyle>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <climits>
+#include <exception>
+
+#include "app/About.h"
+#include "app/color.h"
+#include "app/displaysettings.h"
+#include "app/formats.h"
+#include "app/helpers.h"
+#include "app/placement.h"
+#include "app/settingsfile.h"
+#include "app/themes.h"
+#include "canvas/QuarixCanvas.h"
+#include "geodesy/UGPS.h"
+#include "geodesy/unavset.h"
+#include "ntrip/uNTRIPSettings.h"
+#include "planning/URunlines.h"
+#include "planning/UShape.h"
+#include "planning/USoundVelocity.h"
+#include "platform/clock.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/shell.h"
+#include "runtime/Bathymetry.h"
+#include "runtime/Latency.h"
+#include "runtime/QuarixSerialGPS.h"
+#include "runtime/RealtimeData.h"
+#include "runtime/UMsg.h"
+#include "runtime/fixedlayers.h"
+#include "runtime/geodesylog.h"
+#include "runtime/layoutfile.h"
+#include "runtime/statuspanels.h"
+#include "runtime/uCanvas.h"
+#include "runtime/uJoystick.h"
+#include "runtime/windowlogic.h"
+#include "ui/QuarixKeyboard.h"
+#include "ui/QuarixTranslation.h"
+#include "ui/uTheme.h"
+
 TFNav* FNav = nullptr;
+
+int RealtimeActive = 0;
+uint32_t GNSSOpenTick = 0;
+uint32_t SounderOpenTick = 0;
+uint32_t LastDepthTick = 0;
+bool SounderDataSeen = false;
+bool SounderTimeoutReported = false;
+std::string LastFileName;
+
+std::function<void(int)> TFNav::ExitProcess = [](int status) { ::_exit(status); };
+
+namespace {
+
+const char* const kCaption = "Quarix Depthmark";
+const char* const kLayoutFilter = "Quarix Helm [*.qvt] (*.qvt);;All Files [*.*] (*)";
+const char* const kLastFileKey = "Last File Saved    ";  // padded as the program always wrote it
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// A menu item. keyText is a key shown on the item without being bound to it:
+// a key given to several items belongs to the first of them in menu order.
+QAction* Item(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {},
+              const QString& keyText = {}) {
+  auto* a = menu->addAction(keyText.isEmpty() ? caption : caption + "\t" + keyText);
+  a->setObjectName(name);
+  if (!key.isEmpty()) a->setShortcut(key);
+  return a;
+}
+
+QToolButton* TextButton(QToolBar* bar, const char* name, const QString& caption) {
+  auto* b = new QToolButton(bar);
+  b->setObjectName(name);
+  b->setText(caption);
+  b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  bar->addWidget(b);
+  return b;
+}
+
+QToolButton* ImageButton(QToolBar* bar, const char* name, const QIcon& icon, const QString& hint) {
+  auto* b = new QToolButton(bar);
+  b->setObjectName(name);
+  b->setIcon(icon);
+  b->setToolTip(hint);
+  b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  bar->addWidget(b);
+  return b;
+}
+
+// Small pictures of the drawing tools.
+enum class Tool { Point, Line, Rectangle, Polyline, Ellipse, Polygon, Spline, Arc, Circle };
+QIcon ToolIcon(Tool t) {
+  QPixmap pm(20, 20);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(Qt::black, 1.5));
+  switch (t) {
+    case Tool::Point: p.setBrush(Qt::black); p.drawEllipse(QPointF(10, 10), 2.5, 2.5); break;
+    case Tool::Line: p.drawLine(3, 17, 17, 3); break;
+    case Tool::Rectangle: p.drawRect(3, 5, 14, 10); break;
+    case Tool::Polyline: p.drawPolyline(QPolygon({QPoint(2, 16), QPoint(7, 5), QPoint(12, 14), QPoint(18, 4)})); break;
+    case Tool::Ellipse: p.drawEllipse(2, 5, 16, 10); break;
+    case Tool::Polygon: p.drawPolygon(QPolygon({QPoint(3, 15), QPoint(6, 4), QPoint(16, 6), QPoint(17, 16)})); break;
+    case Tool::Spline: {
+      QPainterPath path(QPointF(2, 15));
+      path.cubicTo(6, 0, 14, 20, 18, 5);
+      p.drawPath(path);
+      break;
+    }
+    case Tool::Arc: p.drawArc(3, 3, 14, 14, 0, 180 * 16); break;
+    case Tool::Circle: p.drawEllipse(QPointF(10, 10), 7, 7); break;
+  }
+  return QIcon(pm);
+}
+
+void SetButtonFontColour(QToolButton* b, TColor c) {
+  QPalette pal = b->palette();
+  pal.setColor(QPalette::ButtonText, ToQColor(c));
+  b->setPalette(pal);
+}
+
+void SetBarColour(QToolBar* bar, const QColor& c) {
+  QPalette pal = bar->palette();
+  pal.setColor(QPalette::Window, c);
+  bar->setPalette(pal);
+}
+
+// Runs one step of the closing sequence; an error is logged and the sequence goes on.
+template <class F>
+void ClosingStep(const char* what, F&& step) {
+  try {
+    step();
+  } catch (const std::exception& e) {
+    LogEvent(std::string("Closing: ") + what + " failed: " + e.what());
+  } catch (...) {
+    LogEvent(std::string("Closing: ") + what + " failed");
+  }
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+}  // namespace
 
 TFNav::TFNav(QWidget* parent) : QMainWindow(parent) {
   setObjectName("FNav");
-  setWindowTitle("Quarix Depthmark");
+  setWindowTitle(kCaption);
+  QFont f("MS Sans Serif");
+  f.setPointSize(8);
+  setFont(f);
+  BuildMenu();
+  BuildToolBars();
+  BuildPanels();
   resize(987, 541);
+  move(0, 154);
+
+  tMap = new QTimer(this);
+  tMap->setInterval(200);
+  tEchogram = new QTimer(this);
+  tEchogram->setInterval(200);
+  tScreenshot = new QTimer(this);
+  tScreenshot->setInterval(30000);
+  connect(tMap, &QTimer::timeout, this, [this] { tMapTimer(tMap); });
+  connect(tEchogram, &QTimer::timeout, this, [this] { tEchogramTimer(tEchogram); });
+  connect(tScreenshot, &QTimer::timeout, this, [this] { tScreenshotTimer(tScreenshot); });
+  tEchogram->start();
+  tScreenshot->start();
+
+  FormCreate();
 }
+
+TFNav::~TFNav() {
+  delete NumericKeypad;
+  NumericKeypad = nullptr;
+  delete SimpleKeyboard;
+  SimpleKeyboard = nullptr;
+}
+
+void TFNav::BuildMenu() {
+  MainMenu1 = menuBar();
+  MainMenu1->setObjectName("MainMenu1");
+
+  File1 = MainMenu1->addMenu("File");
+  File1->setObjectName("File1");
+  New1 = Item(File1, "New1", "New", QKeySequence("Ctrl+N"));
+  File1->addSeparator();
+  Open1 = Item(File1, "Open1", "Open...", QKeySequence("Ctrl+O"));
+  Save1 = Item(File1, "Save1", "Save", QKeySequence("Ctrl+S"));
+  SaveAs1 = Item(File1, "SaveAs1", "Save As...", QKeySequence("Ctrl+W"));
+  File1->addSeparator();
+  Import1 = Item(File1, "Import1", "Import...", QKeySequence("Ctrl+I"));
+  Export1 = Item(File1, "Export1", "Export...", QKeySequence("Ctrl+X"));
+  File1->addSeparator();
+  Exit1 = Item(File1, "Exit1", "Exit", QKeySequence("Ctrl+Q"));
+
+  Zoom1 = MainMenu1->addMenu("Zoom");
+  Zoom1->setObjectName("Zoom1");
+  In1 = Item(Zoom1, "In1", "In", {}, "Ctrl+I");
+  Out1 = Item(Zoom1, "Out1", "Out", {}, "Ctrl+O");
+  Extents1 = Item(Zoom1, "Extents1", "Extents", QKeySequence("Ctrl+Alt+E"));
+  Window1 = Item(Zoom1, "Window1", "Window", {}, "Ctrl+W");
+  Dynamic1 = Item(Zoom1, "Dynamic1", "Dynamic", QKeySequence("Ctrl+Alt+D"));
+
+  Settings1 = MainMenu1->addMenu("Tools");
+  Settings1->setObjectName("Settings1");
+  VesselShape1 = Item(Settings1, "VesselShape1", "Vessel Shape...");
+  OpenLogFolder1 = Item(Settings1, "OpenLogFolder1", "Open Log Folder", QKeySequence("Ctrl+L"));
+  LatencyWatchSet1 = Item(Settings1, "LatencyWatchSet1", "Latency Watch/Set");
+  TranslationEditor1 = Item(Settings1, "TranslationEditor1", "Translation Editor");
+
+  ools1 = MainMenu1->addMenu("Edit");
+  ools1->setObjectName("ools1");
+  ClearUnfixedTracks1 = Item(ools1, "ClearUnfixedTracks1", "Clear tracks unfixed");
+  ClearFixedTracks1 = Item(ools1, "ClearFixedTracks1", "Clear tracks fixed");
+  ClearUserAddedShapes1 = Item(ools1, "ClearUserAddedShapes1", "Clear shapes user added");
+  Deletetracksselected1 = Item(ools1, "Deletetracksselected1", "Delete tracks selected");
+  Followvessel1 = Item(ools1, "Followvessel1", "Follow vessel");
+  Donotfollowvessel1 = Item(ools1, "Donotfollowvessel1", "Do not follow vessel");
+  MarkEvent1 = Item(ools1, "MarkEvent1", "Mark Event", QKeySequence("F12"));
+
+  Window2 = MainMenu1->addMenu("Window");
+  Window2->setObjectName("Window2");
+  NavigationSettings1 = Item(Window2, "NavigationSettings1", "Navigation Settings...");
+  mRealtimeWindow1 = Item(Window2, "mRealtimeWindow1", "Realtime Window...");
+  Echogram1 = Item(Window2, "Echogram1", "Echogram...", {}, "Ctrl+O");
+  OffsetsandValues1 = Item(Window2, "OffsetsandValues1", "Offsets...", {}, "Ctrl+O");
+  themeSelection1 = Item(Window2, "themeSelection1", "Theme Selection...");
+  SoundVelocityProfile1 = Item(Window2, "SoundVelocityProfile1", "Sound Velocity Profile...");
+  QuarixNTRIPClient1 = Item(Window2, "QuarixNTRIPClient1", "Quarix NTRIP Client...");
+  GenerateRunline1 = Item(Window2, "GenerateRunline1", "Generate Runline...");
+  Parameters1 = Item(Window2, "Parameters1", "Device Settings...", QKeySequence("F10"));
+
+  Help1 = MainMenu1->addMenu("Help");
+  Help1->setObjectName("Help1");
+  RemoteSupport1 = Item(Help1, "RemoteSupport1", "Remote Support...");
+  About1 = Item(Help1, "About1", "About...");
+
+  connect(New1, &QAction::triggered, this, [this] { New1Click(New1); });
+  connect(Open1, &QAction::triggered, this, [this] { Open1Click(Open1); });
+  connect(Save1, &QAction::triggered, this, [this] { Save1Click(Save1); });
+  connect(SaveAs1, &QAction::triggered, this, [this] { SaveAs1Click(SaveAs1); });
+  connect(Import1, &QAction::triggered, this, [this] { Import1Click(Import1); });
+  connect(Export1, &QAction::triggered, this, [this] { Export1Click(Export1); });
+  connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(Exit1); });
+  connect(VesselShape1, &QAction::triggered, this, [this] { VesselShape1Click(VesselShape1); });
+  connect(OpenLogFolder1, &QAction::triggered, this, [this] { OpenLogFolder1Click(OpenLogFolder1); });
+  connect(LatencyWatchSet1, &QAction::triggered, this, [this] { LatencyWatchSet1Click(LatencyWatchSet1); });
+  connect(NavigationSettings1, &QAction::triggered, this,
+          [this] { NavigationSettings1Click(NavigationSettings1); });
+  connect(mRealtimeWindow1, &QAction::triggered, this, [this] { mRealtimeWindow1Click(mRealtimeWindow1); });
+  connect(OffsetsandValues1, &QAction::triggered, this, [this] { OffsetsandValues1Click(OffsetsandValues1); });
+  connect(themeSelection1, &QAction::triggered, this, [this] { themeSelection1Click(themeSelection1); });
+  connect(SoundVelocityProfile1, &QAction::triggered, this,
+          [this] { SoundVelocityProfile1Click(SoundVelocityProfile1); });
+  connect(QuarixNTRIPClient1, &QAction::triggered, this,
+          [this] { QuarixNTRIPClient1Click(QuarixNTRIPClient1); });
+  connect(GenerateRunline1, &QAction::triggered, this, [this] { Generate1Click(GenerateRunline1); });
+  connect(Parameters1, &QAction::triggered, this, [this] { Parameters1Click(Parameters1); });
+  connect(RemoteSupport1, &QAction::triggered, this, [this] { RemoteSupport1Click(RemoteSupport1); });
+  connect(About1, &QAction::triggered, this, [this] { About1Click(About1); });
+}
+
+void TFNav::BuildToolBars() {
+  tRealtime = new QToolBar(this);
+  tRealtime->setObjectName("tRealtime");
+  tRealtime->setMovable(false);
+  tRealtime->setAutoFillBackground(true);
+  addToolBar(Qt::TopToolBarArea, tRealtime);
+  Realtime = TextButton(tRealtime, "Realtime", "Realtime");
+  Realtime->setCheckable(true);  // down while the survey runs
+  tbRunline = TextButton(tRealtime, "tbRunline", "Runline");
+  ConnectIcon = TextButton(tRealtime, "ConnectIcon", "Settings");
+  tbFixed = TextButton(tRealtime, "tbFixed", "Fixed");
+  tbFloat = TextButton(tRealtime, "tbFloat", "Float");
+  tbAuto = TextButton(tRealtime, "tbAuto", "Auto");
+  tRealtime->addSeparator();
+  bSelectTracks = TextButton(tRealtime, "bSelectTracks", "Select Track");
+  bDelSelected = TextButton(tRealtime, "bDelSelected", "Delete Slected");
+  tRealtime->addSeparator();
+  bFollowVessel = TextButton(tRealtime, "bFollowVessel", "Follow");
+  ToolButton13 = TextButton(tRealtime, "ToolButton13", "No follow");
+
+  addToolBarBreak(Qt::TopToolBarArea);
+  tDraw = new QToolBar(this);
+  tDraw->setObjectName("tDraw");
+  tDraw->setMovable(false);
+  addToolBar(Qt::TopToolBarArea, tDraw);
+  QStyle* st = style();
+  bOpen = TextButton(tDraw, "bOpen", "Open");
+  bSave = TextButton(tDraw, "bSave", "Save");
+  tDraw->addSeparator();
+  Zoomin = TextButton(tDraw, "Zoomin", "Zoom In");
+  Zoomout = TextButton(tDraw, "Zoomout", "Zoom Out");
+  Zoomextents = ImageButton(tDraw, "Zoomextents", st->standardIcon(QStyle::SP_TitleBarMaxButton), "Zoom Extents");
+  Zoomwindow = ImageButton(tDraw, "Zoomwindow", st->standardIcon(QStyle::SP_FileDialogContentsView), "Zoom Window");
+  Zoomdynamic = ImageButton(tDraw, "Zoomdynamic", st->standardIcon(QStyle::SP_BrowserReload), "Zoom Dynamic");
+  Zoompan = ImageButton(tDraw, "Zoompan", st->standardIcon(QStyle::SP_ArrowForward), "Pan");
+  tDraw->addSeparator();
+  bMouseSelect = ImageButton(tDraw, "bMouseSelect", st->standardIcon(QStyle::SP_DialogApplyButton), "Select");
+  ToolButton11 = TextButton(tDraw, "ToolButton11", "Clear User Shapes");
+  tDraw->addSeparator();
+  btEventAdd = TextButton(tDraw, "btEventAdd", "Add Event");
+  btEventReset = TextButton(tDraw, "btEventReset", "Reset Event");
+  tDraw->addSeparator();
+  bExit = ImageButton(tDraw, "bExit", st->standardIcon(QStyle::SP_DialogCloseButton), "Exit");
+  bRestart = ImageButton(tDraw, "bRestart", st->standardIcon(QStyle::SP_BrowserReload), "Restart");
+
+  tShape = new QToolBar(this);
+  tShape->setObjectName("tShape");
+  tShape->setOrientation(Qt::Vertical);
+  tShape->setMovable(false);
+  addToolBar(Qt::LeftToolBarArea, tShape);
+  ToolButton7 = ImageButton(tShape, "ToolButton7", ToolIcon(Tool::Point), "Point");
+  ToolButton12 = ImageButton(tShape, "ToolButton12", ToolIcon(Tool::Line), "Line");
+  ToolButton21 = ImageButton(tShape, "ToolButton21", ToolIcon(Tool::Rectangle), "Rectangle");
+  ToolButton23 = ImageButton(tShape, "ToolButton23", ToolIcon(Tool::Polyline), "Polyline");
+  ToolButton27 = ImageButton(tShape, "ToolButton27", ToolIcon(Tool::Ellipse), "Ellipse");
+  ToolButton28 = ImageButton(tShape, "ToolButton28", ToolIcon(Tool::Polygon), "Polygon");
+  ToolButton29 = ImageButton(tShape, "ToolButton29", ToolIcon(Tool::Spline), "Spline");
+  ToolButton30 = ImageButton(tShape, "ToolButton30", ToolIcon(Tool::Arc), "Arc");
+  ToolButton31 = ImageButton(tShape, "ToolButton31", ToolIcon(Tool::Circle), "Circle");
+
+  connect(Realtime, &QToolButton::clicked, this, [this] { RealtimeClick(Realtime); });
+  connect(tbRunline, &QToolButton::clicked, this, [this] { tbRunlineClick(tbRunline); });
+  connect(ConnectIcon, &QToolButton::clicked, this, [this] { ConnectIconClick(ConnectIcon); });
+  connect(bOpen, &QToolButton::clicked, this, [this] { Open1Click(bOpen); });
+  connect(bSave, &QToolButton::clicked, this, [this] { Save1Click(bSave); });
+  connect(bExit, &QToolButton::clicked, this, [this] { bExitClick(bExit); });
+  connect(bRestart, &QToolButton::clicked, this, [this] { bRestartClick(bRestart); });
+}
+
+void TFNav::BuildPanels() {
+  auto* client = new QWidget(this);
+  auto* layout = new QVBoxLayout(client);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  Panel4 = new QWidget(client);
+  Panel4->setObjectName("Panel4");
+  auto* mapLayout = new QVBoxLayout(Panel4);
+  mapLayout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(Panel4, 1);
+  pRealtime = new QWidget(client);
+  pRealtime->setObjectName("pRealtime");
+  auto* barLayout = new QVBoxLayout(pRealtime);
+  barLayout->setContentsMargins(0, 0, 0, 0);
+  sStatusBar = new TQuarixStatusBar(7, 100, pRealtime);
+  barLayout->addWidget(sStatusBar);
+  layout->addWidget(pRealtime);
+  setCentralWidget(client);
+}
+
+// ---------------------------------------------------------------------------
+// Life cycle
+
+void TFNav::FormCreate() {
+  // 1. Day folders, JPG and MP4 included; a folder that cannot be made is skipped.
+  try {
+    for (const std::string& f : {DayFolder, DayLayoutFolder, DayLogFolder, DayXYZFolder, DaySVPFolder,
+                                 DayFolder + "JPG", DayFolder + "MP4"})
+      QDir().mkpath(Q(f));
+  } catch (...) {
+  }
+
+  // 2. Icon.
+  try {
+    const QString icon = Q(platform::ProgramFolder() + "QuarixDM2.ico");
+    if (QFile::exists(icon)) {
+      QApplication::setWindowIcon(QIcon(icon));
+      setWindowIcon(QIcon(icon));
+    }
+  } catch (...) {
+  }
+
+  // 3. Translation dictionary and the language of the settings file.
+  if (!Translation) Translation = new TQuarixTranslation();
+  std::string language;
+  {
+    IniFile ini;
+    language = ini.ReadString("SETTINGS", "Language", "en");
+    OverlayFontSize = StrToIntDef(ini.ReadString("OVERLAY_SETTINGS", "FontSize", "40"), 40);
+  }
+  if (language != "en") Translation->SetLanguage(language);
+
+  // 4. Translation editor, status bar clicks, the language panel.
+  connect(TranslationEditor1, &QAction::triggered, this, [this] { TranslationEditor1Click(TranslationEditor1); });
+  sStatusBar->OnClick = [this](QObject* s) { StatusBarFolderClick(s); };
+  sStatusBar->OnDblClick = [this](QObject* s) { sStatusBarDblClick(s); };
+  if (sStatusBar->PanelCount() > 4) {
+    sStatusBar->SetPanelText(4, Q(Upper(Translation->CurrentLanguage)));
+    sStatusBar->SetPanelWidth(4, sStatusBar->TextWidth("EN") + 16);
+  }
+
+  // 5. The GNSS receiver.
+  ZGPS1 = new TQuarixSerialGPS(this);
+  ZGPS1->setObjectName("ZGPS1");
+  ZGPS1->OnConnect = [this](QObject* s, int port) { ZGPS1Connect(s, port); };
+  ZGPS1->OnDisconnect = [this](QObject* s, int port) { ZGPS1Disconnect(s, port); };
+  ZGPS1->OnIdle = [this](QObject* s) { ZGPS1Idle(s); };
+  ZGPS1->OnTimeout = [this](QObject* s) { ZGPS1Timeout(s); };
+  ZGPS1->OnNewCommand = [this](QObject* s, const std::string& line) { ZGPS1NewCommand(s, line); };
+  ZGPS1->OnPosition3DChange = [this](QObject* s, double lat, double lon, double alt) {
+    ZGPS1Position3DChange(s, lat, lon, alt);
+  };
+  ZGPS1->OnSpeedChange = [this](QObject* s, double speed) { ZGPS1SpeedChange(s, speed); };
+  ZGPS1->OnSend = [this](QObject* s, const std::string& text) { ZGPS1Send(s, text); };
+
+  // 6. The echo sounder: only its lines are handled.
+  ZSENSOR = new TQuarixSerialGPS(this);
+  ZSENSOR->setObjectName("ZSENSOR");
+  ZSENSOR->OnNewCommand = [this](QObject* s, const std::string& line) { ZSENSORNewCommand(s, line); };
+
+  // 7. The map, filling Panel4, on the panel colour of the style in force.
+  fcad = new TQuarixCanvas(Panel4);
+  fcad->setObjectName("fcad");
+  Panel4->layout()->addWidget(fcad);
+  const QColor panel = ThemePanelColor(ActiveThemeName());
+  fcad->SetBackColor(panel.isValid() ? FromQColor(panel) : clWhite);
+
+  fcad->OnShapeNumberSelected = [this](TQuarixCanvasModel* s, int16_t type, int32_t number) {
+    fcadShapeNumberSelected(s, type, number);
+  };
+  fcad->OnWorldMouseMove = [this](TQuarixCanvasModel* s, int16_t shift, double x, double y, double m, double a) {
+    fcadWorldMouseMove(s, shift, x, y, m, a);
+  };
+  fcad->OnWorldMouseDown = [this](TQuarixCanvasModel* s, int16_t button, int16_t shift, int16_t action, double x,
+                                  double y) { fcadWorldMouseDown(s, button, shift, action, x, y); };
+  fcad->OnDrawBegin = [this](TQuarixCanvasModel* s, int16_t type, double x, double y) {
+    fcadDrawBegin(s, type, x, y);
+  };
+  fcad->OnDrawEnd = [this](TQuarixCanvasModel* s, int16_t type, double x, double y) { fcadDrawEnd(s, type, x, y); };
+  fcad->OnDblClick = [this](TQuarixCanvas* s) { fcadDblClick(s); };
+
+  // 8. The selection button, and the keys seen by the window before its controls.
+  connect(bMouseSelect, &QToolButton::clicked, this, [this] { bMouseSelectClick(bMouseSelect); });
+  qApp->installEventFilter(this);
+
+  // 9. Number and date formats are the program's own (app/formats.h), never the user's locale.
+
+  // 10.
+  EchoToMonitor = true;
+
+  // 11. The Realtime button.
+  Realtime->setText("Start");
+  Realtime->setFixedSize(70, 28);
+  QFont bf("Segoe UI");
+  bf.setPointSize(10);
+  bf.setBold(true);
+  Realtime->setFont(bf);
+  Realtime->setAutoRaise(false);
+  SetButtonFontColour(Realtime, clNavy);
+}
+
+void TFNav::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (shown_) return;
+  shown_ = true;
+  FormShow();
+}
+
+void TFNav::FormShow() {
+  OpenFixedLayers(fcad);
+  ApplyLanguage();
+  try {
+    IniFile ini;
+    const std::string last = ini.ReadString("FILE", "Last File Saved", "");
+    if (fcad && !last.empty() && platform::FileExists(last)) {
+      LoadLayoutFile(fcad, last, 0);
+      ShowLastFileFolder(last);
+    }
+    if (fcad) {
+      for (const char* name : {"~~Quarix Vessel", "Quarix Grid"}) {
+        const int n = fcad->LayerFindByName(name);
+        if (n >= 0) fcad->CadClearShapes(n);
+      }
+    }
+    setWindowTitle(Q(std::string(kCaption) + " - " + last));
+    if (fcad) {
+      try {
+        fcad->WorldLeft = ini.ReadFloat("CANVAS", "PlanWorldLeft", 0);
+        fcad->WorldRight = ini.ReadFloat("CANVAS", "PlanWorldRight", 1000);
+        fcad->WorldTop = ini.ReadFloat("CANVAS", "PlanWorldTop", 1000);
+        fcad->WorldBottom = ini.ReadFloat("CANVAS", "PlanWorldBottom", 0);
+      } catch (...) {
+        fcad->WorldLeft = 0;
+        fcad->WorldRight = 1000;
+        fcad->WorldTop = 1000;
+        fcad->WorldBottom = 0;
+      }
+      fcad->GridAutoScale = ini.ReadBool("CANVAS", "GridAutoScale", true);
+      fcad->DepthSpeedDisplayMode = ini.ReadInteger("CANVAS", "DepthSpeedDisplayMode", 0);
+      fcad->GGAOverlayPosition = ini.ReadInteger("CANVAS", "GGAOverlayPosition", 0);
+    }
+    int interval = ini.ReadInteger("SCREENSHOT", "Interval", 60);
+    if (FGPS && FGPS->eScreenshotInterval) FGPS->eScreenshotInterval->setText(QString::number(interval));
+    interval = std::min(interval, INT_MAX / 1000);
+    if (interval > 0) {
+      tScreenshot->setInterval(interval * 1000);
+      tScreenshot->start();
+    } else {
+      tScreenshot->stop();
+    }
+  } catch (...) {
+  }
+  OpenFixedLayers(fcad);
+  RestoreFormPlacement(this, true);
+  if (Offsets) Offsets->show();
+  if (fJoystick) fJoystick->show();
+}
+
+void TFNav::closeEvent(QCloseEvent* e) {
+  if (closing_) {
+    e->ignore();
+    return;
+  }
+  closing_ = true;
+  bool canClose = true;
+  FormCloseQuery(this, canClose);
+  closing_ = false;
+  if (!canClose) {
+    e->ignore();
+    return;
+  }
+  e->accept();
+  QCoreApplication::quit();
+}
+
+void TFNav::FormCloseQuery(QObject* Sender, bool& CanClose) {
+  CanClose = true;
+  Realtime->setEnabled(false);
+  QCoreApplication::processEvents();
+  QThread::msleep(50);
+
+  ClosingStep("closing the GNSS port", [&] { ZGPS1->Close(); });
+  ClosingStep("closing the echo-sounder port", [&] { ZSENSOR->Close(); });
+  QThread::msleep(50);
+
+  // From here on the ports are shut: whatever fails to be written is logged
+  // and the rest of the sequence still runs.
+  ClosingStep("saving the drawing", [&] { Save1Click(this); });
+  for (QWidget* w : std::initializer_list<QWidget*>{Offsets, Navset, this, fRealtime, fSVP, fRunline1, fWaterfal,
+                                                    fJoystick})
+    if (w) ClosingStep("saving a window placement", [&] { SaveFormPlacement(w); });
+  for (QWidget* w : std::initializer_list<QWidget*>{Navset, Offsets, FGPS, fRealtime, fRunline1, fWaterfal})
+    if (w) ClosingStep("closing a window", [&] { w->close(); });
+  ClosingStep("saving the map settings", [&] { SaveClosingSettings(); });
+}
+
+void TFNav::SaveClosingSettings() {
+  if (!fcad) return;
+  IniFile ini;
+  ini.WriteFloat("CANVAS", "PlanWorldLeft", fcad->WorldLeft);
+  ini.WriteFloat("CANVAS", "PlanWorldRight", fcad->WorldRight);
+  ini.WriteFloat("CANVAS", "PlanWorldTop", fcad->WorldTop);
+  ini.WriteFloat("CANVAS", "PlanWorldBottom", fcad->WorldBottom);
+  ini.WriteBool("CANVAS", "GridAutoScale", fcad->GridAutoScale);
+  ini.WriteInteger("CANVAS", "DepthSpeedDisplayMode", fcad->DepthSpeedDisplayMode);
+  ini.WriteInteger("CANVAS", "GGAOverlayPosition", fcad->GGAOverlayPosition);
+  if (!ini.LastWriteOk()) LogEvent("Closing: could not write the settings file " + ini.FileName());
+}
+
+// ---------------------------------------------------------------------------
+// Realtime
+
+void TFNav::RealtimeClick(QObject* Sender) {
+  if (RealtimeActive == 0)
+    StartSurvey();
+  else
+    StopSurvey();
+}
+
+void TFNav::StartSurvey() {
+  // The start block of the geodesy log comes first; when it cannot be written
+  // the survey does not start.
+  try {
+    WriteGeodesyLog();
+  } catch (...) {
+    Realtime->setChecked(false);
+    throw;
+  }
+
+  if (FGPS) {
+    FGPS->GPSSetClick();
+    FGPS->SensorSetClick();
+  }
+
+  try {
+    ZGPS1->Open();
+    GNSSOpenTick = platform::TickCount();
+  } catch (...) {
+  }
+  if (!ZGPS1->Active) {
+    const std::string text = "Could not open GPS port " + TQuarixSerialGPS::PortName(ZGPS1->Port);
+    FMsg->AddLine(Q(text));
+    FMsg->show();
+    LogEvent(text);
+  }
+
+  if (FGPS && FGPS->SensorEnabled->isChecked()) {
+    bool raised = false;
+    try {
+      ZSENSOR->Open();
+      FMsg->AddLine(Q("ZSENSOR Open called on port: " + TQuarixSerialGPS::PortName(ZSENSOR->Port)));
+    } catch (const std::exception& e) {
+      raised = true;
+      FMsg->AddLine(Q(std::string("ZSENSOR Open failed: ") + e.what()));
+    } catch (...) {
+      raised = true;
+      FMsg->AddLine("ZSENSOR Open failed with unknown error");
+    }
+    if (!raised && !ZSENSOR->Active) {
+      const std::string text = "Could not open sensor port " + TQuarixSerialGPS::PortName(ZSENSOR->Port);
+      FMsg->AddLine(Q(text));
+      FMsg->show();
+      LogEvent(text);
+    }
+    tEchogram->start();
+    SounderOpenTick = platform::TickCount();
+    SounderTimeoutReported = false;
+    fRealtime->DepthFrameHi->hide();
+    fRealtime->DepthFrameLo->hide();
+  } else {
+    fRealtime->DepthFrameHi->hide();
+    fRealtime->DepthFrameLo->hide();
+    fRealtime->SetClientHeight(191);
+  }
+
+  Realtime->setText("Stop");
+  Realtime->setChecked(true);
+  SetButtonFontColour(Realtime, clWhite);
+  SetBarColour(tRealtime, ToQColor(clGreen));
+  LogEvent("Realtime STARTED");
+  RealtimeActive = 1;
+}
+
+void TFNav::StopSurvey() {
+  ZGPS1->Close();
+  ZSENSOR->Close();
+  tMap->stop();
+  tEchogram->stop();
+  SounderDataSeen = false;
+  SounderTimeoutReported = false;
+  LastDepthTick = 0;
+  SounderOpenTick = 0;
+  GNSSOpenTick = 0;
+  if (fWaterfal) fWaterfal->hide();
+  Realtime->setText("Start");
+  Realtime->setChecked(false);
+  SetButtonFontColour(Realtime, clNavy);
+  SetBarColour(tRealtime, QApplication::palette().color(QPalette::Button));
+  LogEvent("Realtime STOPPED");
+  RealtimeActive = 0;
+}
+
+// ---------------------------------------------------------------------------
+// Program commands
+
+void TFNav::Exit1Click(QObject* Sender) {
+  Save1Click(Sender);
+  close();
+}
+
+void TFNav::bExitClick(QObject* Sender) { ExitProcess(255); }
+
+void TFNav::bRestartClick(QObject* Sender) {
+  platform::StartDetached(platform::ProgramPath());
+  close();
+}
+
+void TFNav::RemoteSupport1Click(QObject* Sender) {
+  const std::string tool = platform::ProgramFolder() + "QuarixUD";
+  if (platform::FileExists(tool)) platform::StartDetached(tool);
+}
+
+// ---------------------------------------------------------------------------
+// Window commands
+
+void TFNav::About1Click(QObject* Sender) {
+  if (formAbout) formAbout->exec();
+}
+
+void TFNav::Parameters1Click(QObject* Sender) {
+  if (FGPS) FGPS->show();
+}
+
+void TFNav::ConnectIconClick(QObject* Sender) {
+  if (!FGPS) return;
+  FGPS->show();
+  FGPS->raise();
+  FGPS->activateWindow();
+}
+
+void TFNav::OffsetsandValues1Click(QObject* Sender) {
+  if (Offsets) Offsets->show();
+}
+
+void TFNav::NavigationSettings1Click(QObject* Sender) {
+  if (Navset) Navset->show();
+}
+
+void TFNav::mRealtimeWindow1Click(QObject* Sender) {
+  if (fRealtime) fRealtime->show();
+}
+
+void TFNav::LatencyWatchSet1Click(QObject* Sender) {
+  if (fLatency) fLatency->show();
+}
+
+void TFNav::OpenLogFolder1Click(QObject* Sender) {
+  if (fRealtime) fRealtime->btOpenLogFolder->click();
+}
+
+void TFNav::VesselShape1Click(QObject* Sender) {
+  if (FShape) FShape->show();
+}
+
+void TFNav::SoundVelocityProfile1Click(QObject* Sender) {
+  if (fSVP) fSVP->show();
+}
+
+void TFNav::tbRunlineClick(QObject* Sender) {
+  if (fRunline1) fRunline1->show();
+}
+
+void TFNav::Generate1Click(QObject* Sender) {
+  Save1->trigger();
+  if (!fRunline1) return;
+  RestoreFormPlacement(fRunline1, false);
+  fRunline1->show();
+}
+
+void TFNav::themeSelection1Click(QObject* Sender) {
+  if (fTheme) fTheme->show();
+}
+
+void TFNav::QuarixNTRIPClient1Click(QObject* Sender) {
+  if (!frmNTRIPSettings) frmNTRIPSettings = new TfrmNTRIPSettings(this);
+  if (ZGPS1->Active) {
+    frmNTRIPSettings->SetGPSPort(ZGPS1->Handle, TQuarixSerialGPS::PortName(ZGPS1->Port));
+    frmNTRIPSettings->SetGPSPosition(ZGPS1->GetLatitude(), ZGPS1->GetLongitude(), ZGPS1->GetAltitude());
+  }
+  frmNTRIPSettings->show();
+}
+
+void TFNav::ShowNumericKeypad(QWidget* Target) {
+  if (!NumericKeypad) NumericKeypad = new TQuarixNumericKeypad(this);
+  NumericKeypad->TargetControl = Target;
+  const PanelPlace p = KeypadPlace(width(), height(), NumericKeypad->width(), NumericKeypad->height());
+  NumericKeypad->move(p.left, p.top);
+  NumericKeypad->show();
+  NumericKeypad->raise();
+}
+
+void TFNav::ShowSimpleKeyboard(QWidget* Target) {
+  if (!SimpleKeyboard) SimpleKeyboard = new TQuarixSimpleKeyboard(this);
+  SimpleKeyboard->TargetControl = Target;
+  const PanelPlace p = KeyboardPlace(width(), height(), SimpleKeyboard->width(), SimpleKeyboard->height());
+  SimpleKeyboard->move(p.left, p.top);
+  SimpleKeyboard->show();
+  SimpleKeyboard->raise();
+}
+
+void TFNav::SetCompactFrame(bool compact) {
+  const bool wasVisible = isVisible();
+  setWindowFlag(Qt::FramelessWindowHint, compact);
+  MainMenu1->setVisible(!compact);
+  if (wasVisible) show();
+}
+
+// ---------------------------------------------------------------------------
+// File commands
+
+void TFNav::Save1Click(QObject* Sender) {
+  const std::string fileName = DayLayoutFolder + DateText() + " " + TimeText() + ".qvt";
+  if (fcad) {
+    if (GridLayer >= 0) fcad->CadClearShapes(GridLayer);
+    if (VesselLayer >= 0) fcad->CadClearShapes(VesselLayer);
+  }
+  SaveLayoutFile(fcad, fileName);
+  LogEvent("Auto-saved: " + fileName);
+  IniFile().WriteString("FILE", kLastFileKey, fileName);
+  setWindowTitle(Q(std::string(kCaption) + " - " + fileName));
+  if (fSVP && fSVP->cUseSVP->isChecked()) fSVP->SaveDatedCopies();
+}
+
+void TFNav::New1Click(QObject* Sender) {
+  if (prompts::AskYesNo("Entire layout will be cleared! Continue?", prompts::Kind::Warning) != prompts::Answer::Yes)
+    return;
+  if (fcad) {
+    fcad->CadClearShapes(-1);
+    fcad->ClearDepthLabels();
+    fcad->ClearEventLabels();
+  }
+  LogEvent("New layout - cleared all shapes");
+  OpenFixedLayers(fcad);
+  if (fcad) fcad->SetLayerAction(UserShapeLayer, 15);
+}
+
+void TFNav::Open1Click(QObject* Sender) {
+  const QString path = prompts::OpenFileName(this, "Dialog Open", kLayoutFilter);
+  if (path.isEmpty()) return;
+  const std::string file = path.toStdString();
+  LoadLayoutFile(fcad, file, 2);
+  ShowLastFileFolder(file);
+  LogEvent("Opened file: " + file);
+  if (fcad) {
+    VesselLayer = fcad->LayerFindByName("~~Quarix Vessel");
+    if (VesselLayer >= 0) fcad->CadClearShapes(VesselLayer);
+    GridLayer = fcad->LayerFindByName("Quarix Grid");
+    if (GridLayer >= 0) fcad->CadClearShapes(GridLayer);
+    fcad->SetLayerAction(UserShapeLayer, 15);
+  }
+  OpenFixedLayers(fcad);
+}
+
+void TFNav::SaveAs1Click(QObject* Sender) {
+  const QString path = prompts::SaveFileName(this, "Dialog Save", kLayoutFilter);
+  if (path.isEmpty()) return;
+  const std::string file = path.toStdString();
+  if (fcad) {
+    if (GridLayer >= 0) fcad->CadClearShapes(GridLayer);
+    if (VesselLayer >= 0) fcad->CadClearShapes(VesselLayer);
+  }
+  SaveLayoutFile(fcad, file);
+  setWindowTitle(Q(std::string(kCaption) + "  <" + file + ">"));
+  LogEvent("Saved As: " + file);
+}
+
+void TFNav::Import1Click(QObject* Sender) {}
+void TFNav::Export1Click(QObject* Sender) {}
+
+void TFNav::ShowLastFileFolder(const std::string& Path) {
+  LastFileName = Path;
+  if (sStatusBar->PanelCount() <= 3) return;
+  const QString folder = Q(LastFileFolderText(Path));
+  sStatusBar->SetPanelText(3, folder);
+  sStatusBar->SetPanelWidth(3, sStatusBar->TextWidth(folder) + 20);
+}
+
+void TFNav::StatusBarFolderClick(QObject* Sender) {
+  const int x = sStatusBar->mapFromGlobal(QCursor::pos()).x();
+  int left = 0;
+  for (int i = 0; i < 3 && i < sStatusBar->PanelCount(); ++i) left += sStatusBar->PanelWidth(i);
+  const int right = left + (sStatusBar->PanelCount() >= 4 ? sStatusBar->PanelWidth(3) : 0);
+  if (x < left || x > right || LastFileName.empty()) return;
+  platform::ShellOpen(LastFileFolderText(LastFileName));
+}
+
+// ---------------------------------------------------------------------------
+// Interface language
+
+void TFNav::ApplyLanguage() {
+  if (!Translation) return;
+  auto tr = [](const QString& text) { return Q(Translation->Translate(text.toStdString())); };
+  for (QAction* menu : MainMenu1->actions()) {
+    menu->setText(tr(menu->text()));
+    if (!menu->menu()) continue;
+    for (QAction* a : menu->menu()->actions()) {
+      if (a->isSeparator()) continue;
+      const QString text = a->text();
+      const int tab = text.indexOf('\t');
+      a->setText(tab < 0 ? tr(text) : tr(text.left(tab)) + text.mid(tab));
+    }
+  }
+  for (QToolBar* bar : {tRealtime, tDraw})
+    for (QToolButton* b : bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly))
+      if (b != Realtime && !b->text().isEmpty()) b->setText(tr(b->text()));
+  Realtime->setText(tr(Realtime->isChecked() ? "Stop" : "Realtime"));
+}
+
+void TFNav::sStatusBarDblClick(QObject* Sender) {}
+
+void TFNav::TranslationEditor1Click(QObject* Sender) {}
+
+// ---------------------------------------------------------------------------
+// Key preview
+
+bool TFNav::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() != QEvent::KeyPress || !watched->isWidgetType()) return QMainWindow::eventFilter(watched, e);
+  auto* w = static_cast<QWidget*>(watched);
+  // A key event travels from the focus widget up to its window; the window
+  // sees it once, at its first delivery.
+  QWidget* first = QApplication::focusWidget() ? QApplication::focusWidget() : w->window();
+  if (w != first || w->window() != this) return QMainWindow::eventFilter(watched, e);
+  auto* k = static_cast<QKeyEvent*>(e);
+  int key = k->key();
+  FormKeyDown(this, key, k->modifiers());
+  return key == 0;
+}
+
+// ---------------------------------------------------------------------------
+// Device events, map events and timers: the GNSS and depth intake, the navigation loop,
+// the echogram, the screenshots and the map commands fill these in.
+
+void TFNav::ZGPS1Connect(QObject* Sender, int Port) {}
+void TFNav::ZGPS1Disconnect(QObject* Sender, int Port) {}
+void TFNav::ZGPS1Idle(QObject* Sender) {}
+void TFNav::ZGPS1Timeout(QObject* Sender) {}
+void TFNav::ZGPS1NewCommand(QObject* Sender, const std::string& Line) {}
+void TFNav::ZGPS1Position3DChange(QObject* Sender, double Latitude, double Longitude, double Altitude) {}
+void TFNav::ZGPS1SpeedChange(QObject* Sender, double Speed) {}
+void TFNav::ZGPS1Send(QObject* Sender, const std::string& Text) {}
+void TFNav::ZSENSORNewCommand(QObject* Sender, const std::string& Line) {}
+void TFNav::ZSENSORTimeout(QObject* Sender) {}
+void TFNav::fcadShapeNumberSelected(TQuarixCanvasModel* Sender, int16_t ShapeType, int32_t ShapeNumber) {}
+void TFNav::fcadWorldMouseMove(TQuarixCanvasModel* Sender, int16_t Shift, double X, double Y, double Magnitude,
+                               double Angle) {}
+void TFNav::fcadWorldMouseDown(TQuarixCanvasModel* Sender, int16_t Button, int16_t Shift, int16_t Action,
+                               double X, double Y) {}
+void TFNav::fcadDrawBegin(TQuarixCanvasModel* Sender, int16_t ShapeType, double X, double Y) {}
+void TFNav::fcadDrawEnd(TQuarixCanvasModel* Sender, int16_t ShapeType, double X, double Y) {}
+void TFNav::fcadDblClick(QObject* Sender) {}
+void TFNav::bMouseSelectClick(QObject* Sender) {}
+void TFNav::FormKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift) {}
+void TFNav::tMapTimer(QObject* Sender) {}
+void TFNav::tEchogramTimer(QObject* Sender) {}
+void TFNav::tScreenshotTimer(QObject* Sender) {}

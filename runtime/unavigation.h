@@ -1,10 +1,183 @@
 #pragma once
+// TFNav: the main window. It owns the two serial devices (GNSS receiver and
+// echo sounder), the map, the menus and tool bars, the status bar and the map,
+// echogram and screenshot timers; it starts and stops a survey and opens the
+// other windows.
 #include <QMainWindow>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class TQuarixCanvas;
+class TQuarixCanvasModel;
+class TQuarixNumericKeypad;
+class TQuarixSerialGPS;
+class TQuarixSimpleKeyboard;
+class TQuarixStatusBar;
+
+// Survey state of the main window's unit.
+extern int RealtimeActive;            // 1 while a survey runs
+extern uint32_t GNSSOpenTick;         // tick when the start opened the GNSS port; 0 when stopped
+extern uint32_t SounderOpenTick;      // tick when the start opened the echo sounder; 0 when not
+extern uint32_t LastDepthTick;        // tick of the last echo-sounder line
+extern bool SounderDataSeen;          // a depth line arrived since the start
+extern bool SounderTimeoutReported;   // the echogram watchdog reported a silent sounder
+extern std::string LastFileName;      // drawing file last opened, imported or reloaded
 
 class TFNav : public QMainWindow {
   Q_OBJECT
  public:
   explicit TFNav(QWidget* parent = nullptr);
+  ~TFNav() override;
+
+  // Main menu. The Tools menu is Settings1 and the Edit menu ools1.
+  QMenuBar* MainMenu1;
+  QMenu *File1, *Zoom1, *Settings1, *ools1, *Window2, *Help1;
+  QAction *New1, *Open1, *Save1, *SaveAs1, *Import1, *Export1, *Exit1;
+  QAction *In1, *Out1, *Extents1, *Window1, *Dynamic1;
+  QAction *VesselShape1, *OpenLogFolder1, *LatencyWatchSet1, *TranslationEditor1;
+  QAction *ClearUnfixedTracks1, *ClearFixedTracks1, *ClearUserAddedShapes1, *Deletetracksselected1,
+      *Followvessel1, *Donotfollowvessel1, *MarkEvent1;
+  QAction *NavigationSettings1, *mRealtimeWindow1, *Echogram1, *OffsetsandValues1, *themeSelection1,
+      *SoundVelocityProfile1, *QuarixNTRIPClient1, *GenerateRunline1, *Parameters1;
+  QAction *RemoteSupport1, *About1;
+
+  // Tool bar of the survey (top row).
+  QToolBar* tRealtime;
+  QToolButton* Realtime;  // toggles down while the survey runs
+  QToolButton *tbRunline, *ConnectIcon, *tbFixed, *tbFloat, *tbAuto, *bSelectTracks, *bDelSelected,
+      *bFollowVessel, *ToolButton13;
+  // Tool bar of the map (second row).
+  QToolBar* tDraw;
+  QToolButton *bOpen, *bSave, *Zoomin, *Zoomout, *Zoomextents, *Zoomwindow, *Zoomdynamic, *Zoompan,
+      *bMouseSelect, *ToolButton11, *btEventAdd, *btEventReset, *bExit, *bRestart;
+  // Drawing tools (left edge).
+  QToolBar* tShape;
+  QToolButton *ToolButton7, *ToolButton12, *ToolButton21, *ToolButton23, *ToolButton27, *ToolButton28,
+      *ToolButton29, *ToolButton30, *ToolButton31;
+
+  QWidget* Panel4;              // holds the map
+  QWidget* pRealtime;           // bottom panel holding the status bar
+  TQuarixStatusBar* sStatusBar;  // seven panels
+
+  QTimer* tMap;         // navigation loop, 200 ms, off until the first GNSS line
+  QTimer* tEchogram;    // echogram and echo-sounder watchdog, 200 ms
+  QTimer* tScreenshot;  // screenshots
+
+  TQuarixNumericKeypad* NumericKeypad = nullptr;   // made on first use
+  TQuarixSimpleKeyboard* SimpleKeyboard = nullptr;  // made on first use
+  TQuarixSerialGPS* ZGPS1 = nullptr;    // the GNSS receiver
+  TQuarixSerialGPS* ZSENSOR = nullptr;  // the echo sounder
+  TQuarixCanvas* fcad = nullptr;        // the map
+  std::string DatumParams;              // datum parameter text of the navigation loop
+  bool EchoToMonitor = false;           // echo received lines into the device settings monitors
+
+  // Life cycle.
+  void FormCreate();
+  void FormShow();
+  void FormCloseQuery(QObject* Sender, bool& CanClose);
+
+  // Survey and program commands.
+  void RealtimeClick(QObject* Sender = nullptr);
+  void Exit1Click(QObject* Sender = nullptr);
+  void bExitClick(QObject* Sender = nullptr);
+  void bRestartClick(QObject* Sender = nullptr);
+  void RemoteSupport1Click(QObject* Sender = nullptr);
+
+  // Window commands.
+  void About1Click(QObject* Sender = nullptr);
+  void Parameters1Click(QObject* Sender = nullptr);
+  void ConnectIconClick(QObject* Sender = nullptr);
+  void OffsetsandValues1Click(QObject* Sender = nullptr);
+  void NavigationSettings1Click(QObject* Sender = nullptr);
+  void mRealtimeWindow1Click(QObject* Sender = nullptr);
+  void LatencyWatchSet1Click(QObject* Sender = nullptr);
+  void OpenLogFolder1Click(QObject* Sender = nullptr);
+  void VesselShape1Click(QObject* Sender = nullptr);
+  void SoundVelocityProfile1Click(QObject* Sender = nullptr);
+  void tbRunlineClick(QObject* Sender = nullptr);
+  void Generate1Click(QObject* Sender = nullptr);
+  void themeSelection1Click(QObject* Sender = nullptr);
+  void QuarixNTRIPClient1Click(QObject* Sender = nullptr);
+
+  // On-screen keyboards for the offsets window's edits.
+  void ShowNumericKeypad(QWidget* Target);
+  void ShowSimpleKeyboard(QWidget* Target);
+
+  // File commands.
+  void New1Click(QObject* Sender = nullptr);
+  void Open1Click(QObject* Sender = nullptr);
+  void Save1Click(QObject* Sender = nullptr);
+  void SaveAs1Click(QObject* Sender = nullptr);
+  void Import1Click(QObject* Sender = nullptr);
+  void Export1Click(QObject* Sender = nullptr);
+  void ShowLastFileFolder(const std::string& Path);
+  void StatusBarFolderClick(QObject* Sender = nullptr);
+
+  // Interface language.
+  void ApplyLanguage();
+  void sStatusBarDblClick(QObject* Sender = nullptr);
+  void TranslationEditor1Click(QObject* Sender = nullptr);
+
+  // Device events (GNSS receiver and echo sounder).
+  void ZGPS1Connect(QObject* Sender, int Port);
+  void ZGPS1Disconnect(QObject* Sender, int Port);
+  void ZGPS1Idle(QObject* Sender);
+  void ZGPS1Timeout(QObject* Sender);
+  void ZGPS1NewCommand(QObject* Sender, const std::string& Line);
+  void ZGPS1Position3DChange(QObject* Sender, double Latitude, double Longitude, double Altitude);
+  void ZGPS1SpeedChange(QObject* Sender, double Speed);
+  void ZGPS1Send(QObject* Sender, const std::string& Text);
+  void ZSENSORNewCommand(QObject* Sender, const std::string& Line);
+  void ZSENSORTimeout(QObject* Sender = nullptr);
+
+  // Map events, drawing tools and keys.
+  void fcadShapeNumberSelected(TQuarixCanvasModel* Sender, int16_t ShapeType, int32_t ShapeNumber);
+  void fcadWorldMouseMove(TQuarixCanvasModel* Sender, int16_t Shift, double X, double Y, double Magnitude,
+                          double Angle);
+  void fcadWorldMouseDown(TQuarixCanvasModel* Sender, int16_t Button, int16_t Shift, int16_t Action, double X,
+                          double Y);
+  void fcadDrawBegin(TQuarixCanvasModel* Sender, int16_t ShapeType, double X, double Y);
+  void fcadDrawEnd(TQuarixCanvasModel* Sender, int16_t ShapeType, double X, double Y);
+  void fcadDblClick(QObject* Sender = nullptr);
+  void bMouseSelectClick(QObject* Sender = nullptr);
+  // The window sees every key before its controls (Qt key codes); setting Key
+  // to 0 consumes it.
+  void FormKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
+
+  // Timers.
+  void tMapTimer(QObject* Sender = nullptr);
+  void tEchogramTimer(QObject* Sender = nullptr);
+  void tScreenshotTimer(QObject* Sender = nullptr);
+
+  // Compact mode: no border and no menu (true), or the sizeable border and the
+  // main menu again (false).
+  void SetCompactFrame(bool compact);
+
+  // How the program ends at once (bExit). Tests replace it.
+  static std::function<void(int)> ExitProcess;
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void BuildMenu();
+  void BuildToolBars();
+  void BuildPanels();
+  void StartSurvey();
+  void StopSurvey();
+  void SaveClosingSettings();
+  bool shown_ = false;
+  bool closing_ = false;
 };
 
 extern TFNav* FNav;

@@ -1,0 +1,67 @@
+#pragma once
+// TQuarixCanvas: the map control. The drawing, world window, tools and
+// overlays live in TQuarixCanvasModel (plain C++); this class adds the Qt
+// window: the back buffer, painting through the GDI adapter, and the
+// translation of Qt's mouse, wheel, key and resize events.
+#include <QImage>
+#include <QWidget>
+#include <functional>
+
+#include "canvas/canvasmodel.h"
+
+class TQuarixCanvas : public QWidget, public TQuarixCanvasModel {
+  Q_OBJECT
+
+ public:
+  explicit TQuarixCanvas(QWidget* Owner = nullptr);
+  ~TQuarixCanvas() override;
+
+  // Events of the control itself (sender first).
+  std::function<void(TQuarixCanvas* Sender)> OnClick;
+  std::function<void(TQuarixCanvas* Sender)> OnDblClick;
+  std::function<void(TQuarixCanvas* Sender, TMouseButton Button, int16_t Shift, int X, int Y)>
+      OnMouseDown;
+  std::function<void(TQuarixCanvas* Sender, int16_t Shift, int X, int Y)> OnMouseMove;
+  std::function<void(TQuarixCanvas* Sender, TMouseButton Button, int16_t Shift, int X, int Y)>
+      OnMouseUp;
+  std::function<void(TQuarixCanvas* Sender)> OnResize;
+  std::function<void(TQuarixCanvas* Sender, int16_t& Key, int16_t Shift)> OnKeyDown;
+  std::function<void(TQuarixCanvas* Sender, int16_t& Key, int16_t Shift)> OnKeyUp;
+
+  // The off-screen image of background, grid and shapes (RGB32), and how
+  // many times it was rebuilt.
+  QImage BackBuffer;
+  int RebuildCount = 0;
+
+  // Shows the component's banner in a plain message box.
+  void AboutBox();
+  // Paints one frame onto the given image as a paint message would: rebuilds
+  // the back buffer when needed, copies it, then draws the overlays.
+  void PaintTo(QImage& Target);
+
+  int ControlWidth() const override { return width(); }
+  int ControlHeight() const override { return height(); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+
+  void InvalidateControl() override;
+  void SetScreenCursor(int Cursor) override;
+  void MeasureText(const TFontState& Font, const std::string& Text, int& W, int& H) const override;
+
+ private:
+  void Paint(QPainter& Painter, QImage* TargetImage);
+  bool RebuildBackBufferIfNeeded();
+  void HandlePress(QMouseEvent* event);
+
+  bool pressedForClick_ = false;
+  QImage frame_;  // back buffer plus overlays, shown by paintEvent
+};

@@ -1,0 +1,318 @@
+// Painting: the back buffer's content (background, grid, shapes) and what
+// every paint draws over it (rubber band, overlays, scale bar).
+#include <algorithm>
+#include <cmath>
+#include <typeinfo>
+
+#include "app/formats.h"
+#include "canvas/canvasmodel.h"
+#include "canvas/geometry.h"
+
+namespace {
+
+constexpr int kThinning = 3;          // pixels: a point this close to the last drawn one is skipped
+constexpr int kTextCell = 60;         // pixels: one text per cell
+constexpr int kMaxGridLines = 1000;   // per axis
+
+// A number with at most `decimals` decimals, trailing zeros and a bare
+// period left out: 1250, 12.5, 0.125.
+std::string GridLabel(double v, int decimals) {
+  std::string s = FormatFixed(v, decimals);
+  if (s.find('.') != std::string::npos) {
+    while (!s.empty() && s.back() == '0') s.pop_back();
+    if (!s.empty() && s.back() == '.') s.pop_back();
+  }
+  if (s == "-0") s = "0";
+  return s;
+}
+
+// Lines of one grid axis from `lo` to `hi` with the given step; false when
+// there would be more than the bound.
+bool GridLines(double lo, double hi, double step, std::vector<double>& out) {
+  out.clear();
+  if (!(step > 0) || !std::isfinite(step)) return false;
+  const double first = std::floor(lo / step) * step;
+  const double count = std::floor((hi - first) / step) + 1;
+  if (!std::isfinite(count) || count > kMaxGridLines || first + step == first) return false;
+  for (int i = 0; i < static_cast<int>(count); ++i) {
+    const double v = first + i * step;
+    if (v <= hi) out.push_back(v);
+  }
+  return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Decisions
+
+TRenderPlan TQuarixCanvasModel::BuildRenderPlan() const {
+  TRenderPlan plan;
+  const int W = std::max(1, ControlWidth());
+  const int H = std::max(1, ControlHeight());
+
+  // Layer table: one entry per layer number, set for visible layers.
+  int top = -1;
+  for (const TQLayer* l : Layers)
+    if (l->Visible && l->Number >= 0 && l->Number <= NextLayerNumber) top = std::max(top, l->Number);
+  std::vector<char> visible(static_cast<std::size_t>(top + 1), 0);
+  for (const TQLayer* l : Layers)
+    if (l->Visible && l->Number >= 0 && l->Number <= top) visible[static_cast<std::size_t>(l->Number)] = 1;
+
+  double worldWidth = WorldRight - WorldLeft;
+  if (worldWidth <= 0) worldWidth = 1.0;
+  const double upp = worldWidth / W;
+  const double half = upp * 0.5;
+  const double left = WorldLeft, right = WorldRight, bottom = WorldBottom, topY = WorldTop;
+
+  auto passes = [&](const TQShape* s) {
+    if (!s->Visible) return false;
+    if (s->Layer < 0 || s->Layer > top || !visible[static_cast<std::size_t>(s->Layer)]) return false;
+    if (!s->HasFiniteBounds()) return false;
+    return !(s->MaxX < left || s->MinX > right || s->MaxY < bottom || s->MinY > topY);
+  };
+
+  int lastX = -9999, lastY = -9999;
+  const std::size_t n = Shapes.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const TQShape* s = Shapes[i];
+    if (!passes(s)) continue;
+    switch (s->ShapeType) {
+      case stText:
+        continue;
+      case stRectangle:
+      case stLine:
+        break;
+      case stPoint:
+        if (typeid(*s) == typeid(TQPoint)) {
+          const auto* p = static_cast<const TQPoint*>(s);
+          const int px = TruncPixel((p->X - left) / upp), py = TruncPixel((topY - p->Y) / upp);
+          const int dx = px - lastX, dy = py - lastY;
+          if (dx > -kThinning && dx < kThinning && dy > -kThinning && dy < kThinning) continue;
+          lastX = px;
+          lastY = py;
+          break;
+        }
+        [[fallthrough]];
+      default:
+        if (s->MaxX - s->MinX < half && s->MaxY - s->MinY < half) continue;
+        break;
+    }
+    plan.FirstPass.push_back(static_cast<uint32_t>(i));
+  }
+
+  const int cols = W / kTextCell + 2, rows = H / kTextCell + 2;
+  std::vector<char> taken(static_cast<std::size_t>(cols) * static_cast<std::size_t>(rows), 0);
+  for (std::size_t i = 0; i < n; ++i) {
+    const TQShape* s = Shapes[i];
+    if (s->ShapeType != stText || typeid(*s) != typeid(TQText) || !passes(s)) continue;
+    const auto* t = static_cast<const TQText*>(s);
+    const int px = TruncPixel((t->X - left) / upp), py = TruncPixel((topY - t->Y) / upp);
+    const int col = std::clamp(px / kTextCell, 0, cols - 1);
+    const int row = std::clamp(py / kTextCell, 0, rows - 1);
+    char& cell = taken[static_cast<std::size_t>(col) + static_cast<std::size_t>(row) * static_cast<std::size_t>(cols)];
+    if (cell) continue;
+    cell = 1;
+    plan.Texts.push_back(static_cast<uint32_t>(i));
+  }
+
+  // Over the limit, the oldest shapes in drawing order give way, so the
+  // vessel and the recent track are always drawn.
+  if (plan.Size() > kMaxShapesDrawn) {
+    std::size_t a = plan.FirstPass.size(), b = plan.Texts.size(), keep = 0;
+    while (keep < kMaxShapesDrawn) {
+      if (b == 0 || (a > 0 && plan.FirstPass[a - 1] > plan.Texts[b - 1]))
+        --a;
+      else
+        --b;
+      ++keep;
+    }
+    plan.FirstPass.erase(plan.FirstPass.begin(), plan.FirstPass.begin() + static_cast<long>(a));
+    plan.Texts.erase(plan.Texts.begin(), plan.Texts.begin() + static_cast<long>(b));
+  }
+  return plan;
+}
+
+bool TQuarixCanvasModel::BuildGridPlan(TGridPlan& Plan) const {
+  Plan = TGridPlan();
+  const double ww = WorldRight - WorldLeft, wh = WorldTop - WorldBottom;
+  if (!(ww > 0) || !(wh > 0) || !std::isfinite(ww) || !std::isfinite(wh)) return false;
+  double stepX = NiceGridStep(ww, 4), stepY = stepX;
+  const bool fixed = !GridAutoScale && GridSpacingX > 0 && GridSpacingY > 0;
+  if (fixed) {
+    stepX = GridSpacingX;
+    stepY = GridSpacingY;
+  }
+  if (!GridLines(WorldLeft, WorldRight, stepX, Plan.Xs) || !GridLines(WorldBottom, WorldTop, stepY, Plan.Ys)) {
+    // A fixed step that would need too many lines (or cannot change the
+    // coordinate at all) gives way to the automatic step.
+    stepX = stepY = NiceGridStep(ww, 4);
+    if (!GridLines(WorldLeft, WorldRight, stepX, Plan.Xs)) return false;
+    if (!GridLines(WorldBottom, WorldTop, stepY, Plan.Ys)) {
+      stepY = NiceGridStep(wh, 4);
+      if (!GridLines(WorldBottom, WorldTop, stepY, Plan.Ys)) return false;
+    }
+  }
+  Plan.StepX = stepX;
+  Plan.StepY = stepY;
+  for (double x : Plan.Xs) Plan.Columns.push_back(WorldToAbsX(x));
+  for (double y : Plan.Ys) Plan.Rows.push_back(WorldToAbsY(y));
+  if (WorldLeft < 0 && 0 < WorldRight && WorldBottom < 0 && 0 < WorldTop) {
+    Plan.Axes = true;
+    WorldToScreen(0, 0, Plan.OriginX, Plan.OriginY);
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Back buffer
+
+void TQuarixCanvasModel::RenderBackBuffer(TCanvas* Canvas) {
+  const int W = ControlWidth(), H = ControlHeight();
+  Canvas->Brush = TBrushState{BackColor, bsSolid};
+  Canvas->FillRect(0, 0, W, H);
+  DrawGrid(Canvas);
+  DrawAllShapes(Canvas);
+}
+
+void TQuarixCanvasModel::DrawAllShapes(TCanvas* Canvas) {
+  const double ww = WorldRight - WorldLeft, wh = WorldTop - WorldBottom;
+  if (ww == 0 || wh == 0 || !std::isfinite(ww) || !std::isfinite(wh)) return;
+  const TRenderPlan plan = BuildRenderPlan();
+  const int W = std::max(1, ControlWidth()), H = std::max(1, ControlHeight());
+  auto draw = [&](uint32_t index) {
+    TQShape* s = Shapes[index];
+    const TColor c = s->PenFg;
+    const TColor k = GetContrastColor(c);
+    if (k != c) s->PenFg = k;
+    s->Draw(Canvas, WorldLeft, WorldRight, WorldTop, WorldBottom, W, H);
+    s->PenFg = c;
+  };
+  for (uint32_t i : plan.FirstPass) draw(i);
+  for (uint32_t i : plan.Texts) draw(i);
+}
+
+void TQuarixCanvasModel::DrawGrid(TCanvas* Canvas) {
+  if (!GridVisible) return;
+  TGridPlan plan;
+  if (!BuildGridPlan(plan)) return;
+  const int W = ControlWidth(), H = ControlHeight();
+  Canvas->Pen = TPenState{GridColor, 1, psDot, TPenMode::Copy};
+  const int top = WorldToAbsY(WorldTop), bottom = WorldToAbsY(WorldBottom);
+  const int left = WorldToAbsX(WorldLeft), right = WorldToAbsX(WorldRight);
+  for (int x : plan.Columns) Canvas->Line(x, top, x, bottom);
+  for (int y : plan.Rows) Canvas->Line(left, y, right, y);
+
+  Canvas->Pen.Style = psSolid;
+  Canvas->Font = TFontState{"Tahoma", 8, false, false, 0, clBlack};
+  Canvas->Brush = TBrushState{clWhite, bsSolid};
+  const int decimalsX = plan.StepX >= 1 ? 1 : 3;
+  const int decimalsY = plan.StepY >= 1 ? 1 : 3;
+  for (std::size_t i = 0; i < plan.Xs.size(); ++i) {
+    const int sx = plan.Columns[i];
+    if (sx <= 4 || sx > W - 50) continue;
+    const std::string text = GridLabel(plan.Xs[i], decimalsX);
+    const int w = Canvas->TextWidth(text), h = Canvas->TextHeight(text);
+    const int half = w / 2;
+    Canvas->FillRect(sx - half - 2, H - h - 4, sx + half + 2, H - 2);
+    Canvas->TextOut(sx - half, H - h - 3, text);
+  }
+  for (std::size_t i = 0; i < plan.Ys.size(); ++i) {
+    const int sy = plan.Rows[i];
+    if (sy <= 14 || sy > H - 20) continue;
+    const std::string text = GridLabel(plan.Ys[i], decimalsY);
+    const int w = Canvas->TextWidth(text), h = Canvas->TextHeight(text);
+    const int half = h / 2;
+    Canvas->FillRect(2, sy - half - 1, w + 6, sy + half + 1);
+    Canvas->TextOut(4, sy - half, text);
+  }
+  if (plan.Axes) {
+    Canvas->Pen = TPenState{clRed, 1, psSolid, TPenMode::Copy};
+    Canvas->Line(0, plan.OriginY, W, plan.OriginY);
+    Canvas->Line(plan.OriginX, 0, plan.OriginX, H);
+  }
+  Canvas->Brush.Style = bsClear;
+}
+
+// ---------------------------------------------------------------------------
+// Over the back buffer
+
+void TQuarixCanvasModel::RenderOverlays(TCanvas* Canvas) {
+  DrawRubberBand(Canvas);
+  DrawDistanceOverlay(Canvas);
+  DrawDepthLabelsOverlay(Canvas);
+  DrawEventLabelsOverlay(Canvas);
+  DrawCurrentDepthOverlay(Canvas);
+  DrawCurrentSpeedOverlay(Canvas);
+  DrawGGAOverlay(Canvas);
+  DrawScaleBar(Canvas);
+}
+
+void TQuarixCanvasModel::DrawRubberBand(TCanvas* Canvas) {
+  if (!IsDrawing || !HasFirstPoint) return;
+  Canvas->Pen = TPenState{clWhite, 1, psSolid, TPenMode::Xor};
+  int sx1 = 0, sy1 = 0, sx2 = 0, sy2 = 0;
+  WorldToScreen(RubberX1, RubberY1, sx1, sy1);
+  WorldToScreen(RubberX2, RubberY2, sx2, sy2);
+  switch (CurrentTool) {
+    case stRectangle:
+    case stEllipseTool:
+    case toolZoomWindow:
+    case toolSelectAlt:
+      Canvas->Brush.Style = bsClear;
+      Canvas->Rectangle(sx1, sy1, sx2, sy2);
+      break;
+    case stLine:
+      Canvas->Line(sx1, sy1, sx2, sy2);
+      break;
+    case stPolyline:
+    case stSpline:
+    case stArc:
+    case stPolygon:
+      if (DrawingPolyline && DrawingPolyline->PointCount() >= 1) {
+        std::vector<TPixelPoint> pts;
+        pts.reserve(DrawingPolyline->Points.size() + 2);
+        for (const TPointD& v : DrawingPolyline->Points) {
+          TPixelPoint p;
+          WorldToScreen(v.x, v.y, p.x, p.y);
+          pts.push_back(p);
+        }
+        pts.push_back({sx2, sy2});
+        if (CurrentTool == stPolygon) pts.push_back(pts.front());
+        Canvas->Polyline(pts.data(), static_cast<int>(pts.size()));
+      }
+      break;
+    case stCircle: {
+      const double r = std::sqrt((RubberX2 - RubberX1) * (RubberX2 - RubberX1) +
+                                 (RubberY2 - RubberY1) * (RubberY2 - RubberY1));
+      const int px = WorldToAbsX(RubberX1 + r);
+      const int radius = static_cast<int>(std::min<int64_t>(std::llabs(int64_t{px} - sx1), 1 << 22));
+      Canvas->Brush.Style = bsClear;
+      Canvas->Ellipse(sx1 - radius, sy1 - radius, sx1 + radius, sy1 + radius);
+      break;
+    }
+    default:
+      break;
+  }
+  Canvas->Pen.Mode = TPenMode::Copy;
+}
+
+void TQuarixCanvasModel::DrawScaleBar(TCanvas* Canvas) {
+  const int W = ControlWidth(), H = ControlHeight();
+  TScaleBar bar;
+  if (!ComputeScaleBar(WorldRight - WorldLeft, W, bar)) return;
+  const int len = bar.Pixels;
+  const int x = W - len - 20, y = H - 8 - 20 - 15;
+  Canvas->Brush = TBrushState{clWhite, bsSolid};
+  Canvas->Pen = TPenState{clBlack, 1, psSolid, TPenMode::Copy};
+  Canvas->Rectangle(x - 5, y - 5, x + len + 5, y + 28);
+  Canvas->Brush.Color = clBlack;
+  Canvas->FillRect(x, y, x + len / 2, y + 8);
+  Canvas->Brush.Color = clWhite;
+  Canvas->FillRect(x + len / 2, y, x + len, y + 8);
+  Canvas->Brush.Style = bsClear;
+  Canvas->Rectangle(x, y, x + len, y + 8);
+  Canvas->Font = TFontState{"Arial", 8, false, false, 0, clBlack};
+  const std::string label = ScaleBarLabel(bar.Length);
+  Canvas->TextOut(x + (len - Canvas->TextWidth(label)) / 2, y + 10, label);
+}

@@ -1,0 +1,339 @@
+#include "canvas/qpaintercanvas.h"
+
+#include <QFontMetrics>
+#include <QPainterPath>
+#include <QPolygon>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// Liang-Barsky clip of a segment to [lo, hiX] x [lo, hiY]; false when outside.
+bool Clip(double& x1, double& y1, double& x2, double& y2, double lo, double hiX, double hiY) {
+  double t0 = 0, t1 = 1;
+  const double dx = x2 - x1, dy = y2 - y1;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x1 - lo, hiX - x1, y1 - lo, hiY - y1};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double r = q[i] / p[i];
+    if (p[i] < 0) {
+      if (r > t1) return false;
+      t0 = std::max(t0, r);
+    } else {
+      if (r < t0) return false;
+      t1 = std::min(t1, r);
+    }
+  }
+  const double ox = x1, oy = y1;
+  x1 = ox + t0 * dx, y1 = oy + t0 * dy;
+  x2 = ox + t1 * dx, y2 = oy + t1 * dy;
+  return true;
+}
+
+Qt::BrushStyle QtBrushStyle(TBrushStyle s) {
+  switch (s) {
+    case bsSolid: return Qt::SolidPattern;
+    case bsClear: return Qt::NoBrush;
+    case bsHorizontal: return Qt::HorPattern;
+    case bsVertical: return Qt::VerPattern;
+    case bsFDiagonal: return Qt::FDiagPattern;
+    case bsBDiagonal: return Qt::BDiagPattern;
+    case bsCross: return Qt::CrossPattern;
+    case bsDiagCross: return Qt::DiagCrossPattern;
+    default: return Qt::SolidPattern;
+  }
+}
+
+// Cubic Bezier points flattened into a polyline.
+void Flatten(const TPixelPoint* p, int count, std::vector<TPixelPoint>& out) {
+  out.clear();
+  if (count < 1) return;
+  out.push_back(p[0]);
+  for (int i = 0; i + 3 < count; i += 3) {
+    const double x0 = p[i].x, y0 = p[i].y, x1 = p[i + 1].x, y1 = p[i + 1].y;
+    const double x2 = p[i + 2].x, y2 = p[i + 2].y, x3 = p[i + 3].x, y3 = p[i + 3].y;
+    const double len = std::hypot(x1 - x0, y1 - y0) + std::hypot(x2 - x1, y2 - y1) + std::hypot(x3 - x2, y3 - y2);
+    const int steps = std::clamp(static_cast<int>(len / 4), 1, 256);
+    for (int k = 1; k <= steps; ++k) {
+      const double t = static_cast<double>(k) / steps, u = 1 - t;
+      const double x = u * u * u * x0 + 3 * u * u * t * x1 + 3 * u * t * t * x2 + t * t * t * x3;
+      const double y = u * u * u * y0 + 3 * u * u * t * y1 + 3 * u * t * t * y2 + t * t * t * y3;
+      const TPixelPoint q{static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))};
+      if (!(q == out.back())) out.push_back(q);
+    }
+  }
+}
+
+QRect Normalized(int l, int t, int r, int b) {
+  if (r < l) std::swap(l, r);
+  if (b < t) std::swap(t, b);
+  return QRect(l, t, r - l, b - t);
+}
+
+}  // namespace
+
+QRgb TQPainterCanvas::ToRgb(TColor color) {
+  const uint32_t high = color >> 24;
+  if (high == 0xFF || high == 0x80) return ToQColor(color).rgb();
+  return 0xFF000000u | ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
+}
+
+QFont TQPainterCanvas::MakeFont(const TFontState& f) {
+  QFont font(QString::fromStdString(f.Name));
+  font.setPixelSize(std::max(1, static_cast<int>(std::lround(std::abs(f.Size) * 96.0 / 72.0))));
+  font.setBold(f.Bold);
+  font.setItalic(f.Italic);
+  return font;
+}
+
+TQPainterCanvas::TQPainterCanvas(QPainter& Painter, QImage& Image) : painter_(Painter), image_(Image) {
+  width_ = image_.width();
+  height_ = image_.height();
+  if (image_.format() == QImage::Format_RGB32 || image_.format() == QImage::Format_ARGB32 ||
+      image_.format() == QImage::Format_ARGB32_Premultiplied) {
+    bits_ = reinterpret_cast<uint32_t*>(image_.bits());
+    stride_ = static_cast<int>(image_.bytesPerLine() / 4);
+  }
+  painter_.setRenderHint(QPainter::Antialiasing, false);
+  painter_.setRenderHint(QPainter::TextAntialiasing, true);
+}
+
+bool TQPainterCanvas::ThinPen() const { return Pen.Width <= 1 && bits_ != nullptr; }
+
+void TQPainterCanvas::PlotRun(int x, int y, uint32_t rgb, bool xorMode) {
+  if (static_cast<unsigned>(x) >= static_cast<unsigned>(width_) ||
+      static_cast<unsigned>(y) >= static_cast<unsigned>(height_))
+    return;
+  uint32_t& px = bits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(stride_) + static_cast<std::size_t>(x)];
+  if (xorMode)
+    px ^= (rgb & 0x00FFFFFFu);
+  else
+    px = rgb;
+}
+
+void TQPainterCanvas::SetPixel(int x, int y, TColor color) {
+  if (bits_) {
+    PlotRun(x, y, ToRgb(color), false);
+    return;
+  }
+  if (x >= 0 && y >= 0 && x < width_ && y < height_) image_.setPixel(x, y, ToRgb(color));
+}
+
+void TQPainterCanvas::ThinLine(int x1, int y1, int x2, int y2, bool lastPixel) {
+  const int lo = -2;
+  if (x1 < lo || y1 < lo || x2 < lo || y2 < lo || x1 > width_ + 1 || x2 > width_ + 1 ||
+      y1 > height_ + 1 || y2 > height_ + 1) {
+    double a = x1, b = y1, c = x2, d = y2;
+    if (!Clip(a, b, c, d, lo, width_ + 1, height_ + 1)) return;
+    x1 = static_cast<int>(std::lround(a));
+    y1 = static_cast<int>(std::lround(b));
+    x2 = static_cast<int>(std::lround(c));
+    y2 = static_cast<int>(std::lround(d));
+  }
+  const uint32_t rgb = ToRgb(Pen.Color);
+  const bool xorMode = Pen.Mode == TPenMode::Xor;
+  const bool dotted = Pen.Style != psSolid;
+  int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
+  const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+  int err = dx + dy;
+  int x = x1, y = y1;
+  for (;;) {
+    const bool last = x == x2 && y == y2;
+    if (last && !lastPixel) break;
+    if (!dotted || (dotPhase_++ & 1) == 0) PlotRun(x, y, rgb, xorMode);
+    if (last) break;
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
+void TQPainterCanvas::ApplyCompositionMode() {
+  painter_.setCompositionMode(Pen.Mode == TPenMode::Xor ? QPainter::RasterOp_SourceXorDestination
+                                                        : QPainter::CompositionMode_SourceOver);
+}
+
+void TQPainterCanvas::ApplyPen() {
+  QPen pen(QColor::fromRgb(ToRgb(Pen.Color)));
+  pen.setWidth(std::max(1, Pen.Width));
+  pen.setCapStyle(Qt::RoundCap);
+  pen.setJoinStyle(Qt::RoundJoin);
+  pen.setStyle(Pen.Style == psSolid ? Qt::SolidLine : Pen.Style == psDash ? Qt::DashLine : Qt::DotLine);
+  painter_.setPen(pen);
+  ApplyCompositionMode();
+}
+
+void TQPainterCanvas::ApplyNoPen() {
+  painter_.setPen(Qt::NoPen);
+  painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TQPainterCanvas::ApplyBrush() {
+  if (Brush.Style == bsClear) {
+    painter_.setBrush(Qt::NoBrush);
+  } else {
+    painter_.setBrush(QBrush(QColor::fromRgb(ToRgb(Brush.Color)), QtBrushStyle(Brush.Style)));
+  }
+}
+
+void TQPainterCanvas::Line(int x1, int y1, int x2, int y2) {
+  if (ThinPen()) {
+    ThinLine(x1, y1, x2, y2, false);
+    return;
+  }
+  ApplyPen();
+  painter_.drawLine(x1, y1, x2, y2);
+  painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TQPainterCanvas::Polyline(const TPixelPoint* points, int count) {
+  if (count < 2) return;
+  if (ThinPen()) {
+    for (int i = 0; i + 1 < count; ++i)
+      ThinLine(points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, false);
+    return;
+  }
+  QPolygon poly(count);
+  for (int i = 0; i < count; ++i) poly.setPoint(i, points[i].x, points[i].y);
+  ApplyPen();
+  painter_.drawPolyline(poly);
+  painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TQPainterCanvas::Polygon(const TPixelPoint* points, int count) {
+  if (count < 2) return;
+  QPolygon poly(count);
+  for (int i = 0; i < count; ++i) poly.setPoint(i, points[i].x, points[i].y);
+  if (Brush.Style != bsClear) {
+    ApplyNoPen();
+    ApplyBrush();
+    painter_.drawPolygon(poly, Qt::OddEvenFill);
+  }
+  if (ThinPen()) {
+    for (int i = 0; i < count; ++i) {
+      const TPixelPoint& a = points[i];
+      const TPixelPoint& b = points[(i + 1) % count];
+      ThinLine(a.x, a.y, b.x, b.y, false);
+    }
+    return;
+  }
+  ApplyPen();
+  painter_.setBrush(Qt::NoBrush);
+  painter_.drawPolygon(poly, Qt::OddEvenFill);
+  painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TQPainterCanvas::PolyBezier(const TPixelPoint* points, int count) {
+  std::vector<TPixelPoint> flat;
+  Flatten(points, count, flat);
+  Polyline(flat.data(), static_cast<int>(flat.size()));
+}
+
+void TQPainterCanvas::Rectangle(int left, int top, int right, int bottom) {
+  const QRect r = Normalized(left, top, right, bottom);
+  if (r.width() <= 0 || r.height() <= 0) return;
+  if (Brush.Style != bsClear) {
+    ApplyNoPen();
+    ApplyBrush();
+    painter_.drawRect(r);
+  }
+  const int l = r.left(), t = r.top(), rr = r.left() + r.width() - 1, b = r.top() + r.height() - 1;
+  if (ThinPen()) {
+    ThinLine(l, t, rr, t, false);
+    ThinLine(rr, t, rr, b, false);
+    ThinLine(rr, b, l, b, false);
+    ThinLine(l, b, l, t, false);
+    if (rr == l && b == t) PlotRun(l, t, ToRgb(Pen.Color), Pen.Mode == TPenMode::Xor);
+    return;
+  }
+  ApplyPen();
+  painter_.setBrush(Qt::NoBrush);
+  painter_.drawRect(QRect(l, t, rr - l, b - t));
+  painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TQPainterCanvas::RoundRect(int left, int top, int right, int bottom, int ellipseWidth,
+                                int ellipseHeight) {
+  const QRect r = Normalized(left, top, right, bottom);
+  if (r.width() <= 0 || r.height() <= 0) return;
+  ApplyPen();
+  ApplyBrush();
+  painter_.drawRoundedRect(QRect(r.left(), r.top(), r.width() - 1, r.height() - 1),
+                           std::max(0, ellipseWidth) / 2.0, std::max(0, ellipseHeight) / 2.0);
+  painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TQPainterCanvas::Ellipse(int left, int top, int right, int bottom) {
+  const QRect r = Normalized(left, top, right, bottom);
+  if (r.width() <= 0 || r.height() <= 0) return;
+  ApplyPen();
+  ApplyBrush();
+  painter_.drawEllipse(QRect(r.left(), r.top(), r.width() - 1, r.height() - 1));
+  painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TQPainterCanvas::FillRect(int left, int top, int right, int bottom) {
+  if (Brush.Style == bsClear) return;
+  const QRect r = Normalized(left, top, right, bottom);
+  if (r.width() <= 0 || r.height() <= 0) return;
+  painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  painter_.fillRect(r, QBrush(QColor::fromRgb(ToRgb(Brush.Color)), QtBrushStyle(Brush.Style)));
+}
+
+const QFont& TQPainterCanvas::CurrentFont() {
+  std::string key = Font.Name;
+  key += '|';
+  key += std::to_string(Font.Size);
+  key += Font.Bold ? 'B' : '-';
+  key += Font.Italic ? 'I' : '-';
+  if (key != fontKey_) {
+    static std::unordered_map<std::string, QFont> cache;
+    auto it = cache.find(key);
+    if (it == cache.end()) it = cache.emplace(key, MakeFont(Font)).first;
+    font_ = it->second;
+    fontKey_ = key;
+  }
+  return font_;
+}
+
+void TQPainterCanvas::TextOut(int x, int y, const std::string& text) {
+  if (text.empty()) return;
+  const QFont& font = CurrentFont();
+  const QString s = QString::fromStdString(text);
+  const QFontMetrics fm(font);
+  painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  painter_.setFont(font);
+  if (Font.Orientation % 3600 != 0) {
+    painter_.save();
+    painter_.translate(x, y);
+    painter_.rotate(-(Font.Orientation % 3600) / 10.0);
+    if (Brush.Style != bsClear)
+      painter_.fillRect(QRect(0, 0, fm.horizontalAdvance(s), fm.height()), QColor::fromRgb(ToRgb(Brush.Color)));
+    painter_.setPen(QColor::fromRgb(ToRgb(Font.Color)));
+    painter_.drawText(0, fm.ascent(), s);
+    painter_.restore();
+    return;
+  }
+  if (Brush.Style != bsClear)
+    painter_.fillRect(QRect(x, y, fm.horizontalAdvance(s), fm.height()), QColor::fromRgb(ToRgb(Brush.Color)));
+  painter_.setPen(QColor::fromRgb(ToRgb(Font.Color)));
+  painter_.drawText(x, y + fm.ascent(), s);
+}
+
+int TQPainterCanvas::TextWidth(const std::string& text) {
+  return QFontMetrics(CurrentFont()).horizontalAdvance(QString::fromStdString(text));
+}
+
+int TQPainterCanvas::TextHeight(const std::string& text) { return QFontMetrics(CurrentFont()).height(); }

@@ -1,0 +1,696 @@
+#include "canvas/shapes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <new>
+
+#include "canvas/geometry.h"
+
+// ---------------------------------------------------------------------------
+// Pooled storage of shape records. A survey map holds hundreds of thousands of
+// small records; carving them from 256 KiB blocks with one free list per size
+// saves the allocator's per-block overhead. Blocks are kept for reuse.
+namespace {
+
+class ShapePool {
+ public:
+  void* Allocate(std::size_t size) {
+    const std::size_t rounded = Round(size);
+    if (rounded > kMaxSize) return ::operator new(size);
+    std::lock_guard<std::mutex> lock(mutex_);
+    FreeNode*& head = free_[rounded / kAlign];
+    if (head) {
+      FreeNode* node = head;
+      head = node->next;
+      return node;
+    }
+    if (left_ < rounded) {
+      cursor_ = static_cast<char*>(::operator new(kBlockSize));
+      left_ = kBlockSize;
+    }
+    void* p = cursor_;
+    cursor_ += rounded;
+    left_ -= rounded;
+    return p;
+  }
+
+  void Release(void* p, std::size_t size) noexcept {
+    if (!p) return;
+    const std::size_t rounded = Round(size);
+    if (rounded > kMaxSize) {
+      ::operator delete(p);
+      return;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    FreeNode* node = static_cast<FreeNode*>(p);
+    node->next = free_[rounded / kAlign];
+    free_[rounded / kAlign] = node;
+  }
+
+ private:
+  struct FreeNode {
+    FreeNode* next;
+  };
+  static constexpr std::size_t kAlign = 16;
+  static constexpr std::size_t kMaxSize = 512;
+  static constexpr std::size_t kBlockSize = 256 * 1024;
+  static std::size_t Round(std::size_t size) { return (size + kAlign - 1) / kAlign * kAlign; }
+
+  std::mutex mutex_;
+  FreeNode* free_[kMaxSize / kAlign + 1] = {};
+  char* cursor_ = nullptr;
+  std::size_t left_ = 0;
+};
+
+ShapePool& Pool() {
+  // Never destroyed: records may still be released during static destruction.
+  static ShapePool* pool = new ShapePool;
+  return *pool;
+}
+
+// World-to-pixel mapping of one Draw call.
+struct Mapper {
+  double left, top, sx, sy;
+  Mapper(double Left, double Right, double Top, double Bottom, int W, int H)
+      : left(Left), top(Top), sx(W / (Right - Left)), sy(H / (Top - Bottom)) {}
+  double FX(double x) const { return (x - left) * sx; }
+  double FY(double y) const { return (top - y) * sy; }
+  int X(double x) const { return TruncPixel(FX(x)); }
+  int Y(double y) const { return TruncPixel(FY(y)); }
+};
+
+// Smaller and larger of two values; NaN wins, so a box with NaN geometry is
+// not finite and the shape is neither drawn nor hit.
+double Lo(double a, double b) { return (a < b || std::isnan(a)) ? a : b; }
+double Hi(double a, double b) { return (a > b || std::isnan(a)) ? a : b; }
+
+bool InPixelRange(double v) { return v > -kPixelLimit && v < kPixelLimit; }
+
+// Clips the segment (x1, y1)-(x2, y2) to the box [lo, hi] on both axes
+// (Liang-Barsky); false when nothing of it lies inside.
+bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double lo, double hi) {
+  double t0 = 0, t1 = 1;
+  const double dx = x2 - x1, dy = y2 - y1;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x1 - lo, hi - x1, y1 - lo, hi - y1};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double r = q[i] / p[i];
+    if (p[i] < 0) {
+      if (r > t1) return false;
+      if (r > t0) t0 = r;
+    } else {
+      if (r < t0) return false;
+      if (r < t1) t1 = r;
+    }
+  }
+  const double nx1 = x1 + t0 * dx, ny1 = y1 + t0 * dy;
+  const double nx2 = x1 + t1 * dx, ny2 = y1 + t1 * dy;
+  x1 = nx1;
+  y1 = ny1;
+  x2 = nx2;
+  y2 = ny2;
+  return true;
+}
+
+// A line between two pixel positions given as doubles; positions beyond the
+// pixel limit are clipped first, so no out-of-range value becomes an int.
+void DrawClippedLine(TCanvas* c, double x1, double y1, double x2, double y2) {
+  if (!AllFinite(x1, y1, x2, y2)) return;
+  if (InPixelRange(x1) && InPixelRange(y1) && InPixelRange(x2) && InPixelRange(y2)) {
+    c->Line(TruncPixel(x1), TruncPixel(y1), TruncPixel(x2), TruncPixel(y2));
+    return;
+  }
+  const double half = kPixelLimit / 2;
+  if (!ClipSegment(x1, y1, x2, y2, -half, half)) return;
+  c->Line(TruncPixel(x1), TruncPixel(y1), TruncPixel(x2), TruncPixel(y2));
+}
+
+// Sutherland-Hodgman clip of a polygon (pixel doubles) to [lo, hi] squared.
+std::vector<TPointD> ClipPolygon(std::vector<TPointD> poly, double lo, double hi) {
+  for (int edge = 0; edge < 4 && !poly.empty(); ++edge) {
+    auto inside = [&](const TPointD& p) {
+      switch (edge) {
+        case 0: return p.x >= lo;
+        case 1: return p.x <= hi;
+        case 2: return p.y >= lo;
+        default: return p.y <= hi;
+      }
+    };
+    auto cross = [&](const TPointD& a, const TPointD& b) {
+      const double bound = (edge == 0 || edge == 2) ? lo : hi;
+      double t = (edge < 2) ? (bound - a.x) / (b.x - a.x) : (bound - a.y) / (b.y - a.y);
+      return TPointD{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+    };
+    std::vector<TPointD> out;
+    out.reserve(poly.size() + 4);
+    for (std::size_t i = 0; i < poly.size(); ++i) {
+      const TPointD& cur = poly[i];
+      const TPointD& prev = poly[(i + poly.size() - 1) % poly.size()];
+      const bool ci = inside(cur), pi = inside(prev);
+      if (ci) {
+        if (!pi) out.push_back(cross(prev, cur));
+        out.push_back(cur);
+      } else if (pi) {
+        out.push_back(cross(prev, cur));
+      }
+    }
+    poly.swap(out);
+  }
+  return poly;
+}
+
+int ClampSum(int64_t v) {
+  const int64_t lim = static_cast<int64_t>(kPixelLimit);
+  return static_cast<int>(std::clamp<int64_t>(v, -lim, lim));
+}
+
+void RotatePoint(double& x, double& y, double degrees, double cx, double cy) {
+  const double t = degrees * M_PI / 180.0;
+  const double c = std::cos(t), s = std::sin(t);
+  const double dx = x - cx, dy = y - cy;
+  x = cx + c * dx - s * dy;
+  y = cy + s * dx + c * dy;
+}
+
+void ScalePoint(double& x, double& y, double sx, double sy, double cx, double cy) {
+  x = cx + (x - cx) * sx;
+  y = cy + (y - cy) * sy;
+}
+
+// Number of characters (code points) of a UTF-8 text.
+double CharCount(const std::string& s) {
+  std::size_t n = 0;
+  for (unsigned char ch : s)
+    if ((ch & 0xC0) != 0x80) ++n;
+  return static_cast<double>(n);
+}
+
+void PenOf(TCanvas* c, const TQShape& s) {
+  c->Pen.Color = s.DrawColor();
+  c->Pen.Width = s.PenWidth;
+  c->Pen.Style = psSolid;
+  c->Pen.Mode = TPenMode::Copy;
+}
+
+void BrushOf(TCanvas* c, const TQShape& s) {
+  c->Brush.Color = s.BrushFg;
+  c->Brush.Style = s.BrushStyle;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// TQShape
+
+void* TQShape::operator new(std::size_t size) { return Pool().Allocate(size); }
+void TQShape::operator delete(void* p, std::size_t size) noexcept { Pool().Release(p, size); }
+
+bool TQShape::HasFiniteBounds() const { return AllFinite(MinX, MinY, MaxX, MaxY); }
+
+TQBlock::~TQBlock() {
+  for (TQShape* s : BlockShapes) delete s;
+  BlockShapes.clear();
+}
+
+// ---------------------------------------------------------------------------
+// TQLine
+
+void TQLine::Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom,
+                  int PixelWidth, int PixelHeight) {
+  if (!Visible || !HasFiniteBounds()) return;
+  const Mapper m(Left, Right, Top, Bottom, PixelWidth, PixelHeight);
+  PenOf(Canvas, *this);
+  DrawClippedLine(Canvas, m.FX(X1), m.FY(Y1), m.FX(X2), m.FY(Y2));
+}
+
+bool TQLine::HitTest(double x, double y, double t) const {
+  return SegmentDistance(x, y, X1, Y1, X2, Y2) <= t;
+}
+
+void TQLine::UpdateBounds() {
+  MinX = Lo(X1, X2);
+  MaxX = Hi(X1, X2);
+  MinY = Lo(Y1, Y2);
+  MaxY = Hi(Y1, Y2);
+}
+
+void TQLine::Translate(double DX, double DY) {
+  X1 += DX, Y1 += DY, X2 += DX, Y2 += DY;
+  UpdateBounds();
+}
+
+void TQLine::Scale(double SX, double SY, double CX, double CY) {
+  ScalePoint(X1, Y1, SX, SY, CX, CY);
+  ScalePoint(X2, Y2, SX, SY, CX, CY);
+  UpdateBounds();
+}
+
+void TQLine::Rotate(double Degrees, double CX, double CY) {
+  RotatePoint(X1, Y1, Degrees, CX, CY);
+  RotatePoint(X2, Y2, Degrees, CX, CY);
+  UpdateBounds();
+}
+
+// ---------------------------------------------------------------------------
+// TQCircle
+
+void TQCircle::Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom,
+                    int PixelWidth, int PixelHeight) {
+  if (!Visible || !HasFiniteBounds()) return;
+  const Mapper m(Left, Right, Top, Bottom, PixelWidth, PixelHeight);
+  PenOf(Canvas, *this);
+  BrushOf(Canvas, *this);
+  const int cx = m.X(CenterX), cy = m.Y(CenterY);
+  const int rx = TruncPixel(Radius * m.sx), ry = TruncPixel(Radius * m.sy);
+  Canvas->Ellipse(ClampSum(int64_t{cx} - rx), ClampSum(int64_t{cy} - ry), ClampSum(int64_t{cx} + rx),
+                  ClampSum(int64_t{cy} + ry));
+}
+
+bool TQCircle::HitTest(double x, double y, double t) const {
+  return std::fabs(std::hypot(x - CenterX, y - CenterY) - Radius) <= t;
+}
+
+void TQCircle::UpdateBounds() {
+  MinX = CenterX - Radius;
+  MaxX = CenterX + Radius;
+  MinY = CenterY - Radius;
+  MaxY = CenterY + Radius;
+}
+
+void TQCircle::Translate(double DX, double DY) {
+  CenterX += DX, CenterY += DY;
+  UpdateBounds();
+}
+
+void TQCircle::Scale(double SX, double SY, double CX, double CY) {
+  ScalePoint(CenterX, CenterY, SX, SY, CX, CY);
+  // A mirror factor keeps the size: the radius takes the absolute factors.
+  Radius *= (std::fabs(SX) + std::fabs(SY)) / 2;
+  UpdateBounds();
+}
+
+void TQCircle::Rotate(double Degrees, double CX, double CY) {
+  RotatePoint(CenterX, CenterY, Degrees, CX, CY);
+  UpdateBounds();
+}
+
+// ---------------------------------------------------------------------------
+// TQRectangle
+
+void TQRectangle::Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom,
+                       int PixelWidth, int PixelHeight) {
+  if (!Visible || !HasFiniteBounds()) return;
+  const Mapper m(Left, Right, Top, Bottom, PixelWidth, PixelHeight);
+  const int ax = m.X(X1), ay = m.Y(Y1), bx = m.X(X2), by = m.Y(Y2);
+  const int l = std::min(ax, bx), r = std::max(ax, bx);
+  const int t = std::min(ay, by), b = std::max(ay, by);
+  if (PenWidth == 0 && BrushStyle == bsSolid && !IsSelected && !Rounded) {
+    Canvas->Brush.Color = BrushFg;
+    Canvas->Brush.Style = bsSolid;
+    Canvas->FillRect(l, t, r, b);
+    return;
+  }
+  PenOf(Canvas, *this);
+  BrushOf(Canvas, *this);
+  if (Rounded) {
+    const int e = TruncPixel(CornerRadius * std::min(m.sx, m.sy));
+    Canvas->RoundRect(l, t, r, b, e, e);
+  } else {
+    Canvas->Rectangle(l, t, r, b);
+  }
+}
+
+bool TQRectangle::HitTest(double x, double y, double t) const {
+  return x >= std::min(X1, X2) - t && x <= std::max(X1, X2) + t && y >= std::min(Y1, Y2) - t &&
+         y <= std::max(Y1, Y2) + t;
+}
+
+void TQRectangle::UpdateBounds() {
+  MinX = Lo(X1, X2);
+  MaxX = Hi(X1, X2);
+  MinY = Lo(Y1, Y2);
+  MaxY = Hi(Y1, Y2);
+}
+
+void TQRectangle::Translate(double DX, double DY) {
+  X1 += DX, Y1 += DY, X2 += DX, Y2 += DY;
+  UpdateBounds();
+}
+
+void TQRectangle::Scale(double SX, double SY, double CX, double CY) {
+  ScalePoint(X1, Y1, SX, SY, CX, CY);
+  ScalePoint(X2, Y2, SX, SY, CX, CY);
+  UpdateBounds();
+}
+
+// Stored as two axis-parallel corners: a rotation leaves the box as it is.
+void TQRectangle::Rotate(double, double, double) { UpdateBounds(); }
+
+// ---------------------------------------------------------------------------
+// TQPoint
+
+void TQPoint::Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom,
+                   int PixelWidth, int PixelHeight) {
+  if (!Visible || !HasFiniteBounds()) return;
+  const Mapper m(Left, Right, Top, Bottom, PixelWidth, PixelHeight);
+  const int px = m.X(X), py = m.Y(Y);
+  const TColor c = DrawColor();
+  if (PenWidth <= 0) {
+    Canvas->SetPixel(px, py, c);
+  } else if (PenWidth == 1) {
+    Canvas->SetPixel(px, py, c);
+    Canvas->SetPixel(px + 1, py, c);
+    Canvas->SetPixel(px, py + 1, c);
+    Canvas->SetPixel(px + 1, py + 1, c);
+  } else {
+    const int r = (std::min(PenWidth, 1000) + 1) / 2;
+    Canvas->Brush.Color = c;
+    Canvas->Brush.Style = bsSolid;
+    if (PenWidth <= 3) {
+      Canvas->FillRect(px - r, py - r, px + r + 1, py + r + 1);
+    } else {
+      Canvas->Pen.Color = c;
+      Canvas->Pen.Width = 1;
+      Canvas->Pen.Style = psSolid;
+      Canvas->Pen.Mode = TPenMode::Copy;
+      Canvas->Ellipse(px - r, py - r, px + r, py + r);
+    }
+  }
+}
+
+bool TQPoint::HitTest(double x, double y, double t) const { return std::hypot(x - X, y - Y) <= t; }
+
+void TQPoint::UpdateBounds() {
+  MinX = X - PointSize;
+  MaxX = X + PointSize;
+  MinY = Y - PointSize;
+  MaxY = Y + PointSize;
+}
+
+void TQPoint::Translate(double DX, double DY) {
+  X += DX, Y += DY;
+  UpdateBounds();
+}
+
+void TQPoint::Scale(double SX, double SY, double CX, double CY) {
+  ScalePoint(X, Y, SX, SY, CX, CY);
+  UpdateBounds();
+}
+
+void TQPoint::Rotate(double Degrees, double CX, double CY) {
+  RotatePoint(X, Y, Degrees, CX, CY);
+  UpdateBounds();
+}
+
+// ---------------------------------------------------------------------------
+// TQEllipse
+
+void TQEllipse::Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom,
+                     int PixelWidth, int PixelHeight) {
+  if (!Visible || !HasFiniteBounds()) return;
+  const Mapper m(Left, Right, Top, Bottom, PixelWidth, PixelHeight);
+  PenOf(Canvas, *this);
+  BrushOf(Canvas, *this);
+  Canvas->Ellipse(m.X(X1), m.Y(Y1), m.X(X2), m.Y(Y2));
+}
+
+bool TQEllipse::HitTest(double x, double y, double t) const {
+  const double a = std::fabs(X2 - X1) / 2, b = std::fabs(Y2 - Y1) / 2;
+  if (a == 0 || b == 0) return false;
+  const double u = (x - (X1 + X2) / 2) / a, v = (y - (Y1 + Y2) / 2) / b;
+  return std::fabs(u * u + v * v - 1) <= t / std::min(a, b);
+}
+
+void TQEllipse::UpdateBounds() {
+  MinX = Lo(X1, X2);
+  MaxX = Hi(X1, X2);
+  MinY = Lo(Y1, Y2);
+  MaxY = Hi(Y1, Y2);
+}
+
+void TQEllipse::Translate(double DX, double DY) {
+  X1 += DX, Y1 += DY, X2 += DX, Y2 += DY;
+  UpdateBounds();
+}
+
+void TQEllipse::Scale(double SX, double SY, double CX, double CY) {
+  ScalePoint(X1, Y1, SX, SY, CX, CY);
+  ScalePoint(X2, Y2, SX, SY, CX, CY);
+  UpdateBounds();
+}
+
+void TQEllipse::Rotate(double, double, double) { UpdateBounds(); }
+
+// ---------------------------------------------------------------------------
+// TQArc
+
+void TQArc::Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom,
+                 int PixelWidth, int PixelHeight) {
+  if (!Visible || !HasFiniteBounds()) return;
+  const Mapper m(Left, Right, Top, Bottom, PixelWidth, PixelHeight);
+  PenOf(Canvas, *this);
+  DrawClippedLine(Canvas, m.FX(X1), m.FY(Y1), m.FX(X2), m.FY(Y2));
+  DrawClippedLine(Canvas, m.FX(X2), m.FY(Y2), m.FX(X3), m.FY(Y3));
+}
+
+bool TQArc::HitTest(double x, double y, double t) const {
+  return x >= MinX - t && x <= MaxX + t && y >= MinY - t && y <= MaxY + t;
+}
+
+void TQArc::UpdateBounds() {
+  MinX = Lo(Lo(X1, X2), X3);
+  MaxX = Hi(Hi(X1, X2), X3);
+  MinY = Lo(Lo(Y1, Y2), Y3);
+  MaxY = Hi(Hi(Y1, Y2), Y3);
+}
+
+void TQArc::Translate(double DX, double DY) {
+  X1 += DX, Y1 += DY, X2 += DX, Y2 += DY, X3 += DX, Y3 += DY;
+  UpdateBounds();
+}
+
+void TQArc::Scale(double SX, double SY, double CX, double CY) {
+  ScalePoint(X1, Y1, SX, SY, CX, CY);
+  ScalePoint(X2, Y2, SX, SY, CX, CY);
+  ScalePoint(X3, Y3, SX, SY, CX, CY);
+  UpdateBounds();
+}
+
+void TQArc::Rotate(double Degrees, double CX, double CY) {
+  RotatePoint(X1, Y1, Degrees, CX, CY);
+  RotatePoint(X2, Y2, Degrees, CX, CY);
+  RotatePoint(X3, Y3, Degrees, CX, CY);
+  UpdateBounds();
+}
+
+// ---------------------------------------------------------------------------
+// TQText
+
+int TQText::DrawFontSize() const {
+  int size = 10;
+  if (Height > 0) size = Height >= 72 ? 72 : static_cast<int>(Height);
+  return std::clamp(size, 4, 72);
+}
+
+void TQText::Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom,
+                  int PixelWidth, int PixelHeight) {
+  if (!Visible || !HasFiniteBounds() || TextString.empty()) return;
+  const Mapper m(Left, Right, Top, Bottom, PixelWidth, PixelHeight);
+  const int px = m.X(X), py = m.Y(Y);
+  if (px < -500 || px > PixelWidth + 500 || py < -100 || py > PixelHeight + 100) return;
+  TColor color = DrawColor();
+  if (!IsSelected) {
+    const int mean = (static_cast<int>(color & 0xFF) + static_cast<int>((color >> 8) & 0xFF) +
+                      static_cast<int>((color >> 16) & 0xFF)) / 3;
+    if (mean > 200) color = clBlack;
+  }
+  Canvas->Font.Name = FontName;
+  Canvas->Font.Size = DrawFontSize();
+  Canvas->Font.Color = color;
+  Canvas->Font.Bold = Bold;
+  Canvas->Font.Italic = Italic;
+  Canvas->Font.Orientation = std::isfinite(Angle) ? static_cast<int>(std::fmod(Angle, 360.0) * 10) : 0;
+  Canvas->Brush.Style = bsClear;
+  int dx = 0, dy = 0;
+  if (TextAlign == 1 || TextAlign == 2 || TextJustify == 1 || TextJustify == 2) {
+    const int tw = Canvas->TextWidth(TextString);
+    const int th = Canvas->TextHeight(TextString);
+    dx = TextAlign == 1 ? -(tw / 2) : TextAlign == 2 ? -tw : 0;
+    dy = TextJustify == 1 ? -(th / 2) : TextJustify == 2 ? -th : 0;
+  }
+  Canvas->TextOut(px + dx, py + dy, TextString);
+  Canvas->Font.Orientation = 0;
+}
+
+bool TQText::HitTest(double x, double y, double t) const {
+  const double n = CharCount(TextString);
+  return x >= X && x <= X + 0.8 * n * t + 2 * t && y >= Y - 3 * t && y <= Y + t;
+}
+
+void TQText::UpdateBounds() {
+  const double n = CharCount(TextString);
+  MinX = X - Height;
+  MaxX = X + n * Height * 0.6 + Height;
+  MinY = Y - Height;
+  MaxY = Y + Height;
+}
+
+void TQText::Translate(double DX, double DY) {
+  X += DX, Y += DY;
+  UpdateBounds();
+}
+
+void TQText::Scale(double SX, double SY, double CX, double CY) {
+  ScalePoint(X, Y, SX, SY, CX, CY);
+  UpdateBounds();
+}
+
+void TQText::Rotate(double Degrees, double, double) {
+  Angle += Degrees;
+  UpdateBounds();
+}
+
+// ---------------------------------------------------------------------------
+// TQPolyline
+
+void TQPolyline::Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom,
+                      int PixelWidth, int PixelHeight) {
+  const std::size_t n = Points.size();
+  if (!Visible || n < 2 || !HasFiniteBounds()) return;
+  const Mapper m(Left, Right, Top, Bottom, PixelWidth, PixelHeight);
+  PenOf(Canvas, *this);
+  BrushOf(Canvas, *this);
+
+  bool inRange = true;
+  for (const TPointD& p : Points) {
+    if (!InPixelRange(m.FX(p.x)) || !InPixelRange(m.FY(p.y))) {
+      inRange = false;
+      break;
+    }
+  }
+  const bool polygon = ShapeType != stSpline && !(ShapeType == stArc && n == 3) && Closed && n > 2;
+  if (!inRange) {
+    // Vertices far off the map: clip before any pixel conversion. Curves are
+    // drawn through their straight segments here.
+    if (polygon) {
+      std::vector<TPointD> px;
+      px.reserve(n);
+      for (const TPointD& p : Points) px.push_back({m.FX(p.x), m.FY(p.y)});
+      std::vector<TPointD> clipped = ClipPolygon(std::move(px), -kPixelLimit / 2, kPixelLimit / 2);
+      if (clipped.size() < 2) return;
+      std::vector<TPixelPoint> pts;
+      pts.reserve(clipped.size());
+      for (const TPointD& p : clipped) pts.push_back({TruncPixel(p.x), TruncPixel(p.y)});
+      Canvas->Polygon(pts.data(), static_cast<int>(pts.size()));
+    } else {
+      for (std::size_t i = 0; i + 1 < n; ++i)
+        DrawClippedLine(Canvas, m.FX(Points[i].x), m.FY(Points[i].y), m.FX(Points[i + 1].x),
+                        m.FY(Points[i + 1].y));
+    }
+    return;
+  }
+
+  std::vector<TPixelPoint> pts;
+  pts.reserve(n);
+  for (const TPointD& p : Points) pts.push_back({m.X(p.x), m.Y(p.y)});
+
+  if (ShapeType == stSpline) {
+    // Catmull-Rom through the vertices, one cubic Bezier per segment; the
+    // missing neighbours at both ends are reflected.
+    auto at = [&](long i) -> TPixelPoint {
+      if (i < 0) return {2 * pts[0].x - pts[1].x, 2 * pts[0].y - pts[1].y};
+      if (i >= static_cast<long>(n))
+        return {2 * pts[n - 1].x - pts[n - 2].x, 2 * pts[n - 1].y - pts[n - 2].y};
+      return pts[static_cast<std::size_t>(i)];
+    };
+    std::vector<TPixelPoint> bez;
+    bez.reserve(3 * (n - 1) + 1);
+    bez.push_back(pts[0]);
+    for (long i = 0; i + 1 < static_cast<long>(n); ++i) {
+      const TPixelPoint p0 = at(i - 1), p1 = at(i), p2 = at(i + 1), p3 = at(i + 2);
+      bez.push_back({static_cast<int>(p1.x + (p2.x - p0.x) * 0.5 / 3),
+                     static_cast<int>(p1.y + (p2.y - p0.y) * 0.5 / 3)});
+      bez.push_back({static_cast<int>(p2.x - (p3.x - p1.x) * 0.5 / 3),
+                     static_cast<int>(p2.y - (p3.y - p1.y) * 0.5 / 3)});
+      bez.push_back(p2);
+    }
+    Canvas->PolyBezier(bez.data(), static_cast<int>(bez.size()));
+  } else if (ShapeType == stArc && n == 3) {
+    // The quadratic curve with the middle vertex as its control point.
+    const TPixelPoint bez[4] = {
+        pts[0],
+        {static_cast<int>(pts[0].x + (pts[1].x - pts[0].x) * 2.0 / 3),
+         static_cast<int>(pts[0].y + (pts[1].y - pts[0].y) * 2.0 / 3)},
+        {static_cast<int>(pts[2].x + (pts[1].x - pts[2].x) * 2.0 / 3),
+         static_cast<int>(pts[2].y + (pts[1].y - pts[2].y) * 2.0 / 3)},
+        pts[2]};
+    Canvas->PolyBezier(bez, 4);
+  } else if (polygon) {
+    Canvas->Polygon(pts.data(), static_cast<int>(n));
+  } else {
+    Canvas->Polyline(pts.data(), static_cast<int>(n));
+  }
+}
+
+bool TQPolyline::HitTest(double x, double y, double t) const {
+  for (std::size_t i = 0; i + 1 < Points.size(); ++i) {
+    const TPointD& a = Points[i];
+    const TPointD& b = Points[i + 1];
+    if (a.x == b.x && a.y == b.y) continue;
+    if (SegmentDistance(x, y, a.x, a.y, b.x, b.y) <= t) return true;
+  }
+  return false;
+}
+
+void TQPolyline::UpdateBounds() {
+  if (Points.empty()) return;
+  double minX = Points[0].x, maxX = minX, minY = Points[0].y, maxY = minY;
+  for (const TPointD& p : Points) {
+    minX = Lo(minX, p.x);
+    maxX = Hi(maxX, p.x);
+    minY = Lo(minY, p.y);
+    maxY = Hi(maxY, p.y);
+  }
+  MinX = minX, MaxX = maxX, MinY = minY, MaxY = maxY;
+}
+
+void TQPolyline::Translate(double DX, double DY) {
+  for (TPointD& p : Points) p.x += DX, p.y += DY;
+  UpdateBounds();
+}
+
+void TQPolyline::Scale(double SX, double SY, double CX, double CY) {
+  for (TPointD& p : Points) ScalePoint(p.x, p.y, SX, SY, CX, CY);
+  UpdateBounds();
+}
+
+void TQPolyline::Rotate(double Degrees, double CX, double CY) {
+  for (TPointD& p : Points) RotatePoint(p.x, p.y, Degrees, CX, CY);
+  UpdateBounds();
+}
+
+void TQPolyline::AddPoint(double X, double Y) {
+  Points.push_back({X, Y});
+  UpdateBounds();
+}
+
+double TQPolyline::GetPointX(int Index) const {
+  if (Index < 0 || Index >= PointCount()) return 0.0;
+  return Points[static_cast<std::size_t>(Index)].x;
+}
+
+double TQPolyline::GetPointY(int Index) const {
+  if (Index < 0 || Index >= PointCount()) return 0.0;
+  return Points[static_cast<std::size_t>(Index)].y;
+}
+
+void TQPolyline::SetPoint(int Index, double X, double Y) {
+  if (Index < 0 || Index >= PointCount()) return;
+  Points[static_cast<std::size_t>(Index)] = {X, Y};
+  UpdateBounds();
+}

@@ -1,0 +1,258 @@
+#pragma once
+// Shape, layer, font and block records of the map canvas. Plain C++: the
+// records keep their geometry in world units (grid metres, y up), draw
+// themselves onto a GDI-style TCanvas, hit-test, keep their bounding box and
+// move, scale and rotate themselves.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/color.h"
+#include "canvas/gdicanvas.h"
+#include "canvas/shapetext.h"
+
+// A vertex pair of 32-bit floats: the selection polygon handed over by the
+// main window is built from these.
+struct TPointF {
+  float x = 0;
+  float y = 0;
+};
+
+// A polyline vertex. Kept in double precision: grid northings of several
+// million metres would otherwise lose up to half a metre.
+struct TPointD {
+  double x = 0;
+  double y = 0;
+};
+
+// Shape type codes shared by the canvas, its tools and the file readers.
+constexpr int stRectangle = 1;
+constexpr int stLine = 3;
+constexpr int stEllipseTool = 4;
+constexpr int stPolyline = 5;
+constexpr int stPolygon = 6;
+constexpr int stSpline = 8;
+constexpr int stArc = 10;
+constexpr int stText = 11;
+constexpr int stPoint = 17;
+constexpr int stCircle = 19;
+constexpr int stEllipse = 20;
+
+// The colour selected shapes draw in.
+constexpr TColor kSelectedColor = 0x0000FF;
+
+class TQShape {
+ public:
+  TQShape() = default;
+  TQShape(const TQShape&) = default;
+  TQShape& operator=(const TQShape&) = default;
+  virtual ~TQShape() = default;
+
+  int32_t Number = 0;
+  int Layer = 0;
+  int ShapeType = 0;
+  TColor PenFg = 0;
+  int PenWidth = 1;
+  int PenStyle = 0;  // stored only; never applied when drawing
+  TColor BrushFg = 0xFFFFFF;
+  TColor BrushBg = 0xFFFFFF;  // stored only
+  TBrushStyle BrushStyle = bsClear;
+  bool IsSelected = false;
+  bool Visible = true;
+  int BrushMode = 0;  // stored only
+  int ZOrder = 0;     // stored only; the drawing order is the canvas's list order
+  TShapeText Notes;
+  TShapeText Text;
+  double MinX = 0;
+  double MinY = 0;
+  double MaxX = 0;
+  double MaxY = 0;
+
+  // Left/Right/Top/Bottom: world coordinates of the control's edges.
+  virtual void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom,
+                    int PixelWidth, int PixelHeight) = 0;
+  virtual bool HitTest(double X, double Y, double Tolerance) const = 0;
+  virtual void UpdateBounds() = 0;
+  virtual void Translate(double DX, double DY) = 0;
+  virtual void Scale(double SX, double SY, double CX, double CY) = 0;
+  virtual void Rotate(double Degrees, double CX, double CY) = 0;
+
+  // A shape whose box is not finite (NaN or infinite geometry) is neither
+  // drawn nor hit.
+  bool HasFiniteBounds() const;
+  // The colour the shape draws in: red when selected, else its pen.
+  TColor DrawColor() const { return IsSelected ? kSelectedColor : PenFg; }
+
+  // Records are many and small: they come from a pooled allocator without
+  // per-allocation overhead.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p, std::size_t size) noexcept;
+};
+
+class TQLine : public TQShape {
+ public:
+  double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+  double Reserved = 0;  // kept 0 by every creator
+
+  void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom, int PixelWidth,
+            int PixelHeight) override;
+  bool HitTest(double X, double Y, double Tolerance) const override;
+  void UpdateBounds() override;
+  void Translate(double DX, double DY) override;
+  void Scale(double SX, double SY, double CX, double CY) override;
+  void Rotate(double Degrees, double CX, double CY) override;
+};
+
+class TQCircle : public TQShape {
+ public:
+  double CenterX = 0, CenterY = 0, Radius = 0;
+
+  void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom, int PixelWidth,
+            int PixelHeight) override;
+  bool HitTest(double X, double Y, double Tolerance) const override;
+  void UpdateBounds() override;
+  void Translate(double DX, double DY) override;
+  void Scale(double SX, double SY, double CX, double CY) override;
+  void Rotate(double Degrees, double CX, double CY) override;
+};
+
+class TQRectangle : public TQShape {
+ public:
+  double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+  double Value = 0;  // cell value of an XYZ grid cell
+  bool Rounded = false;
+  double CornerRadius = 10.0;  // world units
+
+  void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom, int PixelWidth,
+            int PixelHeight) override;
+  bool HitTest(double X, double Y, double Tolerance) const override;
+  void UpdateBounds() override;
+  void Translate(double DX, double DY) override;
+  void Scale(double SX, double SY, double CX, double CY) override;
+  void Rotate(double Degrees, double CX, double CY) override;
+};
+
+class TQPoint : public TQShape {
+ public:
+  double X = 0, Y = 0, Z = 0;
+  int PointSize = 3;  // half the size of the bounding box, world units
+
+  void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom, int PixelWidth,
+            int PixelHeight) override;
+  bool HitTest(double X, double Y, double Tolerance) const override;
+  void UpdateBounds() override;
+  void Translate(double DX, double DY) override;
+  void Scale(double SX, double SY, double CX, double CY) override;
+  void Rotate(double Degrees, double CX, double CY) override;
+};
+
+class TQEllipse : public TQShape {
+ public:
+  double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;  // opposite corners of the box
+
+  void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom, int PixelWidth,
+            int PixelHeight) override;
+  bool HitTest(double X, double Y, double Tolerance) const override;
+  void UpdateBounds() override;
+  void Translate(double DX, double DY) override;
+  void Scale(double SX, double SY, double CX, double CY) override;
+  void Rotate(double Degrees, double CX, double CY) override;
+};
+
+class TQArc : public TQShape {
+ public:
+  double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0, X3 = 0, Y3 = 0;  // start, middle, end
+
+  void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom, int PixelWidth,
+            int PixelHeight) override;
+  bool HitTest(double X, double Y, double Tolerance) const override;
+  void UpdateBounds() override;
+  void Translate(double DX, double DY) override;
+  void Scale(double SX, double SY, double CX, double CY) override;
+  void Rotate(double Degrees, double CX, double CY) override;
+};
+
+class TQText : public TQShape {
+ public:
+  double X = 0, Y = 0;  // anchor
+  std::string TextString;
+  int FontIndex = -1;  // index into the canvas's font table at creation
+  double Angle = 0;    // degrees, counter-clockwise
+  int TextAlign = 0;   // 0 left, 1 centre, 2 right
+  int TextJustify = 0; // 0 top, 1 middle, 2 bottom
+  int Reserved = 0;    // kept 0 by every creator
+  double Height = 10.0;  // font size in points; world size of the box
+  std::string FontName = "Arial";
+  bool Bold = false;
+  bool Italic = false;
+
+  void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom, int PixelWidth,
+            int PixelHeight) override;
+  bool HitTest(double X, double Y, double Tolerance) const override;
+  void UpdateBounds() override;
+  void Translate(double DX, double DY) override;
+  void Scale(double SX, double SY, double CX, double CY) override;
+  void Rotate(double Degrees, double CX, double CY) override;
+
+  // Font size in points used for drawing: trunc(Height), 10 when Height is
+  // not above 0, held within 4..72.
+  int DrawFontSize() const;
+};
+
+class TQPolyline : public TQShape {
+ public:
+  std::vector<TPointD> Points;
+  bool Closed = false;
+
+  void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom, int PixelWidth,
+            int PixelHeight) override;
+  bool HitTest(double X, double Y, double Tolerance) const override;
+  void UpdateBounds() override;
+  void Translate(double DX, double DY) override;
+  void Scale(double SX, double SY, double CX, double CY) override;
+  void Rotate(double Degrees, double CX, double CY) override;
+
+  void AddPoint(double X, double Y);
+  double GetPointX(int Index) const;
+  double GetPointY(int Index) const;
+  void SetPoint(int Index, double X, double Y);
+  int PointCount() const { return static_cast<int>(Points.size()); }
+};
+
+// One layer of the drawing.
+struct TQLayer {
+  int Number = 0;
+  std::string Name;
+  bool Visible = true;
+  bool Locked = false;
+  int Action = 0;
+  TColor PenFg = 0;
+  int PenWidth = 1;
+  int PenStyle = 0;
+  TColor BrushFg = 0xFFFFFF;
+  TColor BrushBg = 0xFFFFFF;
+  TBrushStyle BrushStyle = bsClear;
+  int BrushMode = 0;
+};
+
+// One entry of the canvas's font table.
+struct TQFont {
+  std::string Name = "Arial";
+  int Size = 10;
+  bool Bold = false;
+  bool Italic = false;
+};
+
+// A block definition read from a DXF file; its shapes are not in the drawing.
+struct TQBlock {
+  std::string Name;
+  double BaseX = 0;
+  double BaseY = 0;
+  std::vector<TQShape*> BlockShapes;  // owned
+
+  TQBlock() = default;
+  TQBlock(const TQBlock&) = delete;
+  TQBlock& operator=(const TQBlock&) = delete;
+  ~TQBlock();
+};

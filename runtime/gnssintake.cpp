@@ -1,0 +1,104 @@
+#include "runtime/gnssintake.h"
+
+#include "app/formats.h"
+#include "runtime/scanformat.h"
+
+namespace gnss {
+
+namespace {
+
+bool Contains(const std::string& line, const char* tag) { return line.find(tag) != std::string::npos; }
+
+// The line split at every comma, empty fields kept, text from '*' on dropped.
+std::vector<std::string> Fields(const std::string& line) {
+  const std::string body = line.substr(0, line.find('*'));
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = body.find(',', start);
+    out.push_back(body.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+bool TakeHDT(const std::string& line, double& gyroHeading) {
+  if (!Contains(line, "HDT")) return false;
+  static const scanformat::Format format("%*7s %lf");
+  std::vector<double> v;
+  if (format.Scan(line, v) == 1) gyroHeading = v[0];
+  return true;
+}
+
+bool TakeRMCSpeed(const std::string& line, double& speedKnots) {
+  if (!Contains(line, "RMC")) return false;
+  static const scanformat::Format format("%*6s,%*lf,%*1s,%*lf,%*1s,%*lf,%*1s,%lf");
+  std::vector<double> v;
+  speedKnots = format.Scan(line, v) == 1 ? v[0] : 0;
+  return true;
+}
+
+bool TakeVTGSpeed(const std::string& line, double& speedKnots) {
+  if (!Contains(line, "VTG")) return false;
+  const std::vector<std::string> f = Fields(line);
+  double knots = 0;
+  if (f.size() <= 5 || !TryStrToFloat(f[5], knots)) knots = 0;
+  speedKnots = knots;
+  return true;
+}
+
+GGAScan ScanGGA(const std::string& line) {
+  static const scanformat::Format format("%*6s,%lf,%*lf,%*1s,%*lf,%*1s,%d,%*d,%*lf,%lf,%*1s,%lf");
+  std::vector<double> v;
+  GGAScan s;
+  s.count = format.Scan(line, v);
+  if (s.count > 0) s.time = v[0];
+  if (s.count > 1) s.quality = static_cast<int>(v[1]);
+  if (s.count > 2) s.altitude = v[2];
+  if (s.count > 3) s.geoidSeparation = v[3];
+  return s;
+}
+
+bool TakeGGA(const std::string& line, double offsetC, bool& noValidPosition, double& rtkAntennaHeight,
+             double& rtkTide) {
+  if (!Contains(line, "GGA")) return false;
+  const GGAScan s = ScanGGA(line);
+  noValidPosition = s.count < 2 || s.time == 0;
+  if (s.quality == 4 && s.count >= 3) {
+    rtkAntennaHeight = s.count == 4 ? s.altitude + s.geoidSeparation : s.altitude;
+    rtkTide = rtkAntennaHeight - offsetC;
+  }
+  return true;
+}
+
+std::vector<std::string> OffsetsCopy::Take(const Texts& t, double& offsetAValue, double& svValue,
+                                           double& offsetCValue, double& tideHtValue) {
+  std::vector<std::string> reports;
+  std::string report;
+  const auto read = [&](EditValue& e, const std::string& text, double& target) {
+    target = e.Read(text, &report);
+    if (!report.empty()) reports.push_back(report);
+  };
+  read(a_, t.offsetA, offsetAValue);
+  read(sv_, t.sv, svValue);
+  read(c_, t.offsetC, offsetCValue);
+  read(tide_, t.tideHt, tideHtValue);
+  return reports;
+}
+
+TColor FixQualityColor(int quality) {
+  switch (quality) {
+    case 0:
+    case 1: return clRed;
+    case 2: return clAqua;
+    case 4: return clLime;
+    default: return clYellow;
+  }
+}
+
+std::string KnotsText(double speedKmh) { return FormatFixed(speedKmh / 1.852, 1); }
+
+}  // namespace gnss

@@ -1,0 +1,79 @@
+#pragma once
+// What the main window takes from each GNSS receiver line besides what the
+// serial device component decodes: the gyro heading (HDT), the speed in knots
+// (RMC, VTG), the GGA time check and the RTK antenna height and tide; and its
+// copies of the offsets dialog's values.
+//
+// A line is of a type when it contains the type's three letters anywhere
+// (case-sensitive): one line can be of several types.
+//
+//   HDT  $HEHDT,274.07,T              "%*7s %lf": heading; an empty field keeps the last one
+//   RMC  $GPRMC,hhmmss,A,llll.ll,a,yyyyy.yy,a,speed,course,...
+//        "%*6s,%*lf,%*1s,%*lf,%*1s,%*lf,%*1s,%lf": knots; fields that do not scan give 0
+//   VTG  $GPVTG,054.7,T,034.4,M,005.5,N,010.2,K
+//        field 5 (after the tag) by comma splitting, so an empty magnetic
+//        track reads; a speed field that is not a number gives 0
+//   GGA  $GPGGA,time,lat,N,lon,E,quality,sats,hdop,alt,M,geoid,M,...
+//        "%*6s,%lf,%*lf,%*1s,%*lf,%*1s,%d,%*d,%*lf,%lf,%*1s,%lf": n values of
+//        time, quality, altitude, geoid separation
+#include <string>
+#include <vector>
+
+#include "app/color.h"
+#include "runtime/editvalue.h"
+
+namespace gnss {
+
+// HDT: the heading when the line is an HDT sentence and its heading reads;
+// heading is unchanged otherwise. True when the line is of type HDT.
+bool TakeHDT(const std::string& line, double& gyroHeading);
+// RMC and VTG: speed over ground in knots, 0 when it does not read.
+bool TakeRMCSpeed(const std::string& line, double& speedKnots);
+bool TakeVTGSpeed(const std::string& line, double& speedKnots);
+
+// The GGA scan: count of values read, in the order time, quality, altitude,
+// geoid separation (later values are 0 when not read).
+struct GGAScan {
+  int count = 0;
+  double time = 0;
+  int quality = 0;
+  double altitude = 0;
+  double geoidSeparation = 0;
+};
+GGAScan ScanGGA(const std::string& line);
+
+// GGA: noValidPosition = fewer than two values read or time 0. With quality 4
+// (RTK fixed) and the altitude read: rtkAntennaHeight = altitude + geoid
+// separation (altitude alone when the separation is missing), rtkTide =
+// rtkAntennaHeight - offsetC; otherwise both keep their values.
+// True when the line is of type GGA.
+bool TakeGGA(const std::string& line, double offsetC, bool& noValidPosition, double& rtkAntennaHeight,
+             double& rtkTide);
+
+// The offsets dialog's edits as the receiver line handler copies them while
+// the dialog is hidden. A text that is not a number keeps the last valid
+// value (0 before any) and is reported once.
+class OffsetsCopy {
+ public:
+  struct Texts {
+    std::string offsetA, sv, offsetC, tideHt;
+  };
+  // Writes the four values in effect; returns the messages to report.
+  std::vector<std::string> Take(const Texts& t, double& offsetAValue, double& svValue, double& offsetCValue,
+                                double& tideHtValue);
+
+ private:
+  EditValue a_{"Offset A (transducer draft)"};
+  EditValue sv_{"SV (sound velocity)"};
+  EditValue c_{"Offset C (antenna height above water)"};
+  EditValue tide_{"Tide Ht (tide height)"};
+};
+
+// Colour of the realtime window's GNSS box for a fix quality: 0 and 1 red,
+// 2 aqua, 4 lime, any other yellow.
+TColor FixQualityColor(int quality);
+
+// The speed label of the realtime window: km/h as knots with 1 decimal.
+std::string KnotsText(double speedKmh);
+
+}  // namespace gnss

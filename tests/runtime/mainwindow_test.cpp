@@ -1,0 +1,644 @@
+// The main window on Qt's offscreen platform: start-up, the survey start and
+// stop on pseudo-terminal ports, closing, the program and window commands.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <set>
+
+#include "app/displaysettings.h"
+#include "app/settingsfile.h"
+#include "app/textfile.h"
+#include "canvas/QuarixCanvas.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "runtime/QuarixSerialGPS.h"
+#include "runtime/statuspanels.h"
+#include "runtime/windowlogic.h"
+#include "tests/platform/ptypair.h"
+#include "tests/runtime/formsfixture.h"
+#include "ui/QuarixKeyboard.h"
+#include "ui/QuarixTranslation.h"
+
+namespace {
+
+// Records what the program asks the desktop to open.
+class OpenedUrls : public QObject {
+  Q_OBJECT
+ public:
+  OpenedUrls() { QDesktopServices::setUrlHandler("file", this, "open"); }
+  ~OpenedUrls() override { QDesktopServices::unsetUrlHandler("file"); }
+  Q_INVOKABLE void open(const QUrl& url) { urls.push_back(url.toLocalFile().toStdString()); }
+  std::vector<std::string> urls;
+};
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
+  return n;
+}
+
+int ShapesOn(TQuarixCanvas* map, int layer) {
+  int n = 0;
+  for (TQShape* s : map->Shapes)
+    if (map->GetShapeOnLayer(s->Number) == layer) ++n;
+  return n;
+}
+
+using MainWindow = FormsTest;
+
+TEST_F(MainWindow, FirstStartWithoutSettingsFile) {
+  Start();
+  EXPECT_EQ(Translation->CurrentLanguage, "en");
+  EXPECT_EQ(OverlayFontSize, 40);
+  EXPECT_EQ(FNav->windowTitle(), "Quarix Depthmark - ");
+  EXPECT_EQ(FNav->fcad->WorldLeft, 0);
+  EXPECT_EQ(FNav->fcad->WorldRight, 1000);
+  EXPECT_EQ(FNav->fcad->WorldTop, 1000);
+  EXPECT_EQ(FNav->fcad->WorldBottom, 0);
+  EXPECT_TRUE(FNav->fcad->GridAutoScale);
+  EXPECT_TRUE(FNav->tScreenshot->isActive());
+  EXPECT_EQ(FNav->tScreenshot->interval(), 60000);
+  EXPECT_EQ(FGPS->eScreenshotInterval->text(), "60");
+  EXPECT_EQ(FNav->pos(), QPoint(0, 0));
+  EXPECT_EQ(FNav->size(), QSize(987, 541));
+  for (const char* sub : {"QVT", "LOG", "XYZ", "SVP", "JPG", "MP4"})
+    EXPECT_TRUE(platform::FolderExists(DayFolder + sub)) << sub;
+  EXPECT_TRUE(Offsets->isVisible());
+  EXPECT_TRUE(fJoystick->isVisible());
+  EXPECT_EQ(FNav->sStatusBar->PanelCount(), 7);
+  EXPECT_EQ(FNav->sStatusBar->PanelText(4), "EN");
+  EXPECT_TRUE(FNav->EchoToMonitor);
+  EXPECT_FALSE(FNav->tMap->isActive());
+  EXPECT_TRUE(FNav->tEchogram->isActive());
+  EXPECT_EQ(FNav->Realtime->text(), "Realtime");  // the translation replaced "Start"
+  EXPECT_EQ(RealtimeActive, 0);
+
+  // The eight fixed layers after "Default".
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(FNav->fcad->LayerFindByName(kFixedLayerNames[i]), i + 1);
+  EXPECT_EQ(GridLayer, 1);
+  EXPECT_EQ(UserShapeLayer, 6);
+  EXPECT_EQ(EventNumberLayer, 7);
+  EXPECT_EQ(VesselLayer, 8);
+  EXPECT_EQ(FNav->fcad->CurrentLayer, 8);
+  EXPECT_EQ(FNav->fcad->parentWidget(), FNav->Panel4);
+}
+
+TEST_F(MainWindow, StoredPlacementSizesTheWindow) {
+  IniFile ini;
+  ini.WriteInteger("FNav", "Left", 30);
+  ini.WriteInteger("FNav", "Top", 5000);  // off the screen: back to the top edge
+  ini.WriteInteger("FNav", "Width", 800);
+  ini.WriteInteger("FNav", "Height", 500);
+  Start();
+  EXPECT_EQ(FNav->pos(), QPoint(30, 0));
+  EXPECT_EQ(FNav->size(), QSize(800, 500));
+}
+
+TEST_F(MainWindow, StoredSettingsAreApplied) {
+  {
+    IniFile ini;
+    ini.WriteString("SETTINGS", "Language", "tr");
+    ini.WriteString("OVERLAY_SETTINGS", "FontSize", "big");
+    ini.WriteFloat("CANVAS", "PlanWorldLeft", 450000.5);
+    ini.WriteString("CANVAS", "PlanWorldRight", "oops");  // not a number: its default
+    ini.WriteFloat("CANVAS", "PlanWorldTop", 4500100);
+    ini.WriteFloat("CANVAS", "PlanWorldBottom", 4499000);
+    ini.WriteBool("CANVAS", "GridAutoScale", false);
+    ini.WriteInteger("CANVAS", "DepthSpeedDisplayMode", 2);
+    ini.WriteInteger("CANVAS", "GGAOverlayPosition", 3);
+    ini.WriteInteger("SCREENSHOT", "Interval", 0);
+    ini.WriteInteger("FNav", "Left", -8);
+    ini.WriteInteger("FNav", "Top", 40);
+  }
+  Start();
+  EXPECT_EQ(Translation->CurrentLanguage, "tr");
+  EXPECT_EQ(FNav->sStatusBar->PanelText(4), "TR");
+  EXPECT_EQ(OverlayFontSize, 40);
+  EXPECT_EQ(FNav->fcad->WorldLeft, 450000.5);
+  EXPECT_EQ(FNav->fcad->WorldRight, 1000);
+  EXPECT_EQ(FNav->fcad->WorldTop, 4500100);
+  EXPECT_EQ(FNav->fcad->WorldBottom, 4499000);
+  EXPECT_FALSE(FNav->fcad->GridAutoScale);
+  EXPECT_EQ(FNav->fcad->DepthSpeedDisplayMode, 2);
+  EXPECT_EQ(FNav->fcad->GGAOverlayPosition, 3);
+  EXPECT_FALSE(FNav->tScreenshot->isActive());
+  EXPECT_EQ(FGPS->eScreenshotInterval->text(), "0");
+  EXPECT_EQ(FNav->pos(), QPoint(0, 40));
+  Translation->SetLanguage("en");
+}
+
+TEST_F(MainWindow, MenusToolBarsAndStatusBarAsDesigned) {
+  Start();
+  const struct {
+    QAction* item;
+    const char* name;
+    const char* text;
+    const char* key;
+  } items[] = {
+      {FNav->New1, "New1", "New", "Ctrl+N"},
+      {FNav->Open1, "Open1", "Open...", "Ctrl+O"},
+      {FNav->Save1, "Save1", "Save", "Ctrl+S"},
+      {FNav->SaveAs1, "SaveAs1", "Save As...", "Ctrl+W"},
+      {FNav->Import1, "Import1", "Import...", "Ctrl+I"},
+      {FNav->Export1, "Export1", "Export...", "Ctrl+X"},
+      {FNav->Exit1, "Exit1", "Exit", "Ctrl+Q"},
+      {FNav->In1, "In1", "In\tCtrl+I", ""},
+      {FNav->Out1, "Out1", "Out\tCtrl+O", ""},
+      {FNav->Extents1, "Extents1", "Extents", "Ctrl+Alt+E"},
+      {FNav->Window1, "Window1", "Window\tCtrl+W", ""},
+      {FNav->Dynamic1, "Dynamic1", "Dynamic", "Ctrl+Alt+D"},
+      {FNav->OpenLogFolder1, "OpenLogFolder1", "Open Log Folder", "Ctrl+L"},
+      {FNav->MarkEvent1, "MarkEvent1", "Mark Event", "F12"},
+      {FNav->Echogram1, "Echogram1", "Echogram...\tCtrl+O", ""},
+      {FNav->OffsetsandValues1, "OffsetsandValues1", "Offsets...\tCtrl+O", ""},
+      {FNav->Parameters1, "Parameters1", "Device Settings...", "F10"},
+      {FNav->QuarixNTRIPClient1, "QuarixNTRIPClient1", "Quarix NTRIP Client...", ""},
+      {FNav->GenerateRunline1, "GenerateRunline1", "Generate Runline...", ""},
+  };
+  for (const auto& i : items) {
+    EXPECT_EQ(i.item->objectName(), i.name);
+    EXPECT_EQ(i.item->text(), i.text) << i.name;
+    EXPECT_EQ(i.item->shortcut(), QKeySequence(i.key)) << i.name;
+  }
+  EXPECT_EQ(FNav->Settings1->title(), "Tools");
+  EXPECT_EQ(FNav->ools1->title(), "Edit");
+
+  // No key is bound twice, so every bound key fires.
+  std::set<QString> keys;
+  for (QAction* a : FNav->findChildren<QAction*>()) {
+    if (a->shortcut().isEmpty()) continue;
+    EXPECT_TRUE(keys.insert(a->shortcut().toString()).second) << a->objectName().toStdString();
+  }
+
+  const struct {
+    QToolButton* b;
+    const char* text;
+  } buttons[] = {{FNav->tbRunline, "Runline"},     {FNav->ConnectIcon, "Settings"},
+                 {FNav->tbFixed, "Fixed"},         {FNav->tbFloat, "Float"},
+                 {FNav->tbAuto, "Auto"},           {FNav->bSelectTracks, "Select Track"},
+                 {FNav->bDelSelected, "Delete Slected"}, {FNav->bFollowVessel, "Follow"},
+                 {FNav->ToolButton13, "No follow"}, {FNav->bOpen, "Open"},
+                 {FNav->bSave, "Save"},           {FNav->Zoomin, "Zoom In"},
+                 {FNav->Zoomout, "Zoom Out"},     {FNav->ToolButton11, "Clear User Shapes"},
+                 {FNav->btEventAdd, "Add Event"}, {FNav->btEventReset, "Reset Event"}};
+  for (const auto& b : buttons) EXPECT_EQ(b.b->text(), b.text);
+  EXPECT_EQ(FNav->tShape->orientation(), Qt::Vertical);
+  for (QToolButton* b : {FNav->ToolButton7, FNav->ToolButton12, FNav->ToolButton21, FNav->ToolButton23,
+                         FNav->ToolButton27, FNav->ToolButton28, FNav->ToolButton29, FNav->ToolButton30,
+                         FNav->ToolButton31})
+    EXPECT_EQ(b->parentWidget(), FNav->tShape);
+  EXPECT_EQ(FNav->Realtime->size(), QSize(70, 28));
+  for (int i : {0, 1, 2, 3, 5, 6}) EXPECT_EQ(FNav->sStatusBar->PanelWidth(i), 100);
+  EXPECT_EQ(FNav->tMap->interval(), 200);
+  EXPECT_EQ(FNav->tEchogram->interval(), 200);
+}
+
+class Survey : public FormsTest {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(gnss.Ok() && sounder.Ok());
+    IniFile ini;
+    ini.WriteString("SERIAL_PORT_MAP", "COM5", gnss.DevicePath());
+    ini.WriteString("SERIAL_PORT_MAP", "COM6", sounder.DevicePath());
+  }
+  void UsePorts(const char* gnssPort, const char* sounderPort, bool sounderEnabled) {
+    FGPS->Port->setCurrentText(gnssPort);
+    FGPS->SPort->setCurrentText(sounderPort);
+    FGPS->SensorEnabled->setChecked(sounderEnabled);
+  }
+  std::string GeodesyLog() const { return env.ReadFile(DayLogFolder + "2026-01-30 Geodesy.txt"); }
+  PtyPair gnss, sounder;
+};
+
+TEST_F(Survey, RealtimePressedTwiceStartsAndStops) {
+  Start();
+  UsePorts("COM5", "COM6", true);
+
+  FNav->Realtime->click();
+  EXPECT_EQ(RealtimeActive, 1);
+  EXPECT_EQ(FNav->Realtime->text(), "Stop");
+  EXPECT_TRUE(FNav->Realtime->isChecked());
+  EXPECT_EQ(FNav->Realtime->palette().color(QPalette::ButtonText), QColor(Qt::white));
+  EXPECT_EQ(FNav->tRealtime->palette().color(QPalette::Window), ToQColor(clGreen));
+  EXPECT_TRUE(FNav->ZGPS1->Active);
+  EXPECT_TRUE(FNav->ZSENSOR->Active);
+  EXPECT_EQ(FNav->ZGPS1->Port, 5);
+  EXPECT_NE(GNSSOpenTick, 0u);
+  EXPECT_NE(SounderOpenTick, 0u);
+  EXPECT_TRUE(FNav->tEchogram->isActive());
+  EXPECT_FALSE(FNav->tMap->isActive());  // the first GNSS line starts it
+  EXPECT_TRUE(fRealtime->DepthFrameHi->isHidden());
+  EXPECT_TRUE(fRealtime->DepthFrameLo->isHidden());
+  EXPECT_TRUE(FMsg->Msg->toPlainText().contains("ZSENSOR Open called on port: COM6"));
+  EXPECT_FALSE(FMsg->isVisible());
+  EXPECT_NE(EventsLog().find("\tRealtime STARTED"), std::string::npos);
+
+  FNav->Realtime->click();
+  EXPECT_EQ(RealtimeActive, 0);
+  EXPECT_EQ(FNav->Realtime->text(), "Start");
+  EXPECT_FALSE(FNav->Realtime->isChecked());
+  EXPECT_EQ(FNav->Realtime->palette().color(QPalette::ButtonText), ToQColor(clNavy));
+  EXPECT_FALSE(FNav->ZGPS1->Active);
+  EXPECT_FALSE(FNav->ZSENSOR->Active);
+  EXPECT_FALSE(FNav->tMap->isActive());
+  EXPECT_FALSE(FNav->tEchogram->isActive());
+  EXPECT_EQ(GNSSOpenTick, 0u);
+  EXPECT_EQ(SounderOpenTick, 0u);
+  const std::string log = EventsLog();
+  EXPECT_LT(log.find("\tRealtime STARTED"), log.find("\tRealtime STOPPED"));
+  EXPECT_EQ(log.find("Could not open"), std::string::npos);
+
+  // One geodesy block per start, the header once.
+  EXPECT_EQ(Count(GeodesyLog(), "=== SESSION START: "), 1u);
+  FNav->Realtime->click();
+  FNav->Realtime->click();
+  EXPECT_EQ(Count(GeodesyLog(), "=== SESSION START: "), 2u);
+  EXPECT_EQ(Count(GeodesyLog(), "GEODETIC PARAMETERS LOG - "), 1u);
+}
+
+TEST_F(Survey, MissingDevicesStillStartAndAreReported) {
+  Start();
+  UsePorts("COM200", "COM201", true);
+  FNav->RealtimeClick();
+  EXPECT_EQ(RealtimeActive, 1);
+  EXPECT_EQ(FNav->Realtime->text(), "Stop");
+  EXPECT_FALSE(FNav->ZGPS1->Active);
+  EXPECT_NE(GNSSOpenTick, 0u);
+  const std::string log = EventsLog();
+  EXPECT_NE(log.find("\tCould not open GPS port COM200"), std::string::npos);
+  EXPECT_NE(log.find("\tCould not open sensor port COM201"), std::string::npos);
+  EXPECT_NE(log.find("\tRealtime STARTED"), std::string::npos);
+  const QString msg = FMsg->Msg->toPlainText();
+  EXPECT_TRUE(msg.contains("Could not open GPS port COM200"));
+  EXPECT_TRUE(msg.contains("ZSENSOR Open called on port: COM201"));
+  EXPECT_TRUE(msg.contains("Could not open sensor port COM201"));
+  EXPECT_TRUE(FMsg->isVisible());
+}
+
+TEST_F(Survey, WithoutTheEchoSounderOnlyTheGnssPortOpens) {
+  Start();
+  UsePorts("COM5", "COM6", false);
+  FNav->tEchogram->stop();
+  FNav->RealtimeClick();
+  EXPECT_TRUE(FNav->ZGPS1->Active);
+  EXPECT_FALSE(FNav->ZSENSOR->Active);
+  EXPECT_FALSE(FNav->tEchogram->isActive());  // left as it was
+  EXPECT_TRUE(fRealtime->DepthFrameHi->isHidden());
+  EXPECT_TRUE(fRealtime->DepthFrameLo->isHidden());
+  EXPECT_EQ(fRealtime->height(), 191);
+  EXPECT_EQ(FMsg->Msg->toPlainText(), "");
+}
+
+TEST_F(Survey, AGeodesyLogThatCannotBeWrittenStopsTheStartBeforeThePorts) {
+  Start();
+  UsePorts("COM5", "COM6", true);
+  const QString log = QString::fromStdString(DayLogFolder);
+  QDir(log).removeRecursively();
+  WriteFileAtomically(ExcludeTrailingDelimiter(DayLogFolder), "not a folder");
+  FNav->Realtime->setChecked(true);  // as a press leaves it
+  EXPECT_THROW(FNav->RealtimeClick(), std::runtime_error);
+  EXPECT_EQ(RealtimeActive, 0);
+  EXPECT_FALSE(FNav->ZGPS1->Active);
+  EXPECT_FALSE(FNav->ZSENSOR->Active);
+  EXPECT_FALSE(FNav->Realtime->isChecked());
+  EXPECT_EQ(FNav->Realtime->text(), "Realtime");
+}
+
+TEST_F(Survey, NtripCommandHandsOverTheOpenGnssPortAndPosition) {
+  Start();
+  UsePorts("COM5", "COM6", false);
+  FNav->QuarixNTRIPClient1->trigger();  // port closed: only shown
+  EXPECT_TRUE(frmNTRIPSettings->isVisible());
+  EXPECT_EQ(frmNTRIPSettings->memoLog->toPlainText(), "");
+  EXPECT_EQ(frmNTRIPSettings->boxOutputPort->itemText(0), "This port (GPS)");
+
+  FNav->RealtimeClick();
+  gnss.Send("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n");
+  ASSERT_TRUE(WaitFor([] {
+    FNav->ZGPS1->PollTimerTimer();
+    return FNav->ZGPS1->GetLatitude() != 0;
+  }));
+  FNav->QuarixNTRIPClient1Click();
+  EXPECT_EQ(frmNTRIPSettings->GPSPortName, "COM5");
+  EXPECT_EQ(frmNTRIPSettings->GPSPort, FNav->ZGPS1->Handle);
+  EXPECT_EQ(frmNTRIPSettings->boxOutputPort->itemText(0), "COM5 This Port (GPS)");
+  EXPECT_EQ(frmNTRIPSettings->memoLog->toPlainText(), "Serial port handle connected");
+  EXPECT_EQ(frmNTRIPSettings->edtLatitude->text(), "48.11730000");
+  EXPECT_EQ(frmNTRIPSettings->edtLongitude->text(), "11.51666667");
+  EXPECT_EQ(frmNTRIPSettings->GPSAltitude, 545.4);
+
+  // A window that does not exist is made again, owned by the main window.
+  Free(frmNTRIPSettings);
+  FNav->QuarixNTRIPClient1Click();
+  ASSERT_NE(frmNTRIPSettings, nullptr);
+  EXPECT_EQ(frmNTRIPSettings->parent(), FNav);
+  EXPECT_TRUE(frmNTRIPSettings->isWindow());
+}
+
+TEST_F(Survey, ClosingShutsThePortsAndWritesMapSettingsAndPlacements) {
+  Start();
+  UsePorts("COM5", "COM6", true);
+  FNav->RealtimeClick();
+  FNav->fcad->WorldLeft = 10.25;
+  FNav->fcad->WorldRight = 2000;
+  FNav->fcad->WorldTop = 3000;
+  FNav->fcad->WorldBottom = -5;
+  FNav->fcad->GridAutoScale = false;
+  FNav->fcad->DepthSpeedDisplayMode = 1;
+  FNav->fcad->GGAOverlayPosition = 2;
+
+  EXPECT_TRUE(FNav->close());
+  EXPECT_FALSE(FNav->ZGPS1->Active);
+  EXPECT_FALSE(FNav->ZSENSOR->Active);
+  IniFile ini;
+  EXPECT_EQ(ini.ReadString("CANVAS", "PlanWorldLeft", ""), "10.25");
+  EXPECT_EQ(ini.ReadString("CANVAS", "PlanWorldRight", ""), "2000");
+  EXPECT_EQ(ini.ReadString("CANVAS", "PlanWorldTop", ""), "3000");
+  EXPECT_EQ(ini.ReadString("CANVAS", "PlanWorldBottom", ""), "-5");
+  EXPECT_EQ(ini.ReadString("CANVAS", "GridAutoScale", ""), "0");
+  EXPECT_EQ(ini.ReadString("CANVAS", "DepthSpeedDisplayMode", ""), "1");
+  EXPECT_EQ(ini.ReadString("CANVAS", "GGAOverlayPosition", ""), "2");
+  for (const char* w : {"Offsets", "Navset", "FNav", "fRealtime", "fSVP", "fRunline1", "fWaterfal", "fJoystick"})
+    for (const char* key : {"WindowState", "Left", "Top", "Width", "Height"})
+      EXPECT_TRUE(ini.ValueExists(w, key)) << w << " " << key;
+  EXPECT_FALSE(Offsets->isVisible());
+  EXPECT_FALSE(fRealtime->isVisible());
+  const std::string saved = DayLayoutFolder + "2026-01-30 1435.qvt";
+  EXPECT_EQ(Count(EventsLog(), "\tAuto-saved: " + saved), 1u);  // the close box saves once
+  EXPECT_EQ(ini.ReadString("FILE", "Last File Saved", ""), saved);
+}
+
+TEST_F(MainWindow, ExitSavesTwiceAndBExitWritesNothing) {
+  Start();
+  FNav->Exit1->trigger();
+  EXPECT_FALSE(FNav->isVisible());
+  EXPECT_EQ(Count(EventsLog(), "\tAuto-saved: "), 2u);
+}
+
+TEST_F(MainWindow, BExitEndsWithStatus255WithoutTheClosingSequence) {
+  Start();
+  FNav->fcad->WorldLeft = 77;
+  FNav->bExit->click();
+  EXPECT_EQ(exitStatus, 255);
+  IniFile ini;
+  for (const char* section : {"CANVAS", "FNav", "Offsets", "fRealtime", "FILE"})
+    EXPECT_FALSE(ini.SectionExists(section)) << section;
+  EXPECT_EQ(EventsLog().find("Auto-saved"), std::string::npos);
+}
+
+TEST_F(MainWindow, ClosingGoesOnWhenTheSoundVelocityCopiesCannotBeWritten) {
+  Start();
+  fSVP->mSVPColumn->setPlainText("1500.00\n1500.50");
+  fSVP->cUseSVP->setChecked(true);
+  ASSERT_TRUE(fSVP->cUseSVP->isChecked());
+  QDir(QString::fromStdString(DaySVPFolder)).removeRecursively();
+  WriteFileAtomically(ExcludeTrailingDelimiter(DaySVPFolder), "not a folder");
+
+  EXPECT_THROW(FNav->Save1Click(), std::runtime_error);  // the menu command reports it
+  EXPECT_TRUE(FNav->close());
+  IniFile ini;
+  EXPECT_TRUE(ini.ValueExists("CANVAS", "PlanWorldLeft"));
+  EXPECT_TRUE(ini.ValueExists("fJoystick", "Left"));
+  EXPECT_NE(EventsLog().find("\tClosing: saving the drawing failed: Cannot create file"), std::string::npos);
+}
+
+TEST_F(MainWindow, SaveWritesTheDatedSoundVelocityCopiesWhileTheProfileIsUsed) {
+  Start();
+  fSVP->mRawSVData->setPlainText("raw 1\nraw 2");
+  fSVP->mSVPColumn->setPlainText("1500.00\n1500.50");
+  fSVP->cUseSVP->setChecked(true);
+  FNav->Save1->trigger();
+  EXPECT_EQ(env.ReadFile(DaySVPFolder + "2026-01-30 mRawSVData.ini"), "raw 1\r\nraw 2\r\n");
+  EXPECT_EQ(env.ReadFile(DaySVPFolder + "2026-01-30 mRawSVExtracted.ini"), "");
+  EXPECT_TRUE(platform::FileExists(DaySVPFolder + "2026-01-30 mSortedAveragedSV.ini"));
+  EXPECT_EQ(env.ReadFile(DaySVPFolder + "2026-01-30 mSVPColumn.ini"), "1500.00\r\n1500.50\r\n");
+  EXPECT_EQ(FNav->windowTitle().toStdString(), "Quarix Depthmark - " + DayLayoutFolder + "2026-01-30 1435.qvt");
+}
+
+TEST_F(MainWindow, SaveEmptiesTheGridAndVesselLayers) {
+  Start();
+  TQuarixCanvas* map = FNav->fcad;
+  map->DrawLine(0, 0, 1, 1, VesselLayer);
+  map->DrawLine(0, 0, 1, 1, GridLayer);
+  map->DrawLine(0, 0, 1, 1, UserShapeLayer);
+  FNav->bSave->click();
+  EXPECT_EQ(ShapesOn(map, VesselLayer), 0);
+  EXPECT_EQ(ShapesOn(map, GridLayer), 0);
+  EXPECT_EQ(ShapesOn(map, UserShapeLayer), 1);
+  EXPECT_EQ(IniFile().ReadString("FILE", "Last File Saved", ""), DayLayoutFolder + "2026-01-30 1435.qvt");
+}
+
+TEST_F(MainWindow, CtrlOOpensADrawingFileOnly) {
+  Start();
+  Offsets->hide();
+  const double left = FNav->fcad->WorldLeft, right = FNav->fcad->WorldRight;
+  QApplication::setActiveWindow(FNav);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(FNav));
+  prompts::CurrentScript().shown.clear();
+  QTest::keyClick(FNav, Qt::Key_O, Qt::ControlModifier);
+  ASSERT_EQ(prompts::CurrentScript().shown.size(), 1u);
+  EXPECT_EQ(prompts::CurrentScript().shown[0], "Dialog Open");
+  EXPECT_FALSE(Offsets->isVisible());
+  EXPECT_FALSE(fWaterfal->isVisible());
+  EXPECT_EQ(FNav->fcad->WorldLeft, left);
+  EXPECT_EQ(FNav->fcad->WorldRight, right);
+}
+
+TEST_F(MainWindow, OpenShowsTheFilesFolderAndKeepsTheFixedLayers) {
+  Start();
+  const std::string file = env.Home() + "QVT/2026-01-29/QVT/2026-01-29 1800.qvt";
+  prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
+  FNav->bOpen->click();
+  EXPECT_EQ(LastFileName, file);
+  EXPECT_EQ(FNav->sStatusBar->PanelText(3).toStdString(), env.Home() + "QVT/2026-01-29/");
+  EXPECT_EQ(FNav->sStatusBar->PanelWidth(3), FNav->sStatusBar->TextWidth(FNav->sStatusBar->PanelText(3)) + 20);
+  EXPECT_NE(EventsLog().find("\tOpened file: " + file), std::string::npos);
+  EXPECT_EQ(VesselLayer, 8);
+  EXPECT_EQ(FNav->fcad->GetLayerAction(UserShapeLayer), 15);
+  EXPECT_EQ(FNav->windowTitle(), "Quarix Depthmark - ");  // Open changes no caption
+}
+
+TEST_F(MainWindow, NewAnsweredNoChangesNothingYesEmptiesTheDrawing) {
+  Start();
+  TQuarixCanvas* map = FNav->fcad;
+  map->DrawLine(0, 0, 1, 1, UserShapeLayer);
+  map->AddDepthLabel(1, 1, 5.5);
+  map->AddEventLabel(2, 2, 1);
+  FNav->New1->trigger();  // the script answers No
+  EXPECT_EQ(map->ShapeCount, 1);
+  EXPECT_EQ(EventsLog().find("New layout"), std::string::npos);
+
+  prompts::CurrentScript().answers.push_back(prompts::Answer::Yes);
+  FNav->New1->trigger();
+  EXPECT_EQ(prompts::CurrentScript().shown.back(), "Entire layout will be cleared! Continue?");
+  EXPECT_EQ(map->ShapeCount, 0);
+  EXPECT_TRUE(map->DepthLabels.empty());
+  EXPECT_TRUE(map->EventLabels.empty());
+  EXPECT_EQ(map->LayerFindByName("~~Quarix Vessel"), 8);  // the layers stay
+  EXPECT_EQ(map->GetLayerAction(UserShapeLayer), 15);
+  EXPECT_NE(EventsLog().find("\tNew layout - cleared all shapes"), std::string::npos);
+}
+
+TEST_F(MainWindow, SaveAsNamesTheCaptionAndLeavesTheLastFileKey) {
+  Start();
+  FNav->SaveAs1->trigger();  // cancelled
+  EXPECT_EQ(FNav->windowTitle(), "Quarix Depthmark - ");
+  const std::string file = env.Home() + "mine.qvt";
+  prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
+  FNav->fcad->DrawLine(0, 0, 1, 1, VesselLayer);
+  FNav->SaveAs1->trigger();
+  EXPECT_EQ(prompts::CurrentScript().shown.back(), "Dialog Save");
+  EXPECT_EQ(FNav->windowTitle().toStdString(), "Quarix Depthmark  <" + file + ">");
+  EXPECT_EQ(ShapesOn(FNav->fcad, VesselLayer), 0);
+  EXPECT_NE(EventsLog().find("\tSaved As: " + file), std::string::npos);
+  EXPECT_FALSE(IniFile().ValueExists("FILE", "Last File Saved"));
+}
+
+TEST_F(MainWindow, StatusBarClickOpensTheFolderOfPanel3Only) {
+  Start();
+  OpenedUrls opened;
+  TQuarixStatusBar* bar = FNav->sStatusBar;
+  auto clickAt = [&](int x) {
+    QCursor::setPos(bar->mapToGlobal(QPoint(x, 2)));
+    FNav->StatusBarFolderClick(bar);
+  };
+  clickAt(350);  // no file yet
+  FNav->ShowLastFileFolder(DayLayoutFolder + "2026-01-30 1415.qvt");
+  const int right = 300 + bar->PanelWidth(3);
+  clickAt(299);
+  clickAt(right + 1);
+  EXPECT_TRUE(opened.urls.empty());
+  clickAt(300);
+  clickAt(right);
+  ASSERT_EQ(opened.urls.size(), 2u);
+  EXPECT_EQ(opened.urls[0], DayFolder);
+}
+
+TEST_F(MainWindow, RestartAndRemoteSupport) {
+  Start();
+  // Remote support starts the helper program next to the executable when it is there.
+  const std::string tool = platform::ProgramFolder() + "QuarixUD";
+  const std::string marker = env.Home() + "support-started";
+  FNav->RemoteSupport1->trigger();  // not there: nothing happens
+  WriteFileAtomically(tool, "#!/bin/sh\ntouch '" + marker + "'\n", 0755);
+  FNav->RemoteSupport1->trigger();
+  EXPECT_TRUE(WaitFor([&] { return platform::FileExists(marker); }));
+
+  // Restart closes the window through its closing sequence.
+  FNav->bRestart->click();
+  EXPECT_FALSE(FNav->isVisible());
+  EXPECT_TRUE(IniFile().ValueExists("CANVAS", "PlanWorldLeft"));
+}
+
+TEST_F(MainWindow, WindowCommandsShowTheirWindows) {
+  Start();
+  const struct {
+    QAction* item;
+    QWidget* window;
+  } cases[] = {{FNav->Parameters1, FGPS},          {FNav->NavigationSettings1, Navset},
+               {FNav->mRealtimeWindow1, fRealtime}, {FNav->LatencyWatchSet1, fLatency},
+               {FNav->VesselShape1, FShape},       {FNav->SoundVelocityProfile1, fSVP},
+               {FNav->themeSelection1, fTheme},    {FNav->OffsetsandValues1, Offsets}};
+  for (const auto& c : cases) {
+    c.window->hide();
+    c.item->trigger();
+    EXPECT_TRUE(c.window->isVisible()) << c.item->objectName().toStdString();
+  }
+  fRunline1->hide();
+  FNav->tbRunline->click();
+  EXPECT_TRUE(fRunline1->isVisible());
+  fRunline1->hide();
+  IniFile().WriteInteger("fRunline1", "Left", 120);
+  FNav->GenerateRunline1->trigger();
+  EXPECT_TRUE(fRunline1->isVisible());
+  EXPECT_EQ(fRunline1->x(), 120);
+  EXPECT_EQ(Count(EventsLog(), "\tAuto-saved: "), 1u);
+}
+
+TEST_F(MainWindow, OpenLogFolderOpensTheDayFolder) {
+  Start();
+  OpenedUrls opened;
+  FNav->OpenLogFolder1->trigger();
+  const std::string elsewhere = env.Home() + "raw/LOG/";
+  FNav->ZGPS1->LogFileName = elsewhere + "2026-01-30 QDM_GNSS_V3.log";
+  fRealtime->btOpenLogFolder->click();
+  ASSERT_EQ(opened.urls.size(), 2u);
+  EXPECT_EQ(opened.urls[0], DayFolder);
+  EXPECT_EQ(opened.urls[1], env.Home() + "raw/");
+  EXPECT_TRUE(platform::FolderExists(env.Home() + "raw"));
+}
+
+TEST_F(MainWindow, KeypadAndKeyboardAtTheBottomOfTheWindow) {
+  Start();
+  FNav->resize(987, 541);
+  FNav->ShowNumericKeypad(Offsets->SV);
+  ASSERT_NE(FNav->NumericKeypad, nullptr);
+  TQuarixNumericKeypad* keypad = FNav->NumericKeypad;
+  EXPECT_EQ(keypad->size(), QSize(170, 200));
+  EXPECT_EQ(keypad->pos(), QPoint(807, 331));
+  EXPECT_EQ(keypad->TargetControl, Offsets->SV);
+  EXPECT_TRUE(keypad->isVisible());
+  EXPECT_EQ(keypad->parentWidget(), FNav);
+  keypad->hide();
+  FNav->resize(900, 600);
+  FNav->ShowNumericKeypad(Offsets->bSVP);
+  EXPECT_EQ(FNav->NumericKeypad, keypad);  // made once
+  EXPECT_EQ(keypad->pos(), QPoint(720, 390));
+  EXPECT_TRUE(keypad->isVisible());
+
+  FNav->resize(987, 541);
+  FNav->ShowSimpleKeyboard(Offsets->SV);
+  ASSERT_NE(FNav->SimpleKeyboard, nullptr);
+  EXPECT_EQ(FNav->SimpleKeyboard->size(), QSize(420, 200));
+  EXPECT_EQ(FNav->SimpleKeyboard->pos(), QPoint(283, 331));
+  EXPECT_EQ(FNav->SimpleKeyboard->palette().color(QPalette::Window), QColor(Qt::black));
+}
+
+TEST_F(MainWindow, CompactModeInAndOutThroughBtHide) {
+  Start();
+  fRealtime->show();
+  Navset->show();
+  fRealtime->btHide->click();
+  EXPECT_EQ(fRealtime->btHideImageIndex, 1);
+  EXPECT_TRUE(FNav->tRealtime->isHidden());
+  EXPECT_TRUE(FNav->tDraw->isHidden());
+  EXPECT_TRUE(FNav->pRealtime->isHidden());
+  EXPECT_TRUE(FNav->tShape->isHidden());
+  EXPECT_TRUE(FNav->MainMenu1->isHidden());
+  EXPECT_TRUE(FNav->windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_TRUE(FNav->isVisible());
+  EXPECT_FALSE(fRealtime->isVisible());
+  EXPECT_FALSE(Navset->isVisible());
+  EXPECT_FALSE(fWaterfal->isVisible());
+
+  fRealtime->btHide->click();
+  EXPECT_EQ(fRealtime->btHideImageIndex, 0);
+  EXPECT_FALSE(FNav->tRealtime->isHidden());
+  EXPECT_FALSE(FNav->tDraw->isHidden());
+  EXPECT_FALSE(FNav->pRealtime->isHidden());
+  EXPECT_FALSE(FNav->tShape->isHidden());
+  EXPECT_FALSE(FNav->MainMenu1->isHidden());
+  EXPECT_FALSE(FNav->windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_TRUE(FNav->isVisible());
+  EXPECT_TRUE(fRealtime->isVisible());
+  EXPECT_TRUE(Navset->isVisible());
+  EXPECT_FALSE(fWaterfal->isVisible());  // the echo sounder is not open
+}
+
+}  // namespace
+
+#include "mainwindow_test.moc"

@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include "runtime/windowlogic.h"
+
+namespace {
+
+TEST(LastFileFolderText, ParentOfTheFilesFolder) {
+  const struct {
+    const char* path;
+    const char* shown;
+  } cases[] = {
+      {"/h/QVT/2026-01-30/QVT/2026-01-30 1415.qvt", "/h/QVT/2026-01-30/"},
+      {"/x.qvt", "/"},          // the root has no parent: the file's own folder
+      {"x.qvt", ""},            // no folder at all
+      {"a/b.qvt", "a/"},        // a relative folder without parent
+      {"/a/b/", "/a/"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LastFileFolderText(c.path), c.shown) << c.path;
+}
+
+TEST(LogFolderToOpen, TheDayFolderAboveTheLogFolder) {
+  EXPECT_EQ(LogFolderToOpen("", "/h/QVT/2026-01-30/LOG/"), "/h/QVT/2026-01-30/");
+  EXPECT_EQ(LogFolderToOpen("/h/QVT/2026-01-30/LOG/2026-01-30 QDM_GNSS_V3.log", "/other/LOG/"),
+            "/h/QVT/2026-01-30/");
+  EXPECT_EQ(LogFolderToOpen("raw.log", "/d/LOG/"), "/d/");  // a name without a folder
+}
+
+TEST(LatencyColor, BelowTheToleranceLimeOtherwiseRed) {
+  EXPECT_EQ(LatencyColor("499", "500"), clLime);
+  EXPECT_EQ(LatencyColor("500", "500"), clRed);
+  EXPECT_EQ(LatencyColor("501", "500"), clRed);
+  EXPECT_EQ(LatencyColor(" 12 ", "500"), clLime);
+  EXPECT_FALSE(LatencyColor("499", "5OO").has_value());
+  EXPECT_FALSE(LatencyColor("", "500").has_value());
+  EXPECT_FALSE(LatencyColor("499", "").has_value());
+  EXPECT_FALSE(LatencyColor("12.5", "500").has_value());
+}
+
+TEST(KeyboardPlaces, BottomRightAndBottomCentre) {
+  const PanelPlace keypad = KeypadPlace(987, 541, 170, 200);
+  EXPECT_EQ(keypad.left, 807);
+  EXPECT_EQ(keypad.top, 331);
+  const PanelPlace keyboard = KeyboardPlace(987, 541, 420, 200);
+  EXPECT_EQ(keyboard.left, 283);  // 567 / 2 truncated
+  EXPECT_EQ(keyboard.top, 331);
+  EXPECT_EQ(KeyboardPlace(300, 400, 420, 200).left, -60);  // a narrow window: truncated toward zero
+  EXPECT_EQ(KeyboardPlace(301, 400, 420, 200).left, -59);
+}
+
+}  // namespace
