@@ -9,6 +9,7 @@
 #include <QWheelEvent>
 #include <cstring>
 
+#include "app/displaysettings.h"
 #include "canvas/qpaintercanvas.h"
 #include "platform/prompts.h"
 
@@ -97,15 +98,83 @@ void TQuarixCanvas::MeasureText(const TFontState& Font, const std::string& Text,
   H = fm.height();
 }
 
+namespace {
+
+// Shapes drawn after the stable part before that part is rebuilt.
+constexpr std::size_t kMaxSuffix = 4096;
+
+void CopyImage(const QImage& from, QImage& to) {
+  if (to.width() != from.width() || to.height() != from.height() || to.format() != from.format())
+    to = QImage(from.width(), from.height(), from.format());
+  if (from.isNull()) return;
+  if (to.bytesPerLine() == from.bytesPerLine()) {
+    std::memcpy(to.bits(), from.constBits(), static_cast<std::size_t>(from.sizeInBytes()));
+  } else {
+    QPainter p(&to);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(0, 0, from);
+  }
+}
+
+}  // namespace
+
+TQuarixCanvas::TBaseKey TQuarixCanvas::CurrentBaseKey() const {
+  return TBaseKey{WorldLeft, WorldRight,  WorldTop,      WorldBottom,  width(),      height(),
+                  BackColor, GridVisible, GridAutoScale, GridSpacingX, GridSpacingY, GridColor};
+}
+
+TQuarixCanvas::TLabelKey TQuarixCanvas::CurrentLabelKey() const {
+  return TLabelKey{RebuildCount,  LabelsVersion, DepthLabels.size(), EventLabels.size(),  LabelShow,
+                   LabelFontName, LabelFontSize, LabelColor,         ::EventLabelFontSize, ::EventLabelColor};
+}
+
 bool TQuarixCanvas::RebuildBackBufferIfNeeded() {
   const int w = width(), h = height();
   if (!NeedsRedraw && BackBuffer.width() == w && BackBuffer.height() == h) return false;
   if (BackBuffer.width() != w || BackBuffer.height() != h || BackBuffer.format() != QImage::Format_RGB32)
     BackBuffer = QImage(w, h, QImage::Format_RGB32);
   if (w > 0 && h > 0) {
-    QPainter painter(&BackBuffer);
-    TQPainterCanvas canvas(painter, BackBuffer);
-    RenderBackBuffer(&canvas);
+    const TBaseKey key = CurrentBaseKey();
+    const bool keyMatch = baseValid_ && key == baseKey_ && baseBuffer_.size() == BackBuffer.size();
+    const TRenderPlan plan = BuildRenderPlan(keyMatch ? baseEnd_ : 0);
+    const bool trimmed = plan.PrefixCount == SIZE_MAX;
+    const bool reuse = keyMatch && !trimmed && plan.PrefixCount == basePrefixCount_ &&
+                       plan.PrefixHash == basePrefixHash_ && plan.FirstPass.size() - plan.PrefixCount <= kMaxSuffix;
+    const bool steadyView = key == lastRebuildKey_;
+    lastRebuildKey_ = key;
+    if (!reuse && !steadyView) {
+      // The view moves (the map follows the vessel): no stable part to keep.
+      baseValid_ = false;
+      QPainter painter(&BackBuffer);
+      TQPainterCanvas canvas(painter, BackBuffer);
+      canvas.Brush = TBrushState{BackColor, bsSolid};
+      canvas.FillRect(0, 0, w, h);
+      DrawGrid(&canvas);
+      DrawPlanShapes(&canvas, plan, 0, SIZE_MAX);
+      DrawPlanTexts(&canvas, plan);
+    } else {
+      if (!reuse) {
+        // The stable part ends where the shapes of layers emptied by layer
+        // (the vessel's) begin.
+        baseEnd_ = trimmed ? 0 : std::min(plan.VolatileStart, Shapes.size());
+        if (baseBuffer_.size() != BackBuffer.size() || baseBuffer_.format() != QImage::Format_RGB32)
+          baseBuffer_ = QImage(w, h, QImage::Format_RGB32);
+        QPainter painter(&baseBuffer_);
+        TQPainterCanvas canvas(painter, baseBuffer_);
+        canvas.Brush = TBrushState{BackColor, bsSolid};
+        canvas.FillRect(0, 0, w, h);
+        DrawGrid(&canvas);
+        DrawPlanShapes(&canvas, plan, 0, baseEnd_);
+        PlanPrefix(plan, baseEnd_, basePrefixCount_, basePrefixHash_);
+        baseKey_ = key;
+        baseValid_ = !trimmed;
+      }
+      CopyImage(baseBuffer_, BackBuffer);
+      QPainter painter(&BackBuffer);
+      TQPainterCanvas canvas(painter, BackBuffer);
+      DrawPlanShapes(&canvas, plan, baseEnd_, SIZE_MAX);
+      DrawPlanTexts(&canvas, plan);
+    }
   }
   NeedsRedraw = false;
   ++RebuildCount;
@@ -115,15 +184,28 @@ bool TQuarixCanvas::RebuildBackBufferIfNeeded() {
 void TQuarixCanvas::PaintTo(QImage& Target) {
   RebuildBackBufferIfNeeded();
   const int w = BackBuffer.width(), h = BackBuffer.height();
-  if (Target.width() != w || Target.height() != h || Target.format() != QImage::Format_RGB32)
+  if (w <= 0 || h <= 0) {
     Target = QImage(w, h, QImage::Format_RGB32);
-  if (w <= 0 || h <= 0) return;
-  if (Target.bytesPerLine() == BackBuffer.bytesPerLine()) {
-    std::memcpy(Target.bits(), BackBuffer.constBits(), static_cast<std::size_t>(BackBuffer.sizeInBytes()));
-  } else {
-    QPainter copy(&Target);
-    copy.drawImage(0, 0, BackBuffer);
+    return;
   }
+  const bool underLabels = (IsDrawing && HasFirstPoint) || DistanceActive;
+  const bool labels = (LabelShow && !DepthLabels.empty()) || !EventLabels.empty();
+  if (labels && !underLabels) {
+    const TLabelKey key = CurrentLabelKey();
+    if (!(key == labelKey_) || labelBuffer_.size() != BackBuffer.size()) {
+      CopyImage(BackBuffer, labelBuffer_);
+      QPainter painter(&labelBuffer_);
+      TQPainterCanvas canvas(painter, labelBuffer_);
+      RenderLabels(&canvas);
+      labelKey_ = key;
+    }
+    CopyImage(labelBuffer_, Target);
+    QPainter painter(&Target);
+    TQPainterCanvas canvas(painter, Target);
+    RenderOverLabels(&canvas);
+    return;
+  }
+  CopyImage(BackBuffer, Target);
   QPainter painter(&Target);
   TQPainterCanvas canvas(painter, Target);
   RenderOverlays(&canvas);
@@ -194,11 +276,18 @@ void TQuarixCanvas::wheelEvent(QWheelEvent* event) {
 }
 
 void TQuarixCanvas::keyPressEvent(QKeyEvent* event) {
-  int16_t key = VirtualKey(event->key());
+  const int16_t pressed = VirtualKey(event->key());
+  int16_t key = pressed;
   const int16_t shift = ShiftCode(event->modifiers());
   if (OnKeyDown) OnKeyDown(this, key, shift);
+  const bool handled = (pressed != 0 && key == 0) || (key == VK_ESCAPE_KEY && (IsDrawing || HasFirstPoint)) ||
+                       (key == VK_DELETE_KEY && DeleteKeyEnabled);
   KeyDown(key, shift);
-  event->accept();
+  // Keys the map does not use go on to the window around it.
+  if (handled)
+    event->accept();
+  else
+    event->ignore();
 }
 
 void TQuarixCanvas::keyReleaseEvent(QKeyEvent* event) {

@@ -64,4 +64,44 @@ class TQuarixCanvas : public QWidget, public TQuarixCanvasModel {
 
   bool pressedForClick_ = false;
   QImage frame_;  // back buffer plus overlays, shown by paintEvent
+
+  // The picture of the drawing's stable part (background, grid and the
+  // first-pass shapes before baseEnd_), so that a navigation tick redraws
+  // only what it changed. Valid while the view, the background and the grid
+  // are the same and the render plan of that part is unchanged.
+  struct TBaseKey {
+    double Left = 0, Right = 0, Top = 0, Bottom = 0;
+    int Width = 0, Height = 0;
+    TColor Back = 0;
+    bool GridVisible = false, GridAutoScale = false;
+    double GridSpacingX = 0, GridSpacingY = 0;
+    TColor GridColor = 0;
+    bool operator==(const TBaseKey&) const = default;
+  };
+  TBaseKey CurrentBaseKey() const;
+  QImage baseBuffer_;
+  TBaseKey baseKey_;
+  TBaseKey lastRebuildKey_;  // the view of the previous rebuild
+  bool baseValid_ = false;
+  std::size_t baseEnd_ = 0;
+  std::size_t basePrefixCount_ = 0;
+  uint64_t basePrefixHash_ = 0;
+
+  // The back buffer with the depth and event labels on it, used while
+  // nothing is drawn beneath the labels.
+  struct TLabelKey {
+    int Rebuild = -1;
+    uint64_t Version = 0;
+    std::size_t Depths = 0, Events = 0;
+    bool Show = false;
+    std::string FontName;
+    int FontSize = 0;
+    TColor Color = 0;
+    int EventSize = 0;
+    TColor EventColor = 0;
+    bool operator==(const TLabelKey&) const = default;
+  };
+  TLabelKey CurrentLabelKey() const;
+  QImage labelBuffer_;
+  TLabelKey labelKey_;
 };

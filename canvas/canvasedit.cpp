@@ -11,9 +11,44 @@ void TQuarixCanvasModel::RemoveFromSelection(int32_t Number) {
                        SelectedShapes.end());
 }
 
-void TQuarixCanvasModel::DeleteShapeAt(std::size_t Index) {
-  delete Shapes[Index];
-  Shapes.erase(Shapes.begin() + static_cast<long>(Index));
+// Deletes the shapes `remove` picks in one pass that keeps the order of the
+// others. The layers' pen bookkeeping moves with the compacted list.
+template <typename Remove>
+void TQuarixCanvasModel::RemoveShapes(Remove remove, bool dropFromSelection) {
+  const std::size_t n = Shapes.size();
+  struct Check {
+    TQLayer* layer;
+    std::size_t at;
+  };
+  std::vector<Check> checks;
+  for (TQLayer* l : Layers) {
+    if (!l->PenFgUniform && !l->PenWidthUniform) continue;
+    if (l->PenChecked > n || (l->PenChecked > 0 && Shapes[l->PenChecked - 1] != l->PenCheckedLast)) {
+      l->PenFgUniform = l->PenWidthUniform = false;
+      continue;
+    }
+    checks.push_back({l, l->PenChecked});
+  }
+  std::sort(checks.begin(), checks.end(), [](const Check& a, const Check& b) { return a.at < b.at; });
+  std::size_t kept = 0, next = 0;
+  auto settle = [&](std::size_t at) {
+    for (; next < checks.size() && checks[next].at == at; ++next) {
+      checks[next].layer->PenChecked = kept;
+      checks[next].layer->PenCheckedLast = kept ? Shapes[kept - 1] : nullptr;
+    }
+  };
+  for (std::size_t i = 0; i < n; ++i) {
+    settle(i);
+    TQShape* s = Shapes[i];
+    if (remove(s)) {
+      if (dropFromSelection) RemoveFromSelection(s->Number);
+      delete s;
+    } else {
+      Shapes[kept++] = s;
+    }
+  }
+  settle(n);
+  Shapes.resize(kept);
   SyncShapeCount();
 }
 
@@ -24,26 +59,15 @@ void TQuarixCanvasModel::LayerClear(int Layer) { CadClearShapes(Layer); }
 
 void TQuarixCanvasModel::CadClearShapes(int Layer) {
   if (Layer == -1) {
-    for (TQShape* s : Shapes) delete s;
-    Shapes.clear();
+    RemoveShapes([](const TQShape*) { return true; }, false);
     SelectedShapes.clear();
     NextShapeNumber = 1;
   } else {
-    // One pass that keeps the order of the remaining shapes; the vessel layer
-    // is cleared this way on every navigation tick.
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < Shapes.size(); ++i) {
-      TQShape* s = Shapes[i];
-      if (s->Layer == Layer) {
-        RemoveFromSelection(s->Number);
-        delete s;
-      } else {
-        Shapes[kept++] = s;
-      }
-    }
-    Shapes.resize(kept);
+    // The vessel layer is cleared this way on every navigation tick.
+    RemoveShapes([Layer](const TQShape* s) { return s->Layer == Layer; }, true);
+    if (std::find(volatileLayers_.begin(), volatileLayers_.end(), Layer) == volatileLayers_.end())
+      volatileLayers_.push_back(Layer);
   }
-  SyncShapeCount();
   NeedsRedraw = true;
   RepaintControl();
 }
@@ -56,35 +80,20 @@ void TQuarixCanvasModel::CadClearShapesByLayerName(const std::string& Name) {
     const TQLayer* first = FindLayer(l->Number);
     if (first == l && l->Name == Name) numbers.push_back(l->Number);
   }
+  for (int n : numbers)
+    if (std::find(volatileLayers_.begin(), volatileLayers_.end(), n) == volatileLayers_.end())
+      volatileLayers_.push_back(n);
   if (!numbers.empty()) {
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < Shapes.size(); ++i) {
-      TQShape* s = Shapes[i];
-      if (std::find(numbers.begin(), numbers.end(), s->Layer) != numbers.end()) {
-        RemoveFromSelection(s->Number);
-        delete s;
-      } else {
-        Shapes[kept++] = s;
-      }
-    }
-    Shapes.resize(kept);
+    RemoveShapes(
+        [&numbers](const TQShape* s) { return std::find(numbers.begin(), numbers.end(), s->Layer) != numbers.end(); },
+        true);
   }
-  SyncShapeCount();
   NeedsRedraw = true;
   RepaintControl();
 }
 
 void TQuarixCanvasModel::CadClearSelectedShapes() {
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < Shapes.size(); ++i) {
-    TQShape* s = Shapes[i];
-    if (s->IsSelected)
-      delete s;
-    else
-      Shapes[kept++] = s;
-  }
-  Shapes.resize(kept);
-  SyncShapeCount();
+  RemoveShapes([](const TQShape* s) { return s->IsSelected; }, false);
   SelectedShapes.clear();
   NeedsRedraw = true;
   RepaintControl();
@@ -107,7 +116,8 @@ void TQuarixCanvasModel::ClearDrawingState() {
 void TQuarixCanvasModel::ShapeDelete(int32_t Number) {
   for (std::size_t i = Shapes.size(); i-- > 0;) {
     if (Shapes[i]->Number == Number) {
-      DeleteShapeAt(i);
+      const TQShape* target = Shapes[i];
+      RemoveShapes([target](const TQShape* s) { return s == target; }, false);
       break;
     }
   }
@@ -149,16 +159,7 @@ void TQuarixCanvasModel::CadDeselectShapes() {
 
 void TQuarixCanvasModel::ShapeSelectDelete() {
   if (Shapes.empty()) return;
-  std::vector<TQShape*> kept;
-  kept.reserve(Shapes.size());
-  for (TQShape* s : Shapes) {
-    if (s->IsSelected)
-      delete s;
-    else
-      kept.push_back(s);
-  }
-  Shapes.swap(kept);
-  SyncShapeCount();
+  RemoveShapes([](const TQShape* s) { return s->IsSelected; }, false);
   SelectedShapes.clear();
   NeedsRedraw = true;
   InvalidateControl();
@@ -180,6 +181,7 @@ int32_t TQuarixCanvasModel::ShapeHitTest(double X, double Y) const { return GetS
 void TQuarixCanvasModel::ShapeToLayer(int32_t Number, int Layer) {
   if (TQShape* s = FindShape(Number)) {
     s->Layer = Layer;
+    ForgetPenChecks(Layer);
     NeedsRedraw = true;
   }
 }
@@ -187,12 +189,14 @@ void TQuarixCanvasModel::ShapeToLayer(int32_t Number, int Layer) {
 void TQuarixCanvasModel::ShapeToFront(int32_t Number) {
   auto it = std::find_if(Shapes.begin(), Shapes.end(), [&](TQShape* s) { return s->Number == Number; });
   if (it != Shapes.end()) std::rotate(it, it + 1, Shapes.end());
+  ForgetAllPenChecks();
   NeedsRedraw = true;
 }
 
 void TQuarixCanvasModel::ShapeToBack(int32_t Number) {
   auto it = std::find_if(Shapes.begin(), Shapes.end(), [&](TQShape* s) { return s->Number == Number; });
   if (it != Shapes.end()) std::rotate(Shapes.begin(), it, it + 1);
+  ForgetAllPenChecks();
   NeedsRedraw = true;
 }
 
@@ -398,16 +402,7 @@ void TQuarixCanvasModel::ClearSelection() {
 }
 
 void TQuarixCanvasModel::DeleteSelectedShapes() {
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < Shapes.size(); ++i) {
-    TQShape* s = Shapes[i];
-    if (s->IsSelected)
-      delete s;
-    else
-      Shapes[kept++] = s;
-  }
-  Shapes.resize(kept);
-  SyncShapeCount();
+  RemoveShapes([](const TQShape* s) { return s->IsSelected; }, false);
   SelectedShapes.clear();
   NeedsRedraw = true;
   InvalidateControl();

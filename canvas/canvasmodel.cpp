@@ -105,6 +105,7 @@ int TQuarixCanvasModel::LayerOpen(const std::string& Name) {
 }
 
 void TQuarixCanvasModel::LayerCopy(int From, int To, int Mode) {
+  if (Mode == 1) ForgetPenChecks(To);
   if (Mode == 1)
     for (TQShape* s : Shapes)
       if (s->Layer == From) s->Layer = To;
@@ -186,12 +187,57 @@ TColor TQuarixCanvasModel::GetLayerPenFg(int Layer) const {
   const TQLayer* l = FindLayer(Layer);
   return l ? l->PenFg : 0;
 }
+// Brings the layer's pen bookkeeping up to date by checking the shapes
+// appended since its last check.
+void TQuarixCanvasModel::CheckAppendedPens(TQLayer* l) {
+  if (!l->PenFgUniform && !l->PenWidthUniform) return;
+  const std::size_t n = Shapes.size();
+  if (l->PenChecked > n || (l->PenChecked > 0 && Shapes[l->PenChecked - 1] != l->PenCheckedLast)) {
+    l->PenFgUniform = l->PenWidthUniform = false;
+    return;
+  }
+  for (std::size_t i = l->PenChecked; i < n; ++i) {
+    const TQShape* s = Shapes[i];
+    if (s->Layer != l->Number) continue;
+    if (s->PenFg != l->PenFg) l->PenFgUniform = false;
+    if (s->PenWidth != l->PenWidth) l->PenWidthUniform = false;
+  }
+  l->PenChecked = n;
+  l->PenCheckedLast = n ? Shapes[n - 1] : nullptr;
+}
+
+// Gives every shape on the layer the layer's pen colour; the width is only
+// checked.
+void TQuarixCanvasModel::RestyleLayer(TQLayer* l) {
+  bool widthUniform = true;
+  for (TQShape* s : Shapes) {
+    if (s->Layer != l->Number) continue;
+    if (s->PenFg != l->PenFg) s->PenFg = l->PenFg;
+    if (s->PenWidth != l->PenWidth) widthUniform = false;
+  }
+  l->PenFgUniform = true;
+  l->PenWidthUniform = widthUniform;
+  l->PenChecked = Shapes.size();
+  l->PenCheckedLast = Shapes.empty() ? nullptr : Shapes.back();
+}
+
+void TQuarixCanvasModel::ForgetPenChecks(int Layer) {
+  for (TQLayer* l : Layers)
+    if (l->Number == Layer) l->PenFgUniform = l->PenWidthUniform = false;
+}
+
+void TQuarixCanvasModel::ForgetAllPenChecks() {
+  for (TQLayer* l : Layers) l->PenFgUniform = l->PenWidthUniform = false;
+}
+
 void TQuarixCanvasModel::SetLayerPenFg(int Layer, TColor Value) {
   TQLayer* l = FindLayer(Layer);
   if (!l) return;
-  l->PenFg = Value;
-  for (TQShape* s : Shapes)
-    if (s->Layer == Layer) s->PenFg = Value;
+  CheckAppendedPens(l);
+  if (!(l->PenFg == Value && l->PenFgUniform)) {
+    l->PenFg = Value;
+    RestyleLayer(l);
+  }
   NeedsRedraw = true;
   InvalidateControl();
 }
@@ -203,9 +249,20 @@ int TQuarixCanvasModel::GetLayerPenWidth(int Layer) const {
 void TQuarixCanvasModel::SetLayerPenWidth(int Layer, int Value) {
   TQLayer* l = FindLayer(Layer);
   if (!l) return;
-  l->PenWidth = Value;
-  for (TQShape* s : Shapes)
-    if (s->Layer == Layer) s->PenWidth = Value;
+  CheckAppendedPens(l);
+  if (!(l->PenWidth == Value && l->PenWidthUniform)) {
+    l->PenWidth = Value;
+    bool colourUniform = true;
+    for (TQShape* s : Shapes) {
+      if (s->Layer != Layer) continue;
+      if (s->PenWidth != Value) s->PenWidth = Value;
+      if (s->PenFg != l->PenFg) colourUniform = false;
+    }
+    l->PenWidthUniform = true;
+    l->PenFgUniform = colourUniform;
+    l->PenChecked = Shapes.size();
+    l->PenCheckedLast = Shapes.empty() ? nullptr : Shapes.back();
+  }
   NeedsRedraw = true;
   InvalidateControl();
 }
@@ -291,6 +348,7 @@ int TQuarixCanvasModel::GetShapePenWidth(int32_t Shape) const {
 void TQuarixCanvasModel::SetShapePenWidth(int32_t Shape, int Value) {
   if (TQShape* s = FindShape(Shape)) {
     s->PenWidth = Value;
+    ForgetPenChecks(s->Layer);
     NeedsRedraw = true;
   }
 }
@@ -302,6 +360,7 @@ TColor TQuarixCanvasModel::GetShapePenFg(int32_t Shape) const {
 void TQuarixCanvasModel::SetShapePenFg(int32_t Shape, TColor Value) {
   if (TQShape* s = FindShape(Shape)) {
     s->PenFg = Value;
+    ForgetPenChecks(s->Layer);
     NeedsRedraw = true;
   }
 }

@@ -6,6 +6,7 @@
 // the window does (invalidate, cursor, text metrics) are virtual hooks.
 // TQuarixCanvas (QuarixCanvas.h) is the Qt control built on it.
 #include <cstdint>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <utility>
@@ -58,6 +59,13 @@ struct TRenderPlan {
   std::vector<uint32_t> FirstPass;
   std::vector<uint32_t> Texts;
   std::size_t Size() const { return FirstPass.size() + Texts.size(); }
+  // Index of the first shape on a layer that is emptied by layer (the
+  // vessel's): the drawing before it changes only by edits.
+  std::size_t VolatileStart = SIZE_MAX;
+  // First-pass entries before the index asked for, and a hash of what they
+  // draw with (record, box, pen, brush, selection).
+  std::size_t PrefixCount = 0;
+  uint64_t PrefixHash = 0;
 };
 
 // Grid lines and labels of one rebuild, in pixels.
@@ -348,8 +356,18 @@ class TQuarixCanvasModel {
   void DrawCurrentSpeedOverlay(TCanvas*) {}
   void DrawGGAOverlay(TCanvas* Canvas);
 
-  // Decisions of the painting, open to tests.
-  TRenderPlan BuildRenderPlan() const;
+  // Decisions of the painting, open to tests. HashUpTo: the shape index up
+  // to which PrefixCount and PrefixHash are taken.
+  TRenderPlan BuildRenderPlan(std::size_t HashUpTo = 0) const;
+  // Draws the plan's first-pass shapes with index in [From, To), or its texts.
+  void DrawPlanShapes(TCanvas* Canvas, const TRenderPlan& Plan, std::size_t From, std::size_t To);
+  void DrawPlanTexts(TCanvas* Canvas, const TRenderPlan& Plan);
+  // PrefixCount and PrefixHash of a plan for another shape index.
+  void PlanPrefix(const TRenderPlan& Plan, std::size_t UpTo, std::size_t& Count, uint64_t& Hash) const;
+  // The overlays in their painting order, split where the labels lie.
+  void RenderUnderLabels(TCanvas* Canvas);
+  void RenderLabels(TCanvas* Canvas);
+  void RenderOverLabels(TCanvas* Canvas);
   bool BuildGridPlan(TGridPlan& Plan) const;
   TDepthPanelTexts DepthPanelTexts() const;
   // The GNSS status box: its text ("" when none) and colours.
@@ -369,13 +387,20 @@ class TQuarixCanvasModel {
   virtual void MeasureText(const TFontState& Font, const std::string& Text, int& W, int& H) const;
 
   void RepaintControl() { InvalidateControl(); }
-  void MarkChanged() { NeedsRedraw = true; }
+
+  // Grows whenever the depth or event label lists or their settings change.
+  uint64_t LabelsVersion = 0;
 
  private:
   TQLayer* LayerForNewShape(int Layer);
   int32_t AppendShape(TQShape* Shape, TQLayer* Layer, bool CopyBrush, bool CopyPenStyle);
-  void DeleteShapeAt(std::size_t Index);
+  template <typename Remove>
+  void RemoveShapes(Remove remove, bool dropFromSelection);
   void RemoveFromSelection(int32_t Number);
+  void CheckAppendedPens(TQLayer* Layer);
+  void RestyleLayer(TQLayer* Layer);
+  void ForgetPenChecks(int Layer);
+  void ForgetAllPenChecks();
   void SyncShapeCount() { ShapeCount = static_cast<int>(Shapes.size()); }
   template <typename P>
   void SelectInPolygon(const P* Polygon, std::size_t Count, const std::vector<int32_t>* Layers);
@@ -386,6 +411,7 @@ class TQuarixCanvasModel {
 
   int clientWidth_ = 400;
   int clientHeight_ = 300;
+  std::vector<int> volatileLayers_;  // layers emptied by number or name
 };
 
 // GNSS status globals of the survey runtime that the map's status box reads

@@ -64,12 +64,14 @@ void TQuarixCanvasModel::AddDepthLabel(double X, double Y, double Depth) {
     if (std::sqrt(dx * dx + dy * dy) < LabelSpacing) return;
   }
   DepthLabels.push_back({X, Y, Depth});
+  ++LabelsVersion;
   if (DepthLabels.size() > kMaxDepthLabels)
     DepthLabels.erase(DepthLabels.begin(), DepthLabels.begin() + kDepthLabelsDropped);
   InvalidateControl();
 }
 
 void TQuarixCanvasModel::ClearDepthLabels() {
+  ++LabelsVersion;
   DepthLabels.clear();
   InvalidateControl();
 }
@@ -81,15 +83,18 @@ void TQuarixCanvasModel::SetDepthLabelSettings(bool Show, double Spacing, const 
   LabelFontName = FontName;
   LabelFontSize = FontSize;
   LabelColor = Color;
+  ++LabelsVersion;
   InvalidateControl();
 }
 
 void TQuarixCanvasModel::AddEventLabel(double X, double Y, int EventNumber) {
+  ++LabelsVersion;
   EventLabels.push_back({X, Y, EventNumber});
   InvalidateControl();
 }
 
 void TQuarixCanvasModel::ClearEventLabels() {
+  ++LabelsVersion;
   EventLabels.clear();
   InvalidateControl();
 }

@@ -2,6 +2,7 @@
 // every paint draws over it (rubber band, overlays, scale bar).
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <typeinfo>
 
 #include "app/formats.h"
@@ -46,18 +47,65 @@ bool GridLines(double lo, double hi, double step, std::vector<double>& out) {
 // ---------------------------------------------------------------------------
 // Decisions
 
-TRenderPlan TQuarixCanvasModel::BuildRenderPlan() const {
+namespace {
+
+// A set of layer numbers: a table for the usual small numbers, a list for
+// any others.
+class LayerSet {
+ public:
+  void Add(int n) {
+    if (n >= 0 && n < kTable) {
+      if (static_cast<std::size_t>(n) >= table_.size()) table_.resize(static_cast<std::size_t>(n) + 1, 0);
+      table_[static_cast<std::size_t>(n)] = 1;
+    } else {
+      others_.push_back(n);
+    }
+  }
+  bool Contains(int n) const {
+    if (n >= 0 && static_cast<std::size_t>(n) < table_.size()) return table_[static_cast<std::size_t>(n)] != 0;
+    return !others_.empty() && std::find(others_.begin(), others_.end(), n) != others_.end();
+  }
+
+ private:
+  static constexpr int kTable = 65536;
+  std::vector<char> table_;
+  std::vector<int> others_;
+};
+
+uint64_t Mix(uint64_t h, uint64_t v) { return (h ^ v) * 0x100000001b3ULL; }
+uint64_t Bits(double d) {
+  uint64_t u;
+  std::memcpy(&u, &d, sizeof u);
+  return u;
+}
+
+// What a drawn shape's picture depends on besides its geometry, which its
+// box stands for.
+uint64_t MixShape(uint64_t h, const TQShape* s) {
+  h = Mix(h, reinterpret_cast<uintptr_t>(s));
+  h = Mix(h, (static_cast<uint64_t>(static_cast<uint32_t>(s->Number)) << 32) | static_cast<uint32_t>(s->Layer));
+  h = Mix(h, (static_cast<uint64_t>(static_cast<uint32_t>(s->ShapeType)) << 32) | s->PenFg);
+  h = Mix(h, (static_cast<uint64_t>(static_cast<uint32_t>(s->PenWidth)) << 32) | s->BrushFg);
+  h = Mix(h, static_cast<uint64_t>(s->BrushStyle) | (static_cast<uint64_t>(s->IsSelected) << 8) |
+                 (static_cast<uint64_t>(s->Visible) << 16));
+  h = Mix(h, Bits(s->MinX));
+  h = Mix(h, Bits(s->MinY));
+  h = Mix(h, Bits(s->MaxX));
+  return Mix(h, Bits(s->MaxY));
+}
+
+}  // namespace
+
+TRenderPlan TQuarixCanvasModel::BuildRenderPlan(std::size_t HashUpTo) const {
   TRenderPlan plan;
   const int W = std::max(1, ControlWidth());
   const int H = std::max(1, ControlHeight());
 
-  // Layer table: one entry per layer number, set for visible layers.
-  int top = -1;
+  // Layer table: the visible layers whose number lies in 0 .. NextLayerNumber.
+  LayerSet visible, volatiles;
   for (const TQLayer* l : Layers)
-    if (l->Visible && l->Number >= 0 && l->Number <= NextLayerNumber) top = std::max(top, l->Number);
-  std::vector<char> visible(static_cast<std::size_t>(top + 1), 0);
-  for (const TQLayer* l : Layers)
-    if (l->Visible && l->Number >= 0 && l->Number <= top) visible[static_cast<std::size_t>(l->Number)] = 1;
+    if (l->Visible && l->Number >= 0 && l->Number <= NextLayerNumber) visible.Add(l->Number);
+  for (int n : volatileLayers_) volatiles.Add(n);
 
   double worldWidth = WorldRight - WorldLeft;
   if (worldWidth <= 0) worldWidth = 1.0;
@@ -65,20 +113,18 @@ TRenderPlan TQuarixCanvasModel::BuildRenderPlan() const {
   const double half = upp * 0.5;
   const double left = WorldLeft, right = WorldRight, bottom = WorldBottom, topY = WorldTop;
 
-  auto passes = [&](const TQShape* s) {
-    if (!s->Visible) return false;
-    if (s->Layer < 0 || s->Layer > top || !visible[static_cast<std::size_t>(s->Layer)]) return false;
-    if (!s->HasFiniteBounds()) return false;
-    return !(s->MaxX < left || s->MinX > right || s->MaxY < bottom || s->MinY > topY);
-  };
-
   int lastX = -9999, lastY = -9999;
   const std::size_t n = Shapes.size();
+  std::vector<uint32_t> texts;  // candidates of the text pass, in order
+  uint64_t hash = 0xcbf29ce484222325ULL;
   for (std::size_t i = 0; i < n; ++i) {
     const TQShape* s = Shapes[i];
-    if (!passes(s)) continue;
+    if (plan.VolatileStart == SIZE_MAX && volatiles.Contains(s->Layer)) plan.VolatileStart = i;
+    if (!s->Visible || !visible.Contains(s->Layer) || !s->HasFiniteBounds()) continue;
+    if (s->MaxX < left || s->MinX > right || s->MaxY < bottom || s->MinY > topY) continue;
     switch (s->ShapeType) {
       case stText:
+        if (typeid(*s) == typeid(TQText)) texts.push_back(static_cast<uint32_t>(i));
         continue;
       case stRectangle:
       case stLine:
@@ -99,21 +145,24 @@ TRenderPlan TQuarixCanvasModel::BuildRenderPlan() const {
         break;
     }
     plan.FirstPass.push_back(static_cast<uint32_t>(i));
+    if (i < HashUpTo) {
+      ++plan.PrefixCount;
+      hash = MixShape(hash, s);
+    }
   }
+  plan.PrefixHash = hash;
 
   const int cols = W / kTextCell + 2, rows = H / kTextCell + 2;
   std::vector<char> taken(static_cast<std::size_t>(cols) * static_cast<std::size_t>(rows), 0);
-  for (std::size_t i = 0; i < n; ++i) {
-    const TQShape* s = Shapes[i];
-    if (s->ShapeType != stText || typeid(*s) != typeid(TQText) || !passes(s)) continue;
-    const auto* t = static_cast<const TQText*>(s);
+  for (uint32_t i : texts) {
+    const auto* t = static_cast<const TQText*>(Shapes[i]);
     const int px = TruncPixel((t->X - left) / upp), py = TruncPixel((topY - t->Y) / upp);
     const int col = std::clamp(px / kTextCell, 0, cols - 1);
     const int row = std::clamp(py / kTextCell, 0, rows - 1);
     char& cell = taken[static_cast<std::size_t>(col) + static_cast<std::size_t>(row) * static_cast<std::size_t>(cols)];
     if (cell) continue;
     cell = 1;
-    plan.Texts.push_back(static_cast<uint32_t>(i));
+    plan.Texts.push_back(i);
   }
 
   // Over the limit, the oldest shapes in drawing order give way, so the
@@ -129,6 +178,9 @@ TRenderPlan TQuarixCanvasModel::BuildRenderPlan() const {
     }
     plan.FirstPass.erase(plan.FirstPass.begin(), plan.FirstPass.begin() + static_cast<long>(a));
     plan.Texts.erase(plan.Texts.begin(), plan.Texts.begin() + static_cast<long>(b));
+    // The prefix figures describe the untrimmed pass; a trimmed plan is never
+    // taken for a cached prefix.
+    plan.PrefixCount = SIZE_MAX;
   }
   return plan;
 }
@@ -175,21 +227,53 @@ void TQuarixCanvasModel::RenderBackBuffer(TCanvas* Canvas) {
   DrawAllShapes(Canvas);
 }
 
-void TQuarixCanvasModel::DrawAllShapes(TCanvas* Canvas) {
+void TQuarixCanvasModel::DrawPlanShapes(TCanvas* Canvas, const TRenderPlan& Plan, std::size_t From,
+                                        std::size_t To) {
   const double ww = WorldRight - WorldLeft, wh = WorldTop - WorldBottom;
   if (ww == 0 || wh == 0 || !std::isfinite(ww) || !std::isfinite(wh)) return;
-  const TRenderPlan plan = BuildRenderPlan();
   const int W = std::max(1, ControlWidth()), H = std::max(1, ControlHeight());
-  auto draw = [&](uint32_t index) {
-    TQShape* s = Shapes[index];
+  auto first = std::lower_bound(Plan.FirstPass.begin(), Plan.FirstPass.end(), From);
+  for (auto it = first; it != Plan.FirstPass.end() && *it < To; ++it) {
+    if (*it >= Shapes.size()) break;
+    TQShape* s = Shapes[*it];
     const TColor c = s->PenFg;
     const TColor k = GetContrastColor(c);
     if (k != c) s->PenFg = k;
     s->Draw(Canvas, WorldLeft, WorldRight, WorldTop, WorldBottom, W, H);
     s->PenFg = c;
-  };
-  for (uint32_t i : plan.FirstPass) draw(i);
-  for (uint32_t i : plan.Texts) draw(i);
+  }
+}
+
+void TQuarixCanvasModel::PlanPrefix(const TRenderPlan& Plan, std::size_t UpTo, std::size_t& Count,
+                                    uint64_t& Hash) const {
+  Count = 0;
+  Hash = 0xcbf29ce484222325ULL;
+  for (uint32_t i : Plan.FirstPass) {
+    if (i >= UpTo || i >= Shapes.size()) break;
+    ++Count;
+    Hash = MixShape(Hash, Shapes[i]);
+  }
+}
+
+void TQuarixCanvasModel::DrawPlanTexts(TCanvas* Canvas, const TRenderPlan& Plan) {
+  const double ww = WorldRight - WorldLeft, wh = WorldTop - WorldBottom;
+  if (ww == 0 || wh == 0 || !std::isfinite(ww) || !std::isfinite(wh)) return;
+  const int W = std::max(1, ControlWidth()), H = std::max(1, ControlHeight());
+  for (uint32_t i : Plan.Texts) {
+    if (i >= Shapes.size()) break;
+    TQShape* s = Shapes[i];
+    const TColor c = s->PenFg;
+    const TColor k = GetContrastColor(c);
+    if (k != c) s->PenFg = k;
+    s->Draw(Canvas, WorldLeft, WorldRight, WorldTop, WorldBottom, W, H);
+    s->PenFg = c;
+  }
+}
+
+void TQuarixCanvasModel::DrawAllShapes(TCanvas* Canvas) {
+  const TRenderPlan plan = BuildRenderPlan();
+  DrawPlanShapes(Canvas, plan, 0, SIZE_MAX);
+  DrawPlanTexts(Canvas, plan);
 }
 
 void TQuarixCanvasModel::DrawGrid(TCanvas* Canvas) {
@@ -238,10 +322,22 @@ void TQuarixCanvasModel::DrawGrid(TCanvas* Canvas) {
 // Over the back buffer
 
 void TQuarixCanvasModel::RenderOverlays(TCanvas* Canvas) {
+  RenderUnderLabels(Canvas);
+  RenderLabels(Canvas);
+  RenderOverLabels(Canvas);
+}
+
+void TQuarixCanvasModel::RenderUnderLabels(TCanvas* Canvas) {
   DrawRubberBand(Canvas);
   DrawDistanceOverlay(Canvas);
+}
+
+void TQuarixCanvasModel::RenderLabels(TCanvas* Canvas) {
   DrawDepthLabelsOverlay(Canvas);
   DrawEventLabelsOverlay(Canvas);
+}
+
+void TQuarixCanvasModel::RenderOverLabels(TCanvas* Canvas) {
   DrawCurrentDepthOverlay(Canvas);
   DrawCurrentSpeedOverlay(Canvas);
   DrawGGAOverlay(Canvas);

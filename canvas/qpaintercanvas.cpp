@@ -275,9 +275,53 @@ void TQPainterCanvas::RoundRect(int left, int top, int right, int bottom, int el
   painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
+void TQPainterCanvas::Span(int y, int x0, int x1, uint32_t rgb, bool xorMode) {
+  if (y < 0 || y >= height_) return;
+  x0 = std::max(x0, 0);
+  x1 = std::min(x1, width_ - 1);
+  uint32_t* row = bits_ + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride_);
+  for (int x = x0; x <= x1; ++x) row[x] = xorMode ? (row[x] ^ (rgb & 0x00FFFFFFu)) : rgb;
+}
+
+// An ellipse inscribed in the box [left, right) x [top, bottom): a pixel
+// belongs to it when its centre lies inside; the outline is the ring of
+// pixels inside the ellipse but outside the one a pixel smaller.
+void TQPainterCanvas::ThinEllipse(int left, int top, int right, int bottom) {
+  const double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
+  const double a = (right - left) / 2.0, b = (bottom - top) / 2.0;
+  const uint32_t pen = ToRgb(Pen.Color), brush = ToRgb(Brush.Color);
+  const bool xorMode = Pen.Mode == TPenMode::Xor;
+  const bool fill = Brush.Style == bsSolid;
+  auto span = [](double c, double r, double v, int& x0, int& x1) {
+    if (r <= 0 || std::fabs(v) > 1) return false;
+    const double hw = r * std::sqrt(1 - v * v);
+    x0 = static_cast<int>(std::ceil(c - hw - 0.5));
+    x1 = static_cast<int>(std::floor(c + hw - 0.5));
+    return x0 <= x1;
+  };
+  const int y0 = std::max(top, 0), y1 = std::min(bottom, height_) - 1;
+  for (int y = y0; y <= y1; ++y) {
+    const double py = y + 0.5 - cy;
+    int ox0 = 0, ox1 = -1, ix0 = 0, ix1 = -1;
+    if (!span(cx, a, py / b, ox0, ox1)) continue;
+    const bool inner = a > 1 && b > 1 && span(cx, a - 1, py / (b - 1), ix0, ix1);
+    if (!inner) {
+      Span(y, ox0, ox1, pen, xorMode);
+      continue;
+    }
+    Span(y, ox0, ix0 - 1, pen, xorMode);
+    Span(y, ix1 + 1, ox1, pen, xorMode);
+    if (fill) Span(y, ix0, ix1, brush, false);
+  }
+}
+
 void TQPainterCanvas::Ellipse(int left, int top, int right, int bottom) {
   const QRect r = Normalized(left, top, right, bottom);
   if (r.width() <= 0 || r.height() <= 0) return;
+  if (ThinPen() && Pen.Style == psSolid && (Brush.Style == bsSolid || Brush.Style == bsClear)) {
+    ThinEllipse(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+    return;
+  }
   ApplyPen();
   ApplyBrush();
   painter_.drawEllipse(QRect(r.left(), r.top(), r.width() - 1, r.height() - 1));
@@ -293,26 +337,111 @@ void TQPainterCanvas::FillRect(int left, int top, int right, int bottom) {
 }
 
 const QFont& TQPainterCanvas::CurrentFont() {
+  if (fontValid_ && fontState_.Name == Font.Name && fontState_.Size == Font.Size &&
+      fontState_.Bold == Font.Bold && fontState_.Italic == Font.Italic)
+    return font_;
+  struct Entry {
+    QFont font;
+    int id;
+  };
+  // Kept for the whole run and never destroyed: fonts must not outlive the
+  // application object at exit.
+  static auto& cache = *new std::unordered_map<std::string, Entry>;
   std::string key = Font.Name;
   key += '|';
   key += std::to_string(Font.Size);
   key += Font.Bold ? 'B' : '-';
   key += Font.Italic ? 'I' : '-';
-  if (key != fontKey_) {
-    static std::unordered_map<std::string, QFont> cache;
-    auto it = cache.find(key);
-    if (it == cache.end()) it = cache.emplace(key, MakeFont(Font)).first;
-    font_ = it->second;
-    fontKey_ = key;
-  }
+  auto it = cache.find(key);
+  if (it == cache.end()) it = cache.emplace(key, Entry{MakeFont(Font), static_cast<int>(cache.size())}).first;
+  font_ = it->second.font;
+  fontId_ = it->second.id;
+  metrics_ = std::make_unique<QFontMetrics>(font_);
+  fontState_ = Font;
+  fontValid_ = true;
   return font_;
+}
+
+namespace {
+constexpr std::size_t kMaxSprites = 8192;
+}  // namespace
+
+// A text of the current font rendered once as 8-bit coverage; null when the
+// text is too large to keep.
+const TQPainterCanvas::TextSprite* TQPainterCanvas::Sprite(const std::string& text) {
+  static auto& sprites = *new std::unordered_map<std::string, TextSprite>;
+  CurrentFont();
+  std::string key = std::to_string(fontId_);
+  key += '\0';
+  key += text;
+  auto it = sprites.find(key);
+  if (it != sprites.end()) return &it->second;
+  const QString s = QString::fromStdString(text);
+  const int advance = metrics_->horizontalAdvance(s);
+  const int w = std::max(1, metrics_->boundingRect(s).right() + 2);
+  const int h = metrics_->height();
+  if (w > 4096 || h > 1024 || advance > 4096) return nullptr;
+  if (sprites.size() >= kMaxSprites) sprites.clear();
+  QImage img(std::max(w, advance), h, QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::transparent);
+  {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.setFont(font_);
+    p.setPen(Qt::white);
+    p.drawText(0, metrics_->ascent(), s);
+  }
+  TextSprite sprite{img.convertToFormat(QImage::Format_Alpha8), advance, {}};
+  for (int y = 0; y < sprite.coverage.height(); ++y) {
+    const uchar* a = sprite.coverage.constScanLine(y);
+    int first = 0, last = sprite.coverage.width();
+    while (first < last && a[first] == 0) ++first;
+    while (last > first && a[last - 1] == 0) --last;
+    sprite.rows.emplace_back(first, last);
+  }
+  it = sprites.emplace(std::move(key), std::move(sprite)).first;
+  return &it->second;
+}
+
+// Upright texts on a clear background are blended from sprites: depth labels
+// and soundings repeat the same few hundred texts thousands of times.
+bool TQPainterCanvas::BlitCachedText(int x, int y, const std::string& text) {
+  if (!bits_ || Font.Orientation % 3600 != 0 || Brush.Style != bsClear) return false;
+  if (x >= width_ || y >= height_ || x <= -4096 || y <= -1024) return true;
+  const TextSprite* sprite = Sprite(text);
+  if (!sprite) return false;
+  const QImage& cov = sprite->coverage;
+  const QRgb rgb = ToRgb(Font.Color);
+  const int cr = qRed(rgb), cg = qGreen(rgb), cb = qBlue(rgb);
+  const int y0 = std::max(0, -y), y1 = std::min(cov.height(), height_ - y);
+  const int xmin = std::max(0, -x), xmax = std::min(cov.width(), width_ - x);
+  for (int yy = y0; yy < y1; ++yy) {
+    const int x0 = std::max(xmin, sprite->rows[static_cast<std::size_t>(yy)].first);
+    const int x1 = std::min(xmax, sprite->rows[static_cast<std::size_t>(yy)].second);
+    if (x0 >= x1) continue;
+    const uchar* a = cov.constScanLine(yy);
+    uint32_t* row = bits_ + static_cast<std::size_t>(y + yy) * static_cast<std::size_t>(stride_) + x;
+    for (int xx = x0; xx < x1; ++xx) {
+      // Weight 0..256 (255 -> 256), so full coverage gives the colour exactly.
+      const int w = a[xx] + (a[xx] >> 7);
+      const uint32_t d = row[xx];
+      const int dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;
+      const int r = dr + (((cr - dr) * w) >> 8);
+      const int g = dg + (((cg - dg) * w) >> 8);
+      const int b = db + (((cb - db) * w) >> 8);
+      row[xx] = 0xFF000000u | (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) |
+                static_cast<uint32_t>(b);
+    }
+  }
+  return true;
 }
 
 void TQPainterCanvas::TextOut(int x, int y, const std::string& text) {
   if (text.empty()) return;
   const QFont& font = CurrentFont();
+  if (BlitCachedText(x, y, text)) return;
   const QString s = QString::fromStdString(text);
-  const QFontMetrics fm(font);
+  const QFontMetrics& fm = *metrics_;
   painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
   painter_.setFont(font);
   if (Font.Orientation % 3600 != 0) {
@@ -333,7 +462,11 @@ void TQPainterCanvas::TextOut(int x, int y, const std::string& text) {
 }
 
 int TQPainterCanvas::TextWidth(const std::string& text) {
-  return QFontMetrics(CurrentFont()).horizontalAdvance(QString::fromStdString(text));
+  if (const TextSprite* sprite = Sprite(text)) return sprite->advance;
+  return metrics_->horizontalAdvance(QString::fromStdString(text));
 }
 
-int TQPainterCanvas::TextHeight(const std::string& text) { return QFontMetrics(CurrentFont()).height(); }
+int TQPainterCanvas::TextHeight(const std::string&) {
+  CurrentFont();
+  return metrics_->height();
+}

@@ -6,10 +6,14 @@
 // caps, odd-even fill and text placed by its top-left corner. Point sizes
 // convert to pixels at 96 dpi.
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "canvas/gdicanvas.h"
 
@@ -42,8 +46,17 @@ class TQPainterCanvas : public TCanvas {
   void ApplyNoPen();
   void ApplyBrush();
   void ApplyCompositionMode();
+  struct TextSprite {
+    QImage coverage;  // Format_Alpha8, white text rendered once
+    int advance = 0;
+    std::vector<std::pair<int, int>> rows;  // per row: first and one past the last covered column
+  };
   const QFont& CurrentFont();
+  const TextSprite* Sprite(const std::string& text);
+  bool BlitCachedText(int x, int y, const std::string& text);
   void PlotRun(int x, int y, uint32_t rgb, bool xorMode);
+  void Span(int y, int x0, int x1, uint32_t rgb, bool xorMode);
+  void ThinEllipse(int left, int top, int right, int bottom);
 
   QPainter& painter_;
   QImage& image_;
@@ -52,6 +65,11 @@ class TQPainterCanvas : public TCanvas {
   int width_ = 0;
   int height_ = 0;
   int dotPhase_ = 0;
-  std::string fontKey_;
+  // The font in use: the state it was made from, the font, its metrics and
+  // its number in the process-wide font cache.
+  TFontState fontState_;
+  bool fontValid_ = false;
   QFont font_;
+  std::unique_ptr<QFontMetrics> metrics_;
+  int fontId_ = -1;
 };

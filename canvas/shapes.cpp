@@ -52,7 +52,7 @@ class ShapePool {
   struct FreeNode {
     FreeNode* next;
   };
-  static constexpr std::size_t kAlign = 16;
+  static constexpr std::size_t kAlign = alignof(TQShape) > 8 ? alignof(TQShape) : 8;
   static constexpr std::size_t kMaxSize = 512;
   static constexpr std::size_t kBlockSize = 256 * 1024;
   static std::size_t Round(std::size_t size) { return (size + kAlign - 1) / kAlign * kAlign; }
@@ -209,8 +209,6 @@ void BrushOf(TCanvas* c, const TQShape& s) {
 
 void* TQShape::operator new(std::size_t size) { return Pool().Allocate(size); }
 void TQShape::operator delete(void* p, std::size_t size) noexcept { Pool().Release(p, size); }
-
-bool TQShape::HasFiniteBounds() const { return AllFinite(MinX, MinY, MaxX, MaxY); }
 
 TQBlock::~TQBlock() {
   for (TQShape* s : BlockShapes) delete s;

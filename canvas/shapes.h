@@ -3,6 +3,7 @@
 // records keep their geometry in world units (grid metres, y up), draw
 // themselves onto a GDI-style TCanvas, hit-test, keep their bounding box and
 // move, scale and rotate themselves.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -49,25 +50,27 @@ class TQShape {
   TQShape& operator=(const TQShape&) = default;
   virtual ~TQShape() = default;
 
+  // The fields every pass over the drawing reads (box, layer, type, pen,
+  // flags) come first, so they share the record's first cache line.
+  double MinX = 0;  // bounding box in world units, kept by UpdateBounds
+  double MinY = 0;
+  double MaxX = 0;
+  double MaxY = 0;
   int32_t Number = 0;
   int Layer = 0;
   int ShapeType = 0;
   TColor PenFg = 0;
   int PenWidth = 1;
-  int PenStyle = 0;  // stored only; never applied when drawing
-  TColor BrushFg = 0xFFFFFF;
-  TColor BrushBg = 0xFFFFFF;  // stored only
   TBrushStyle BrushStyle = bsClear;
   bool IsSelected = false;
   bool Visible = true;
+  int PenStyle = 0;  // stored only; never applied when drawing
+  TColor BrushFg = 0xFFFFFF;
+  TColor BrushBg = 0xFFFFFF;  // stored only
   int BrushMode = 0;  // stored only
   int ZOrder = 0;     // stored only; the drawing order is the canvas's list order
   TShapeText Notes;
   TShapeText Text;
-  double MinX = 0;
-  double MinY = 0;
-  double MaxX = 0;
-  double MaxY = 0;
 
   // Left/Right/Top/Bottom: world coordinates of the control's edges.
   virtual void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom,
@@ -80,7 +83,9 @@ class TQShape {
 
   // A shape whose box is not finite (NaN or infinite geometry) is neither
   // drawn nor hit.
-  bool HasFiniteBounds() const;
+  bool HasFiniteBounds() const {
+    return std::isfinite(MinX) && std::isfinite(MinY) && std::isfinite(MaxX) && std::isfinite(MaxY);
+  }
   // The colour the shape draws in: red when selected, else its pen.
   TColor DrawColor() const { return IsSelected ? kSelectedColor : PenFg; }
 
@@ -234,6 +239,15 @@ struct TQLayer {
   TColor BrushBg = 0xFFFFFF;
   TBrushStyle BrushStyle = bsClear;
   int BrushMode = 0;
+
+  // Bookkeeping of the canvas, not layer data: the first PenChecked shapes of
+  // the drawing (the last of them PenCheckedLast) are known to carry this
+  // layer's pen colour / width where they lie on it. It lets the navigation
+  // loop restyle a layer on every tick without a pass over the whole drawing.
+  std::size_t PenChecked = 0;
+  const TQShape* PenCheckedLast = nullptr;
+  bool PenFgUniform = false;
+  bool PenWidthUniform = false;
 };
 
 // One entry of the canvas's font table.

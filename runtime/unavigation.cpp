@@ -194,6 +194,7 @@ TFNav::TFNav(QWidget* parent) : QMainWindow(parent) {
   tScreenshot->start();
 
   FormCreate();
+  ConnectMapCommands();
 }
 
 TFNav::~TFNav() {
@@ -914,30 +915,3 @@ bool TFNav::eventFilter(QObject* watched, QEvent* e) {
   return key == 0;
 }
 
-// ---------------------------------------------------------------------------
-// Device events, map events and timers: the GNSS and depth intake, the navigation loop,
-// the echogram, the screenshots and the map commands fill these in.
-
-void TFNav::ZGPS1Connect(QObject* Sender, int Port) {}
-void TFNav::ZGPS1Disconnect(QObject* Sender, int Port) {}
-void TFNav::ZGPS1Idle(QObject* Sender) {}
-void TFNav::ZGPS1Timeout(QObject* Sender) {}
-void TFNav::ZGPS1NewCommand(QObject* Sender, const std::string& Line) {}
-void TFNav::ZGPS1Position3DChange(QObject* Sender, double Latitude, double Longitude, double Altitude) {}
-void TFNav::ZGPS1SpeedChange(QObject* Sender, double Speed) {}
-void TFNav::ZGPS1Send(QObject* Sender, const std::string& Text) {}
-void TFNav::ZSENSORNewCommand(QObject* Sender, const std::string& Line) {}
-void TFNav::ZSENSORTimeout(QObject* Sender) {}
-void TFNav::fcadShapeNumberSelected(TQuarixCanvasModel* Sender, int16_t ShapeType, int32_t ShapeNumber) {}
-void TFNav::fcadWorldMouseMove(TQuarixCanvasModel* Sender, int16_t Shift, double X, double Y, double Magnitude,
-                               double Angle) {}
-void TFNav::fcadWorldMouseDown(TQuarixCanvasModel* Sender, int16_t Button, int16_t Shift, int16_t Action,
-                               double X, double Y) {}
-void TFNav::fcadDrawBegin(TQuarixCanvasModel* Sender, int16_t ShapeType, double X, double Y) {}
-void TFNav::fcadDrawEnd(TQuarixCanvasModel* Sender, int16_t ShapeType, double X, double Y) {}
-void TFNav::fcadDblClick(QObject* Sender) {}
-void TFNav::bMouseSelectClick(QObject* Sender) {}
-void TFNav::FormKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift) {}
-void TFNav::tMapTimer(QObject* Sender) {}
-void TFNav::tEchogramTimer(QObject* Sender) {}
-void TFNav::tScreenshotTimer(QObject* Sender) {}

@@ -6,8 +6,12 @@
 #include <QMainWindow>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "runtime/echogram.h"
+#include "runtime/screenshots.h"
 
 class QAction;
 class QMenu;
@@ -30,6 +34,30 @@ extern uint32_t LastDepthTick;        // tick of the last echo-sounder line
 extern bool SounderDataSeen;          // a depth line arrived since the start
 extern bool SounderTimeoutReported;   // the echogram watchdog reported a silent sounder
 extern std::string LastFileName;      // drawing file last opened, imported or reloaded
+extern bool FollowVesselActive;       // the navigation loop keeps the vessel in the map's centre
+
+// Survey road: what the GNSS intake, the depth intake and the navigation loop
+// leave for each other and for the rest of the program (unavigation_survey.cpp).
+extern double GNSSLatitude;      // degrees of the last position event (0 after an idle report)
+extern double GNSSLongitude;
+extern double GNSSAltitude;      // m
+extern double GyroHeading;       // degrees of the last HDT sentence (1e-9 before any)
+extern double SpeedKnots;        // speed over ground of the last RMC or VTG sentence
+extern double RTKAntennaHeight;  // ellipsoidal antenna height of the last RTK fixed GGA
+extern double RTKTide;           // RTKAntennaHeight - OffsetCValue
+extern double OffsetAValue;      // copies of the offsets dialog's values
+extern double SVValue;
+extern double OffsetCValue;
+extern double TideHtValue;
+extern int ShownFixQuality;      // the fix quality whose colour the realtime window shows
+extern double TrueDepthHi;       // corrected depths of the last echo-sounder line (0 without depth)
+extern double TrueDepthLo;
+extern bool NewDepthAvailable;   // a depth arrived since the echogram timer last looked
+extern double DepthAlarmValue;   // shallow-water alarm depth in effect
+extern double GridEasting;       // grid position of the antenna from the last conversion
+extern double GridNorthing;
+extern double GridConvergence;   // degrees (1e-9 at start)
+extern double GridHeading;       // heading + grid convergence (1e-9 at start)
 
 class TFNav : public QMainWindow {
   Q_OBJECT
@@ -163,6 +191,53 @@ class TFNav : public QMainWindow {
 
   // How the program ends at once (bExit). Tests replace it.
   static std::function<void(int)> ExitProcess;
+
+  // Map commands, echogram, events, screenshots
+  // The echo-sounder watchdog on the survey state above: the echogram timer
+  // checks it, every depth line re-arms it (SounderWatch.DepthLine).
+  SounderWatchdog SounderWatch{SounderOpenTick, LastDepthTick, SounderTimeoutReported, SounderDataSeen};
+  ScreenshotTaker Screenshots;
+  bool TrackSelectMode = false;  // the next finished polygon selects track points
+  bool ShapeSelectMode = false;  // the next finished polygon selects shapes of every layer
+  bool MeasureActive = false;    // a distance measurement of the main window runs
+  double MeasureStartX = 0;      // its start point, world metres (0, 0 when none)
+  double MeasureStartY = 0;
+  void ConnectMapCommands();     // buttons and menu items of the map commands
+  void ToolButton10Click(QObject* Sender = nullptr);  // point
+  void ToolButton9Click(QObject* Sender = nullptr);   // line
+  void ToolButton16Click(QObject* Sender = nullptr);  // rectangle
+  void ToolButton14Click(QObject* Sender = nullptr);  // polyline
+  void ToolButton19Click(QObject* Sender = nullptr);  // ellipse
+  void ToolButton15Click(QObject* Sender = nullptr);  // polygon
+  void ToolButton17Click(QObject* Sender = nullptr);  // spline
+  void ToolButton20Click(QObject* Sender = nullptr);  // arc
+  void ToolButton18Click(QObject* Sender = nullptr);  // circle
+  void ZoominClick(QObject* Sender = nullptr);
+  void ZoomoutClick(QObject* Sender = nullptr);
+  void ZoomextentsClick(QObject* Sender = nullptr);
+  void ZoomwindowClick(QObject* Sender = nullptr);
+  void ZoomdynamicClick(QObject* Sender = nullptr);
+  void bFollowVesselClick(QObject* Sender = nullptr);
+  void ToolButton13Click(QObject* Sender = nullptr);  // no follow
+  void ToolButton11Click(QObject* Sender = nullptr);  // clear the user's shapes
+  void tbFixedClick(QObject* Sender = nullptr);
+  void tbFloatClick(QObject* Sender = nullptr);
+  void tbAutoClick(QObject* Sender = nullptr);
+  void bSelectTracksClick(QObject* Sender = nullptr);
+  void bDelSelectedClick(QObject* Sender = nullptr);
+  void fcadDrawCancel(TQuarixCanvasModel* Sender, int16_t ShapeType, double X, double Y);
+  void Echogram1Click(QObject* Sender = nullptr);
+  void btEventAddClick(QObject* Sender = nullptr);
+  void btEventResetClick(QObject* Sender = nullptr);
+
+  // Survey road
+  // The state the GNSS and depth intake and the navigation loop keep between
+  // lines and ticks (made on first use), and how they tell the user: a text
+  // in the message window, shown, and in the events log.
+  struct SurveyRoad;
+  std::shared_ptr<SurveyRoad> Road;
+  SurveyRoad& SurveyState();
+  void SurveyReport(const std::string& Text);
 
  protected:
   void showEvent(QShowEvent* e) override;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "canvas/canvasmodel.h"
@@ -58,7 +59,7 @@ TEST(CanvasModel, LayerOpenNumbersAndLookup) {
 
 TEST(CanvasModel, FontOpenTexts) {
   struct Case {
-    const char* spec;
+    const char* text;
     const char* name;
     int size;
     bool bold, italic;
@@ -76,12 +77,12 @@ TEST(CanvasModel, FontOpenTexts) {
   Model m;
   int expected = 1;
   for (const Case& c : cases) {
-    EXPECT_EQ(m.FontOpen(c.spec, 0), expected++) << c.spec;
+    EXPECT_EQ(m.FontOpen(c.text, 0), expected++) << c.text;
     const TQFont& f = m.Fonts.back();
-    EXPECT_EQ(f.Name, c.name) << c.spec;
-    EXPECT_EQ(f.Size, c.size) << c.spec;
-    EXPECT_EQ(f.Bold, c.bold) << c.spec;
-    EXPECT_EQ(f.Italic, c.italic) << c.spec;
+    EXPECT_EQ(f.Name, c.name) << c.text;
+    EXPECT_EQ(f.Size, c.size) << c.text;
+    EXPECT_EQ(f.Bold, c.bold) << c.text;
+    EXPECT_EQ(f.Italic, c.italic) << c.text;
   }
 }
 
@@ -252,6 +253,85 @@ TEST(CanvasModel, LayerPenRestylesShapesBrushDoesNot) {
   EXPECT_EQ(m.InvalidateCount, 2);
 }
 
+// Restyling a layer on every tick skips work when nothing changed; whatever
+// happened to the drawing in between, every shape on the layer must end up
+// with the layer's pen.
+TEST(CanvasModel, RestylingReachesEveryShapeOnTheLayer) {
+  const std::function<int32_t(Model&, int)> disturbances[] = {
+      [](Model& m, int l) {  // a reader appends a shape with its own pen
+        auto* p = new TQPoint;
+        p->Layer = l;
+        p->PenFg = clRed;
+        p->PenWidth = 5;
+        p->Number = m.NextShapeNumber++;
+        m.Shapes.push_back(p);
+        return p->Number;
+      },
+      [](Model& m, int l) {
+        const int32_t n = m.DrawPoint(1, 1, l);
+        m.SetShapePenFg(n, clRed);
+        m.SetShapePenWidth(n, 5);
+        return n;
+      },
+      [](Model& m, int l) {
+        const int32_t n = m.DrawPoint(1, 1, 0);
+        m.SetShapePenFg(n, clRed);
+        m.SetShapePenWidth(n, 5);
+        m.ShapeToLayer(n, l);
+        return n;
+      },
+      [](Model& m, int l) {
+        const int other = m.LayerOpen("other");
+        m.SetLayerPenFg(other, clRed);
+        m.SetLayerPenWidth(other, 5);
+        const int32_t n = m.DrawPoint(1, 1, other);
+        m.LayerCopy(other, l, 1);
+        return n;
+      },
+      [](Model& m, int l) { return m.TextAdd(l, "t", 0, 0, 0); },  // texts take pen width 1
+      [](Model& m, int l) {  // deletions in between, then a reader's shape
+        m.CadClearShapes(m.LayerOpen("vessel"));
+        m.ShapeDelete(1);
+        auto* p = new TQLine;
+        p->Layer = l;
+        p->PenFg = clRed;
+        p->PenWidth = 5;
+        m.Shapes.push_back(p);
+        return p->Number = m.NextShapeNumber++;
+      },
+      [](Model& m, int l) {  // a reader replaces the last shape in place
+        TQShape* old = m.Shapes.back();
+        auto* p = new TQPoint;
+        p->Layer = l;
+        p->PenFg = clRed;
+        p->PenWidth = 5;
+        p->Number = m.NextShapeNumber++;
+        m.Shapes.back() = p;
+        delete old;
+        return p->Number;
+      },
+  };
+  int index = 0;
+  for (const auto& disturb : disturbances) {
+    Model m;
+    const int l = m.LayerOpen("track_fix");
+    const int v = m.LayerOpen("vessel");
+    for (int i = 0; i < 5; ++i) m.DrawPoint(i, i, l);
+    m.DrawLine(0, 0, 1, 1, v);
+    m.SetLayerPenFg(l, clLime);
+    m.SetLayerPenWidth(l, 2);
+    m.SetLayerPenFg(l, clLime);  // checked, nothing to do
+    const int32_t n = disturb(m, l);
+    m.SetLayerPenFg(l, clLime);
+    m.SetLayerPenWidth(l, 2);
+    EXPECT_EQ(m.GetShapePenFg(n), clLime) << index;
+    EXPECT_EQ(m.GetShapePenWidth(n), 2) << index;
+    for (TQShape* s : m.Shapes)
+      if (s->Layer == l) EXPECT_EQ(s->PenFg, clLime) << index;
+    ++index;
+  }
+}
+
 TEST(CanvasModel, LayerSelectionAndCopy) {
   Model m;
   const int l = m.LayerOpen("L");
@@ -303,6 +383,16 @@ TEST(CanvasWorld, WorldToScreenAtDefaultControl) {
   EXPECT_NEAR(y, 996.6667, 1e-3);
   EXPECT_EQ(m.WorldToAbsX(250), 100);
   EXPECT_EQ(m.WorldToAbsY(250), 225);
+  // Pixel -> world -> pixel lands on the pixel or, by truncation, one off.
+  for (int px = 0; px <= 400; px += 7) {
+    for (int py = 0; py <= 300; py += 11) {
+      m.ScreenToWorld(px, py, x, y);
+      int sx = 0, sy = 0;
+      m.WorldToScreen(x, y, sx, sy);
+      EXPECT_LE(std::abs(sx - px), 1);
+      EXPECT_LE(std::abs(sy - py), 1);
+    }
+  }
 }
 
 TEST(CanvasWorld, FarPointsAreClampedNotOverflowed) {

@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QWheelEvent>
+#include <functional>
 
 #include "canvas/QuarixCanvas.h"
 #include "canvas/qpaintercanvas.h"
@@ -103,14 +105,14 @@ TEST_F(Painting, GridLinesAtTheirColumns) {
 
 TEST_F(Painting, HiddenAndInvisibleShapesAreNotDrawn) {
   const int hidden = c.LayerOpen("hidden");
-  c.DrawLine(10, 50, 100, 50, hidden);
+  c.DrawLine(10, 90, 100, 90, hidden);
   c.SetLayerVisible(hidden, false);
-  c.FindShape(c.DrawLine(10, 40, 100, 40, 0))->Visible = false;
-  c.DrawLine(10, 30, 100, 30, 0);
+  c.FindShape(c.DrawLine(10, 80, 100, 80, 0))->Visible = false;
+  c.DrawLine(10, 70, 100, 70, 0);
   QImage& img = Paint();
-  EXPECT_EQ(Count(img, 0, 50, 199, 50, kBlack), 0);
-  EXPECT_EQ(Count(img, 0, 60, 199, 60, kBlack), 0);
-  EXPECT_EQ(Count(img, 0, 70, 199, 70, kBlack), 90) << "a line leaves out its last pixel";
+  EXPECT_EQ(Count(img, 0, 10, 199, 10, kBlack), 0);
+  EXPECT_EQ(Count(img, 0, 20, 199, 20, kBlack), 0);
+  EXPECT_EQ(Count(img, 0, 30, 199, 30, kBlack), 90) << "a line leaves out its last pixel";
 }
 
 TEST_F(Painting, BlackShapeOnBlackBackgroundIsPaintedWhite) {
@@ -183,9 +185,9 @@ TEST_F(Painting, QtEventsReachTheTools) {
   EXPECT_DOUBLE_EQ(c.GetWorldWidth(), 180);
 
   c.CurrentTool = stLine;
-  send(QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton);
-  send(QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton);  // the finishing press is swallowed
-  send(QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton);
+  send(QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton);  // first press after a finish: swallowed
+  send(QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton);  // starts the line
+  send(QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton);  // the same point: nothing
   EXPECT_TRUE(c.HasFirstPoint);
   int cancels = 0;
   c.OnDrawCancel = [&](TQuarixCanvasModel*, int16_t, double, double) { ++cancels; };
@@ -194,6 +196,96 @@ TEST_F(Painting, QtEventsReachTheTools) {
   EXPECT_FALSE(c.HasFirstPoint);
   EXPECT_EQ(cancels, 1);
   EXPECT_EQ(c.CurrentTool, stLine);
+}
+
+// What a paint from scratch gives: background, grid, shapes, then every
+// overlay in order.
+QImage FromScratch(TQuarixCanvas& c) {
+  QImage img(c.width(), c.height(), QImage::Format_RGB32);
+  QPainter painter(&img);
+  TQPainterCanvas gc(painter, img);
+  c.RenderBackBuffer(&gc);
+  c.RenderOverlays(&gc);
+  return img;
+}
+
+// The control reuses the picture of the drawing's stable part and of the
+// labels between paints; whatever changes, the picture must be the one a
+// paint from scratch gives.
+TEST_F(Painting, CachedPicturesMatchAPaintFromScratch) {
+  const std::string savedText = GGAOverlayText;
+  GGAOverlayText = "RTK Fix";
+  c.resize(300, 200);
+  c.WorldSet(0, 200, 300, 0);
+  const int chart = c.LayerOpen("chart");
+  const int track = c.LayerOpen("track_fix");
+  const int vessel = c.LayerOpen("~~Quarix Vessel");
+  c.SetLayerPenFg(chart, clNavy);
+  for (int i = 0; i < 40; ++i) c.DrawLine(i * 7, 10, 300 - i * 5, 190, chart);
+  c.DrawCircle(150, 100, 40, chart);
+  c.TextAdd(chart, "12.5", 100, 150, 0);
+  c.TextAdd(chart, "7.0", 200, 50, 0);
+  double vx = 20;
+  auto tick = [&] {
+    c.CadClearShapes(vessel);
+    c.DrawLine(vx, 100, vx + 10, 110, vessel);
+    c.DrawCircle(vx, 100, 5, vessel);
+    c.DrawPoint(vx, 100, track);
+    c.AddDepthLabel(vx, 95, vx / 10);
+    c.SetLayerPenFg(track, clLime);
+    c.SetLayerPenWidth(track, 2);
+    c.SetCurrentDepth(vx / 10, 0, true);
+    c.Refresh();
+    vx += 4;
+  };
+  const std::vector<std::pair<const char*, std::function<void()>>> steps = {
+      {"first tick", tick},
+      {"second tick", tick},
+      {"third tick", tick},
+      {"two ticks between paints", [&] { tick(); tick(); }},
+      {"select an old shape", [&] { c.ShapeSelect(3, false); }},
+      {"recolour an old shape", [&] { c.SetShapePenFg(5, clRed); }},
+      {"tick after edits", tick},
+      {"a reader replaces an old record",
+       [&] {
+         auto* line = new TQLine;
+         line->X1 = 0, line->Y1 = 0, line->X2 = 300, line->Y2 = 200;
+         line->Layer = chart;
+         line->PenWidth = 3;
+         line->UpdateBounds();
+         delete c.Shapes[7];
+         c.Shapes[7] = line;
+         c.NeedsRedraw = true;
+       }},
+      {"an old shape hidden directly", [&] { c.Shapes[9]->Visible = false, c.Refresh(); }},
+      {"an old shape moved through its record", [&] { c.Shapes[11]->Translate(0, 30), c.Refresh(); }},
+      {"hide the chart layer", [&] { c.SetLayerVisible(chart, false); }},
+      {"show it again", [&] { c.SetLayerVisible(chart, true), tick(); }},
+      {"delete an old shape", [&] { c.ShapeDelete(12), tick(); }},
+      {"pan", [&] { c.WorldPan(15, -5); }},
+      {"tick after pan", tick},
+      {"background", [&] { c.SetBackColor(0x202020); }},
+      {"grid", [&] { c.GridVisible = true, c.Refresh(); }},
+      {"label settings", [&] { c.SetDepthLabelSettings(true, 10, "Arial", 14, clRed); }},
+      {"event label", [&] { c.AddEventLabel(150, 100, 3); }},
+      {"rubber band under the labels",
+       [&] {
+         c.CurrentTool = stPolyline;
+         c.MouseDown(TMouseButton::mbLeft, 0, 100, 100);
+         c.MouseMove(0, 160, 120);
+       }},
+      {"measuring", [&] { c.StartDistanceMeasure(50, 50), c.UpdateDistanceMeasure(120, 80, 76.2, 66.8); }},
+      {"done", [&] { c.EndDistanceMeasure(); c.ClearDrawingState(); }},
+      {"tick at the end", tick},
+  };
+  for (const auto& [name, step] : steps) {
+    step();
+    QImage& cached = Paint();
+    const QImage reference = FromScratch(c);
+    EXPECT_TRUE(cached == reference) << name;
+    EXPECT_TRUE(Paint() == reference) << name << " (painted again)";
+  }
+  GGAOverlayText = savedText;
 }
 
 TEST_F(Painting, StatusBoxHitTestWithRealMetrics) {

@@ -144,9 +144,12 @@ TEST_F(Tools, TwoClickShapes) {
     EXPECT_TRUE(k.IsDrawing) << "between shapes";
     EXPECT_FALSE(k.HasFirstPoint);
     EXPECT_EQ(k.RubberX1, 0);
-    if (c.created) EXPECT_EQ(k.Shapes[0]->ShapeType, c.type);
-    if (c.tool == stCircle && c.created)
+    if (c.created) {
+      EXPECT_EQ(k.Shapes[0]->ShapeType, c.type);
+    }
+    if (c.tool == stCircle && c.created) {
       EXPECT_DOUBLE_EQ(dynamic_cast<TQCircle*>(k.Shapes[0])->Radius, 5);
+    }
   }
 }
 

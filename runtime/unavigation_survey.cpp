@@ -1,0 +1,484 @@
+// The survey road of the main window: the GNSS receiver's line, position,
+// speed and device events, the echo sounder's line, and the map timer's
+// navigation loop. The decisions live in the logic units (gnssintake,
+// depthintake, surveyrecord, navloop); these handlers read the windows,
+// call them and show what they return.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "app/color.h"
+#include "app/displaysettings.h"
+#include "app/formats.h"
+#include "app/helpers.h"
+#include "canvas/QuarixCanvas.h"
+#include "geodesy/UGPS.h"
+#include "geodesy/geodetic.h"
+#include "geodesy/lambert.h"
+#include "geodesy/unavset.h"
+#include "ntrip/uNTRIPSettings.h"
+#include "planning/UShape.h"
+#include "planning/USoundVelocity.h"
+#include "platform/clock.h"
+#include "runtime/Bathymetry.h"
+#include "runtime/Latency.h"
+#include "runtime/QuarixSerialGPS.h"
+#include "runtime/RealtimeData.h"
+#include "runtime/UMsg.h"
+#include "runtime/depthintake.h"
+#include "runtime/editvalue.h"
+#include "runtime/fixedlayers.h"
+#include "runtime/gnssintake.h"
+#include "runtime/navloop.h"
+#include "runtime/scanformat.h"
+#include "runtime/statuspanels.h"
+#include "runtime/uCanvas.h"
+#include "runtime/uJoystick.h"
+#include "runtime/unavigation.h"
+
+double GNSSLatitude = 0;
+double GNSSLongitude = 0;
+double GNSSAltitude = 0;
+double GyroHeading = 1e-9;
+double SpeedKnots = 0;
+double RTKAntennaHeight = 0;
+double RTKTide = 0;
+double OffsetAValue = 0;
+double SVValue = 0;
+double OffsetCValue = 0;
+double TideHtValue = 0;
+int ShownFixQuality = 0;
+double TrueDepthHi = 0;
+double TrueDepthLo = 0;
+bool NewDepthAvailable = false;
+double DepthAlarmValue = 0;
+double GridEasting = 0;
+double GridNorthing = 0;
+double GridConvergence = 1e-9;
+double GridHeading = 1e-9;
+
+// What the survey road keeps between lines and ticks of one main window.
+struct TFNav::SurveyRoad {
+  gnss::OffsetsCopy offsets;
+  survey::DepthIntake depth;
+  navloop::VesselGeometryEdits vesselEdits;
+  navloop::VesselGeometry vessel;
+  navloop::TrackSettingEdits trackEdits;
+  navloop::TrackGate track;
+  navloop::LatencyStats latency;
+  OnceReporter reporter;
+
+  // Geodetic parameters, read from the device settings on the first tick.
+  bool geodesyLoaded = false;
+  std::string tmEllipsoid, tmParameters;
+  double a = 0, f = 0, centralMeridian = 0, referenceLatitude = 0, scaleFactor = 0, falseEasting = 0,
+         falseNorthing = 0;
+  // Lambert: parallels, origin and central meridian in radians.
+  double lccSP1 = 0, lccSP2 = 0, lccOrigin = 0, lccMeridian = 0, lccMeridianDeg = 0, lccScale = 0,
+         lccFalseEasting = 0, lccFalseNorthing = 0;
+};
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QLineEdit* e) { return e ? e->text().toStdString() : std::string(); }
+bool Checked(const QCheckBox* c) { return c && c->isChecked(); }
+
+void SetWindowColour(QWidget* w, TColor c) {
+  if (!w) return;
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::Window, ToQColor(c));
+  w->setPalette(pal);
+}
+
+void SetMemoColour(QPlainTextEdit* m, TColor c) {
+  if (!m) return;
+  QPalette pal = m->palette();
+  pal.setColor(QPalette::Base, ToQColor(c));
+  m->setPalette(pal);
+}
+
+// The lines of a list as the class library counts them (a final line break
+// opens no further line).
+std::vector<std::string> Lines(const QPlainTextEdit* list) {
+  std::vector<std::string> out;
+  if (!list) return out;
+  const QString text = list->toPlainText();
+  if (text.isEmpty()) return out;
+  for (const QString& l : text.split('\n')) {
+    QString line = l;
+    if (line.endsWith('\r')) line.chop(1);
+    out.push_back(line.toStdString());
+  }
+  if (!out.empty() && out.back().empty()) out.pop_back();
+  return out;
+}
+
+// A device-settings edit read as a number on the first tick; a text that is
+// not one gives 0 and is told once.
+double GeodeticNumber(const QLineEdit* edit, const char* name, std::vector<std::string>& reports) {
+  double v = 0;
+  const std::string text = S(edit);
+  if (TryStrToFloat(text, v)) return v;
+  reports.push_back(std::string("Geodetic parameter ") + name + ": \"" + text.substr(0, 40) +
+                    "\" is not a number; 0 is used.");
+  return 0;
+}
+
+constexpr double kDegToRad = std::numbers::pi / 180;
+
+}  // namespace
+
+TFNav::SurveyRoad& TFNav::SurveyState() {
+  if (!Road) Road = std::make_shared<SurveyRoad>();
+  return *Road;
+}
+
+void TFNav::SurveyReport(const std::string& Text) {
+  if (FMsg) {
+    FMsg->show();
+    FMsg->AddLine(Q(Text));
+  }
+  LogEvent(Text);
+}
+
+// ---------------------------------------------------------------------------
+// GNSS receiver
+
+void TFNav::ZGPS1NewCommand(QObject* Sender, const std::string& Line) {
+  SurveyRoad& road = SurveyState();
+
+  // The first line after the start (or after an idle stop) starts the map;
+  // the track is anchored afresh on its next usable position.
+  if (!tMap->isActive() && GNSSOpenTick > 0) {
+    tMap->start();
+    road.track.Restart();
+    if (fRealtime) SetWindowColour(fRealtime->GPSGroupBox, clLime);
+    if (FGPS) SetMemoColour(FGPS->MemoGPS, clWhite);
+  }
+
+  if (FGPS && FGPS->isVisible() && EchoToMonitor && FGPS->MemoGPS)
+    FGPS->MemoGPS->appendPlainText(QString::fromLatin1(Line.data(), static_cast<qsizetype>(Line.size())));
+
+  gnss::TakeHDT(Line, GyroHeading);
+  gnss::TakeRMCSpeed(Line, SpeedKnots);
+  gnss::TakeVTGSpeed(Line, SpeedKnots);
+
+  // While the offsets dialog is open its edits are work in progress.
+  if (Offsets && !Offsets->isVisible()) {
+    const gnss::OffsetsCopy::Texts texts{S(Offsets->OffsetA), S(Offsets->SV), S(Offsets->OffsetC),
+                                         S(Offsets->TideHt)};
+    for (const std::string& r : road.offsets.Take(texts, OffsetAValue, SVValue, OffsetCValue, TideHtValue))
+      SurveyReport(r);
+  }
+
+  gnss::TakeGGA(Line, OffsetCValue, NoValidPosition, RTKAntennaHeight, RTKTide);
+
+  const int quality = ZGPS1 ? ZGPS1->GetFixQuality() : 0;
+  if (quality != ShownFixQuality) {
+    if (fRealtime) SetWindowColour(fRealtime->GPSGroupBox, gnss::FixQualityColor(quality));
+    ShownFixQuality = quality;
+  }
+}
+
+void TFNav::ZGPS1Position3DChange(QObject* Sender, double Latitude, double Longitude, double Altitude) {
+  GNSSLatitude = Latitude;
+  GNSSLongitude = Longitude;
+  GNSSAltitude = Altitude;
+}
+
+void TFNav::ZGPS1SpeedChange(QObject* Sender, double Speed) {
+  if (fRealtime) fRealtime->Speed->setText(Q(gnss::KnotsText(Speed)));
+}
+
+void TFNav::ZGPS1Connect(QObject* Sender, int Port) {
+  const std::string text = "Connected to GPS on " + TQuarixSerialGPS::PortName(Port);
+  if (FMsg) FMsg->AddLine(Q(text));
+  LogEvent(text);
+  Realtime->setChecked(true);
+  if (fcad) {
+    VesselLayer = fcad->LayerFindByName("~~Quarix Vessel");
+    fcad->SetLayerAction(VesselLayer, 1);
+  }
+}
+
+void TFNav::ZGPS1Disconnect(QObject* Sender, int Port) {
+  tMap->stop();
+  SurveyReport("Disconnected from GPS on " + TQuarixSerialGPS::PortName(Port));
+  Realtime->setChecked(false);
+}
+
+void TFNav::ZGPS1Idle(QObject* Sender) {
+  tMap->stop();
+  GNSSLatitude = 0;
+  GNSSLongitude = 0;
+  SurveyReport("GPS is idle!");
+  if (fRealtime) SetWindowColour(fRealtime->GPSGroupBox, clRed);
+}
+
+void TFNav::ZGPS1Timeout(QObject* Sender) {
+  SurveyReport("GPS Timeout!");
+  if (FGPS) SetMemoColour(FGPS->MemoGPS, clRed);
+}
+
+void TFNav::ZGPS1Send(QObject* Sender, const std::string& Text) {
+  SurveyReport("Command sent to device: " + Text);
+}
+
+void TFNav::ZSENSORTimeout(QObject* Sender) {
+  SurveyReport("Sensor TimeOut.");
+  if (fRealtime) {
+    SetWindowColour(fRealtime->DepthFrameHi, clRed);
+    SetWindowColour(fRealtime->DepthFrameLo, clRed);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Echo sounder
+
+void TFNav::ZSENSORNewCommand(QObject* Sender, const std::string& Line) {
+  SurveyRoad& road = SurveyState();
+  const std::string messageType = FGPS ? FGPS->cSBESMessage->currentText().toStdString() : std::string();
+
+  // The watchdog hears the line; the first line of a run shows the echogram
+  // and the depth frames.
+  if (SounderWatch.DepthLine(platform::TickCount())) {
+    if (fWaterfal) fWaterfal->show();
+    if (fRealtime) {
+      fRealtime->DepthFrameHi->show();
+      if (messageType == "Quarix XDR LO" || messageType == "Quarix XDR H/L") fRealtime->DepthFrameLo->show();
+    }
+  }
+
+  if (FGPS && FGPS->isVisible() && EchoToMonitor && FGPS->MemoSensor)
+    FGPS->MemoSensor->appendPlainText(QString::fromLatin1(Line.data(), static_cast<qsizetype>(Line.size())));
+
+  if (fRealtime) {
+    SetWindowColour(fRealtime->DepthFrameHi, clLime);
+    SetWindowColour(fRealtime->DepthFrameLo, clLime);
+  }
+
+  survey::DepthLineInput in;
+  in.line = Line;
+  in.messageType = messageType;
+  in.scanFormat = FGPS ? S(FGPS->eSBESFormat) : std::string();
+  in.draftText = Offsets ? S(Offsets->OffsetA) : std::string();
+  in.depthAlarmText = Navset ? S(Navset->edDepthAlert1) : std::string();
+  in.useSVP = fSVP && Checked(fSVP->cUseSVP);
+  if (in.useSVP) in.svColumn = Lines(fSVP->mSVPColumn);
+  in.svValue = SVValue;
+  in.tideHt = TideHtValue;
+  in.rtkAntennaHeight = RTKAntennaHeight;
+  in.rtkTide = RTKTide;
+  in.latitude = GNSSLatitude;
+  in.longitude = GNSSLongitude;
+  in.gridEasting = GridEasting;
+  in.gridNorthing = GridNorthing;
+  in.fixQuality = ZGPS1 ? ZGPS1->GetFixQuality() : 0;
+
+  const survey::DepthLineResult r = road.depth.TakeLine(in);
+  DepthAlarmValue = r.depthAlarmValue;
+  for (const std::string& text : r.reports) SurveyReport(text);
+  if (!r.knownType) return;
+
+  TrueDepthHi = r.trueHi;
+  TrueDepthLo = r.trueLo;
+  if (fRealtime) {
+    fRealtime->lDepthHi->setText(Q(r.labelHi));
+    fRealtime->lDepthLo->setText(Q(r.labelLo));
+  }
+  if (!r.taken) return;
+
+  NewDepthAvailable = true;
+  if (r.battery && fJoystick) fJoystick->pBattery->setText(Q(r.batteryText));
+  if (Realtime->isChecked() && fcad) {
+    const TColor normal = Navset ? Navset->fcadColor->Selected() : clWhite;
+    const TColor wanted = r.alarm ? clRed : normal;
+    if (fcad->BackColor != wanted) fcad->SetBackColor(wanted);
+    fcad->update();
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Navigation loop
+
+void TFNav::tMapTimer(QObject* Sender) {
+  SurveyRoad& road = SurveyState();
+  const bool measure = fLatency && fLatency->isVisible();
+  const uint32_t start = measure ? platform::TickCount() : 0;
+
+  if (frmNTRIPSettings) frmNTRIPSettings->SetGPSPosition(GNSSLatitude, GNSSLongitude, GNSSAltitude);
+
+  const int quality = ZGPS1->GetFixQuality();
+  const int satellites = ZGPS1->GetSatellites();
+  const navloop::RealtimeLabels labels = navloop::RealtimeLabelTexts(
+      quality, RTKAntennaHeight, Offsets && Offsets->isVisible(), RTKTide, satellites);
+  if (fRealtime) {
+    fRealtime->Fixed->setText(Q(labels.fixed));
+    fRealtime->LAntennaH->setText(Q(labels.antennaHeight));
+    fRealtime->LTideHt->setText(Q(labels.tide));
+    fRealtime->SatelliteLabel->setText(Q(labels.satellites));
+  }
+
+  GGAFixQuality = quality;
+  const std::string speedLabel = fRealtime ? fRealtime->Speed->text().toStdString() : std::string();
+  const std::string status = navloop::StatusText(quality, speedLabel, satellites, RTKAntennaHeight, labels.tide);
+  const bool sensorEnabled = FGPS && Checked(FGPS->SensorEnabled);
+  GGAOverlayText = navloop::OverlayText(status, sensorEnabled, TrueDepthHi, NoValidPosition);
+
+  std::vector<std::string> reports;
+  if (!road.geodesyLoaded && FGPS) {
+    DatumParams = navloop::DatumParamsText({S(FGPS->edSMA), S(FGPS->edIF), S(FGPS->edPPM), S(FGPS->edRX),
+                                            S(FGPS->edRY), S(FGPS->edRZ), S(FGPS->edSX), S(FGPS->edSY),
+                                            S(FGPS->edSZ)});
+    road.tmEllipsoid = navloop::TMEllipsoidText(S(FGPS->edSMA), S(FGPS->edIF));
+    road.tmParameters =
+        navloop::TMParameterText(S(FGPS->edCM), S(FGPS->edRL), S(FGPS->edSF), S(FGPS->edFE), S(FGPS->edFN));
+    // Each projection's numbers are told about only when that projection is in use.
+    const bool lambert = Checked(FGPS->cbUseLCCProjection);
+    std::vector<std::string> tm, lcc;
+    road.a = GeodeticNumber(FGPS->edSMA, "semi-major axis", reports);
+    road.f = GeodeticNumber(FGPS->edIF, "flattening", reports);
+    road.centralMeridian = GeodeticNumber(FGPS->edCM, "central meridian", tm);
+    road.referenceLatitude = GeodeticNumber(FGPS->edRL, "reference latitude", tm);
+    road.scaleFactor = GeodeticNumber(FGPS->edSF, "scale factor", tm);
+    road.falseEasting = GeodeticNumber(FGPS->edFE, "false easting", tm);
+    road.falseNorthing = GeodeticNumber(FGPS->edFN, "false northing", tm);
+    road.lccSP1 = GeodeticNumber(FGPS->eLCCSP1, "Lambert standard parallel 1", lcc) * kDegToRad;
+    road.lccSP2 = GeodeticNumber(FGPS->eLCCSP2, "Lambert standard parallel 2", lcc) * kDegToRad;
+    road.lccScale = GeodeticNumber(FGPS->eLCCSF, "Lambert scale factor", lcc);
+    road.lccOrigin = GeodeticNumber(FGPS->eLCCCP, "Lambert latitude of origin", lcc) * kDegToRad;
+    road.lccMeridianDeg = GeodeticNumber(FGPS->eLCCM, "Lambert central meridian", lcc);
+    road.lccMeridian = road.lccMeridianDeg * kDegToRad;
+    road.lccFalseEasting = GeodeticNumber(FGPS->eLCCFE, "Lambert false easting", lcc);
+    road.lccFalseNorthing = GeodeticNumber(FGPS->eLCCFN, "Lambert false northing", lcc);
+    for (const std::string& r : lambert ? lcc : tm) reports.push_back(r);
+    road.geodesyLoaded = true;
+  }
+
+  if (FShape)
+    road.vessel = road.vesselEdits.Read(
+        {S(FShape->edAmount), S(FShape->edInterval), S(FShape->edRadious), S(FShape->edLArrow), S(FShape->edBArrow)},
+        reports);
+  navloop::TrackSettings track;
+  if (Navset)
+    track = road.trackEdits.Read({S(Navset->VesselWidth), S(Navset->TrackWidth), S(Navset->TrackDistance)}, reports);
+  for (const std::string& r : reports) SurveyReport(r);
+
+  // Grid position. A conversion that does not give its numbers ends the tick:
+  // the grid position keeps its last value.
+  double easting = 0, northing = 0, convergence = 0;
+  std::vector<double> v;
+  if (FGPS && Checked(FGPS->cbUseLCCProjection)) {
+    const std::string shifted =
+        DatumTransform("BLH", navloop::PositionText(GNSSLatitude, GNSSLongitude, GNSSAltitude), DatumParams);
+    if (scanformat::Scan("%lf %lf %lf", shifted, v) < 3) return;
+    const double latitude = v[0], longitude = v[1];
+    int setup = 0, result = 0;
+    double n = 0;
+    if (Checked(FGPS->cLambert1)) {
+      n = SetLCC1Parameters(road.a, road.f, road.lccOrigin, road.lccMeridian, road.lccFalseEasting,
+                            road.lccFalseNorthing, road.lccScale, &setup);
+      if (setup == 0) result = GeodeticToLCC1(latitude * kDegToRad, longitude * kDegToRad, easting, northing);
+    } else {
+      n = SetLCC2Parameters(road.a, road.f, road.lccOrigin, road.lccMeridian, road.lccSP1, road.lccSP2,
+                            road.lccFalseEasting, road.lccFalseNorthing, &setup);
+      if (setup == 0) result = GeodeticToLCC2(latitude * kDegToRad, longitude * kDegToRad, easting, northing);
+    }
+    if (setup != 0) {
+      const std::string text = "The Lambert projection parameters are not accepted (code " +
+                               std::to_string(setup) + "); no grid position is computed.";
+      if (road.reporter.First(text)) SurveyReport(text);
+      return;
+    }
+    if (result != 0) return;
+    convergence = navloop::LambertConvergence(n, longitude, road.lccMeridianDeg);
+  } else {
+    convergence = static_cast<double>(TMScaleOrConvergence(
+        "GrdConv", road.a, road.f, GNSSLatitude, GNSSLongitude, road.centralMeridian, road.referenceLatitude,
+        road.scaleFactor, road.falseEasting, road.falseNorthing));
+    const std::string grid = GeographicToGrid(navloop::PositionText(GNSSLatitude, GNSSLongitude), DatumParams,
+                                              road.tmParameters, road.tmEllipsoid);
+    if (scanformat::Scan("%lf %lf", grid, v) < 2) return;
+    easting = v[0];
+    northing = v[1];
+  }
+  GridConvergence = convergence;
+  GridEasting = easting;
+  GridNorthing = northing;
+
+  const double heading = FGPS && Checked(FGPS->GyroEnabled) ? GyroHeading : ZGPS1->GetCourse();
+  GridHeading = heading + GridConvergence;
+
+  if (FollowVesselActive)
+    fcad->WorldPan(GridEasting - (fcad->WorldLeft + fcad->WorldRight) / 2,
+                   GridNorthing - (fcad->WorldTop + fcad->WorldBottom) / 2);
+  else
+    fcad->Refresh();
+
+  // Vessel symbol: only on the vessel layer (shapes drawn on a missing layer
+  // would land on "Default" and pile up, one symbol per tick).
+  const bool vesselLayer = VesselLayer >= 0 && fcad->FindLayer(VesselLayer);
+  if (vesselLayer) fcad->CadClearShapes(VesselLayer);
+  const navloop::VesselSymbol symbol = navloop::VesselSymbolAt(GridEasting, GridNorthing, GridHeading, road.vessel);
+  if (vesselLayer && !symbol.lines.empty()) {
+    fcad->SetLayerPenFg(VesselLayer, Navset ? Navset->VesselColor->Selected() : clBlack);
+    fcad->SetLayerPenWidth(VesselLayer, track.vesselWidth);
+    for (const navloop::Segment& s : symbol.lines) fcad->DrawLine(s.from.x, s.from.y, s.to.x, s.to.y, VesselLayer);
+    for (const navloop::Circle& c : symbol.circles) fcad->DrawCircle(c.centre.x, c.centre.y, c.radius, VesselLayer);
+  }
+
+  if (sStatusBar->PanelCount() >= 3) {
+    const QString dms = Q(navloop::DmsPanelText(GNSSLatitude, GNSSLongitude));
+    const QString grid = Q(navloop::GridPanelText(GridEasting, GridNorthing));
+    sStatusBar->SetPanelText(0, dms);
+    sStatusBar->SetPanelWidth(0, sStatusBar->TextWidth(dms) + 20);
+    sStatusBar->SetPanelText(1, grid);
+    sStatusBar->SetPanelWidth(1, sStatusBar->TextWidth(grid) + 20);
+  }
+
+  // Track point on the layer of the fix quality.
+  const bool usable = navloop::PositionUsable(NoValidPosition, GNSSLatitude, GNSSLongitude);
+  const navloop::TrackGate::Decision d = road.track.Offer(GridEasting, GridNorthing, track.trackDistance, usable);
+  if (d.step == navloop::TrackGate::Step::Accepted && Navset) {
+    const navloop::TrackStyle style =
+        navloop::TrackStyleFor(quality, Navset->ColorTracklines1->Selected(), Navset->ColorTracklines0->Selected());
+    const int layer = fcad->LayerFindByName(style.layer);
+    if (layer >= 0) {
+      fcad->SetLayerPenFg(layer, style.color);
+      fcad->SetLayerPenWidth(layer, track.trackWidth);
+      if (Checked(Navset->cLineOrDot))
+        fcad->DrawLine(GridEasting, GridNorthing, d.reference.x, d.reference.y, layer);
+      else
+        fcad->DrawPoint(GridEasting, GridNorthing, layer);
+    }
+  }
+
+  if (ShowDepthLabels && TrueDepthHi > 0 && !(GridEasting == 0 && GridNorthing == 0)) {
+    fcad->SetDepthLabelSettings(ShowDepthLabels, DepthLabelSpacing, DepthLabelFontName, DepthLabelFontSize,
+                                DepthLabelColor);
+    fcad->AddDepthLabel(GridEasting, GridNorthing, TrueDepthHi);
+  }
+
+  if (sensorEnabled) {
+    const bool lowInUse = fRealtime && !fRealtime->DepthFrameLo->isHidden();
+    fcad->SetCurrentDepth(TrueDepthHi, lowInUse ? TrueDepthLo : 0.0, true);
+  }
+  fcad->SetCurrentSpeed(SpeedKnots, true);
+
+  if (measure) {
+    road.latency.Add(static_cast<int>(platform::TickCount() - start));
+    fLatency->eCurrentLatency->setText(Q(road.latency.CurrentText()));
+    fLatency->eLatencyAveraged->setText(Q(road.latency.AverageText()));
+  }
+}

@@ -1,0 +1,148 @@
+// One sounding on the survey road of the real program: started from a
+// temporary program folder with a prepared settings file, its GNSS receiver
+// and echo sounder on pseudo-terminals, its screen on Qt's VNC platform where
+// the test closes the offsets dialog and presses Realtime as a user would.
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QDir>
+#include <QProcessEnvironment>
+#include <regex>
+#include <string>
+
+#include "tests/e2e/vncclient.h"
+#include "tests/platform/ptypair.h"
+#include "tests/support/programrunner.h"
+
+namespace {
+
+constexpr int kScreenWidth = 1600;
+constexpr int kScreenHeight = 900;
+constexpr int kOffsetsLeft = 1000;  // where the settings put the offsets dialog
+constexpr int kOffsetsTop = 100;
+
+std::string PortSection(const char* section, const char* port) {
+  return std::string("[") + section + "]\nPort No=" + port +
+         "\nBaud Rate=9600\nData Width=8\nStop Bits=1\nParity=None\nPriority=Normal\nDelay=10\n"
+         "NMEA LOG=True\nLog Time=False\nEnable DTR=False\nEnable RTS=False\n";
+}
+
+std::string Settings(const std::string& gnssDevice, const std::string& sounderDevice) {
+  return "[SERIAL_PORT_MAP]\nCOM5=" + gnssDevice + "\nCOM6=" + sounderDevice + "\n" +
+         PortSection("GPS1 COMUNICATION SETTINGS", "COM5") +
+         PortSection("SENSOR COMUNICATION SETTINGS", "COM6") +
+         "Sensor Enabled=1\ncSBESMessage=NMEA DPT\neSBESFormat=%*6s,%lf\n"
+         "[GYRO]\nGyro Enabled=1\n"
+         "[GEODETIC_PARAMETERS]\nSemiMajorAxis=6378137.0\nInverseFlattening=0.0033528106647474\n"
+         "X_Rotation=0\nY_Rotation=0\nZ_Rotation=0\nX_Shift=0\nY_Shift=0\nZ_Shift=0\nScale_PPM=0\n"
+         "Central_Meridian=9\nReference_Latitude=0\nScale_Factor=0.9996\nFalse_Easting=500000\n"
+         "False_Northing=1000\ncbUseLCCProjection=0\n"
+         "[ECHOSOUNDER_OFFSETS]\nOffset A=0.50\nOffset B=2.00\nOffset C=1.50\nSV=1480\nTide Height=1.00\n"
+         "Surveyor=A. Surveyor\nSurveyBoat=Survey One\nSurveyLocation=North Harbour\n"
+         "[FNav]\nLeft=0\nTop=0\n"
+         "[Offsets]\nLeft=" + std::to_string(kOffsetsLeft) + "\nTop=" + std::to_string(kOffsetsTop) + "\n";
+}
+
+std::string ReadFile(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  return f.readAll().toStdString();
+}
+
+class SurveyE2E : public ::testing::Test {
+ protected:
+  // Starts the program on a VNC screen of its own.
+  bool StartOnScreen() {
+    port_ = VncClient::FreePort();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", QString::fromStdString(run.Home()));
+    env.insert("QT_QPA_PLATFORM",
+               QString("vnc:size=%1x%2:port=%3").arg(kScreenWidth).arg(kScreenHeight).arg(port_));
+    env.insert("QT_LOGGING_RULES", "quarix.prompts=true");
+    env.insert("QT_MESSAGE_PATTERN", "%{category}: %{message}");
+    run.Process().setProcessEnvironment(env);
+    run.Process().setProcessChannelMode(QProcess::MergedChannels);
+    run.Process().setWorkingDirectory(QString::fromStdString(run.Home()));
+    run.Process().start(QString::fromStdString(run.ProgramFolder() + "QuarixDM"), {});
+    return run.Process().waitForStarted(10000) && screen.Connect(port_);
+  }
+
+  uint32_t Pixel(int x, int y) {
+    return x >= 0 && y >= 0 && x < screen.Width() && y < screen.Height()
+               ? pixels_[static_cast<size_t>(y) * screen.Width() + x]
+               : 0;
+  }
+  bool OffsetsShown() {
+    return screen.Capture(pixels_) && Pixel(kOffsetsLeft + 5, kOffsetsTop + 5) != 0;
+  }
+
+  QString Day() const {
+    return QString::fromStdString(run.Home()) + "QVT/" + QDate::currentDate().toString("yyyy-MM-dd") + "/";
+  }
+  std::string LogFile(const char* suffix) const {
+    return ReadFile(Day() + "LOG/" + QDate::currentDate().toString("yyyy-MM-dd") + suffix);
+  }
+
+  ProgramRunner run;
+  VncClient screen;
+  PtyPair gnss, sounder;
+  std::vector<uint32_t> pixels_;
+  int port_ = 0;
+};
+
+TEST_F(SurveyE2E, OneSoundingReachesTheSurveyRecords) {
+  ASSERT_TRUE(gnss.Ok() && sounder.Ok());
+  run.WriteSettings(Settings(gnss.DevicePath(), sounder.DevicePath()));
+  ASSERT_TRUE(StartOnScreen()) << run.Output().toStdString();
+
+  // The offsets dialog is shown at start: close it with its Cancel button,
+  // the right-most of its bottom row.
+  ASSERT_TRUE(run.WaitFor([&] { return OffsetsShown(); })) << run.Output().toStdString();
+  int right = kOffsetsLeft + 5, bottom = kOffsetsTop + 5;
+  while (Pixel(right, kOffsetsTop + 5) != 0) ++right;
+  while (Pixel(kOffsetsLeft + 5, bottom) != 0) ++bottom;
+  ASSERT_TRUE(screen.Click(right - 30, bottom - 20));
+  ASSERT_TRUE(run.WaitFor([&] { return !OffsetsShown(); })) << "the offsets dialog stayed open";
+
+  // Realtime: the first button of the main window's survey tool bar, under the menu.
+  ASSERT_TRUE(screen.Click(38, 36));
+  ASSERT_TRUE(run.WaitFor([&] { return LogFile(" Events.log").find("\tRealtime STARTED") != std::string::npos; }))
+      << LogFile(" Events.log") << run.Output().toStdString();
+
+  const std::string gga = "$GPGGA,120000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*00";
+  const std::string hdt = "$HEHDT,274.07,T";
+  ASSERT_TRUE(gnss.Send(gga + "\r\n" + hdt + "\r\n"));
+  ASSERT_TRUE(run.WaitFor([&] { return LogFile(" QDM_GNSS_V3.log").size() >= gga.size() + hdt.size() + 4; }));
+  run.WaitFor([] { return false; }, 1000);  // a few map ticks (200 ms each)
+  const std::string dpt = "$SDDPT,12.34,0.5*00";
+  ASSERT_TRUE(sounder.Send(dpt + "\r\n"));
+  const QString day = QDate::currentDate().toString("yyyy-MM-dd");
+  const QString coordinates = Day() + "LOG/" + day + " Coordinates.csv";
+  ASSERT_TRUE(run.WaitFor([&] { return ReadFile(coordinates).find("NMEA DPT") != std::string::npos; }))
+      << run.Output().toStdString();
+
+  const std::string csv = ReadFile(coordinates);
+  const std::regex expected(
+      "Date,Lat,Lon,Easting,Northing,Elevation \\(Hi\\),Elevation \\(Lo\\),True Depth \\(Hi\\),True Depth \\(Lo\\),"
+      "Raw Depth \\(Hi\\),Raw Depth \\(Lo\\),Message Format,Sound Velocity,Transducer Draft,GPS, RTK Antenna "
+      "Height,Manual Tide,RTK Tide\r\n" +
+      day.toStdString() +
+      " [0-9]{9},0,9,500000\\.00,1000\\.00,-11\\.68,0\\.50,12\\.68,0\\.50,12\\.34,0,NMEA DPT,1480\\.00,0\\.50,4,"
+      "48\\.60,1\\.00,47\\.10\r\n");
+  EXPECT_TRUE(std::regex_match(csv, expected)) << csv;
+  EXPECT_EQ(ReadFile(Day() + "XYZ/" + day + " Simple XYZ.csv"),
+            "Easting,Northing,Elevation\r\n500000.00,1000.00,-11.68\r\n");
+
+  // The raw logs hold the lines as received; the events log the survey's start.
+  EXPECT_EQ(LogFile(" QDM_GNSS_V3.log"), gga + "\r\n" + hdt + "\r\n");
+  EXPECT_EQ(LogFile(" QDM_SBES_V3.log"), dpt + "\r\n");
+  const std::string events = LogFile(" Events.log");
+  const size_t connected = events.find("\tConnected to GPS on COM5");
+  EXPECT_NE(connected, std::string::npos) << events;
+  EXPECT_LT(connected, events.find("\tRealtime STARTED")) << events;
+  EXPECT_EQ(events.find("Could not open"), std::string::npos) << events;
+  EXPECT_EQ(events.substr(0, 14), "\r\nAuto Event:\t") << events;
+  EXPECT_FALSE(run.Output().contains("quarix.prompts")) << run.Output().toStdString();
+}
+
+}  // namespace

@@ -1,0 +1,869 @@
+// The survey road through the main window: the GNSS receiver's handlers, the
+// echo sounder's line handler and the navigation loop, on the whole window set
+// (Qt's offscreen platform), with the serial devices on pseudo-terminals where
+// the road runs from port to file.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <cmath>
+#include <functional>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "app/color.h"
+#include "app/displaysettings.h"
+#include "app/formats.h"
+#include "app/settingsfile.h"
+#include "canvas/QuarixCanvas.h"
+#include "platform/clock.h"
+#include "runtime/QuarixSerialGPS.h"
+#include "runtime/statuspanels.h"
+#include "tests/platform/ptypair.h"
+#include "tests/runtime/formsfixture.h"
+
+namespace {
+
+const std::string kHeader =
+    "Date,Lat,Lon,Easting,Northing,Elevation (Hi),Elevation (Lo),True Depth (Hi),True Depth (Lo),"
+    "Raw Depth (Hi),Raw Depth (Lo),Message Format,Sound Velocity,Transducer Draft,GPS, RTK Antenna "
+    "Height,Manual Tide,RTK Tide\r\n";
+
+// Metres of grid easting per degree of longitude on the equator at the central
+// meridian of a transverse Mercator with scale 0.9996.
+constexpr double kMetresPerDegree = 111319.490793 * 0.9996;
+
+TColor WindowColour(const QWidget* w) { return FromQColor(w->palette().color(QPalette::Window)); }
+TColor MemoColour(const QPlainTextEdit* m) { return FromQColor(m->palette().color(QPalette::Base)); }
+
+std::string LastLine(const QPlainTextEdit* memo) {
+  const QStringList lines = memo->toPlainText().split('\n');
+  return lines.isEmpty() ? std::string() : lines.last().toStdString();
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
+  return n;
+}
+
+std::vector<TQShape*> ShapesOn(TQuarixCanvas* map, const std::string& layerName) {
+  const int layer = map->LayerFindByName(layerName);
+  std::vector<TQShape*> out;
+  for (TQShape* s : map->Shapes)
+    if (s->Layer == layer) out.push_back(s);
+  return out;
+}
+
+class SurveyRoadWindow : public FormsTest {
+ protected:
+  void TearDown() override {
+    platform::SetTickSource({});
+    FormsTest::TearDown();
+  }
+
+  // The window set with a transverse Mercator on central meridian 9 (false
+  // easting 500000, false northing 1000), the offsets of the survey and the
+  // offsets dialog closed, a vessel arrow of 10 m by 2 x 4 m and two circles.
+  void StartSurveyWindows() {
+    // The survey state of the unit as a fresh program has it.
+    GNSSLatitude = GNSSLongitude = GNSSAltitude = SpeedKnots = 0;
+    RTKAntennaHeight = RTKTide = OffsetAValue = SVValue = OffsetCValue = TideHtValue = 0;
+    GyroHeading = GridConvergence = GridHeading = 1e-9;
+    TrueDepthHi = TrueDepthLo = DepthAlarmValue = GridEasting = GridNorthing = 0;
+    ShownFixQuality = 0;
+    NewDepthAvailable = NoValidPosition = false;
+    FollowVesselActive = true;
+    Start();
+    const std::vector<std::pair<QLineEdit*, const char*>> geodesy = {
+        {FGPS->edSMA, "6378137.0"}, {FGPS->edIF, "0.0033528106647474"},
+        {FGPS->edPPM, "0"}, {FGPS->edRX, "0"}, {FGPS->edRY, "0"}, {FGPS->edRZ, "0"},
+        {FGPS->edSX, "0"}, {FGPS->edSY, "0"}, {FGPS->edSZ, "0"},
+        {FGPS->edCM, "9"}, {FGPS->edRL, "0"}, {FGPS->edSF, "0.9996"},
+        {FGPS->edFE, "500000"}, {FGPS->edFN, "1000"}};
+    for (const auto& [edit, text] : geodesy) edit->setText(text);
+    FGPS->cbUseLCCProjection->setChecked(false);
+    FGPS->GyroEnabled->setChecked(true);
+    FGPS->SensorEnabled->setChecked(true);
+    FGPS->cSBESMessage->setCurrentText("NMEA DPT");
+    FGPS->eSBESFormat->setText("%*6s,%lf");
+    Offsets->OffsetA->setText("0.50");
+    Offsets->OffsetB->setText("2.00");
+    Offsets->OffsetC->setText("1.50");
+    Offsets->SV->setText("1480");
+    Offsets->TideHt->setText("1.00");
+    Offsets->hide();
+    Navset->VesselWidth->setText("2");
+    Navset->TrackWidth->setText("3");
+    Navset->TrackDistance->setText("10");
+    Navset->edDepthAlert1->setText("5");
+    Navset->VesselColor->SetSelected(clBlue);
+    Navset->ColorTracklines1->SetSelected(clLime);
+    Navset->ColorTracklines0->SetSelected(clYellow);
+    Navset->fcadColor->SetSelected(clWhite);
+    Navset->cLineOrDot->setChecked(false);
+    FShape->edAmount->setText("2");
+    FShape->edInterval->setText("5");
+    FShape->edRadious->setText("5");
+    FShape->edLArrow->setText("4");
+    FShape->edBArrow->setText("10");
+    FMsg->hide();
+    FMsg->Msg->clear();
+    fRealtime->DepthFrameHi->hide();  // as the survey start leaves them
+    fRealtime->DepthFrameLo->hide();
+  }
+
+  void Gnss(const std::string& line) { FNav->ZGPS1NewCommand(FNav->ZGPS1, line); }
+  void Sounder(const std::string& line) { FNav->ZSENSORNewCommand(FNav->ZSENSOR, line); }
+  void Tick() { FNav->tMapTimer(FNav->tMap); }
+  // The receiver's decoded fix and position, as its position event leaves them.
+  void At(double latitude, double longitude, int quality = 4, double altitude = 12.5) {
+    FNav->ZGPS1->FixQuality = quality;
+    FNav->ZGPS1->Satellites = 12;
+    FNav->ZGPS1Position3DChange(FNav->ZGPS1, latitude, longitude, altitude);
+  }
+  // The offsets copies, as the first receiver line with the dialog closed takes them.
+  void TakeOffsets() { Gnss("$GPZDA,120000.00,30,01,2026,00,00*00"); }
+};
+
+// ---------------------------------------------------------------------------
+// GNSS receiver
+
+TEST_F(SurveyRoadWindow, FirstReceiverLineOfASurveyStartsTheMap) {
+  StartSurveyWindows();
+  GNSSOpenTick = 0;  // no survey: the map stays off
+  Gnss("$HEHDT,274.07,T");
+  EXPECT_FALSE(FNav->tMap->isActive());
+  EXPECT_DOUBLE_EQ(GyroHeading, 274.07);
+
+  GNSSOpenTick = 1234;
+  FNav->ZGPS1Timeout(FNav->ZGPS1);  // the monitor red, as a report leaves it
+  Gnss("$HEHDT,,T");                // an empty heading keeps the last one
+  EXPECT_TRUE(FNav->tMap->isActive());
+  EXPECT_DOUBLE_EQ(GyroHeading, 274.07);
+  EXPECT_EQ(WindowColour(fRealtime->GPSGroupBox), clLime);
+  EXPECT_EQ(MemoColour(FGPS->MemoGPS), clWhite);
+  FNav->tMap->stop();
+}
+
+TEST_F(SurveyRoadWindow, ReceiverSentencesSetHeadingSpeedAndRtkValues) {
+  StartSurveyWindows();
+  Offsets->OffsetC->setText("1.2");
+  struct Row {
+    const char* line;
+    double heading, knots, antenna, tide;
+    bool noPosition;
+  };
+  // Each row starts from heading 10, speed 3, antenna 1, tide 1 and a valid position.
+  const std::vector<Row> rows = {
+      {"$HEHDT,274.07,T", 274.07, 3, 1, 1, false},
+      {"$HEHDT,,T", 10, 3, 1, 1, false},
+      {"$GPVTG,054.7,T,,M,005.5,N,010.2,K", 10, 5.5, 1, 1, false},  // empty magnetic track
+      {"$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48", 10, 5.5, 1, 1, false},
+      {"$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A", 10, 22.4, 1, 1, false},
+      {"$GPRMC,123519,V,,,,,,,230394,,*6A", 10, 0, 1, 1, false},
+      {"$GPGGA,120000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*00", 10, 3, 48.6, 47.4, false},
+      {"$GPGGA,120000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,,M,,*00", 10, 3, 12.5, 11.3, false},
+      {"$GPGGA,120000.00,0000.0000,N,00900.0000,E,5,12,0.8,12.5,M,36.1,M,,*00", 10, 3, 1, 1, false},
+      {"$GPGGA,000000.00,0000.0000,N,00900.0000,E,1,12,0.8,12.5,M,36.1,M,,*00", 10, 3, 1, 1, true},
+      {"$GPGGA,,,,,,0,00,,,M,,M,,*66", 10, 3, 1, 1, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    GyroHeading = 10;
+    SpeedKnots = 3;
+    RTKAntennaHeight = RTKTide = 1;
+    NoValidPosition = false;
+    Gnss(row.line);
+    EXPECT_NEAR(GyroHeading, row.heading, 1e-9);
+    EXPECT_NEAR(SpeedKnots, row.knots, 1e-9);
+    EXPECT_NEAR(RTKAntennaHeight, row.antenna, 1e-9);
+    EXPECT_NEAR(RTKTide, row.tide, 1e-9);
+    EXPECT_EQ(NoValidPosition, row.noPosition);
+  }
+  EXPECT_TRUE(FMsg->Msg->toPlainText().isEmpty());
+}
+
+TEST_F(SurveyRoadWindow, OffsetsAreCopiedOnlyWhileTheDialogIsClosedAndBadTextsAreToldOnce) {
+  StartSurveyWindows();
+  TakeOffsets();
+  EXPECT_EQ(OffsetAValue, 0.5);
+  EXPECT_EQ(SVValue, 1480);
+  EXPECT_EQ(OffsetCValue, 1.5);
+  EXPECT_EQ(TideHtValue, 1.0);
+
+  Offsets->show();
+  Offsets->OffsetA->setText("0.75");
+  TakeOffsets();
+  EXPECT_EQ(OffsetAValue, 0.5);  // work in progress
+  Offsets->hide();
+  TakeOffsets();
+  EXPECT_EQ(OffsetAValue, 0.75);
+
+  // An empty or bad text keeps the last valid value and is told once, not on every line.
+  Offsets->OffsetA->setText("");
+  Offsets->SV->setText("15OO");
+  for (int i = 0; i < 3; ++i) TakeOffsets();
+  EXPECT_EQ(OffsetAValue, 0.75);
+  EXPECT_EQ(SVValue, 1480);
+  const std::string msg = FMsg->Msg->toPlainText().toStdString();
+  EXPECT_EQ(Count(msg, "Offset A (transducer draft) is empty; 0.75 is used."), 1u) << msg;
+  EXPECT_EQ(Count(msg, "SV (sound velocity): \"15OO\" is not a number; 1480 is used."), 1u) << msg;
+  EXPECT_TRUE(FMsg->isVisible());
+  EXPECT_EQ(Count(EventsLog(), "\tOffset A (transducer draft) is empty; 0.75 is used."), 1u);
+}
+
+TEST_F(SurveyRoadWindow, FixQualityColourChangesOnlyWithTheQuality) {
+  StartSurveyWindows();
+  struct Row {
+    int quality;
+    TColor colour;
+  };
+  for (const Row& row : std::vector<Row>{{4, clLime}, {2, clAqua}, {5, clYellow}, {3, clYellow}, {1, clRed},
+                                         {0, clRed}, {4, clLime}}) {
+    FNav->ZGPS1->FixQuality = row.quality;
+    TakeOffsets();
+    EXPECT_EQ(WindowColour(fRealtime->GPSGroupBox), row.colour) << row.quality;
+    EXPECT_EQ(ShownFixQuality, row.quality);
+  }
+  // After an idle report the box stays red while the quality stays the same.
+  FNav->ZGPS1Idle(FNav->ZGPS1);
+  TakeOffsets();
+  EXPECT_EQ(WindowColour(fRealtime->GPSGroupBox), clRed);
+}
+
+TEST_F(SurveyRoadWindow, ReceivedLinesEchoIntoTheShownMonitor) {
+  StartSurveyWindows();
+  Gnss("$HEHDT,1.0,T");  // monitor hidden
+  EXPECT_EQ(FGPS->MemoGPS->toPlainText(), "NMEA POSITION DATA");
+  FGPS->show();
+  Gnss("$HEHDT,2.0,T");
+  EXPECT_EQ(LastLine(FGPS->MemoGPS), "$HEHDT,2.0,T");
+  Sounder("$SDDPT,12.34,0.5*00");
+  EXPECT_EQ(LastLine(FGPS->MemoSensor), "$SDDPT,12.34,0.5*00");
+  FNav->EchoToMonitor = false;  // a mouse button held in a monitor
+  Gnss("$HEHDT,3.0,T");
+  EXPECT_EQ(LastLine(FGPS->MemoGPS), "$HEHDT,2.0,T");
+}
+
+TEST_F(SurveyRoadWindow, DeviceEventsAreShownLoggedAndActOnTheWindows) {
+  StartSurveyWindows();
+  struct Row {
+    const char* text;
+    bool showsMessages;
+    std::function<void()> raise;
+    std::function<void()> check;
+  };
+  const std::vector<Row> rows = {
+      {"Connected to GPS on COM5", false, [] { FNav->ZGPS1Connect(FNav->ZGPS1, 5); },
+       [] {
+         EXPECT_TRUE(FNav->Realtime->isChecked());
+         EXPECT_EQ(VesselLayer, FNav->fcad->LayerFindByName("~~Quarix Vessel"));
+         EXPECT_EQ(FNav->fcad->GetLayerAction(VesselLayer), 1);
+       }},
+      {"Disconnected from GPS on COM5", true,
+       [] {
+         FNav->tMap->start();
+         FNav->ZGPS1Disconnect(FNav->ZGPS1, 5);
+       },
+       [] {
+         EXPECT_FALSE(FNav->tMap->isActive());
+         EXPECT_FALSE(FNav->Realtime->isChecked());
+       }},
+      {"GPS is idle!", true,
+       [] {
+         FNav->tMap->start();
+         FNav->ZGPS1Position3DChange(FNav->ZGPS1, 41.5, 29.1, 12.5);
+         FNav->ZGPS1Idle(FNav->ZGPS1);
+       },
+       [] {
+         EXPECT_FALSE(FNav->tMap->isActive());
+         EXPECT_EQ(GNSSLatitude, 0);
+         EXPECT_EQ(GNSSLongitude, 0);
+         EXPECT_EQ(GNSSAltitude, 12.5);
+         EXPECT_EQ(WindowColour(fRealtime->GPSGroupBox), clRed);
+       }},
+      {"GPS Timeout!", true, [] { FNav->ZGPS1Timeout(FNav->ZGPS1); },
+       [] { EXPECT_EQ(MemoColour(FGPS->MemoGPS), clRed); }},
+      {"Command sent to device: $PASHS,RST", true, [] { FNav->ZGPS1Send(FNav->ZGPS1, "$PASHS,RST"); }, [] {}},
+      {"Sensor TimeOut.", true, [] { FNav->ZSENSORTimeout(); },
+       [] {
+         EXPECT_EQ(WindowColour(fRealtime->DepthFrameHi), clRed);
+         EXPECT_EQ(WindowColour(fRealtime->DepthFrameLo), clRed);
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    FMsg->hide();
+    row.raise();
+    EXPECT_EQ(FMsg->isVisible(), row.showsMessages);
+    EXPECT_EQ(LastLine(FMsg->Msg), row.text);
+    EXPECT_EQ(Count(EventsLog(), std::string("Auto Event:\t2026-01-30 143512345\t") + row.text), 1u);
+    row.check();
+  }
+  FNav->tMap->stop();
+}
+
+TEST_F(SurveyRoadWindow, SpeedEventShowsKnotsWithOneDecimal) {
+  StartSurveyWindows();
+  FNav->ZGPS1SpeedChange(FNav->ZGPS1, 18.52);
+  EXPECT_EQ(fRealtime->Speed->text(), "10.0");
+  FNav->ZGPS1SpeedChange(FNav->ZGPS1, 1.0);
+  EXPECT_EQ(fRealtime->Speed->text(), "0.5");
+}
+
+// ---------------------------------------------------------------------------
+// Echo sounder
+
+TEST_F(SurveyRoadWindow, DepthLineIsCorrectedShownAndRecordedWithTheLastGridPosition) {
+  StartSurveyWindows();
+  TakeOffsets();
+  Gnss("$GPGGA,120000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*00");
+  At(0, 9);
+  Tick();
+  ASSERT_NEAR(GridEasting, 500000, 1e-6);
+  ASSERT_NEAR(GridNorthing, 1000, 1e-6);
+  EXPECT_FALSE(fWaterfal->isVisible());
+
+  Sounder("$SDDPT,12.34,0.5*00");
+  EXPECT_TRUE(fWaterfal->isVisible());
+  EXPECT_FALSE(fRealtime->DepthFrameHi->isHidden());
+  EXPECT_TRUE(fRealtime->DepthFrameLo->isHidden());
+  EXPECT_TRUE(SounderDataSeen);
+  EXPECT_NE(LastDepthTick, 0u);
+  EXPECT_EQ(WindowColour(fRealtime->DepthFrameHi), clLime);
+  EXPECT_EQ(fRealtime->lDepthHi->text(), "12.68");
+  EXPECT_EQ(fRealtime->lDepthLo->text(), "0.50");
+  EXPECT_NEAR(TrueDepthHi, 12.34 * 1480 / 1500 + 0.5, 1e-12);
+  EXPECT_TRUE(NewDepthAvailable);
+  EXPECT_EQ(DepthAlarmValue, 5);
+  EXPECT_EQ(env.ReadFile(CoordinatesFileName),
+            kHeader + "2026-01-30 143512345,0,9,500000.00,1000.00,-11.68,0.50,12.68,0.50,12.34,0,NMEA DPT,"
+                      "1480.00,0.50,4,48.60,1.00,47.10\r\n");
+  EXPECT_EQ(env.ReadFile(DayXYZFolder + "2026-01-30 Simple XYZ.csv"),
+            "Easting,Northing,Elevation\r\n500000.00,1000.00,-11.68\r\n");
+
+  // A line of another type gives no depth and no record line.
+  NewDepthAvailable = false;
+  Sounder("$SDDBT,40.5,f,12.3,M,6.7,F*3A");
+  EXPECT_EQ(fRealtime->lDepthHi->text(), "--.-");
+  EXPECT_EQ(fRealtime->lDepthLo->text(), "--.-");
+  EXPECT_EQ(TrueDepthHi, 0);
+  EXPECT_FALSE(NewDepthAvailable);
+  EXPECT_EQ(Count(env.ReadFile(CoordinatesFileName), "\n"), 2u);
+  EXPECT_TRUE(FMsg->Msg->toPlainText().isEmpty());
+}
+
+TEST_F(SurveyRoadWindow, DraftOfTheLineIsAppliedAndRecorded) {
+  StartSurveyWindows();
+  TakeOffsets();  // the copy holds 0.50
+  Offsets->OffsetA->setText("0.80");
+  Sounder("$SDDPT,10,0.5*00");
+  EXPECT_EQ(fRealtime->lDepthHi->text(), "10.67");  // 10 x 1480 / 1500 + 0.80
+  const std::string csv = env.ReadFile(CoordinatesFileName);
+  EXPECT_NE(csv.find(",NMEA DPT,1480.00,0.80,"), std::string::npos) << csv;
+
+  // An empty draft at first start keeps the last valid one and is told once.
+  Offsets->OffsetA->setText("");
+  Sounder("$SDDPT,10,0.5*00");
+  Sounder("$SDDPT,10,0.5*00");
+  EXPECT_EQ(fRealtime->lDepthHi->text(), "10.67");
+  EXPECT_EQ(Count(FMsg->Msg->toPlainText().toStdString(), "Offset A (transducer draft) is empty"), 1u);
+  EXPECT_EQ(Count(env.ReadFile(CoordinatesFileName), "\n"), 4u);
+}
+
+TEST_F(SurveyRoadWindow, DepthAlarmColoursTheMapOnlyWhileTheSurveyButtonIsDown) {
+  StartSurveyWindows();
+  TakeOffsets();
+  const TColor start = FNav->fcad->BackColor;
+  Sounder("$SDDPT,3.0,0.5*00");  // 3.46 m, alarm at 5 m, button up
+  EXPECT_EQ(FNav->fcad->BackColor, start);
+  FNav->Realtime->setChecked(true);
+  Sounder("$SDDPT,3.0,0.5*00");
+  EXPECT_EQ(FNav->fcad->BackColor, clRed);
+  FNav->Realtime->setChecked(false);
+  Sounder("$SDDPT,30.0,0.5*00");
+  EXPECT_EQ(FNav->fcad->BackColor, clRed);  // kept while the button is up
+  FNav->Realtime->setChecked(true);
+  Navset->fcadColor->SetSelected(clSilver);
+  Sounder("$SDDPT,30.0,0.5*00");
+  EXPECT_EQ(FNav->fcad->BackColor, clSilver);
+}
+
+TEST_F(SurveyRoadWindow, SentenceTypesShowTheirFramesAndBattery) {
+  StartSurveyWindows();
+  TakeOffsets();
+  FGPS->cSBESMessage->setCurrentText("Quarix XDR H/L");
+  FGPS->eSBESFormat->setText("%*8s,%lf,%*8s,%lf");
+  Sounder("$SDXDR,D,7.50,M,XDHI,D,8.25,M,XDLO");
+  EXPECT_FALSE(fRealtime->DepthFrameLo->isHidden());  // first line of the run
+  EXPECT_EQ(fRealtime->lDepthHi->text(), "7.90");
+  EXPECT_EQ(fRealtime->lDepthLo->text(), "8.64");
+  // A partial scan takes no depth and records nothing.
+  Sounder("$SDXDR,D,7.50,M,XDHI,D,,M,XDLO");
+  EXPECT_EQ(fRealtime->lDepthHi->text(), "--.-");
+  EXPECT_EQ(Count(env.ReadFile(CoordinatesFileName), "\n"), 2u);
+
+  FGPS->cSBESMessage->setCurrentText("Quarix SMT");
+  FGPS->eSBESFormat->setText("%*8s,%lf,%lf");
+  Sounder("$PQSMT01,7.25,12.6");
+  EXPECT_EQ(fJoystick->pBattery->text(), "12.60");
+  Sounder("$PQSMT01,7.25");  // one value: no depth, the battery caption stays
+  EXPECT_EQ(fJoystick->pBattery->text(), "12.60");
+  EXPECT_EQ(fRealtime->lDepthHi->text(), "--.-");
+
+  // A type that is none of the eight leaves everything as it was.
+  FGPS->cSBESMessage->setCurrentText("NMEA DPT");
+  FGPS->eSBESFormat->setText("%*6s,%lf");
+  Sounder("$SDDPT,5.0,0.5*00");
+  FGPS->cSBESMessage->addItem("Something else");
+  FGPS->cSBESMessage->setCurrentText("Something else");
+  Sounder("$SDDPT,9.0,0.5*00");
+  EXPECT_EQ(fRealtime->lDepthHi->text(), "5.43");
+  EXPECT_NEAR(TrueDepthHi, 5.0 * 1480 / 1500 + 0.5, 1e-12);
+  EXPECT_EQ(Count(env.ReadFile(CoordinatesFileName), "\n"), 4u);
+}
+
+TEST_F(SurveyRoadWindow, UnsafeScanFormatTakesNoDepthAndIsToldOnce) {
+  StartSurveyWindows();
+  TakeOffsets();
+  for (const char* format : {"%s", "%*6s,%lf%n", "%*6s,%lf,%lf"}) {
+    SCOPED_TRACE(format);
+    FMsg->Msg->clear();
+    FGPS->eSBESFormat->setText(format);
+    Sounder("$SDDPT,12.34,0.5*00");
+    Sounder("$SDDPT,12.34,0.5*00");
+    EXPECT_EQ(fRealtime->lDepthHi->text(), "--.-");
+    EXPECT_EQ(Count(FMsg->Msg->toPlainText().toStdString(), "cannot be used for NMEA DPT"), 1u);
+  }
+  EXPECT_EQ(Count(env.ReadFile(CoordinatesFileName), "\n"), 1u);  // the header alone
+}
+
+TEST_F(SurveyRoadWindow, SoundVelocityColumnOfTheProfile) {
+  StartSurveyWindows();
+  TakeOffsets();
+  QStringList column;
+  for (int i = 0; i <= 14; ++i) column << QString::number(1400 + i);
+  fSVP->mSVPColumn->setPlainText(column.join('\n') + '\n');
+  fSVP->cUseSVP->setChecked(true);
+  ASSERT_TRUE(fSVP->cUseSVP->isChecked());
+  Sounder("$SDDPT,12.5,0.5*00");  // line 13
+  EXPECT_NEAR(TrueDepthHi, 12.5 * 1413 / 1500 + 0.5, 1e-12);
+  EXPECT_EQ(fRealtime->lDepthHi->text().toStdString(), FormatFixed(TrueDepthHi, 2));
+  EXPECT_NE(env.ReadFile(CoordinatesFileName).find(",1413.00,0.50,"), std::string::npos);
+  Sounder("$SDDPT,12.49,0.5*00");  // line 12
+  EXPECT_NEAR(TrueDepthHi, 12.49 * 1412 / 1500 + 0.5, 1e-12);
+  EXPECT_TRUE(FMsg->Msg->toPlainText().isEmpty());
+
+  // Deeper than the column: its last line, told once.
+  Sounder("$SDDPT,40,0.5*00");
+  Sounder("$SDDPT,41,0.5*00");
+  EXPECT_NEAR(TrueDepthHi, 41.0 * 1414 / 1500 + 0.5, 1e-12);
+  EXPECT_EQ(Count(FMsg->Msg->toPlainText().toStdString(), "The SV column ends at line 14"), 1u);
+}
+
+// ---------------------------------------------------------------------------
+// Navigation loop
+
+TEST_F(SurveyRoadWindow, StatusTextsOfTheTick) {
+  StartSurveyWindows();
+  struct Row {
+    int quality;
+    const char* speed;  // the realtime window's speed caption
+    bool offsetsShown, sensor, noPosition;
+    double depth;
+    const char* overlay;
+  };
+  const std::vector<Row> rows = {
+      {4, "5.5", false, true, false, 12.68,
+       "RTK Fix | Spd: 5.5 kn | SV: 12 | Ant: 48.60 m | Tide: 47.10 m | Depth: 12.68 m"},
+      {5, "---", false, true, false, 0, "RTK Float | Spd: 0.0 kn | SV: 12 | Ant: 48.60 m | Tide: 47.10 m"},
+      {3, "1.25", true, true, false, 3, "Fix:3 | Spd: 1.3 kn | SV: 12 | Ant: 48.60 m | Tide: - m | Depth: 3.00 m"},
+      {2, "2", false, false, false, 3, "DGPS | Spd: 2.0 kn | SV: 12 | Ant: 48.60 m | Tide: 47.10 m"},
+      {0, "2", false, true, true, 3, "*** EMPTY GGA - NO POSITION ***"},
+  };
+  RTKAntennaHeight = 48.6;
+  RTKTide = 47.1;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.overlay);
+    At(0, 9, row.quality);
+    fRealtime->Speed->setText(row.speed);
+    Offsets->setVisible(row.offsetsShown);
+    FGPS->SensorEnabled->setChecked(row.sensor);
+    NoValidPosition = row.noPosition;
+    TrueDepthHi = row.depth;
+    Tick();
+    EXPECT_EQ(GGAOverlayText, row.overlay);
+    EXPECT_EQ(GGAFixQuality, row.quality);
+    EXPECT_EQ(fRealtime->Fixed->text().toStdString(), std::to_string(row.quality));
+    EXPECT_EQ(fRealtime->SatelliteLabel->text(), "12");
+    EXPECT_EQ(fRealtime->LAntennaH->text(), "48.60");
+    EXPECT_EQ(fRealtime->LTideHt->text(), row.offsetsShown ? "-" : "47.10");
+  }
+}
+
+TEST_F(SurveyRoadWindow, TickConvertsFollowsAndFillsStatusBarAndNtripWindow) {
+  StartSurveyWindows();
+  At(0.001, 9.002);
+  GyroHeading = 90;
+  Tick();
+  EXPECT_EQ(FNav->DatumParams,
+            "6378137.0  0.0033528106647474  0.0  0.0  0.0  0.0  0.0  0.0  0.0 6378137.0 0.0033528106647474 "
+            "0 0 0 0 0 0 0");
+  EXPECT_NEAR(GridEasting, 500000 + 0.002 * kMetresPerDegree, 0.5);
+  EXPECT_NEAR(GridNorthing, 1000 + 110.6, 0.5);
+  EXPECT_LT(GridConvergence, 0);  // east of the central meridian
+  EXPECT_NEAR(GridHeading, 90 + GridConvergence, 1e-12);
+  EXPECT_NEAR((FNav->fcad->WorldLeft + FNav->fcad->WorldRight) / 2, GridEasting, 1e-6);
+  EXPECT_NEAR((FNav->fcad->WorldTop + FNav->fcad->WorldBottom) / 2, GridNorthing, 1e-6);
+  EXPECT_EQ(FNav->sStatusBar->PanelText(0), QString::fromUtf8("0°0'3.600\"N, 9°0'7.200\"E"));
+  EXPECT_EQ(FNav->sStatusBar->PanelText(1).toStdString(),
+            "E" + FormatFixed(GridEasting, 2) + ", N" + FormatFixed(GridNorthing, 2));
+  EXPECT_EQ(FNav->sStatusBar->PanelWidth(1), FNav->sStatusBar->TextWidth(FNav->sStatusBar->PanelText(1)) + 20);
+  EXPECT_EQ(frmNTRIPSettings->edtLatitude->text(), "0.00100000");
+  EXPECT_EQ(frmNTRIPSettings->edtLongitude->text(), "9.00200000");
+
+  // Not following: the view stays; parameters changed later do not count.
+  FollowVesselActive = false;
+  const double left = FNav->fcad->WorldLeft;
+  FGPS->edFE->setText("0");
+  At(0.002, 9.002);
+  Tick();
+  EXPECT_EQ(FNav->fcad->WorldLeft, left);
+  EXPECT_NEAR(GridEasting, 500000 + 0.002 * kMetresPerDegree, 0.5);
+  FollowVesselActive = true;
+
+  // Without the gyro the heading is the course over ground.
+  FGPS->GyroEnabled->setChecked(false);
+  FNav->ZGPS1->Course = 45;
+  Tick();
+  EXPECT_NEAR(GridHeading, 45 + GridConvergence, 1e-12);
+
+  // A position that does not convert ends the tick: the grid position and the
+  // vessel stay as they were.
+  const double easting = GridEasting;
+  const size_t vessel = ShapesOn(FNav->fcad, "~~Quarix Vessel").size();
+  At(95, 9.5);
+  Tick();
+  EXPECT_EQ(GridEasting, easting);
+  EXPECT_EQ(ShapesOn(FNav->fcad, "~~Quarix Vessel").size(), vessel);
+}
+
+TEST_F(SurveyRoadWindow, LambertConvergenceAndRejectedSetUp) {
+  StartSurveyWindows();
+  FGPS->cbUseLCCProjection->setChecked(true);
+  FGPS->cLambert1->setChecked(true);
+  const std::vector<std::pair<QLineEdit*, const char*>> lambert = {
+      {FGPS->eLCCCP, "45"}, {FGPS->eLCCM, "0"}, {FGPS->eLCCSF, "1"}, {FGPS->eLCCFE, "600000"},
+      {FGPS->eLCCFN, "200000"}, {FGPS->eLCCSP1, "44"}, {FGPS->eLCCSP2, "46"}};
+  for (const auto& [edit, text] : lambert) edit->setText(text);
+  GyroHeading = 90;
+  At(45, 3);
+  Tick();
+  EXPECT_NEAR(GridConvergence, -std::sin(45 * std::numbers::pi / 180) * 3, 1e-9);
+  EXPECT_NEAR(GridHeading, 90 - std::sin(45 * std::numbers::pi / 180) * 3, 1e-9);
+  EXPECT_GT(GridEasting, 600000);
+  EXPECT_GT(GridNorthing, 200000);
+  EXPECT_LT(GridNorthing, 210000);
+  At(45, -3);
+  Tick();
+  EXPECT_NEAR(GridConvergence, std::sin(45 * std::numbers::pi / 180) * 3, 1e-9);
+  EXPECT_TRUE(FMsg->Msg->toPlainText().isEmpty());
+}
+
+TEST_F(SurveyRoadWindow, RejectedLambertSetUpEndsTheTickAndIsToldOnce) {
+  StartSurveyWindows();
+  FGPS->cbUseLCCProjection->setChecked(true);
+  FGPS->cLambert1->setChecked(true);
+  FGPS->eLCCCP->setText("45");
+  FGPS->eLCCM->setText("0");
+  FGPS->eLCCSF->setText("0.1");  // outside 0.3 .. 3
+  FGPS->eLCCFE->setText("600000");
+  FGPS->eLCCFN->setText("200000");
+  GridEasting = 123;
+  GridNorthing = 456;
+  At(45, 3);
+  Tick();
+  Tick();
+  EXPECT_EQ(GridEasting, 123);
+  EXPECT_EQ(GridNorthing, 456);
+  EXPECT_TRUE(ShapesOn(FNav->fcad, "~~Quarix Vessel").empty());
+  EXPECT_EQ(Count(FMsg->Msg->toPlainText().toStdString(), "Lambert projection parameters are not accepted"), 1u);
+}
+
+TEST_F(SurveyRoadWindow, VesselSymbolFromTheGeometryEdits) {
+  StartSurveyWindows();
+  GyroHeading = 90;  // bow to grid east (the convergence is 0 on the central meridian)
+  At(0, 9);
+  Tick();
+  Tick();
+  std::vector<TQShape*> shapes = ShapesOn(FNav->fcad, "~~Quarix Vessel");
+  ASSERT_EQ(shapes.size(), 7u);  // five lines, two circles: one symbol however many ticks
+  const double e = 500000, n = 1000;
+  const double expected[5][4] = {{e, n, e + 10, n}, {e, n, e, n - 4}, {e, n, e, n + 4},
+                                 {e + 10, n, e, n - 4}, {e + 10, n, e, n + 4}};
+  for (int i = 0; i < 5; ++i) {
+    auto* l = dynamic_cast<TQLine*>(shapes[i]);
+    ASSERT_NE(l, nullptr);
+    EXPECT_NEAR(l->X1, expected[i][0], 1e-6);
+    EXPECT_NEAR(l->Y1, expected[i][1], 1e-6);
+    EXPECT_NEAR(l->X2, expected[i][2], 1e-6);
+    EXPECT_NEAR(l->Y2, expected[i][3], 1e-6);
+    EXPECT_EQ(l->PenFg, clBlue);
+    EXPECT_EQ(l->PenWidth, 2);
+  }
+  for (int i = 0; i < 2; ++i) {
+    auto* c = dynamic_cast<TQCircle*>(shapes[5 + i]);
+    ASSERT_NE(c, nullptr);
+    EXPECT_NEAR(c->Radius, 5 + 5 * i, 1e-12);
+  }
+
+  // An empty edit keeps its value; a bad one keeps it and is told once.
+  FShape->edAmount->setText("");
+  FShape->edBArrow->setText("x");
+  Tick();
+  Tick();
+  shapes = ShapesOn(FNav->fcad, "~~Quarix Vessel");
+  ASSERT_EQ(shapes.size(), 7u);
+  EXPECT_NEAR(dynamic_cast<TQLine*>(shapes[0])->X2, e + 10, 1e-6);
+  EXPECT_EQ(Count(FMsg->Msg->toPlainText().toStdString(), "Arrow bow length: \"x\" is not a number; 10 is used."),
+            1u);
+}
+
+TEST_F(SurveyRoadWindow, EmptyGeometryFromTheStartCollapsesTheArrow) {
+  StartSurveyWindows();
+  for (QLineEdit* e : {FShape->edAmount, FShape->edInterval, FShape->edRadious, FShape->edLArrow, FShape->edBArrow})
+    e->setText("");
+  At(0, 9);
+  Tick();
+  const std::vector<TQShape*> shapes = ShapesOn(FNav->fcad, "~~Quarix Vessel");
+  ASSERT_EQ(shapes.size(), 5u);
+  for (TQShape* s : shapes) {
+    auto* l = dynamic_cast<TQLine*>(s);
+    ASSERT_NE(l, nullptr);
+    EXPECT_NEAR(l->X1, l->X2, 1e-9);
+    EXPECT_NEAR(l->Y1, l->Y2, 1e-9);
+  }
+  EXPECT_TRUE(FMsg->Msg->toPlainText().isEmpty());
+}
+
+TEST_F(SurveyRoadWindow, TrackPointsFollowTheGateOnTheLayerOfTheFix) {
+  StartSurveyWindows();
+  const double step = 1.0 / kMetresPerDegree;  // one metre east
+  struct Row {
+    double metres;  // east of the central meridian
+    int quality;
+    bool noPosition;
+    const char* layer;  // where a point lands, "" for none
+  };
+  const std::vector<Row> rows = {
+      {0, 4, false, ""},              // the first tick anchors
+      {5, 4, false, ""},              // too short
+      {12, 4, false, "track_fix"},    // 12 m from the anchor
+      {20, 5, false, ""},             // 8 m: too short
+      {24, 5, false, "track_float"},  // 12 m
+      {36, 3, false, "track_float"},
+      {48, 1, false, "track_nofix"},
+      {300, 4, false, ""},            // a jump
+      {60, 4, true, ""},              // no usable position
+      {60, 4, false, "track_fix"},
+  };
+  int points = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.metres);
+    At(0, 9 + row.metres * step, row.quality);
+    NoValidPosition = row.noPosition;
+    Tick();
+    for (const char* layer : {"track_fix", "track_float", "track_nofix"}) {
+      const std::vector<TQShape*> on = ShapesOn(FNav->fcad, layer);
+      if (row.layer == std::string(layer)) {
+        ASSERT_FALSE(on.empty());
+        auto* p = dynamic_cast<TQPoint*>(on.back());
+        ASSERT_NE(p, nullptr);
+        EXPECT_NEAR(p->X, GridEasting, 1e-6);
+        EXPECT_EQ(p->PenWidth, 3);
+      }
+    }
+    const int now = static_cast<int>(ShapesOn(FNav->fcad, "track_fix").size() +
+                                     ShapesOn(FNav->fcad, "track_float").size() +
+                                     ShapesOn(FNav->fcad, "track_nofix").size());
+    EXPECT_EQ(now, points + (*row.layer ? 1 : 0));
+    points = now;
+  }
+  EXPECT_EQ(ShapesOn(FNav->fcad, "track_fix").front()->PenFg, clLime);
+  EXPECT_EQ(ShapesOn(FNav->fcad, "track_float").front()->PenFg, clYellow);
+  EXPECT_EQ(ShapesOn(FNav->fcad, "track_nofix").front()->PenFg, clRed);
+
+  // As a line: from the position to the last point.
+  Navset->cLineOrDot->setChecked(true);
+  At(0, 9 + 72 * step, 4);
+  Tick();
+  auto* line = dynamic_cast<TQLine*>(ShapesOn(FNav->fcad, "track_fix").back());
+  ASSERT_NE(line, nullptr);
+  EXPECT_NEAR(line->X1 - line->X2, 12, 0.01);
+}
+
+TEST_F(SurveyRoadWindow, TrackIsAnchoredAfreshWhenTheMapStartsAgainAndAfterRepeatedJumps) {
+  StartSurveyWindows();
+  const double step = 1.0 / kMetresPerDegree;
+  auto points = [&] { return ShapesOn(FNav->fcad, "track_fix").size(); };
+  // Anchored on a usable position only: an empty GGA's (0, 0) does not count.
+  At(0, 0);
+  NoValidPosition = true;
+  Tick();
+  NoValidPosition = false;
+  At(0, 9);
+  Tick();  // anchors here
+  At(0, 9 + 12 * step);
+  Tick();
+  EXPECT_EQ(points(), 1u);
+
+  // Three jumps in a row: the third becomes the new reference, without a point.
+  for (int i = 0; i < 3; ++i) {
+    At(0, 9 + (1000 + i) * step);
+    Tick();
+  }
+  EXPECT_EQ(points(), 1u);
+  At(0, 9 + 1014 * step);
+  Tick();
+  EXPECT_EQ(points(), 2u);
+
+  // The map timer stopped (idle) and started again by a receiver line: the
+  // next position anchors, even 12 m on.
+  GNSSOpenTick = 1;
+  FNav->ZGPS1Idle(FNav->ZGPS1);
+  TakeOffsets();
+  EXPECT_TRUE(FNav->tMap->isActive());
+  FNav->tMap->stop();
+  At(0, 9 + 1026 * step);
+  Tick();
+  EXPECT_EQ(points(), 2u);
+  At(0, 9 + 1038 * step);
+  Tick();
+  EXPECT_EQ(points(), 3u);
+}
+
+TEST_F(SurveyRoadWindow, BadTrackDistanceKeepsTheLastValueAndTheTickGoesOn) {
+  StartSurveyWindows();
+  const double step = 1.0 / kMetresPerDegree;
+  At(0, 9);
+  Tick();
+  Navset->TrackDistance->setText("ten");
+  At(0, 9 + 12 * step);
+  Tick();
+  Tick();
+  EXPECT_EQ(ShapesOn(FNav->fcad, "track_fix").size(), 1u);
+  EXPECT_EQ(ShapesOn(FNav->fcad, "~~Quarix Vessel").size(), 7u);
+  EXPECT_EQ(Count(FMsg->Msg->toPlainText().toStdString(), "Track distance (Dist): \"ten\" is not a number; 10 is used."),
+            1u);
+}
+
+TEST_F(SurveyRoadWindow, DepthLabelAndDepthAndSpeedPanel) {
+  StartSurveyWindows();
+  ShowDepthLabels = true;
+  DepthLabelSpacing = 10;
+  At(0, 9);
+  TrueDepthHi = 12.68;
+  TrueDepthLo = 14.2;
+  SpeedKnots = 5.5;
+  Tick();
+  Tick();  // the same place: the canvas refuses a second label
+  ASSERT_EQ(FNav->fcad->DepthLabels.size(), 1u);
+  EXPECT_NEAR(FNav->fcad->DepthLabels[0].X, 500000, 1e-6);
+  EXPECT_EQ(FNav->fcad->DepthLabels[0].Depth, 12.68);
+  EXPECT_EQ(FNav->fcad->CurrentDepth, 12.68);
+  EXPECT_EQ(FNav->fcad->CurrentDepthLo, 0.0);  // the low-frequency frame is hidden
+  EXPECT_TRUE(FNav->fcad->ShowCurrentDepth);
+  EXPECT_EQ(FNav->fcad->CurrentSpeed, 5.5);
+  EXPECT_TRUE(FNav->fcad->ShowCurrentSpeed);
+
+  fRealtime->DepthFrameLo->show();
+  Tick();
+  EXPECT_EQ(FNav->fcad->CurrentDepthLo, 14.2);
+
+  // Without the echo sounder the depth panel keeps its values; the speed goes on.
+  FGPS->SensorEnabled->setChecked(false);
+  TrueDepthHi = 3;
+  SpeedKnots = 1;
+  Tick();
+  EXPECT_EQ(FNav->fcad->CurrentDepth, 12.68);
+  EXPECT_EQ(FNav->fcad->CurrentSpeed, 1);
+}
+
+TEST_F(SurveyRoadWindow, LatencyOfTheTickWhileItsWindowIsShown) {
+  StartSurveyWindows();
+  uint32_t tick = 1000;
+  platform::SetTickSource([&tick] { return tick += 4; });
+  At(0, 9);
+  const QString before = fLatency->eCurrentLatency->text();
+  Tick();
+  EXPECT_EQ(fLatency->eCurrentLatency->text(), before);  // not measured while hidden
+  fLatency->show();
+  Tick();
+  EXPECT_EQ(fLatency->eCurrentLatency->text(), "4");
+  EXPECT_EQ(fLatency->eLatencyAveraged->text(), "4.0");
+}
+
+// ---------------------------------------------------------------------------
+// From the ports to the files
+
+class SurveyRoadPorts : public SurveyRoadWindow {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(gnss.Ok() && sounder.Ok());
+    IniFile ini;
+    ini.WriteString("SERIAL_PORT_MAP", "COM5", gnss.DevicePath());
+    ini.WriteString("SERIAL_PORT_MAP", "COM6", sounder.DevicePath());
+  }
+  // Sends lines and polls the device until its last line has been handled.
+  static bool Feed(PtyPair& pty, TQuarixSerialGPS* device, const std::string& lines,
+                   const std::function<bool()>& handled) {
+    if (!pty.Send(lines)) return false;
+    return WaitFor([&] {
+      device->PollTimerTimer();
+      return handled();
+    });
+  }
+  PtyPair gnss, sounder;
+};
+
+TEST_F(SurveyRoadPorts, SoundingTravelsFromThePortsIntoTheRecordsAndTheTrack) {
+  StartSurveyWindows();
+  FGPS->Port->setCurrentText("COM5");
+  FGPS->SPort->setCurrentText("COM6");
+  FNav->RealtimeClick();
+  ASSERT_TRUE(FNav->ZGPS1->Active && FNav->ZSENSOR->Active);
+  EXPECT_NE(EventsLog().find("\tConnected to GPS on COM5"), std::string::npos);
+
+  ASSERT_TRUE(Feed(gnss, FNav->ZGPS1,
+                   "$GPGGA,120000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*00\r\n$HEHDT,274.07,T\r\n",
+                   [] { return GyroHeading == 274.07; }));
+  EXPECT_TRUE(FNav->tMap->isActive());  // runs on (no event loop here: the test ticks itself)
+  EXPECT_EQ(GNSSLongitude, 9);
+  EXPECT_EQ(FNav->ZGPS1->GetFixQuality(), 4);
+  Tick();
+  Tick();
+  ASSERT_TRUE(Feed(sounder, FNav->ZSENSOR, "$SDDPT,12.34,0.5*00\r\n", [] { return NewDepthAvailable; }));
+  EXPECT_EQ(env.ReadFile(CoordinatesFileName),
+            kHeader + "2026-01-30 143512345,0,9,500000.00,1000.00,-11.68,0.50,12.68,0.50,12.34,0,NMEA DPT,"
+                      "1480.00,0.50,4,48.60,1.00,47.10\r\n");
+  EXPECT_EQ(env.ReadFile(DayXYZFolder + "2026-01-30 Simple XYZ.csv"),
+            "Easting,Northing,Elevation\r\n500000.00,1000.00,-11.68\r\n");
+
+  // 12 m further east on the RTK fix: a point on "track_fix".
+  const std::string moved = "$GPGGA,120001.00,0000.0000,N,00900.0065,E,4,12,0.8,12.5,M,36.1,M,,*00\r\n";
+  ASSERT_TRUE(Feed(gnss, FNav->ZGPS1, moved, [] { return GNSSLongitude > 9; }));
+  Tick();
+  ASSERT_EQ(ShapesOn(FNav->fcad, "track_fix").size(), 1u);
+  EXPECT_NEAR(dynamic_cast<TQPoint*>(ShapesOn(FNav->fcad, "track_fix")[0])->X, GridEasting, 1e-6);
+  EXPECT_TRUE(FMsg->Msg->toPlainText().contains("Connected to GPS on COM5"));
+}
+
+}  // namespace
