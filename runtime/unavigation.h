@@ -174,6 +174,7 @@ class TFNav : public QMainWindow {
                           double Y);
   void fcadDrawBegin(TQuarixCanvasModel* Sender, int16_t ShapeType, double X, double Y);
   void fcadDrawEnd(TQuarixCanvasModel* Sender, int16_t ShapeType, double X, double Y);
+  std::vector<std::pair<double, double>> FinishedRoutePoints() const;
   void fcadDblClick(QObject* Sender = nullptr);
   void bMouseSelectClick(QObject* Sender = nullptr);
   // The window sees every key before its controls (Qt key codes); setting Key
@@ -237,6 +238,8 @@ class TFNav : public QMainWindow {
   struct SurveyRoad;
   std::shared_ptr<SurveyRoad> Road;
   SurveyRoad& SurveyState();
+  // Starts the map timer and re-anchors the track.
+  void StartMapTimer();
   void SurveyReport(const std::string& Text);
 
  protected:

@@ -238,11 +238,28 @@ void TFNav::fcadDrawBegin(TQuarixCanvasModel*, int16_t, double, double) {
   tMap->stop();
 }
 
-void TFNav::fcadDrawCancel(TQuarixCanvasModel*, int16_t, double, double) { tMap->start(); }
+void TFNav::fcadDrawCancel(TQuarixCanvasModel*, int16_t, double, double) { StartMapTimer(); }
+
+// The vertices of the shape just finished: the newest line or polyline. The
+// last polyline on the route layers may be an older one (a straight line is no
+// polyline, and once a selection polygon exists other layers are passed over).
+std::vector<std::pair<double, double>> TFNav::FinishedRoutePoints() const {
+  if (!fcad->Shapes.empty()) {
+    const TQShape* last = fcad->Shapes.back();
+    if (const auto* line = dynamic_cast<const TQLine*>(last))
+      return {{line->X1, line->Y1}, {line->X2, line->Y2}};
+    if (const auto* poly = dynamic_cast<const TQPolyline*>(last)) {
+      std::vector<std::pair<double, double>> points;
+      for (const TPointD& p : poly->Points) points.emplace_back(p.x, p.y);
+      return points;
+    }
+  }
+  return fcad->GetLastPolylinePoints();
+}
 
 void TFNav::fcadDrawEnd(TQuarixCanvasModel*, int16_t ShapeType, double, double) {
   fcad->KeepTool = false;
-  tMap->start();
+  StartMapTimer();
 
   const bool tracks = TrackSelectMode && ShapeType == stPolygon;
   const bool shapes = !tracks && ShapeSelectMode && ShapeType == stPolygon;
@@ -281,7 +298,7 @@ void TFNav::fcadDrawEnd(TQuarixCanvasModel*, int16_t ShapeType, double, double) 
 
   if (fRunline1 && fRunline1->isVisible() &&
       (ShapeType == stLine || ShapeType == stPolyline || ShapeType == stPolygon)) {
-    const auto points = fcad->GetLastPolylinePoints();
+    const auto points = FinishedRoutePoints();
     if (points.size() > 1) fRunline1->SetRoute(points);
   }
 }

@@ -139,6 +139,13 @@ constexpr double kDegToRad = std::numbers::pi / 180;
 
 }  // namespace
 
+// Every restart of the navigation loop anchors the track afresh on its next
+// usable position, so a pause (idle receiver, a drawing) never draws a jump.
+void TFNav::StartMapTimer() {
+  tMap->start();
+  SurveyState().track.Restart();
+}
+
 TFNav::SurveyRoad& TFNav::SurveyState() {
   if (!Road) Road = std::make_shared<SurveyRoad>();
   return *Road;
@@ -161,8 +168,7 @@ void TFNav::ZGPS1NewCommand(QObject* Sender, const std::string& Line) {
   // The first line after the start (or after an idle stop) starts the map;
   // the track is anchored afresh on its next usable position.
   if (!tMap->isActive() && GNSSOpenTick > 0) {
-    tMap->start();
-    road.track.Restart();
+    StartMapTimer();
     if (fRealtime) SetWindowColour(fRealtime->GPSGroupBox, clLime);
     if (FGPS) SetMemoColour(FGPS->MemoGPS, clWhite);
   }

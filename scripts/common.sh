@@ -6,7 +6,7 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 
 RUN_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev zlib1g-dev libzip-dev
               fonts-liberation)
-TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev proj-bin gdal-bin rtklib gpsd-clients
+TEST_PACKAGES=(qt6-qpa-plugins libgtest-dev libgmock-dev libbenchmark-dev proj-bin gdal-bin rtklib gpsd-clients
                xvfb xauth iproute2 util-linux)
 
 install_packages() {

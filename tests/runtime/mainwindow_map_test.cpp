@@ -416,6 +416,16 @@ TEST_F(MapCommands, ADrawnRouteGoesToTheVisibleRunlineWindow) {
   map->ScreenToWorld(300, 120, x, y);
   EXPECT_EQ(fRunline1->RoutePoints[2], std::make_pair(x, y));
 
+  // A straight line drawn after it is the route, not the older polyline.
+  fRunline1->RoutePoints.clear();
+  map->ClearDrawingState();
+  FNav->ToolButton12->click();
+  Left({{120, 80}, {320, 80}});
+  Right();
+  ASSERT_EQ(fRunline1->RoutePoints.size(), 2u);
+  map->ScreenToWorld(320, 80, x, y);
+  EXPECT_EQ(fRunline1->RoutePoints[1], std::make_pair(x, y));
+
   // A selection polygon is not a route.
   fRunline1->RoutePoints.clear();
   FNav->bSelectTracks->click();

@@ -637,6 +637,18 @@ TEST_F(SurveyRoadWindow, VesselSymbolFromTheGeometryEdits) {
             1u);
 }
 
+TEST_F(SurveyRoadWindow, WithoutTheVesselLayerNoSymbolPilesUpElsewhere) {
+  StartSurveyWindows();
+  At(0, 9);
+  Tick();
+  const size_t shapes = FNav->fcad->Shapes.size();
+  FNav->fcad->LayerClear(VesselLayer);
+  VesselLayer = -1;
+  Tick();
+  Tick();
+  EXPECT_EQ(FNav->fcad->Shapes.size(), shapes - 7);
+}
+
 TEST_F(SurveyRoadWindow, EmptyGeometryFromTheStartCollapsesTheArrow) {
   StartSurveyWindows();
   for (QLineEdit* e : {FShape->edAmount, FShape->edInterval, FShape->edRadious, FShape->edLArrow, FShape->edBArrow})
@@ -748,6 +760,19 @@ TEST_F(SurveyRoadWindow, TrackIsAnchoredAfreshWhenTheMapStartsAgainAndAfterRepea
   At(0, 9 + 1038 * step);
   Tick();
   EXPECT_EQ(points(), 3u);
+
+  // A drawing on the map pauses the loop; when it ends the track anchors afresh.
+  FNav->fcadDrawBegin(FNav->fcad, 17, 0, 0);
+  EXPECT_FALSE(FNav->tMap->isActive());
+  FNav->fcadDrawEnd(FNav->fcad, 17, 0, 0);
+  EXPECT_TRUE(FNav->tMap->isActive());
+  FNav->tMap->stop();
+  At(0, 9 + 1050 * step);
+  Tick();
+  EXPECT_EQ(points(), 3u);
+  At(0, 9 + 1062 * step);
+  Tick();
+  EXPECT_EQ(points(), 4u);
 }
 
 TEST_F(SurveyRoadWindow, BadTrackDistanceKeepsTheLastValueAndTheTickGoesOn) {
