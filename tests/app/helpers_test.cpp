@@ -10,6 +10,8 @@
 #include "app/placement.h"
 #include "app/settingsfile.h"
 #include "app/startup.h"
+#include "app/themes.h"
+#include "platform/prompts.h"
 #include "tests/support/tempenv.h"
 
 namespace {
@@ -94,6 +96,23 @@ TEST(Helpers, AnsiToWide) {
   EXPECT_EQ(w[0], 0x15E);
   EXPECT_EQ(w[1], L'1');
   EXPECT_EQ(w[2], 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Themes, KnownStylesApplyAndUnknownOnesShowTheErrorAndKeepTheLook) {
+  TempEnv env;
+  EXPECT_TRUE(ApplyTheme("Light"));
+  EXPECT_EQ(ActiveThemeName(), "Light");
+  const size_t shownBefore = prompts::CurrentScript().shown.size();
+  EXPECT_FALSE(ApplyTheme("No Such Style"));
+  EXPECT_EQ(ActiveThemeName(), "Light");
+  EXPECT_EQ(prompts::CurrentScript().shown.size(), shownBefore + 1);
+  EXPECT_TRUE(ApplyTheme(kDefaultStyleName));
+  EXPECT_EQ(ActiveThemeName(), kDefaultStyleName);
+  EXPECT_EQ(ThemeNames().front(), kDefaultStyleName);
 }
 
 }  // namespace
