@@ -50,7 +50,8 @@ void TQuarixSerialGPS::Open() {
   if (Active) return;
   platform::SerialLineSettings line;
   line.baudRate = BaudRate;
-  line.dataBits = DataWidth + 4;
+  // Codes outside 1..4 give no byte size the line can have: the port stays closed.
+  line.dataBits = DataWidth >= 1 && DataWidth <= 4 ? DataWidth + 4 : 0;
   line.stopBits = StopBits;
   line.parity = Parity;
   line.dtr = EnableDTR;

@@ -3,8 +3,10 @@
 #include "runtime/QuarixSerialGPS.h"
 
 #include <gtest/gtest.h>
+#include <termios.h>
 
 #include <QTimer>
+#include <climits>
 #include <thread>
 
 #include "app/settingsfile.h"
@@ -350,6 +352,36 @@ TEST_F(SerialGPSTest, OpenAndCloseRaiseTheirEventsOnce) {
   EXPECT_EQ(gps.IdleTimer->interval(), 3000);
 }
 
+TEST_F(SerialGPSTest, EachOpeningSetsTheLineFromTheConfiguration) {
+  // A pseudo-terminal always keeps 8 bits without parity bit, so what the
+  // line shows here is the speed, the stop bits and parity checking.
+  struct Case {
+    const char* name;
+    int baud, dataWidth, stopBits, parity;
+    speed_t speed;
+    bool twoStops;
+  };
+  const Case cases[] = {
+      {"19200 7E2", 19200, 3, 3, 2, B19200, true},
+      {"4800 8N1 after it", 4800, 4, 1, 0, B4800, false},
+      {"5 bits, odd, one and a half stops", 115200, 1, 2, 1, B115200, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    gps.Close();
+    gps.BaudRate = c.baud;
+    gps.DataWidth = c.dataWidth;
+    gps.StopBits = c.stopBits;
+    gps.Parity = c.parity;
+    OpenPort();
+    termios t{};
+    ASSERT_EQ(tcgetattr(pty.DeviceFd(), &t), 0);
+    EXPECT_EQ(cfgetospeed(&t), c.speed);
+    EXPECT_EQ((t.c_cflag & CSTOPB) != 0, c.twoStops);
+    EXPECT_EQ((t.c_iflag & INPCK) != 0, c.parity != 0);
+  }
+}
+
 TEST_F(SerialGPSTest, PortThatCannotBeOpenedStaysClosedWithoutEvents) {
   MapPort(9, "/dev/quarix-no-such-port");
   struct Case {
@@ -358,7 +390,7 @@ TEST_F(SerialGPSTest, PortThatCannotBeOpenedStaysClosedWithoutEvents) {
     int dataWidth;
   };
   for (const Case& c : {Case{"missing device", 9, 4}, Case{"port number outside 1..256", 300, 4},
-                        Case{"impossible byte size", 7, 5}}) {
+                        Case{"impossible byte size", 7, 5}, Case{"byte size code far out", 7, INT_MAX}}) {
     SCOPED_TRACE(c.name);
     gps.Port = c.port;
     gps.DataWidth = c.dataWidth;
