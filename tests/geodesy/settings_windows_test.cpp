@@ -382,6 +382,22 @@ TEST_F(SettingsWindows, PortSettingsIntoTheSerialDevices) {
   EXPECT_TRUE(prompts::CurrentScript().shown.empty()) << "no message";
 }
 
+TEST_F(SettingsWindows, EmptyPortBoxesSetPortOneAndStopAtTheBaudRate) {
+  CreateMainWindow();
+  TFGPS* g = CreateDeviceSettings();  // no settings file: every port box is empty
+  TQuarixSerialGPS* gps = FNav->ZGPS1;
+  gps->Port = 5;
+  gps->BaudRate = 4800;
+  gps->DataWidth = 2;
+  gps->LogFileName = "before.log";
+  g->GPSSetClick();
+  EXPECT_EQ(gps->Port, 1);
+  EXPECT_EQ(gps->BaudRate, 4800);
+  EXPECT_EQ(gps->DataWidth, 2);
+  EXPECT_EQ(gps->LogFileName, "before.log");
+  EXPECT_TRUE(prompts::CurrentScript().shown.empty()) << "no message";
+}
+
 TEST_F(SettingsWindows, GridGoesIntoTheMap) {
   CreateMainWindow();
   WriteSettings("[GRID_SETTINGS]\r\nGridVisible=1\r\nAutoGrid=0\r\nGridSpacingX=0.0001\r\n"
