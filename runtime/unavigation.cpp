@@ -161,6 +161,19 @@ void ClosingStep(const char* what, F&& step) {
   }
 }
 
+// Runs the Save command for a command that goes on after it whatever happens:
+// an error (the sound-velocity copies) is shown in the exception box.
+template <class F>
+void SaveThenGoOn(F&& save) {
+  try {
+    save();
+  } catch (const std::exception& e) {
+    prompts::ShowException(QString::fromUtf8(e.what()));
+  } catch (...) {
+    prompts::ShowException(QString());
+  }
+}
+
 std::string Upper(std::string s) {
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -624,18 +637,15 @@ void TFNav::StartSurvey() {
   }
 
   if (FGPS && FGPS->SensorEnabled->isChecked()) {
-    bool raised = false;
     try {
       ZSENSOR->Open();
       FMsg->AddLine(Q("ZSENSOR Open called on port: " + TQuarixSerialGPS::PortName(ZSENSOR->Port)));
     } catch (const std::exception& e) {
-      raised = true;
       FMsg->AddLine(Q(std::string("ZSENSOR Open failed: ") + e.what()));
     } catch (...) {
-      raised = true;
       FMsg->AddLine("ZSENSOR Open failed with unknown error");
     }
-    if (!raised && !ZSENSOR->Active) {
+    if (!ZSENSOR->Active) {
       const std::string text = "Could not open sensor port " + TQuarixSerialGPS::PortName(ZSENSOR->Port);
       FMsg->AddLine(Q(text));
       FMsg->show();
@@ -683,7 +693,7 @@ void TFNav::StopSurvey() {
 // Program commands
 
 void TFNav::Exit1Click(QObject* Sender) {
-  Save1Click(Sender);
+  SaveThenGoOn([&] { Save1Click(Sender); });
   close();
 }
 
@@ -750,7 +760,7 @@ void TFNav::tbRunlineClick(QObject* Sender) {
 }
 
 void TFNav::Generate1Click(QObject* Sender) {
-  Save1->trigger();
+  SaveThenGoOn([&] { Save1->trigger(); });
   if (!fRunline1) return;
   RestoreFormPlacement(fRunline1, false);
   fRunline1->show();

@@ -416,6 +416,28 @@ TEST_F(MainWindow, ClosingGoesOnWhenTheSoundVelocityCopiesCannotBeWritten) {
   EXPECT_NE(EventsLog().find("\tClosing: saving the drawing failed: Cannot create file"), std::string::npos);
 }
 
+TEST_F(MainWindow, ExitAndGenerateRunlineGoOnWhenTheSoundVelocityCopiesCannotBeWritten) {
+  Start();
+  fSVP->mSVPColumn->setPlainText("1500.00");
+  fSVP->cUseSVP->setChecked(true);
+  ASSERT_TRUE(fSVP->cUseSVP->isChecked());
+  QDir(QString::fromStdString(DaySVPFolder)).removeRecursively();
+  WriteFileAtomically(ExcludeTrailingDelimiter(DaySVPFolder), "not a folder");
+  std::vector<QString>& shown = prompts::CurrentScript().shown;
+  shown.clear();
+
+  fRunline1->hide();
+  FNav->GenerateRunline1->trigger();
+  EXPECT_TRUE(fRunline1->isVisible());
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(shown[0].startsWith("Cannot create file")) << shown[0].toStdString();
+
+  FNav->Exit1->trigger();
+  EXPECT_FALSE(FNav->isVisible());
+  EXPECT_EQ(shown.size(), 2u);
+  EXPECT_TRUE(IniFile().ValueExists("CANVAS", "PlanWorldLeft"));
+}
+
 TEST_F(MainWindow, SaveWritesTheDatedSoundVelocityCopiesWhileTheProfileIsUsed) {
   Start();
   fSVP->mRawSVData->setPlainText("raw 1\nraw 2");
