@@ -203,6 +203,8 @@ class TFNav : public QMainWindow {
   bool MeasureActive = false;    // a distance measurement of the main window runs
   double MeasureStartX = 0;      // its start point, world metres (0, 0 when none)
   double MeasureStartY = 0;
+  int32_t DrawFirstShape = 0;    // the first shape number of the drawing in progress
+  int DrawLayer = -1;            // and the layer it draws on
   void ConnectMapCommands();     // buttons and menu items of the map commands
   void ToolButton10Click(QObject* Sender = nullptr);  // point
   void ToolButton9Click(QObject* Sender = nullptr);   // line

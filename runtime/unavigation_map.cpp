@@ -235,26 +235,38 @@ void TFNav::fcadWorldMouseDown(TQuarixCanvasModel*, int16_t Button, int16_t, int
 
 void TFNav::fcadDrawBegin(TQuarixCanvasModel*, int16_t, double, double) {
   fcad->CurrentLayer = UserShapeLayer;
+  // What this drawing makes: a polyline took its number and layer at the
+  // first click, the other shapes take the next numbers on the user layer.
+  if (const TQPolyline* drawing = fcad->DrawingPolyline) {
+    DrawFirstShape = drawing->Number;
+    DrawLayer = drawing->Layer;
+  } else {
+    DrawFirstShape = fcad->NextShapeNumber;
+    DrawLayer = fcad->CurrentLayer;
+  }
   tMap->stop();
 }
 
 void TFNav::fcadDrawCancel(TQuarixCanvasModel*, int16_t, double, double) { StartMapTimer(); }
 
-// The vertices of the shape just finished: the newest line or polyline. The
-// last polyline on the route layers may be an older one (a straight line is no
-// polyline, and once a selection polygon exists other layers are passed over).
+// The vertices of the shape just finished: the newest line or polyline that
+// this drawing made. Neither the last polyline of the map (a straight line is
+// none, and once a selection polygon exists other layers are passed over) nor
+// the last shape (the navigation loop may have drawn the vessel since) will
+// do; a drawing that made no shape hands nothing over.
 std::vector<std::pair<double, double>> TFNav::FinishedRoutePoints() const {
-  if (!fcad->Shapes.empty()) {
-    const TQShape* last = fcad->Shapes.back();
-    if (const auto* line = dynamic_cast<const TQLine*>(last))
+  for (auto it = fcad->Shapes.rbegin(); it != fcad->Shapes.rend(); ++it) {
+    const TQShape* shape = *it;
+    if (shape->Layer != DrawLayer || shape->Number < DrawFirstShape) continue;
+    if (const auto* line = dynamic_cast<const TQLine*>(shape))
       return {{line->X1, line->Y1}, {line->X2, line->Y2}};
-    if (const auto* poly = dynamic_cast<const TQPolyline*>(last)) {
+    if (const auto* poly = dynamic_cast<const TQPolyline*>(shape)) {
       std::vector<std::pair<double, double>> points;
       for (const TPointD& p : poly->Points) points.emplace_back(p.x, p.y);
       return points;
     }
   }
-  return fcad->GetLastPolylinePoints();
+  return {};
 }
 
 void TFNav::fcadDrawEnd(TQuarixCanvasModel*, int16_t ShapeType, double, double) {

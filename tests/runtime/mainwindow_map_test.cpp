@@ -426,6 +426,29 @@ TEST_F(MapCommands, ADrawnRouteGoesToTheVisibleRunlineWindow) {
   map->ScreenToWorld(320, 80, x, y);
   EXPECT_EQ(fRunline1->RoutePoints[1], std::make_pair(x, y));
 
+  // While a survey runs the navigation loop keeps drawing the vessel during a
+  // drawing; the route is still the user's own line. A drawing that made no
+  // shape hands nothing over.
+  fRunline1->RoutePoints.clear();
+  map->ClearDrawingState();
+  FNav->ToolButton12->click();
+  Left({{120, 200}, {320, 200}});
+  map->DrawLine(1, 2, 3, 4, VesselLayer);
+  map->DrawCircle(1, 2, 3, VesselLayer);
+  Right();
+  ASSERT_EQ(fRunline1->RoutePoints.size(), 2u);
+  map->ScreenToWorld(320, 200, x, y);
+  EXPECT_EQ(fRunline1->RoutePoints[1], std::make_pair(x, y));
+  fRunline1->RoutePoints.clear();
+  for (QToolButton* tool : {FNav->ToolButton12, FNav->ToolButton23}) {
+    map->ClearDrawingState();
+    tool->click();
+    Left({{150, 150}});
+    map->DrawLine(1, 2, 3, 4, VesselLayer);
+    Right();
+    EXPECT_TRUE(fRunline1->RoutePoints.empty());
+  }
+
   // A selection polygon is not a route.
   fRunline1->RoutePoints.clear();
   FNav->bSelectTracks->click();
