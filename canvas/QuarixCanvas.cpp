@@ -119,8 +119,9 @@ void CopyImage(const QImage& from, QImage& to) {
 }  // namespace
 
 TQuarixCanvas::TBaseKey TQuarixCanvas::CurrentBaseKey() const {
-  return TBaseKey{WorldLeft, WorldRight,  WorldTop,      WorldBottom,  width(),      height(),
-                  BackColor, GridVisible, GridAutoScale, GridSpacingX, GridSpacingY, GridColor};
+  return TBaseKey{WorldLeft,    WorldRight,   WorldTop,  WorldBottom,    width(),
+                  height(),     BackColor,    GridVisible, GridAutoScale, GridSpacingX,
+                  GridSpacingY, GridColor,    GeometryVersion};
 }
 
 TQuarixCanvas::TLabelKey TQuarixCanvas::CurrentLabelKey() const {
@@ -142,16 +143,20 @@ bool TQuarixCanvas::RebuildBackBufferIfNeeded() {
                        plan.PrefixHash == basePrefixHash_ && plan.FirstPass.size() - plan.PrefixCount <= kMaxSuffix;
     const bool steadyView = key == lastRebuildKey_;
     lastRebuildKey_ = key;
-    if (!reuse && !steadyView) {
-      // The view moves (the map follows the vessel): no stable part to keep.
-      baseValid_ = false;
-      QPainter painter(&BackBuffer);
-      TQPainterCanvas canvas(painter, BackBuffer);
+    // Background, grid and the first-pass shapes before `end`.
+    auto paintBase = [&](QImage& image, std::size_t end) {
+      QPainter painter(&image);
+      TQPainterCanvas canvas(painter, image);
       canvas.Brush = TBrushState{BackColor, bsSolid};
       canvas.FillRect(0, 0, w, h);
       DrawGrid(&canvas);
-      DrawPlanShapes(&canvas, plan, 0, SIZE_MAX);
-      DrawPlanTexts(&canvas, plan);
+      DrawPlanShapes(&canvas, plan, 0, end);
+    };
+    std::size_t drawnUpTo = SIZE_MAX;
+    if (!reuse && !steadyView) {
+      // The view moves (the map follows the vessel): no stable part to keep.
+      baseValid_ = false;
+      paintBase(BackBuffer, SIZE_MAX);
     } else {
       if (!reuse) {
         // The stable part ends where the shapes of layers emptied by layer
@@ -159,22 +164,18 @@ bool TQuarixCanvas::RebuildBackBufferIfNeeded() {
         baseEnd_ = trimmed ? 0 : std::min(plan.VolatileStart, Shapes.size());
         if (baseBuffer_.size() != BackBuffer.size() || baseBuffer_.format() != QImage::Format_RGB32)
           baseBuffer_ = QImage(w, h, QImage::Format_RGB32);
-        QPainter painter(&baseBuffer_);
-        TQPainterCanvas canvas(painter, baseBuffer_);
-        canvas.Brush = TBrushState{BackColor, bsSolid};
-        canvas.FillRect(0, 0, w, h);
-        DrawGrid(&canvas);
-        DrawPlanShapes(&canvas, plan, 0, baseEnd_);
+        paintBase(baseBuffer_, baseEnd_);
         PlanPrefix(plan, baseEnd_, basePrefixCount_, basePrefixHash_);
         baseKey_ = key;
         baseValid_ = !trimmed;
       }
       CopyImage(baseBuffer_, BackBuffer);
-      QPainter painter(&BackBuffer);
-      TQPainterCanvas canvas(painter, BackBuffer);
-      DrawPlanShapes(&canvas, plan, baseEnd_, SIZE_MAX);
-      DrawPlanTexts(&canvas, plan);
+      drawnUpTo = baseEnd_;
     }
+    QPainter painter(&BackBuffer);
+    TQPainterCanvas canvas(painter, BackBuffer);
+    DrawPlanShapes(&canvas, plan, drawnUpTo, SIZE_MAX);
+    DrawPlanTexts(&canvas, plan);
   }
   NeedsRedraw = false;
   ++RebuildCount;

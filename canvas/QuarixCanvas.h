@@ -68,7 +68,8 @@ class TQuarixCanvas : public QWidget, public TQuarixCanvasModel {
   // The picture of the drawing's stable part (background, grid and the
   // first-pass shapes before baseEnd_), so that a navigation tick redraws
   // only what it changed. Valid while the view, the background and the grid
-  // are the same and the render plan of that part is unchanged.
+  // are the same, no shape was edited in place, and the render plan of that
+  // part is unchanged.
   struct TBaseKey {
     double Left = 0, Right = 0, Top = 0, Bottom = 0;
     int Width = 0, Height = 0;
@@ -76,6 +77,7 @@ class TQuarixCanvas : public QWidget, public TQuarixCanvasModel {
     bool GridVisible = false, GridAutoScale = false;
     double GridSpacingX = 0, GridSpacingY = 0;
     TColor GridColor = 0;
+    uint64_t Geometry = 0;  // GeometryVersion
     bool operator==(const TBaseKey&) const = default;
   };
   TBaseKey CurrentBaseKey() const;

@@ -126,10 +126,7 @@ void TQuarixCanvasModel::ShapeDelete(int32_t Number) {
 }
 
 void TQuarixCanvasModel::ShapeSelect(int32_t Number, bool Add) {
-  if (!Add) {
-    for (TQShape* s : Shapes) s->IsSelected = false;
-    SelectedShapes.clear();
-  }
+  if (!Add) ClearSelection();
   if (TQShape* s = FindShape(Number)) {
     s->IsSelected = true;
     SelectedShapes.push_back(Number);
@@ -152,8 +149,7 @@ void TQuarixCanvasModel::CadSelectShapes() {
 }
 
 void TQuarixCanvasModel::CadDeselectShapes() {
-  for (TQShape* s : Shapes) s->IsSelected = false;
-  SelectedShapes.clear();
+  ClearSelection();
   NeedsRedraw = true;
 }
 
@@ -168,6 +164,7 @@ void TQuarixCanvasModel::ShapeSelectDelete() {
 void TQuarixCanvasModel::ShapeSelectMoveDelta(double DX, double DY) {
   for (TQShape* s : Shapes)
     if (s->IsSelected) s->Translate(DX, DY);
+  ++GeometryVersion;
   NeedsRedraw = true;
 }
 
@@ -210,6 +207,7 @@ void TQuarixCanvasModel::ShapeZOrderJump(int32_t Number, int32_t Direction) {
 void TQuarixCanvasModel::ShapeTranslate(int32_t Number, double DX, double DY) {
   if (TQShape* s = FindShape(Number)) {
     s->Translate(DX, DY);
+    ++GeometryVersion;
     NeedsRedraw = true;
   }
 }
@@ -217,6 +215,7 @@ void TQuarixCanvasModel::ShapeTranslate(int32_t Number, double DX, double DY) {
 void TQuarixCanvasModel::ShapeScale(int32_t Number, double SX, double SY, double CX, double CY) {
   if (TQShape* s = FindShape(Number)) {
     s->Scale(SX, SY, CX, CY);
+    ++GeometryVersion;
     NeedsRedraw = true;
   }
 }
@@ -224,6 +223,7 @@ void TQuarixCanvasModel::ShapeScale(int32_t Number, double SX, double SY, double
 void TQuarixCanvasModel::ShapeRotate(int32_t Number, double Degrees, double CX, double CY) {
   if (TQShape* s = FindShape(Number)) {
     s->Rotate(Degrees, CX, CY);
+    ++GeometryVersion;
     NeedsRedraw = true;
   }
 }
@@ -231,6 +231,7 @@ void TQuarixCanvasModel::ShapeRotate(int32_t Number, double Degrees, double CX, 
 void TQuarixCanvasModel::ShapeReflect(int32_t Number, int Axis, double CX, double CY) {
   if (TQShape* s = FindShape(Number)) {
     s->Scale(Axis == 0 ? -1 : 1, Axis == 1 ? -1 : 1, CX, CY);
+    ++GeometryVersion;
     NeedsRedraw = true;
   }
 }
@@ -252,6 +253,7 @@ double TQuarixCanvasModel::ShapePointGetY(int32_t Number, int Index) const {
 void TQuarixCanvasModel::ShapePointSet(int32_t Number, int Index, double X, double Y) {
   if (TQPolyline* p = AsPolyline(FindShape(Number))) {
     p->SetPoint(Index, X, Y);
+    ++GeometryVersion;
     NeedsRedraw = true;
   }
 }
@@ -261,6 +263,7 @@ void TQuarixCanvasModel::ShapePointInsert(int32_t Number, int Index, double X, d
   if (!p || Index < 0 || Index > p->PointCount()) return;
   p->Points.insert(p->Points.begin() + Index, TPointD{X, Y});
   p->UpdateBounds();
+  ++GeometryVersion;
   NeedsRedraw = true;
 }
 
@@ -269,6 +272,7 @@ void TQuarixCanvasModel::ShapePointDelete(int32_t Number, int Index) {
   if (!p || Index < 0 || Index >= p->PointCount()) return;
   p->Points.erase(p->Points.begin() + Index);
   p->UpdateBounds();
+  ++GeometryVersion;
   NeedsRedraw = true;
 }
 
@@ -401,12 +405,8 @@ void TQuarixCanvasModel::ClearSelection() {
   SelectedShapes.clear();
 }
 
-void TQuarixCanvasModel::DeleteSelectedShapes() {
-  RemoveShapes([](const TQShape* s) { return s->IsSelected; }, false);
-  SelectedShapes.clear();
-  NeedsRedraw = true;
-  InvalidateControl();
-}
+// The same as CadClearSelectedShapes: its repaint is an invalidation.
+void TQuarixCanvasModel::DeleteSelectedShapes() { CadClearSelectedShapes(); }
 
 int TQuarixCanvasModel::SelectedShapeCount() const {
   return static_cast<int>(std::count_if(Shapes.begin(), Shapes.end(), [](const TQShape* s) { return s->IsSelected; }));

@@ -113,10 +113,7 @@ void TQuarixCanvasModel::LayerCopy(int From, int To, int Mode) {
 }
 
 void TQuarixCanvasModel::LayerSelectShapes(int Layer, bool Add) {
-  if (!Add) {
-    for (TQShape* s : Shapes) s->IsSelected = false;
-    SelectedShapes.clear();
-  }
+  if (!Add) ClearSelection();
   for (TQShape* s : Shapes) {
     if (s->Layer != Layer) continue;
     s->IsSelected = true;
@@ -600,18 +597,7 @@ int32_t TQuarixCanvasModel::DrawPolyline(const std::vector<std::pair<double, dou
   auto* s = new TQPolyline;
   s->Closed = Closed;
   s->ShapeType = Closed ? stPolygon : stPolyline;
-  s->Layer = layer->Number;
-  s->Number = NextShapeNumber++;
-  s->PenFg = layer->PenFg;
-  s->PenWidth = layer->PenWidth;
-  s->PenStyle = layer->PenStyle;
-  s->BrushFg = layer->BrushFg;
-  s->BrushStyle = layer->BrushStyle;
   s->Points.reserve(Points.size());
   for (const auto& [x, y] : Points) s->Points.push_back({x, y});
-  s->UpdateBounds();
-  Shapes.push_back(s);
-  SyncShapeCount();
-  NeedsRedraw = true;
-  return s->Number;
+  return AppendShape(s, layer, true, true);
 }

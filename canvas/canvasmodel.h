@@ -390,6 +390,9 @@ class TQuarixCanvasModel {
 
   // Grows whenever the depth or event label lists or their settings change.
   uint64_t LabelsVersion = 0;
+  // Grows whenever a shape's geometry is edited in place (moved, scaled,
+  // turned, mirrored, vertices changed): such an edit can keep the box.
+  uint64_t GeometryVersion = 0;
 
  private:
   TQLayer* LayerForNewShape(int Layer);
@@ -404,10 +407,9 @@ class TQuarixCanvasModel {
   void SyncShapeCount() { ShapeCount = static_cast<int>(Shapes.size()); }
   template <typename P>
   void SelectInPolygon(const P* Polygon, std::size_t Count, const std::vector<int32_t>* Layers);
-  void StartShape(double WX, double WY);
+  void StartShape(double WX, double WY, bool RaiseDrawBegin = true);
   void FinishRightButton(double WX, double WY);
   void LeftToolStep(int X, int Y, double WX, double WY);
-  void DrawTextLabel(TCanvas* Canvas, int PX, int PY, const std::string& Text);
 
   int clientWidth_ = 400;
   int clientHeight_ = 300;

@@ -243,45 +243,39 @@ void TQuarixCanvasModel::DrawDistanceOverlay(TCanvas* c) {
   c->Font.Bold = false;
 }
 
-void TQuarixCanvasModel::DrawTextLabel(TCanvas* c, int px, int py, const std::string& text) {
-  const int w = c->TextWidth(text), h = c->TextHeight(text);
-  c->TextOut(px - w / 2, py - h / 2, text);
+namespace {
+
+// Writes each label's text centred on its point, in the given font on a
+// clear brush. Labels more than 50 pixels left or right of the control, or
+// 20 above or below it, are left out.
+template <typename Label, typename TextOf>
+void DrawLabelTexts(const TQuarixCanvasModel& m, TCanvas* c, const TFontState& font,
+                    const std::vector<Label>& labels, TextOf textOf) {
+  c->Font = font;
+  c->Brush.Style = bsClear;
+  const int w = m.ControlWidth(), h = m.ControlHeight();
+  for (const Label& l : labels) {
+    int px = 0, py = 0;
+    m.WorldToScreen(l.X, l.Y, px, py);
+    if (px < -50 || px > w + 50 || py < -20 || py > h + 20) continue;
+    const std::string text = textOf(l);
+    const int tw = c->TextWidth(text), th = c->TextHeight(text);
+    c->TextOut(px - tw / 2, py - th / 2, text);
+  }
 }
+
+}  // namespace
 
 void TQuarixCanvasModel::DrawDepthLabelsOverlay(TCanvas* c) {
   if (!LabelShow || DepthLabels.empty()) return;
-  c->Font.Name = LabelFontName;
-  c->Font.Size = LabelFontSize;
-  c->Font.Bold = false;
-  c->Font.Italic = false;
-  c->Font.Orientation = 0;
-  c->Font.Color = LabelColor;
-  c->Brush.Style = bsClear;
-  const int w = ControlWidth(), h = ControlHeight();
-  for (const DepthLabel& l : DepthLabels) {
-    int px = 0, py = 0;
-    WorldToScreen(l.X, l.Y, px, py);
-    if (px < -50 || px > w + 50 || py < -20 || py > h + 20) continue;
-    DrawTextLabel(c, px, py, FormatFixed(l.Depth, 1));
-  }
+  DrawLabelTexts(*this, c, TFontState{LabelFontName, LabelFontSize, false, false, 0, LabelColor}, DepthLabels,
+                 [](const DepthLabel& l) { return FormatFixed(l.Depth, 1); });
 }
 
 void TQuarixCanvasModel::DrawEventLabelsOverlay(TCanvas* c) {
   if (EventLabels.empty()) return;
-  c->Font.Name = "Arial";
-  c->Font.Size = ::EventLabelFontSize;
-  c->Font.Bold = true;
-  c->Font.Italic = false;
-  c->Font.Orientation = 0;
-  c->Font.Color = ::EventLabelColor;
-  c->Brush.Style = bsClear;
-  const int w = ControlWidth(), h = ControlHeight();
-  for (const EventLabel& l : EventLabels) {
-    int px = 0, py = 0;
-    WorldToScreen(l.X, l.Y, px, py);
-    if (px < -50 || px > w + 50 || py < -20 || py > h + 20) continue;
-    DrawTextLabel(c, px, py, std::to_string(l.EventNumber));
-  }
+  DrawLabelTexts(*this, c, TFontState{"Arial", ::EventLabelFontSize, true, false, 0, ::EventLabelColor},
+                 EventLabels, [](const EventLabel& l) { return std::to_string(l.EventNumber); });
   c->Font.Bold = false;
 }
 

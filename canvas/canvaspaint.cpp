@@ -227,21 +227,32 @@ void TQuarixCanvasModel::RenderBackBuffer(TCanvas* Canvas) {
   DrawAllShapes(Canvas);
 }
 
-void TQuarixCanvasModel::DrawPlanShapes(TCanvas* Canvas, const TRenderPlan& Plan, std::size_t From,
-                                        std::size_t To) {
-  const double ww = WorldRight - WorldLeft, wh = WorldTop - WorldBottom;
+namespace {
+
+// Draws the shapes with the given indexes, each in the colour that shows on
+// the background; its own pen colour is put back afterwards.
+template <typename It>
+void DrawInContrast(const TQuarixCanvasModel& m, TCanvas* Canvas, It first, It last, std::size_t To) {
+  const double ww = m.WorldRight - m.WorldLeft, wh = m.WorldTop - m.WorldBottom;
   if (ww == 0 || wh == 0 || !std::isfinite(ww) || !std::isfinite(wh)) return;
-  const int W = std::max(1, ControlWidth()), H = std::max(1, ControlHeight());
-  auto first = std::lower_bound(Plan.FirstPass.begin(), Plan.FirstPass.end(), From);
-  for (auto it = first; it != Plan.FirstPass.end() && *it < To; ++it) {
-    if (*it >= Shapes.size()) break;
-    TQShape* s = Shapes[*it];
+  const int W = std::max(1, m.ControlWidth()), H = std::max(1, m.ControlHeight());
+  for (It it = first; it != last && *it < To; ++it) {
+    if (*it >= m.Shapes.size()) break;
+    TQShape* s = m.Shapes[*it];
     const TColor c = s->PenFg;
-    const TColor k = GetContrastColor(c);
+    const TColor k = m.GetContrastColor(c);
     if (k != c) s->PenFg = k;
-    s->Draw(Canvas, WorldLeft, WorldRight, WorldTop, WorldBottom, W, H);
+    s->Draw(Canvas, m.WorldLeft, m.WorldRight, m.WorldTop, m.WorldBottom, W, H);
     s->PenFg = c;
   }
+}
+
+}  // namespace
+
+void TQuarixCanvasModel::DrawPlanShapes(TCanvas* Canvas, const TRenderPlan& Plan, std::size_t From,
+                                        std::size_t To) {
+  DrawInContrast(*this, Canvas, std::lower_bound(Plan.FirstPass.begin(), Plan.FirstPass.end(), From),
+                 Plan.FirstPass.end(), To);
 }
 
 void TQuarixCanvasModel::PlanPrefix(const TRenderPlan& Plan, std::size_t UpTo, std::size_t& Count,
@@ -256,18 +267,7 @@ void TQuarixCanvasModel::PlanPrefix(const TRenderPlan& Plan, std::size_t UpTo, s
 }
 
 void TQuarixCanvasModel::DrawPlanTexts(TCanvas* Canvas, const TRenderPlan& Plan) {
-  const double ww = WorldRight - WorldLeft, wh = WorldTop - WorldBottom;
-  if (ww == 0 || wh == 0 || !std::isfinite(ww) || !std::isfinite(wh)) return;
-  const int W = std::max(1, ControlWidth()), H = std::max(1, ControlHeight());
-  for (uint32_t i : Plan.Texts) {
-    if (i >= Shapes.size()) break;
-    TQShape* s = Shapes[i];
-    const TColor c = s->PenFg;
-    const TColor k = GetContrastColor(c);
-    if (k != c) s->PenFg = k;
-    s->Draw(Canvas, WorldLeft, WorldRight, WorldTop, WorldBottom, W, H);
-    s->PenFg = c;
-  }
+  DrawInContrast(*this, Canvas, Plan.Texts.begin(), Plan.Texts.end(), SIZE_MAX);
 }
 
 void TQuarixCanvasModel::DrawAllShapes(TCanvas* Canvas) {

@@ -37,15 +37,15 @@ bool StartsWithDrawBegin(int tool) {
 
 }  // namespace
 
-// First point of a shape: both rubber points at the press, cross cursor,
-// OnDrawBegin.
-void TQuarixCanvasModel::StartShape(double WX, double WY) {
+// First point of a shape (or of a zoom window): both rubber points at the
+// press, cross cursor, OnDrawBegin.
+void TQuarixCanvasModel::StartShape(double WX, double WY, bool RaiseDrawBegin) {
   HasFirstPoint = true;
   IsDrawing = true;
   RubberX1 = RubberX2 = WX;
   RubberY1 = RubberY2 = WY;
   SetScreenCursor(crCross);
-  if (OnDrawBegin) OnDrawBegin(this, static_cast<int16_t>(CurrentTool), WX, WY);
+  if (RaiseDrawBegin && OnDrawBegin) OnDrawBegin(this, static_cast<int16_t>(CurrentTool), WX, WY);
 }
 
 void TQuarixCanvasModel::FinishRightButton(double WX, double WY) {
@@ -97,10 +97,7 @@ void TQuarixCanvasModel::MouseDown(TMouseButton Button, int16_t Shift, int X, in
       const bool adding = (Shift & (ssShift | ssCtrl)) != 0;
       const int32_t n = GetShapeAt(wx, wy);
       TQShape* shape = n >= 0 ? FindShape(n) : nullptr;
-      if (!adding && (shape || n < 0)) {
-        for (TQShape* s : Shapes) s->IsSelected = false;
-        SelectedShapes.clear();
-      }
+      if (!adding) ClearSelection();
       if (shape) {
         shape->IsSelected = true;
         SelectedShapes.push_back(n);
@@ -166,8 +163,6 @@ void TQuarixCanvasModel::LeftToolStep(int X, int Y, double wx, double wy) {
     case stSpline:
     case stArc:
       if (!HasFirstPoint || !DrawingPolyline) {
-        HasFirstPoint = true;
-        IsDrawing = true;
         delete DrawingPolyline;
         auto* p = new TQPolyline;
         p->Number = NextShapeNumber++;
@@ -184,10 +179,7 @@ void TQuarixCanvasModel::LeftToolStep(int X, int Y, double wx, double wy) {
         }
         p->AddPoint(wx, wy);
         DrawingPolyline = p;
-        RubberX1 = RubberX2 = wx;
-        RubberY1 = RubberY2 = wy;
-        SetScreenCursor(crCross);
-        if (OnDrawBegin) OnDrawBegin(this, static_cast<int16_t>(CurrentTool), wx, wy);
+        StartShape(wx, wy);
       } else if (CurrentTool == stArc) {
         DrawingPolyline->AddPoint(wx, wy);
         if (DrawingPolyline->PointCount() >= 3) {
@@ -237,11 +229,7 @@ void TQuarixCanvasModel::LeftToolStep(int X, int Y, double wx, double wy) {
       break;
     case toolZoomWindow:
       if (!HasFirstPoint) {
-        HasFirstPoint = true;
-        IsDrawing = true;
-        RubberX1 = RubberX2 = wx;
-        RubberY1 = RubberY2 = wy;
-        SetScreenCursor(crCross);
+        StartShape(wx, wy, false);
       } else {
         const double x1 = std::min(RubberX1, wx), x2 = std::max(RubberX1, wx);
         const double y1 = std::min(RubberY1, wy), y2 = std::max(RubberY1, wy);
@@ -254,13 +242,7 @@ void TQuarixCanvasModel::LeftToolStep(int X, int Y, double wx, double wy) {
             bh = bw / aspect;
           else
             bw = bh * aspect;
-          if (AllFinite(cx - bw / 2, cx + bw / 2, cy - bh / 2, cy + bh / 2)) {
-            WorldLeft = cx - bw / 2;
-            WorldRight = cx + bw / 2;
-            WorldBottom = cy - bh / 2;
-            WorldTop = cy + bh / 2;
-            NeedsRedraw = true;
-          }
+          WorldSet(cx - bw / 2, cy + bh / 2, cx + bw / 2, cy - bh / 2);
         }
         HasFirstPoint = false;
         IsDrawing = false;

@@ -45,16 +45,10 @@ void TQuarixCanvasModel::WorldSet(double Left, double Top, double Right, double 
   InvalidateControl();
 }
 
+// Every operation that moves the window ends in WorldSet, which ignores a
+// window with a non-finite edge.
 void TQuarixCanvasModel::WorldPan(double DX, double DY) {
-  const double l = WorldLeft + DX, r = WorldRight + DX;
-  const double b = WorldBottom + DY, t = WorldTop + DY;
-  if (!AllFinite(DX, DY) || !AllFinite(l, r, b, t)) return;
-  WorldLeft = l;
-  WorldRight = r;
-  WorldBottom = b;
-  WorldTop = t;
-  NeedsRedraw = true;
-  InvalidateControl();
+  WorldSet(WorldLeft + DX, WorldTop + DY, WorldRight + DX, WorldBottom + DY);
 }
 
 void TQuarixCanvasModel::WorldZoom(int, double Factor, double X, double Y) {
@@ -72,28 +66,13 @@ void TQuarixCanvasModel::WorldZoom(int, double Factor, double X, double Y) {
   const double newH = newW / aspect;
   const double fx = (X - WorldLeft) / ww;
   const double fy = (Y - WorldBottom) / wh;
-  const double l = X - newW * fx, r = X + (1 - fx) * newW;
-  const double b = Y - newH * fy, t = Y + (1 - fy) * newH;
-  if (!AllFinite(l, r, b, t)) return;
-  WorldLeft = l;
-  WorldRight = r;
-  WorldBottom = b;
-  WorldTop = t;
-  NeedsRedraw = true;
-  InvalidateControl();
+  WorldSet(X - newW * fx, Y + (1 - fy) * newH, X + (1 - fx) * newW, Y - newH * fy);
 }
 
 void TQuarixCanvasModel::WorldExtents() {
   const int w = ControlWidth(), h = ControlHeight();
   if (w <= 0 || h <= 0) return;
-  auto setDefault = [this] {
-    WorldLeft = 0;
-    WorldRight = 1000;
-    WorldBottom = 0;
-    WorldTop = 1000;
-    NeedsRedraw = true;
-    InvalidateControl();
-  };
+  auto setDefault = [this] { WorldSet(0, 1000, 1000, 0); };
   if (Shapes.empty()) {
     setDefault();
     return;
@@ -127,12 +106,7 @@ void TQuarixCanvasModel::WorldExtents() {
     minX = cx - nw / 2;
     maxX = cx + nw / 2;
   }
-  WorldLeft = minX;
-  WorldRight = maxX;
-  WorldBottom = minY;
-  WorldTop = maxY;
-  NeedsRedraw = true;
-  InvalidateControl();
+  WorldSet(minX, maxY, maxX, minY);
 }
 
 void TQuarixCanvasModel::Resize() {

@@ -15,6 +15,32 @@ double SegmentDistance(double x, double y, double x1, double y1, double x2, doub
   return std::hypot(x - (x1 + u * dx), y - (y1 + u * dy));
 }
 
+bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double xMin, double yMin, double xMax,
+                 double yMax) {
+  double t0 = 0, t1 = 1;
+  const double dx = x2 - x1, dy = y2 - y1;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x1 - xMin, xMax - x1, y1 - yMin, yMax - y1};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double r = q[i] / p[i];
+    if (p[i] < 0) {
+      if (r > t1) return false;
+      if (r > t0) t0 = r;
+    } else {
+      if (r < t0) return false;
+      if (r < t1) t1 = r;
+    }
+  }
+  const double ox = x1, oy = y1;
+  x1 = ox + t0 * dx, y1 = oy + t0 * dy;
+  x2 = ox + t1 * dx, y2 = oy + t1 * dy;
+  return true;
+}
+
 double RoundTo125(double value) {
   const double mag = std::pow(10.0, std::floor(std::log10(value)));
   const double f = value / mag;

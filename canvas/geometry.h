@@ -25,6 +25,11 @@ inline bool AllFinite(double a, double b, double c, double d) {
   return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
 }
 
+// Clips the segment (x1, y1)-(x2, y2) to the box [xMin, xMax] x [yMin, yMax]
+// (Liang-Barsky); false when nothing of it lies inside.
+bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double xMin, double yMin, double xMax,
+                 double yMax);
+
 // Distance from (x, y) to the segment (x1, y1)-(x2, y2); a segment of zero
 // length gives the distance to its first point.
 double SegmentDistance(double x, double y, double x1, double y1, double x2, double y2);

@@ -8,33 +8,9 @@
 #include <cstdlib>
 #include <vector>
 
-namespace {
+#include "canvas/geometry.h"
 
-// Liang-Barsky clip of a segment to [lo, hiX] x [lo, hiY]; false when outside.
-bool Clip(double& x1, double& y1, double& x2, double& y2, double lo, double hiX, double hiY) {
-  double t0 = 0, t1 = 1;
-  const double dx = x2 - x1, dy = y2 - y1;
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {x1 - lo, hiX - x1, y1 - lo, hiY - y1};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const double r = q[i] / p[i];
-    if (p[i] < 0) {
-      if (r > t1) return false;
-      t0 = std::max(t0, r);
-    } else {
-      if (r < t0) return false;
-      t1 = std::min(t1, r);
-    }
-  }
-  const double ox = x1, oy = y1;
-  x1 = ox + t0 * dx, y1 = oy + t0 * dy;
-  x2 = ox + t1 * dx, y2 = oy + t1 * dy;
-  return true;
-}
+namespace {
 
 Qt::BrushStyle QtBrushStyle(TBrushStyle s) {
   switch (s) {
@@ -130,7 +106,7 @@ void TQPainterCanvas::ThinLine(int x1, int y1, int x2, int y2, bool lastPixel) {
   if (x1 < lo || y1 < lo || x2 < lo || y2 < lo || x1 > width_ + 1 || x2 > width_ + 1 ||
       y1 > height_ + 1 || y2 > height_ + 1) {
     double a = x1, b = y1, c = x2, d = y2;
-    if (!Clip(a, b, c, d, lo, width_ + 1, height_ + 1)) return;
+    if (!ClipSegment(a, b, c, d, lo, lo, width_ + 1, height_ + 1)) return;
     x1 = static_cast<int>(std::lround(a));
     y1 = static_cast<int>(std::lround(b));
     x2 = static_cast<int>(std::lround(c));

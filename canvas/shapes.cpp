@@ -87,36 +87,6 @@ double Hi(double a, double b) { return (a > b || std::isnan(a)) ? a : b; }
 
 bool InPixelRange(double v) { return v > -kPixelLimit && v < kPixelLimit; }
 
-// Clips the segment (x1, y1)-(x2, y2) to the box [lo, hi] on both axes
-// (Liang-Barsky); false when nothing of it lies inside.
-bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double lo, double hi) {
-  double t0 = 0, t1 = 1;
-  const double dx = x2 - x1, dy = y2 - y1;
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {x1 - lo, hi - x1, y1 - lo, hi - y1};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const double r = q[i] / p[i];
-    if (p[i] < 0) {
-      if (r > t1) return false;
-      if (r > t0) t0 = r;
-    } else {
-      if (r < t0) return false;
-      if (r < t1) t1 = r;
-    }
-  }
-  const double nx1 = x1 + t0 * dx, ny1 = y1 + t0 * dy;
-  const double nx2 = x1 + t1 * dx, ny2 = y1 + t1 * dy;
-  x1 = nx1;
-  y1 = ny1;
-  x2 = nx2;
-  y2 = ny2;
-  return true;
-}
-
 // A line between two pixel positions given as doubles; positions beyond the
 // pixel limit are clipped first, so no out-of-range value becomes an int.
 void DrawClippedLine(TCanvas* c, double x1, double y1, double x2, double y2) {
@@ -126,7 +96,7 @@ void DrawClippedLine(TCanvas* c, double x1, double y1, double x2, double y2) {
     return;
   }
   const double half = kPixelLimit / 2;
-  if (!ClipSegment(x1, y1, x2, y2, -half, half)) return;
+  if (!ClipSegment(x1, y1, x2, y2, -half, -half, half, half)) return;
   c->Line(TruncPixel(x1), TruncPixel(y1), TruncPixel(x2), TruncPixel(y2));
 }
 
@@ -182,6 +152,29 @@ void ScalePoint(double& x, double& y, double sx, double sy, double cx, double cy
   y = cy + (y - cy) * sy;
 }
 
+// Lines, rectangles and ellipses are kept as two points (X1, Y1), (X2, Y2):
+// their box, move and scale are the same.
+template <typename R>
+void TwoPointBounds(R& r) {
+  r.MinX = Lo(r.X1, r.X2);
+  r.MaxX = Hi(r.X1, r.X2);
+  r.MinY = Lo(r.Y1, r.Y2);
+  r.MaxY = Hi(r.Y1, r.Y2);
+}
+
+template <typename R>
+void TwoPointTranslate(R& r, double dx, double dy) {
+  r.X1 += dx, r.Y1 += dy, r.X2 += dx, r.Y2 += dy;
+  TwoPointBounds(r);
+}
+
+template <typename R>
+void TwoPointScale(R& r, double sx, double sy, double cx, double cy) {
+  ScalePoint(r.X1, r.Y1, sx, sy, cx, cy);
+  ScalePoint(r.X2, r.Y2, sx, sy, cx, cy);
+  TwoPointBounds(r);
+}
+
 // Number of characters (code points) of a UTF-8 text.
 double CharCount(const std::string& s) {
   std::size_t n = 0;
@@ -230,23 +223,9 @@ bool TQLine::HitTest(double x, double y, double t) const {
   return SegmentDistance(x, y, X1, Y1, X2, Y2) <= t;
 }
 
-void TQLine::UpdateBounds() {
-  MinX = Lo(X1, X2);
-  MaxX = Hi(X1, X2);
-  MinY = Lo(Y1, Y2);
-  MaxY = Hi(Y1, Y2);
-}
-
-void TQLine::Translate(double DX, double DY) {
-  X1 += DX, Y1 += DY, X2 += DX, Y2 += DY;
-  UpdateBounds();
-}
-
-void TQLine::Scale(double SX, double SY, double CX, double CY) {
-  ScalePoint(X1, Y1, SX, SY, CX, CY);
-  ScalePoint(X2, Y2, SX, SY, CX, CY);
-  UpdateBounds();
-}
+void TQLine::UpdateBounds() { TwoPointBounds(*this); }
+void TQLine::Translate(double DX, double DY) { TwoPointTranslate(*this, DX, DY); }
+void TQLine::Scale(double SX, double SY, double CX, double CY) { TwoPointScale(*this, SX, SY, CX, CY); }
 
 void TQLine::Rotate(double Degrees, double CX, double CY) {
   RotatePoint(X1, Y1, Degrees, CX, CY);
@@ -328,23 +307,9 @@ bool TQRectangle::HitTest(double x, double y, double t) const {
          y <= std::max(Y1, Y2) + t;
 }
 
-void TQRectangle::UpdateBounds() {
-  MinX = Lo(X1, X2);
-  MaxX = Hi(X1, X2);
-  MinY = Lo(Y1, Y2);
-  MaxY = Hi(Y1, Y2);
-}
-
-void TQRectangle::Translate(double DX, double DY) {
-  X1 += DX, Y1 += DY, X2 += DX, Y2 += DY;
-  UpdateBounds();
-}
-
-void TQRectangle::Scale(double SX, double SY, double CX, double CY) {
-  ScalePoint(X1, Y1, SX, SY, CX, CY);
-  ScalePoint(X2, Y2, SX, SY, CX, CY);
-  UpdateBounds();
-}
+void TQRectangle::UpdateBounds() { TwoPointBounds(*this); }
+void TQRectangle::Translate(double DX, double DY) { TwoPointTranslate(*this, DX, DY); }
+void TQRectangle::Scale(double SX, double SY, double CX, double CY) { TwoPointScale(*this, SX, SY, CX, CY); }
 
 // Stored as two axis-parallel corners: a rotation leaves the box as it is.
 void TQRectangle::Rotate(double, double, double) { UpdateBounds(); }
@@ -424,23 +389,9 @@ bool TQEllipse::HitTest(double x, double y, double t) const {
   return std::fabs(u * u + v * v - 1) <= t / std::min(a, b);
 }
 
-void TQEllipse::UpdateBounds() {
-  MinX = Lo(X1, X2);
-  MaxX = Hi(X1, X2);
-  MinY = Lo(Y1, Y2);
-  MaxY = Hi(Y1, Y2);
-}
-
-void TQEllipse::Translate(double DX, double DY) {
-  X1 += DX, Y1 += DY, X2 += DX, Y2 += DY;
-  UpdateBounds();
-}
-
-void TQEllipse::Scale(double SX, double SY, double CX, double CY) {
-  ScalePoint(X1, Y1, SX, SY, CX, CY);
-  ScalePoint(X2, Y2, SX, SY, CX, CY);
-  UpdateBounds();
-}
+void TQEllipse::UpdateBounds() { TwoPointBounds(*this); }
+void TQEllipse::Translate(double DX, double DY) { TwoPointTranslate(*this, DX, DY); }
+void TQEllipse::Scale(double SX, double SY, double CX, double CY) { TwoPointScale(*this, SX, SY, CX, CY); }
 
 void TQEllipse::Rotate(double, double, double) { UpdateBounds(); }
 
@@ -674,7 +625,16 @@ void TQPolyline::Rotate(double Degrees, double CX, double CY) {
 
 void TQPolyline::AddPoint(double X, double Y) {
   Points.push_back({X, Y});
-  UpdateBounds();
+  if (Points.size() == 1) {
+    UpdateBounds();
+    return;
+  }
+  // The box grows by the new vertex alone, as a recount would give, so a
+  // reader appending a long line vertex by vertex does not go quadratic.
+  MinX = Lo(MinX, X);
+  MaxX = Hi(MaxX, X);
+  MinY = Lo(MinY, Y);
+  MaxY = Hi(MaxY, Y);
 }
 
 double TQPolyline::GetPointX(int Index) const {

@@ -326,8 +326,11 @@ TEST(CanvasModel, RestylingReachesEveryShapeOnTheLayer) {
     m.SetLayerPenWidth(l, 2);
     EXPECT_EQ(m.GetShapePenFg(n), clLime) << index;
     EXPECT_EQ(m.GetShapePenWidth(n), 2) << index;
-    for (TQShape* s : m.Shapes)
-      if (s->Layer == l) EXPECT_EQ(s->PenFg, clLime) << index;
+    for (TQShape* s : m.Shapes) {
+      if (s->Layer == l) {
+        EXPECT_EQ(s->PenFg, clLime) << index;
+      }
+    }
     ++index;
   }
 }

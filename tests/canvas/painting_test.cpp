@@ -225,6 +225,7 @@ TEST_F(Painting, CachedPicturesMatchAPaintFromScratch) {
   c.DrawCircle(150, 100, 40, chart);
   c.TextAdd(chart, "12.5", 100, 150, 0);
   c.TextAdd(chart, "7.0", 200, 50, 0);
+  const int32_t outline = c.DrawPolyline({{40, 40}, {60, 160}, {120, 60}, {260, 150}}, chart, false);
   double vx = 20;
   auto tick = [&] {
     c.CadClearShapes(vessel);
@@ -246,6 +247,10 @@ TEST_F(Painting, CachedPicturesMatchAPaintFromScratch) {
       {"select an old shape", [&] { c.ShapeSelect(3, false); }},
       {"recolour an old shape", [&] { c.SetShapePenFg(5, clRed); }},
       {"tick after edits", tick},
+      // Edits that keep a shape's box but move its lines.
+      {"an old line mirrored within its box", [&] { c.ShapeReflect(1, 0, 150, 0), c.Refresh(); }},
+      {"a vertex moved within the box", [&] { c.ShapePointSet(outline, 1, 200, 30), c.Refresh(); }},
+      {"a vertex inserted within the box", [&] { c.ShapePointInsert(outline, 1, 250, 50), c.Refresh(); }},
       {"a reader replaces an old record",
        [&] {
          auto* line = new TQLine;

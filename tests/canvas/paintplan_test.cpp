@@ -331,6 +331,34 @@ TEST_F(Plan, FarAwayGeometryIsClippedBeforeConversion) {
   EXPECT_EQ(lines[2].Args[0], 200);
 }
 
+// The segment clip used before far-away pixels become ints (shapes) and by
+// the drawing surface's thin lines (its box is wider than it is high).
+TEST(Geometry, ClipSegmentToBox) {
+  struct Case {
+    const char* name;
+    double x1, y1, x2, y2;
+    bool inside;
+    double cx1, cy1, cx2, cy2;
+  };
+  const Case cases[] = {
+      {"inside stays", 1, 1, 5, 3, true, 1, 1, 5, 3},
+      {"crossing both sides", -10, 2, 20, 2, true, 0, 2, 10, 2},
+      {"crossing top and bottom", 5, -10, 5, 10, true, 5, 0, 5, 4},
+      {"reversed direction", 20, 2, -10, 2, true, 10, 2, 0, 2},
+      {"parallel outside", -5, -1, 15, -1, false, 0, 0, 0, 0},
+      {"passing a corner outside", 8, -5, 15, 2, false, 0, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    double x1 = c.x1, y1 = c.y1, x2 = c.x2, y2 = c.y2;
+    ASSERT_EQ(ClipSegment(x1, y1, x2, y2, 0, 0, 10, 4), c.inside) << c.name;
+    if (!c.inside) continue;
+    EXPECT_DOUBLE_EQ(x1, c.cx1) << c.name;
+    EXPECT_DOUBLE_EQ(y1, c.cy1) << c.name;
+    EXPECT_DOUBLE_EQ(x2, c.cx2) << c.name;
+    EXPECT_DOUBLE_EQ(y2, c.cy2) << c.name;
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Overlays
 
