@@ -91,7 +91,7 @@ DepthLineResult DepthIntake::TakeLine(const DepthLineInput& in) {
   std::string report;
   r.depthAlarmValue = alarm_.Read(in.depthAlarmText, &report);
   if (!report.empty()) r.reports.push_back(report);
-  r.draft = draft_.Read(in.draftText, &report);
+  r.draft = (sharedDraft_ ? *sharedDraft_ : draft_).Read(in.draftText, &report);
   if (!report.empty()) r.reports.push_back(report);
 
   const SounderRule* rule = FindSounderRule(in.messageType);

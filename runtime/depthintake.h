@@ -110,6 +110,11 @@ class DepthIntake {
   // and SimpleXYZFileName() unless set below.
   DepthLineResult TakeLine(const DepthLineInput& in);
 
+  // Reads the draft through another reader of the same edit (the GNSS
+  // intake's offsets copy), which must outlive this intake: both then keep
+  // one last valid value and tell a bad text once.
+  void ShareDraft(EditValue& draft) { sharedDraft_ = &draft; }
+
   // Record files (tests; empty means the day's names).
   std::string coordinatesFile;
   std::string xyzFile;
@@ -118,6 +123,7 @@ class DepthIntake {
   const scanformat::Format& FormatFor(const std::string& text);
   EditValue alarm_{"Depth alarm (Shallow Water)"};
   EditValue draft_{"Offset A (transducer draft)"};
+  EditValue* sharedDraft_ = nullptr;
   std::string formatText_;
   std::unique_ptr<scanformat::Format> format_;
   OnceReporter reporter_;

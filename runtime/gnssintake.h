@@ -61,6 +61,9 @@ class OffsetsCopy {
   // Writes the four values in effect; returns the messages to report.
   std::vector<std::string> Take(const Texts& t, double& offsetAValue, double& svValue, double& offsetCValue,
                                 double& tideHtValue);
+  // The reading of OffsetA, which the depth intake shares (DepthIntake::ShareDraft)
+  // so that a bad draft is told once, not once by each reader.
+  EditValue& OffsetA() { return a_; }
 
  private:
   EditValue a_{"Offset A (transducer draft)"};

@@ -78,6 +78,9 @@ struct TFNav::SurveyRoad {
   navloop::LatencyStats latency;
   OnceReporter reporter;
 
+  // The receiver's offsets copy and the depth intake read the same OffsetA.
+  SurveyRoad() { depth.ShareDraft(offsets.OffsetA()); }
+
   // Geodetic parameters, read from the device settings on the first tick.
   bool geodesyLoaded = false;
   std::string tmEllipsoid, tmParameters;

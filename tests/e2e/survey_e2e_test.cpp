@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QDir>
 #include <QProcessEnvironment>
+#include <algorithm>
 #include <regex>
 #include <string>
 
@@ -20,6 +21,7 @@ constexpr int kScreenWidth = 1600;
 constexpr int kScreenHeight = 900;
 constexpr int kOffsetsLeft = 1000;  // where the settings put the offsets dialog
 constexpr int kOffsetsTop = 100;
+constexpr uint32_t kTrackColour = 0xFF00FF;  // magenta (the same in TColor and on the screen)
 
 std::string PortSection(const char* section, const char* port) {
   return std::string("[") + section + "]\nPort No=" + port +
@@ -39,6 +41,8 @@ std::string Settings(const std::string& gnssDevice, const std::string& sounderDe
          "False_Northing=1000\ncbUseLCCProjection=0\n"
          "[ECHOSOUNDER_OFFSETS]\nOffset A=0.50\nOffset B=2.00\nOffset C=1.50\nSV=1480\nTide Height=1.00\n"
          "Surveyor=A. Surveyor\nSurveyBoat=Survey One\nSurveyLocation=North Harbour\n"
+         "[NAVIGATION_SETTINGS]\nColorTracklines1=" + std::to_string(kTrackColour) +
+         "\nVesselColor=0\nTrackWidth=5\nTrackDistance=10\ncLineOrDot=1\n"
          "[FNav]\nLeft=0\nTop=0\n"
          "[Offsets]\nLeft=" + std::to_string(kOffsetsLeft) + "\nTop=" + std::to_string(kOffsetsTop) + "\n";
 }
@@ -71,6 +75,11 @@ class SurveyE2E : public ::testing::Test {
     return x >= 0 && y >= 0 && x < screen.Width() && y < screen.Height()
                ? pixels_[static_cast<size_t>(y) * screen.Width() + x]
                : 0;
+  }
+  // Screen pixels in the colour of the RTK fixed track.
+  int TrackPixels() {
+    if (!screen.Capture(pixels_)) return -1;
+    return static_cast<int>(std::count(pixels_.begin(), pixels_.end(), kTrackColour));
   }
   bool OffsetsShown() {
     return screen.Capture(pixels_) && Pixel(kOffsetsLeft + 5, kOffsetsTop + 5) != 0;
@@ -143,6 +152,12 @@ TEST_F(SurveyE2E, OneSoundingReachesTheSurveyRecords) {
   EXPECT_EQ(events.find("Could not open"), std::string::npos) << events;
   EXPECT_EQ(events.substr(0, 14), "\r\nAuto Event:\t") << events;
   EXPECT_FALSE(run.Output().contains("quarix.prompts")) << run.Output().toStdString();
+
+  // 12 m north on the RTK fix (track distance 10 m): a track line appears in
+  // the colour that only the layer "track_fix" is given.
+  EXPECT_EQ(TrackPixels(), 0);
+  ASSERT_TRUE(gnss.Send("$GPGGA,120001.00,0000.0065,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*00\r\n"));
+  EXPECT_TRUE(run.WaitFor([&] { return TrackPixels() > 0; })) << run.Output().toStdString();
 }
 
 }  // namespace

@@ -377,6 +377,19 @@ TEST_F(SurveyRoadWindow, DraftOfTheLineIsAppliedAndRecorded) {
   EXPECT_EQ(fRealtime->lDepthHi->text(), "10.67");
   EXPECT_EQ(Count(FMsg->Msg->toPlainText().toStdString(), "Offset A (transducer draft) is empty"), 1u);
   EXPECT_EQ(Count(env.ReadFile(CoordinatesFileName), "\n"), 4u);
+
+  // The receiver's offsets copy reads the same edit: still told once, and the
+  // copy keeps the draft the soundings use.
+  TakeOffsets();
+  EXPECT_EQ(OffsetAValue, 0.80);
+  Offsets->OffsetA->setText("0,9");
+  TakeOffsets();
+  Sounder("$SDDPT,10,0.5*00");
+  TakeOffsets();
+  const std::string msg = FMsg->Msg->toPlainText().toStdString();
+  EXPECT_EQ(Count(msg, "Offset A (transducer draft) is empty"), 1u) << msg;
+  EXPECT_EQ(Count(msg, "Offset A (transducer draft): \"0,9\" is not a number; 0.8 is used."), 1u) << msg;
+  EXPECT_EQ(Count(EventsLog(), "Offset A (transducer draft)"), 2u);
 }
 
 TEST_F(SurveyRoadWindow, DepthAlarmColoursTheMapOnlyWhileTheSurveyButtonIsDown) {
