@@ -652,8 +652,7 @@ void TFNav::StartSurvey() {
       LogEvent(text);
     }
     tEchogram->start();
-    SounderOpenTick = platform::TickCount();
-    SounderTimeoutReported = false;
+    SounderWatch.Arm(platform::TickCount());
     fRealtime->DepthFrameHi->hide();
     fRealtime->DepthFrameLo->hide();
   } else {
@@ -675,10 +674,7 @@ void TFNav::StopSurvey() {
   ZSENSOR->Close();
   tMap->stop();
   tEchogram->stop();
-  SounderDataSeen = false;
-  SounderTimeoutReported = false;
-  LastDepthTick = 0;
-  SounderOpenTick = 0;
+  SounderWatch.Disarm();
   GNSSOpenTick = 0;
   if (fWaterfal) fWaterfal->hide();
   Realtime->setText("Start");

@@ -170,7 +170,10 @@ void TFNav::ZGPS1NewCommand(QObject* Sender, const std::string& Line) {
 
   // The first line after the start (or after an idle stop) starts the map;
   // the track is anchored afresh on its next usable position.
-  if (!tMap->isActive() && GNSSOpenTick > 0) {
+  // A shape being drawn on the map keeps the map paused (the map would pan
+  // under the user's clicks); the end of the drawing starts it again.
+  const bool drawing = fcad && fcad->HasFirstPoint;
+  if (!tMap->isActive() && GNSSOpenTick > 0 && !drawing) {
     StartMapTimer();
     if (fRealtime) SetWindowColour(fRealtime->GPSGroupBox, clLime);
     if (FGPS) SetMemoColour(FGPS->MemoGPS, clWhite);

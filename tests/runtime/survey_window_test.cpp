@@ -150,6 +150,15 @@ TEST_F(SurveyRoadWindow, FirstReceiverLineOfASurveyStartsTheMap) {
   EXPECT_DOUBLE_EQ(GyroHeading, 274.07);
   EXPECT_EQ(WindowColour(fRealtime->GPSGroupBox), clLime);
   EXPECT_EQ(MemoColour(FGPS->MemoGPS), clWhite);
+
+  // While a shape is being drawn the map stays paused; afterwards a line starts it.
+  FNav->tMap->stop();
+  FNav->fcad->HasFirstPoint = true;
+  Gnss("$HEHDT,270.00,T");
+  EXPECT_FALSE(FNav->tMap->isActive());
+  FNav->fcad->HasFirstPoint = false;
+  Gnss("$HEHDT,270.00,T");
+  EXPECT_TRUE(FNav->tMap->isActive());
   FNav->tMap->stop();
 }
 
