@@ -28,6 +28,7 @@ const Style kStyles[] = {
 
 std::string gActive = kDefaultStyleName;
 QPalette gDefaultPalette;
+QString gDefaultStyle;  // the platform's own widget style
 bool gHaveDefault = false;
 
 const Style* FindStyle(const std::string& name) {
@@ -66,9 +67,12 @@ bool ApplyTheme(const std::string& name) {
   if (!app) return false;
   if (!gHaveDefault) {
     gDefaultPalette = QApplication::palette();
+    gDefaultStyle = QApplication::style()->name();
     gHaveDefault = true;
   }
   if (name == kDefaultStyleName) {
+    if (QApplication::style()->name() != gDefaultStyle)
+      if (QStyle* own = QStyleFactory::create(gDefaultStyle)) QApplication::setStyle(own);
     QApplication::setPalette(gDefaultPalette);
     gActive = name;
     return true;

@@ -170,6 +170,12 @@ class TQuarixCanvasModel {
   // ---- The control as a whole ----------------------------------------------
   void Refresh();
   void Update();
+  // The drawing file (.qvt), defined with its format in drawingfiles/.
+  // CadSave writes the drawing, replacing the file: 1 when written, else 0.
+  // CadLoad reads one: mode 0 replaces the drawing, any other mode adds to
+  // it; 1 when read to its end, 0 when missing or unreadable (unchanged then).
+  int CadSave(const std::string& FileName, int = -1);
+  int CadLoad(const std::string& FileName, int, int, int Mode);
   int MetafileSave(const std::string& FileName) { return 0; }
   int MetafileToClipboard() { return 0; }
   void PrintView(int, const std::string&) {}

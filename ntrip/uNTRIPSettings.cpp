@@ -1,70 +1,633 @@
 #include "ntrip/uNTRIPSettings.h"
 
+#include <QCheckBox>
 #include <QComboBox>
-#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTimeZone>
+#include <QTimer>
+#include <cmath>
 
 #include "app/formats.h"
+#include "app/settingsfile.h"
+#include "app/textfile.h"
+#include "ntrip/QuarixNTRIPClient.h"
+#include "ntrip/rtcm3.h"
+#include "ntrip/uRTCMParsing.h"
+#include "platform/clock.h"
+#include "platform/paths.h"
+#include "runtime/serialportmap.h"
 
 TfrmNTRIPSettings* frmNTRIPSettings = nullptr;
+
+namespace {
+
+const char* kSection = "NTRIP";
+const int kBaudRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
+
+std::string Text(const QLineEdit* e) { return e->text().toStdString(); }
+std::string Text(const QComboBox* b) { return b->currentText().toStdString(); }
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// "###,###,###,##0"
+std::string Grouped(long long value) {
+  std::string digits = std::to_string(value < 0 ? -value : value);
+  std::string out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return value < 0 ? "-" + out : out;
+}
+
+std::vector<std::string> SplitLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) end = bytes.size();
+    std::string line = bytes.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const auto& l : lines) out += l + "\r\n";
+  return out;
+}
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', start);
+    if (tab == std::string::npos) {
+      fields.push_back(line.substr(start));
+      return fields;
+    }
+    fields.push_back(line.substr(start, tab - start));
+    start = tab + 1;
+  }
+}
+
+int PortOrDefault(const std::string& text) {
+  int port = 0;
+  return TryStrToInt(text, port) ? port : 2101;
+}
+
+double NumberOrZero(const std::string& text) {
+  double v = 0;
+  return TryStrToFloat(text, v) ? v : 0.0;
+}
+
+}  // namespace
 
 TfrmNTRIPSettings::TfrmNTRIPSettings(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName("frmNTRIPSettings");
   setWindowTitle("Quarix NTRIP Client");
-  resize(320, 498);
+  setFixedSize(320, 498);
+  IniFileName = platform::SettingsFileName();
+  ProfilesFileName = platform::ProgramFolder() + "profiles.txt";
+  LastDataTime = platform::Now();
 
-  auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel("Output Position", this), 0, 0);
+  auto label = [this](QLabel*& l, const char* name, const char* text, int x, int y) {
+    l = new QLabel(text, this);
+    l->setObjectName(name);
+    l->move(x, y);
+  };
+  label(lblProfile, "lblProfile", "Profile", 12, 12);
+  label(lblServer, "lblServer", "Server Address", 12, 38);
+  label(lblPort, "lblPort", "Port", 12, 64);
+  label(lblUsername, "lblUsername", "Username", 12, 90);
+  label(lblPassword, "lblPassword", "Password", 12, 116);
+  label(lblOutputPosition, "lblOutputPosition", "Output Position", 12, 142);
+  label(lblLatitude, "lblLatitude", "Latitude (deg)", 12, 168);
+  label(lblLongitude, "lblLongitude", "Longitude (deg)", 12, 194);
+  label(lblMountpoint, "lblMountpoint", "Mountpoint", 12, 220);
+  label(lblOutputPort, "lblOutputPort", "Output Port", 12, 380);
+  label(lblOutputBaud, "lblOutputBaud", "Baud", 223, 380);
+  label(lblBytesReceived, "lblBytesReceived", "Bytes Received", 12, 430);
+  label(lblBytesSent, "lblBytesSent", "Bytes Sent", 12, 450);
+  label(lblBytesReceivedValue, "lblBytesReceivedValue", "0", 110, 430);
+  label(lblBytesSentValue, "lblBytesSentValue", "0", 110, 450);
+  lblBytesReceivedValue->setStyleSheet("color: green");
+  lblBytesSentValue->setStyleSheet("color: green");
+
+  auto edit = [this](const char* name, const char* text, int x, int y, int w) {
+    auto* e = new QLineEdit(text, this);
+    e->setObjectName(name);
+    e->setGeometry(x, y, w, 21);
+    return e;
+  };
+  auto combo = [this](const char* name, int x, int y, int w) {
+    auto* b = new QComboBox(this);
+    b->setObjectName(name);
+    b->setGeometry(x, y, w, 21);
+    return b;
+  };
+  auto button = [this](const char* name, const char* text, int x, int y, int w, int h) {
+    auto* b = new QPushButton(text, this);
+    b->setObjectName(name);
+    b->setGeometry(x, y, w, h);
+    return b;
+  };
+  boxProfile = combo("boxProfile", 110, 9, 168);
+  btnSaveProfile = button("btnSaveProfile", "+", 284, 9, 24, 21);
+  edtServer = edit("edtServer", kDefaultCasterHost, 110, 35, 198);
+  edtPort = edit("edtPort", "2101", 110, 61, 80);
+  edtUsername = edit("edtUsername", "", 110, 87, 198);
+  edtPassword = edit("edtPassword", "", 110, 113, 198);
+  edtPassword->setEchoMode(QLineEdit::Password);
   rbFromGPS = new QRadioButton("From GPS", this);
   rbFromGPS->setObjectName("rbFromGPS");
+  rbFromGPS->setGeometry(110, 141, 70, 17);
   rbFromGPS->setChecked(true);
   rbManual = new QRadioButton("Manual", this);
   rbManual->setObjectName("rbManual");
-  grid->addWidget(rbFromGPS, 0, 1);
-  grid->addWidget(rbManual, 0, 2);
-  grid->addWidget(new QLabel("Latitude (deg)", this), 1, 0);
-  edtLatitude = new QLineEdit("0.0", this);
-  edtLatitude->setObjectName("edtLatitude");
+  rbManual->setGeometry(190, 141, 60, 17);
+  edtLatitude = edit("edtLatitude", "0.0", 110, 165, 198);
   edtLatitude->setEnabled(false);
-  grid->addWidget(edtLatitude, 1, 1, 1, 2);
-  grid->addWidget(new QLabel("Longitude (deg)", this), 2, 0);
-  edtLongitude = new QLineEdit("0.0", this);
-  edtLongitude->setObjectName("edtLongitude");
+  edtLongitude = edit("edtLongitude", "0.0", 110, 191, 198);
   edtLongitude->setEnabled(false);
-  grid->addWidget(edtLongitude, 2, 1, 1, 2);
+  boxMountpoint = combo("boxMountpoint", 110, 217, 99);
+  btnFetchSources = button("btnFetchSources", "Fetch Sources", 215, 215, 93, 25);
+  chkShowLog = new QCheckBox("Show Log", this);
+  chkShowLog->setObjectName("chkShowLog");
+  chkShowLog->setGeometry(12, 248, 80, 17);
+  chkShowLog->setChecked(true);
+  pbProgress = new QProgressBar(this);
+  pbProgress->setObjectName("pbProgress");
+  pbProgress->setGeometry(110, 248, 198, 17);
+  pbProgress->setRange(0, 100);
+  pbProgress->setValue(0);
   memoLog = new QPlainTextEdit(this);
   memoLog->setObjectName("memoLog");
+  memoLog->setGeometry(12, 270, 296, 100);
   memoLog->setReadOnly(true);
   memoLog->setFont(QFont("Consolas"));
   memoLog->setMaximumBlockCount(100);
-  grid->addWidget(memoLog, 3, 0, 1, 3);
-  grid->addWidget(new QLabel("Output Port", this), 4, 0);
-  boxOutputPort = new QComboBox(this);
-  boxOutputPort->setObjectName("boxOutputPort");
-  boxOutputPort->addItem("This port (GPS)");
-  grid->addWidget(boxOutputPort, 4, 1, 1, 2);
+  memoLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  chkOutputPort = new QCheckBox("Enable", this);
+  chkOutputPort->setObjectName("chkOutputPort");
+  chkOutputPort->setGeometry(12, 398, 55, 17);
+  boxOutputPort = combo("boxOutputPort", 70, 395, 147);
+  boxOutputBaud = combo("boxOutputBaud", 223, 395, 80);
+  for (int rate : kBaudRates) boxOutputBaud->addItem(QString::number(rate));
+  boxOutputBaud->setCurrentIndex(5);
+  btnConnect = button("btnConnect", "Connect", 2, 469, 65, 25);
+  Button1 = button("Button1", "RTCM Parsing", 95, 469, 122, 25);
+  btnClose = button("btnClose", "Close", 246, 469, 62, 25);
+  tmrUpdate = new QTimer(this);
+  tmrUpdate->setInterval(500);
+
+  connect(btnConnect, &QPushButton::clicked, this, [this] { btnConnectClick(btnConnect); });
+  connect(btnFetchSources, &QPushButton::clicked, this, [this] { btnFetchSourcesClick(btnFetchSources); });
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(Button1); });
+  connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(btnClose); });
+  connect(btnSaveProfile, &QPushButton::clicked, this, [this] { btnSaveProfileClick(btnSaveProfile); });
+  connect(boxProfile, &QComboBox::activated, this, [this] { boxProfileChange(boxProfile); });
+  connect(chkShowLog, &QCheckBox::toggled, this, [this] { chkShowLogClick(chkShowLog); });
+  connect(chkOutputPort, &QCheckBox::toggled, this, [this] { chkOutputPortClick(chkOutputPort); });
+  connect(rbFromGPS, &QRadioButton::toggled, this, [this](bool on) { if (on) rbFromGPSClick(rbFromGPS); });
+  connect(rbManual, &QRadioButton::toggled, this, [this](bool on) { if (on) rbManualClick(rbManual); });
+  connect(tmrUpdate, &QTimer::timeout, this, [this] { tmrUpdateTimer(tmrUpdate); });
+
+  // FormCreate
+  ListOutputPorts();
+  Client = new TQuarixNTRIPClient(this);
+  Client->OnStatus = [this](TQuarixNTRIPClient* c, int code, const std::string& m) { NTRIPClientStatus(c, code, m); };
+  Client->OnData = [this](TQuarixNTRIPClient* c, const uint8_t* d, int n) { NTRIPClientData(c, d, n); };
+  Client->OnSourceTable = [this](TQuarixNTRIPClient* c, const std::vector<std::string>* l) {
+    NTRIPClientSourceTable(c, l);
+  };
+  Client->OnLog = [this](TQuarixNTRIPClient* c, const std::string& t) { NTRIPClientLog(c, t); };
+  LoadProfiles();
+  LoadSettings();
+  AddLog("Quarix NTRIP Client initialized");
+  tmrUpdate->start();
 }
 
+TfrmNTRIPSettings::~TfrmNTRIPSettings() {
+  // FormDestroy: the client goes first, while the controls it reports to exist.
+  tmrUpdate->stop();
+  SaveSettings();
+  CloseOutputPort();
+  if (Client) {
+    Client->Disconnect();
+    delete Client;
+    Client = nullptr;
+  }
+}
+
+void TfrmNTRIPSettings::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  FormShow();
+}
+
+void TfrmNTRIPSettings::FormShow() { UpdatePositionMode(); }
+
 void TfrmNTRIPSettings::AddLog(const std::string& text) {
-  memoLog->appendPlainText(QString::fromStdString(text));
+  memoLog->appendPlainText(platform::Now().toString("hh:mm:ss") + " " + Q(text));
+}
+
+void TfrmNTRIPSettings::UpdatePositionMode() {
+  const bool manual = rbManual->isChecked();
+  for (QLineEdit* e : {edtLatitude, edtLongitude}) {
+    e->setEnabled(manual);
+    e->setReadOnly(!manual);
+    e->setBackgroundRole(manual ? QPalette::Base : QPalette::Button);
+  }
+  if (Client) {
+    std::lock_guard<std::mutex> lock(Client->PositionMutex);
+    Client->UseManualPosition = manual;
+  }
+}
+
+void TfrmNTRIPSettings::rbFromGPSClick(QObject*) { UpdatePositionMode(); }
+void TfrmNTRIPSettings::rbManualClick(QObject*) { UpdatePositionMode(); }
+void TfrmNTRIPSettings::chkShowLogClick(QObject*) { memoLog->setVisible(chkShowLog->isChecked()); }
+void TfrmNTRIPSettings::btnCloseClick(QObject*) { close(); }
+
+void TfrmNTRIPSettings::btnConnectClick(QObject*) {
+  if (!Client) return;
+  if (Client->Connected) {
+    AddLog("Disconnecting (manual)...");
+    AutoConnect = false;
+    SaveSettings();
+    Client->AutoReconnect = false;
+    Client->Disconnect();
+    btnConnect->setText("Connect");
+    return;
+  }
+  if (Text(boxMountpoint).empty()) {
+    AddLog("Please select a mountpoint first");
+    return;
+  }
+  SaveSettings();
+  Client->CasterHost = Text(edtServer);
+  Client->CasterPort = PortOrDefault(Text(edtPort));
+  Client->Username = Text(edtUsername);
+  Client->Password = Text(edtPassword);
+  Client->MountPoint = Text(boxMountpoint);
+  {
+    std::lock_guard<std::mutex> lock(Client->PositionMutex);
+    Client->UseManualPosition = rbManual->isChecked();
+    Client->Latitude = NumberOrZero(Text(edtLatitude));
+    Client->Longitude = NumberOrZero(Text(edtLongitude));
+  }
+  AddLog("Position: " + Text(edtLatitude) + ", " + Text(edtLongitude));
+  AddLog("Connecting to " + Text(edtServer) + ":" + Text(edtPort) + "/" + Text(boxMountpoint));
+  Client->AutoReconnect = true;
+  Client->Connect();
+  btnConnect->setText("Disconnect");
+}
+
+void TfrmNTRIPSettings::btnFetchSourcesClick(QObject*) {
+  if (!Client) return;
+  Client->CasterHost = Text(edtServer);
+  Client->CasterPort = PortOrDefault(Text(edtPort));
+  Client->Username = Text(edtUsername);
+  Client->Password = Text(edtPassword);
+  AddLog("Fetching source table...");
+  btnFetchSources->setEnabled(false);
+  Client->FetchSourceTable();
+}
+
+void TfrmNTRIPSettings::NTRIPClientSourceTable(QObject*, const std::vector<std::string>* list) {
+  btnFetchSources->setEnabled(true);
+  boxMountpoint->clear();
+  for (const auto& name : *list) boxMountpoint->addItem(Q(name));
+  if (!list->empty()) boxMountpoint->setCurrentIndex(0);
+  AddLog("Found " + std::to_string(list->size()) + " mount points");
+}
+
+void TfrmNTRIPSettings::NTRIPClientLog(QObject*, const std::string& text) { AddLog(text); }
+
+void TfrmNTRIPSettings::NTRIPClientStatus(QObject*, int code, const std::string&) {
+  if (code == 0 || code == 4) {
+    btnFetchSources->setEnabled(true);
+    if (DataFlowing) {
+      DataFlowing = false;
+      if (!isVisible()) {
+        show();
+        AddLog("Connection lost - showing NTRIP settings");
+      }
+    }
+  }
+  if (code == 3) {
+    DataFlowing = true;
+    if (!AutoConnect) {
+      AutoConnect = true;
+      SaveSettings();
+      AddLog("Auto-connect enabled for next startup");
+    }
+  }
+  struct Caption { const char* button; const char* title; };
+  static const Caption captions[] = {{"Connect", "Disconnected"},
+                                     {"Connecting...", "Connecting..."},
+                                     {"Disconnect", "Connected"},
+                                     {"Disconnect", "Receiving Data"},
+                                     {"Connect", "Error"}};
+  if (code >= 0 && code <= 4) {
+    btnConnect->setText(captions[code].button);
+    setWindowTitle(QString("Quarix NTRIP Client - ") + captions[code].title);
+  }
+}
+
+void TfrmNTRIPSettings::tmrUpdateTimer(QObject*) {
+  if (!Client) return;
+  if (PendingAutoConnect) {
+    PendingAutoConnect = false;
+    if (!Client->Connected) {
+      AddLog("Auto-reconnecting...");
+      btnConnectClick(btnConnect);
+    }
+  }
+  if (DataFlowing && Client->Connected && LastDataTime.msecsTo(platform::Now()) > 30000 && !isVisible()) {
+    show();
+    AddLog("No data received for 30 seconds - showing NTRIP settings");
+  }
+  const int received = Client->BytesReceived;
+  lblBytesReceivedValue->setText(Q(Grouped(received)));
+  lblBytesSentValue->setText(Q(Grouped(Client->BytesSent)));
+  pbProgress->setValue((received % 5000) / 50);
+}
+
+void TfrmNTRIPSettings::NTRIPClientData(QObject*, const uint8_t* data, int length) {
+  LastDataTime = platform::Now();
+  if (OutputPortOpen && OutputPortHandle) WriteOutputPort(data, length);
+  for (const rtcm3::StationFix& s : rtcm3::FindStations(data, length)) {
+    if (s.id == BaseStationId && std::fabs(s.latitude - BaseLatitude) <= 0.00001 &&
+        std::fabs(s.longitude - BaseLongitude) <= 0.00001)
+      continue;
+    const std::string text = rtcm3::StationText(s.id, s.latitude, s.longitude, s.height);
+    AddLog("Base " + text);
+    LogBaseStationEvent(text);
+    BaseStationId = s.id;
+    BaseLatitude = s.latitude;
+    BaseLongitude = s.longitude;
+    BaseHeight = s.height;
+  }
+}
+
+void TfrmNTRIPSettings::LogBaseStationEvent(const std::string& stationText) {
+  const QDateTime now = platform::Now();
+  const std::string today = now.toString("yyyy-MM-dd").toStdString();
+  const std::string folder = platform::DataRoot() + today + "/LOG/";
+  if (!platform::FolderExists(folder)) return;
+  const std::string file = folder + today + " Events.log";
+  std::vector<std::string> lines;
+  std::string bytes;
+  if (platform::FileExists(file)) {
+    if (!ReadWholeFile(file, bytes)) return;
+    lines = SplitLines(bytes);
+  }
+  lines.push_back("Auto Event:\t" + now.toString("yyyy-MM-dd hhmmss").toStdString() + "000" +
+                  "\tNTRIP Base Station " + stationText);
+  WriteFileAtomically(file, JoinLines(lines));
 }
 
 void TfrmNTRIPSettings::SetGPSPort(platform::SerialHandle handle, const std::string& portName) {
-  GPSPort = std::move(handle);
-  AddLog("Serial port handle connected");
+  GPSPort = handle;
+  if (Client) {
+    Client->SetSerialHandle(std::move(handle));
+    AddLog("Serial port handle connected");
+  }
   if (!portName.empty()) {
     GPSPortName = portName;
-    if (boxOutputPort->count() > 0)
-      boxOutputPort->setItemText(0, QString::fromStdString(GPSPortName + " This Port (GPS)"));
+    if (boxOutputPort->count() > 0) boxOutputPort->setItemText(0, Q(GPSPortName + " This Port (GPS)"));
   }
 }
 
 void TfrmNTRIPSettings::SetGPSPosition(double latitude, double longitude, double altitude) {
   if (rbManual->isChecked()) return;
-  edtLatitude->setText(QString::fromStdString(FormatFixed(latitude, 8)));
-  edtLongitude->setText(QString::fromStdString(FormatFixed(longitude, 8)));
+  edtLatitude->setText(Q(FormatFixed(latitude, 8)));
+  edtLongitude->setText(Q(FormatFixed(longitude, 8)));
   GPSAltitude = altitude;
+  if (Client) Client->SetPosition(latitude, longitude, altitude);
+}
+
+// ---------------------------------------------------------------------------
+// Settings, profiles and the output port
+
+void TfrmNTRIPSettings::LoadSettings() {
+  IniFile ini(IniFileName);
+  edtServer->setText(Q(ini.ReadString(kSection, "Server", kDefaultCasterHost)));
+  edtPort->setText(Q(ini.ReadString(kSection, "Port", "2101")));
+  edtUsername->setText(Q(ini.ReadString(kSection, "Username", "")));
+  edtPassword->setText(Q(ini.ReadString(kSection, "Password", "")));
+  const std::string mount = ini.ReadString(kSection, "MountPoint", "");
+  if (!mount.empty()) {
+    boxMountpoint->addItem(Q(mount));
+    boxMountpoint->setCurrentIndex(0);
+  }
+  if (ini.ReadBool(kSection, "UseManualPosition", false)) rbManual->setChecked(true);
+  else rbFromGPS->setChecked(true);
+  edtLatitude->setText(Q(ini.ReadString(kSection, "Latitude", "0.0")));
+  edtLongitude->setText(Q(ini.ReadString(kSection, "Longitude", "0.0")));
+  const std::string port = ini.ReadString(kSection, "OutputPort", "");
+  if (!port.empty()) {
+    const int i = boxOutputPort->findText(Q(port), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (i >= 0) boxOutputPort->setCurrentIndex(i);
+  }
+  const int baud = ini.ReadInteger(kSection, "OutputBaud", 5);
+  boxOutputBaud->setCurrentIndex(baud >= 0 && baud <= 5 ? baud : -1);
+  // Read before the output box may save the settings.
+  const bool autoConnect = ini.ReadBool(kSection, "AutoConnect", false);
+  AutoConnect = autoConnect;
+  chkOutputPort->setChecked(ini.ReadBool(kSection, "OutputEnabled", false));
+  AutoConnect = autoConnect;
+  UpdatePositionMode();
+  if (AutoConnect && !Text(boxMountpoint).empty()) {
+    PendingAutoConnect = true;
+    AddLog("Auto-connect enabled - will connect on startup");
+  }
+}
+
+void TfrmNTRIPSettings::SaveSettings() {
+  IniFile ini(IniFileName);
+  ini.WriteString(kSection, "Server", Text(edtServer));
+  ini.WriteString(kSection, "Port", Text(edtPort));
+  ini.WriteString(kSection, "Username", Text(edtUsername));
+  ini.WriteString(kSection, "Password", Text(edtPassword));
+  ini.WriteString(kSection, "MountPoint", Text(boxMountpoint));
+  ini.WriteBool(kSection, "UseManualPosition", rbManual->isChecked());
+  ini.WriteString(kSection, "Latitude", Text(edtLatitude));
+  ini.WriteString(kSection, "Longitude", Text(edtLongitude));
+  ini.WriteString(kSection, "OutputPort", Text(boxOutputPort));
+  ini.WriteInteger(kSection, "OutputBaud", boxOutputBaud->currentIndex());
+  ini.WriteBool(kSection, "OutputEnabled", chkOutputPort->isChecked());
+  ini.WriteBool(kSection, "AutoConnect", AutoConnect);
+}
+
+void TfrmNTRIPSettings::LoadProfiles() {
+  boxProfile->clear();
+  boxProfile->addItem("<New Profile>");
+  std::string bytes;
+  if (platform::FileExists(ProfilesFileName) && ReadWholeFile(ProfilesFileName, bytes)) {
+    for (const std::string& line : SplitLines(bytes)) {
+      const std::size_t tab = line.find('\t');
+      if (tab != std::string::npos) boxProfile->addItem(Q(line.substr(0, tab)));
+    }
+  }
+  boxProfile->setCurrentIndex(boxProfile->count() > 1 ? 1 : 0);
+}
+
+void TfrmNTRIPSettings::boxProfileChange(QObject*) {
+  const int index = boxProfile->currentIndex();
+  if (index <= 0 || !platform::FileExists(ProfilesFileName)) return;
+  std::string bytes;
+  if (!ReadWholeFile(ProfilesFileName, bytes)) return;
+  const std::vector<std::string> lines = SplitLines(bytes);
+  if (index - 1 >= int(lines.size())) return;
+  const std::vector<std::string> f = SplitTabs(lines[index - 1]);
+  if (f.size() < 5) return;
+  edtServer->setText(Q(f[1]));
+  edtPort->setText(Q(f[2]));
+  edtUsername->setText(Q(f[3]));
+  edtPassword->setText(Q(f[4]));
+  if (f.size() >= 7) {
+    edtLatitude->setText(Q(f[5]));
+    edtLongitude->setText(Q(f[6]));
+  }
+}
+
+void TfrmNTRIPSettings::btnSaveProfileClick(QObject*) { SaveProfile(); }
+
+void TfrmNTRIPSettings::SaveProfile() {
+  std::string name = Text(edtServer) + ":" + Text(edtPort);
+  if (!Text(edtUsername).empty()) name = Text(edtUsername) + "@" + name;
+  const std::string line = name + "\t" + Text(edtServer) + "\t" + Text(edtPort) + "\t" + Text(edtUsername) + "\t" +
+                           Text(edtPassword) + "\t" + Text(edtLatitude) + "\t" + Text(edtLongitude);
+  std::vector<std::string> lines;
+  std::string bytes;
+  bool ok = true;
+  if (platform::FileExists(ProfilesFileName)) {
+    ok = ReadWholeFile(ProfilesFileName, bytes);
+    lines = SplitLines(bytes);
+  }
+  if (ok) {
+    bool replaced = false;
+    for (auto& l : lines)
+      if (l.rfind(name + "\t", 0) == 0) {
+        l = line;
+        replaced = true;
+        break;
+      }
+    if (!replaced) lines.push_back(line);
+    // The file holds caster passwords: readable by the user only.
+    ok = WriteFileAtomically(ProfilesFileName, JoinLines(lines), 0600);
+  }
+  AddLog(ok ? "Profile saved: " + name : "Error saving profile");
+  LoadProfiles();
+  const int i = boxProfile->findText(Q(name), Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (i >= 0) boxProfile->setCurrentIndex(i);
+}
+
+void TfrmNTRIPSettings::ListOutputPorts() {
+  boxOutputPort->clear();
+  boxOutputPort->addItem("This port (GPS)");
+  for (const std::string& name : SerialPortNames(IniFile(IniFileName))) boxOutputPort->addItem(Q(name));
+  boxOutputPort->setCurrentIndex(0);
+}
+
+void TfrmNTRIPSettings::chkOutputPortClick(QObject*) {
+  if (chkOutputPort->isChecked()) OpenOutputPort();
+  else CloseOutputPort();
+  SaveSettings();
+}
+
+void TfrmNTRIPSettings::OpenOutputPort() {
+  if (OutputPortOpen) CloseOutputPort();
+  const int index = boxOutputPort->currentIndex();
+  if (index < 0) {
+    AddLog("No output port selected");
+    chkOutputPort->setChecked(false);
+    return;
+  }
+  if (index == 0) {
+    OutputPortHandle.reset();
+    OutputPortOpen = true;
+    if (Client) Client->ForwardToSerial = true;
+    AddLog("Output enabled: Using GPS input port");
+    return;
+  }
+  if (Client) Client->ForwardToSerial = false;
+  const std::string name = Text(boxOutputPort);
+  const int baudIndex = boxOutputBaud->currentIndex();
+  platform::SerialLineSettings line;
+  line.baudRate = baudIndex >= 0 && baudIndex <= 5 ? kBaudRates[baudIndex] : 115200;
+  line.dataBits = 8;
+  line.parity = 0;
+  line.stopBits = 1;
+  line.dtr = true;
+  line.rts = true;
+  const std::string device = SerialDevicePath(ComNumber(name), IniFile(IniFileName));
+  OutputPortHandle = device.empty() ? nullptr : platform::SerialPort::Open(device, line);
+  if (!OutputPortHandle) {
+    AddLog("Failed to open output port: " + name);
+    chkOutputPort->setChecked(false);
+    return;
+  }
+  OutputPortOpen = true;
+  AddLog("Output port opened: " + name + " @ " + Text(boxOutputBaud));
+}
+
+void TfrmNTRIPSettings::CloseOutputPort() {
+  if (OutputPortHandle) {
+    OutputPortHandle->Close();
+    OutputPortHandle.reset();
+    AddLog("Output port closed");
+  }
+  OutputPortOpen = false;
+  if (Client) Client->ForwardToSerial = true;
+}
+
+void TfrmNTRIPSettings::WriteOutputPort(const uint8_t* data, int length) {
+  if (OutputPortOpen && boxOutputPort->currentIndex() != 0 && OutputPortHandle && length > 0)
+    OutputPortHandle->Write(reinterpret_cast<const char*>(data), std::size_t(length));
+}
+
+// ---------------------------------------------------------------------------
+// RTCM report
+
+std::string TfrmNTRIPSettings::RTCMMessageName(int number) { return rtcm3::MessageName(number); }
+
+void TfrmNTRIPSettings::Button1Click(QObject*) {
+  const std::string copy = Client ? Client->ReceivedDataCopy() : std::string();
+  if (!Client || copy.size() <= 5) {
+    AddLog("No RTCM data to parse");
+    return;
+  }
+  if (!fRTCMParsing) fRTCMParsing = new TfRTCMParsing();
+  fRTCMParsing->ClearLines();
+  fRTCMParsing->show();
+  const QDateTime now = platform::Now();
+  const int zoneMinutes = QTimeZone::systemTimeZone().standardTimeOffset(now) / 60;
+  rtcm3::Vessel vessel;
+  {
+    std::lock_guard<std::mutex> lock(Client->PositionMutex);
+    vessel = {Client->Latitude, Client->Longitude, Client->Altitude, Client->UseManualPosition};
+  }
+  const rtcm3::Scan scan = rtcm3::ScanFrames(copy);
+  for (const std::string& line :
+       rtcm3::ReportLines(copy, scan, vessel, now.toString("yyyy-MM-dd hh:mm:ss").toStdString(), zoneMinutes))
+    fRTCMParsing->AddLine(line);
+  if (scan.positionValid &&
+      (scan.stationId != BaseStationId || (BaseLatitude == 0 && BaseLongitude == 0) ||
+       std::fabs(scan.latitude - BaseLatitude) > 0.00001 || std::fabs(scan.longitude - BaseLongitude) > 0.00001)) {
+    AddLog(rtcm3::BaseLogLine(scan));
+    BaseLatitude = scan.latitude;
+    BaseLongitude = scan.longitude;
+    BaseHeight = scan.height;
+    BaseStationId = scan.stationId;
+  }
 }

@@ -1,39 +1,123 @@
 #pragma once
-// The NTRIP window: runs the RTK corrections. The main window hands it the
-// GNSS receiver's open port and position.
+// The NTRIP window: runs the RTK corrections through its NTRIP client, keeps
+// caster profiles and the NTRIP settings, sends the corrections to the
+// receiver's port or a port of its own, and makes the RTCM report. The main
+// window hands it the GNSS receiver's open port and position.
+#include <QDateTime>
 #include <QWidget>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/serialport.h"
 
+class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
 class QRadioButton;
+class QTimer;
+class TQuarixNTRIPClient;
 
 class TfrmNTRIPSettings : public QWidget {
   Q_OBJECT
  public:
   explicit TfrmNTRIPSettings(QWidget* parent = nullptr);
+  ~TfrmNTRIPSettings() override;
 
+  QLabel *lblProfile, *lblServer, *lblPort, *lblUsername, *lblPassword;
+  QLabel *lblOutputPosition, *lblLatitude, *lblLongitude, *lblMountpoint;
+  QLabel *lblOutputPort, *lblOutputBaud, *lblBytesReceived, *lblBytesSent;
+  QLabel *lblBytesReceivedValue, *lblBytesSentValue;
+  QComboBox* boxProfile;
+  QPushButton* btnSaveProfile;
+  QLineEdit* edtServer;
+  QLineEdit* edtPort;
+  QLineEdit* edtUsername;
+  QLineEdit* edtPassword;
   QRadioButton* rbFromGPS;     // "From GPS", checked
   QRadioButton* rbManual;      // "Manual"
   QLineEdit* edtLatitude;      // rover latitude, decimal degrees
   QLineEdit* edtLongitude;     // rover longitude, decimal degrees
+  QComboBox* boxMountpoint;
+  QPushButton* btnFetchSources;
+  QCheckBox* chkShowLog;
+  QProgressBar* pbProgress;
   QPlainTextEdit* memoLog;     // the log (at most 100 lines)
+  QCheckBox* chkOutputPort;
   QComboBox* boxOutputPort;    // item 0 is the receiver's own port
+  QComboBox* boxOutputBaud;
+  QPushButton* btnConnect;
+  QPushButton* Button1;        // "RTCM Parsing"
+  QPushButton* btnClose;
+  QTimer* tmrUpdate;
 
+  TQuarixNTRIPClient* Client = nullptr;
+  std::string IniFileName;
+  std::string ProfilesFileName;
+  platform::SerialHandle OutputPortHandle;  // separate correction output port, empty when none
+  bool OutputPortOpen = false;
   std::string GPSPortName;           // e.g. "COM3", given by SetGPSPort
-  platform::SerialHandle GPSPort;    // the receiver's open port, for the corrections
+  platform::SerialHandle GPSPort;    // the receiver's open port, as last handed over
   double GPSAltitude = 0;            // altitude of the last position given
+  bool PendingAutoConnect = false;
+  bool DataFlowing = false;
+  bool AutoConnect = false;
+  QDateTime LastDataTime;
+  double BaseLatitude = 0;
+  double BaseLongitude = 0;
+  double BaseHeight = 0;
+  int BaseStationId = 0;
 
-  // Appends a line to the log, keeping at most 100 lines.
+  void FormShow();
+  void btnConnectClick(QObject* Sender = nullptr);
+  void btnFetchSourcesClick(QObject* Sender = nullptr);
+  void tmrUpdateTimer(QObject* Sender = nullptr);
+  void chkShowLogClick(QObject* Sender = nullptr);
+  void btnCloseClick(QObject* Sender = nullptr);
+  void rbFromGPSClick(QObject* Sender = nullptr);
+  void rbManualClick(QObject* Sender = nullptr);
+  void Button1Click(QObject* Sender = nullptr);
+  void boxProfileChange(QObject* Sender = nullptr);
+  void btnSaveProfileClick(QObject* Sender = nullptr);
+  void chkOutputPortClick(QObject* Sender = nullptr);
+
+  void NTRIPClientStatus(QObject* Sender, int code, const std::string& message);
+  void NTRIPClientData(QObject* Sender, const uint8_t* data, int length);
+  void NTRIPClientSourceTable(QObject* Sender, const std::vector<std::string>* list);
+  void NTRIPClientLog(QObject* Sender, const std::string& text);
+
+  // Appends a time-stamped line to the log, keeping at most 100 lines.
   void AddLog(const std::string& text);
+  void UpdatePositionMode();
   // The receiver's open port and its name ("COM3").
   void SetGPSPort(platform::SerialHandle handle, const std::string& portName);
   // The receiver's position in signed decimal degrees and metres; ignored
   // while the manual position is selected.
   void SetGPSPosition(double latitude, double longitude, double altitude);
+
+  void LoadSettings();
+  void SaveSettings();
+  void LoadProfiles();
+  void SaveProfile();
+  void ListOutputPorts();
+  void OpenOutputPort();
+  void CloseOutputPort();
+  void WriteOutputPort(const uint8_t* data, int length);
+
+  static std::string RTCMMessageName(int number);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void LogBaseStationEvent(const std::string& stationText);
 };
 
 extern TfrmNTRIPSettings* frmNTRIPSettings;
+
+// The host offered when no caster has been set.
+inline constexpr const char* kDefaultCasterHost = "rtk2go.com";

@@ -1,16 +1,18 @@
 #include "planning/UShape.h"
 
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 
-#include "app/formats.h"
 #include "app/settingsfile.h"
+#include "planning/vesselshape.h"
 
 TFShape* FShape = nullptr;
 
 namespace {
-const char* const kSection = "VESSEL_SHAPE";
 
 QLineEdit* LabelledEdit(QWidget* parent, QFormLayout* form, const char* name, const QString& label,
                         const QString& text) {
@@ -22,29 +24,62 @@ QLineEdit* LabelledEdit(QWidget* parent, QFormLayout* form, const char* name, co
   form->addRow(l, e);
   return e;
 }
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QLineEdit* e) { return e->text().toStdString(); }
+
 }  // namespace
 
 TFShape::TFShape(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setObjectName("FShape");
   setWindowTitle("Vessel Geometry");
-  auto* form = new QFormLayout(this);
-  edRadious = LabelledEdit(this, form, "edRadious", "Radious of first circle", "10");
-  edInterval = LabelledEdit(this, form, "edInterval", "Offset to next circle", "10");
-  edAmount = LabelledEdit(this, form, "edAmount", "Total number of circles", "2");
-  edLArrow = LabelledEdit(this, form, "edLArrow", "Arrow's sideward length", "10");
-  edBArrow = LabelledEdit(this, form, "edBArrow", "Arrow's longitudal length", "100");
+  auto* layout = new QVBoxLayout(this);
+  auto* group = new QGroupBox("All in one pole", this);
+  auto* form = new QFormLayout(group);
+  edRadious = LabelledEdit(group, form, "edRadious", "Radious of first circle", "10");
+  edInterval = LabelledEdit(group, form, "edInterval", "Offset to next circle", "10");
+  edAmount = LabelledEdit(group, form, "edAmount", "Total number of circles", "2");
+  edLArrow = LabelledEdit(group, form, "edLArrow", "Arrow's sideward length", "10");
+  edBArrow = LabelledEdit(group, form, "edBArrow", "Arrow's longitudal length", "100");
+  layout->addWidget(group);
+
+  bDefault = new QPushButton("Default", this);
+  bDefault->setObjectName("bDefault");
+  layout->addWidget(bDefault);
+  layout->addWidget(new QLabel("Changes requires restart of program.", this));
+  BitBtn1 = new QPushButton("Save && Hide", this);
+  BitBtn1->setObjectName("BitBtn1");
+  layout->addWidget(BitBtn1);
+
+  connect(bDefault, &QPushButton::clicked, this, [this] { bDefaultClick(); });
+  connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+
   FormCreate();
 }
 
 void TFShape::FormCreate() {
-  IniFile ini;
-  auto real = [&](const char* key, double def) {
-    return QString::fromStdString(FloatToStr(StrToFloatDef(ini.ReadString(kSection, key, ""), def)));
-  };
-  edRadious->setText(real("Radious of first circle", 10));
-  edInterval->setText(real("Cirecle offset interval", 10));
-  edAmount->setText(QString::number(StrToIntDef(ini.ReadString(kSection, "Number of circles", ""), 2)));
-  edLArrow->setText(real("Left right offset of arrow", 0));
-  edBArrow->setText(real("Arrow length to bow", 100));
+  const vesselshape::Texts t = vesselshape::Read(IniFile());
+  edRadious->setText(Q(t.Radius));
+  edInterval->setText(Q(t.Interval));
+  edAmount->setText(Q(t.Amount));
+  edLArrow->setText(Q(t.LArrow));
+  edBArrow->setText(Q(t.BArrow));
+}
+
+void TFShape::BitBtn1Click() {
+  {
+    IniFile ini;
+    vesselshape::Write(ini, {S(edRadious), S(edInterval), S(edAmount), S(edLArrow), S(edBArrow)});
+  }
+  hide();
+}
+
+void TFShape::bDefaultClick() {
+  const vesselshape::Texts t = vesselshape::Defaults();
+  edRadious->setText(Q(t.Radius));
+  edInterval->setText(Q(t.Interval));
+  edAmount->setText(Q(t.Amount));
+  edLArrow->setText(Q(t.LArrow));
+  edBArrow->setText(Q(t.BArrow));
 }

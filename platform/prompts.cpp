@@ -75,6 +75,10 @@ Answer AskYesNoCancel(const QString& text, Kind kind) {
   return Ask(text, kind, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
 }
 
+Answer AskOkCancel(const QString& text, Kind kind) {
+  return Ask(text, kind, QMessageBox::Ok | QMessageBox::Cancel);
+}
+
 void ShowException(const QString& text) {
   if (gScripted) {
     gScript.shown.push_back(text);

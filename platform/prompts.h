@@ -19,6 +19,8 @@ void ShowMessage(const QString& text);
 Answer AskYesNo(const QString& text, Kind kind = Kind::Confirmation);
 // Yes, No and Cancel.
 Answer AskYesNoCancel(const QString& text, Kind kind = Kind::Confirmation);
+// OK and Cancel.
+Answer AskOkCancel(const QString& text, Kind kind = Kind::Warning);
 // The exception box shown for an exception that reached the message loop.
 void ShowException(const QString& text);
 // File dialogs; an empty result means the user cancelled.

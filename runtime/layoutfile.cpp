@@ -1,6 +1,11 @@
 #include "runtime/layoutfile.h"
 
-// The drawing-file reader and writer are not part of this build: nothing is
-// read or written, and the callers, which never examine the result, go on.
-int LoadLayoutFile(TQuarixCanvas*, const std::string&, int) { return 0; }
-int SaveLayoutFile(TQuarixCanvas*, const std::string&) { return 0; }
+#include "canvas/QuarixCanvas.h"
+
+int LoadLayoutFile(TQuarixCanvas* map, const std::string& fileName, int mode) {
+  return map ? map->CadLoad(fileName, -1, -1, mode) : 0;
+}
+
+int SaveLayoutFile(TQuarixCanvas* map, const std::string& fileName) {
+  return map ? map->CadSave(fileName, -1) : 0;
+}

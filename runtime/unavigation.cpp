@@ -2,28 +2,35 @@
 
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCheckBox>
 #include <QCursor>
 #include <QDir>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <climits>
+#include <filesystem>
+#include <map>
 #include <exception>
 
 #include "app/About.h"
@@ -34,6 +41,10 @@
 #include "app/placement.h"
 #include "app/settingsfile.h"
 #include "app/themes.h"
+#include "drawingfiles/QuarixKMZLoader.h"
+#include "drawingfiles/dxfimport.h"
+#include "drawingfiles/kmlimport.h"
+#include "drawingfiles/xyzimport.h"
 #include "canvas/QuarixCanvas.h"
 #include "geodesy/UGPS.h"
 #include "geodesy/unavset.h"
@@ -59,6 +70,7 @@
 #include "runtime/windowlogic.h"
 #include "ui/QuarixKeyboard.h"
 #include "ui/QuarixTranslation.h"
+#include "ui/UTranslationEditor.h"
 #include "ui/uTheme.h"
 
 TFNav* FNav = nullptr;
@@ -859,7 +871,113 @@ void TFNav::SaveAs1Click(QObject* Sender) {
   LogEvent("Saved As: " + file);
 }
 
-void TFNav::Import1Click(QObject* Sender) {}
+// ---------------------------------------------------------------------------
+// Import
+
+namespace {
+
+const char* const kImportFilter =
+    "KML/KMZ Files [*.kml;*.kmz] (*.kml *.kmz);;XYZ Files [*.xyz;*.txt;*.csv] (*.xyz *.txt *.csv);;"
+    "AutoCAD 2018 DXF [*.dxf] (*.dxf);;All Files [*.*] (*)";
+
+// Last-modification time of every XYZ file imported in this run, by path;
+// made at the first XYZ import, kept until the program ends.
+std::unique_ptr<std::map<std::string, int64_t>> ImportFileAges;
+
+int64_t FileAge(const std::string& path) {
+  std::error_code ec;
+  const auto t = std::filesystem::last_write_time(path, ec);
+  return ec ? 0 : static_cast<int64_t>(t.time_since_epoch().count());
+}
+
+}  // namespace
+
+void TFNav::Import1Click(QObject* Sender) {
+  const QString chosen = prompts::OpenFileName(this, "Dialog Open", kImportFilter);
+  if (!chosen.isEmpty() && fcad) {
+    const std::string path = chosen.toStdString();
+    const std::string layerName = ImportLayerName(path);
+    int layer = fcad->LayerFindByName(layerName);
+    if (layer < 0)
+      layer = fcad->LayerOpen(layerName);
+    else
+      fcad->CadClearShapes(layer);
+    fcad->SetLayerAction(layer, 15);
+
+    switch (ImportKindOf(path)) {
+      case 0: {
+        if (!FGPS || !FGPS->edSMA || !FGPS->edCM || FGPS->edSMA->text().isEmpty() ||
+            FGPS->edCM->text().isEmpty()) {
+          prompts::ShowMessage(
+              "Please configure datum parameters in GPS Settings before importing KML/KMZ files.");
+          return;
+        }
+        TQuarixKMZLoader loader;
+        loader.OnConvertCoordinate = [this](double& X, double& Y, double Latitude, double Longitude) {
+          ConvertKMLCoordinate(X, Y, Latitude, Longitude);
+        };
+        if (loader.LoadFromFile(path)) {
+          loader.ConvertCoordinates();
+          DrawKMLPlacemarks(*fcad, loader, layer);
+          LogEvent("Imported KML/KMZ: " + path + " to layer: " + layerName);
+          ShowLastFileFolder(path);
+          fcad->WorldExtents();
+        } else {
+          prompts::ShowMessage(Q("Failed to load KML/KMZ file: " + loader.LastError));
+        }
+        break;
+      }
+      case 1: {
+        const int64_t age = FileAge(path);
+        if (!ImportFileAges) ImportFileAges = std::make_unique<std::map<std::string, int64_t>>();
+        const auto known = ImportFileAges->find(path);
+        if (known != ImportFileAges->end() && known->second == age) {
+          prompts::ShowMessage("File unchanged since last import. Skipping.");
+          return;
+        }
+        const long count = ImportXYZPoints(*fcad, path, layer);
+        if (count < 0) {
+          prompts::ShowMessage(Q("Failed to open XYZ file: " + path));
+          break;
+        }
+        (*ImportFileAges)[path] = age;
+        LogEvent("Imported XYZ: " + path + " (" + std::to_string(count) + " points) to layer: " +
+                 layerName);
+        ShowLastFileFolder(path);
+        fcad->WorldExtents();
+        break;
+      }
+      default:
+        ImportDxfReplace(*fcad, path);
+        ShowLastFileFolder(path);
+        LogEvent("Imported DXF: " + path);
+        break;
+    }
+  }
+  OpenFixedLayers(fcad);
+}
+
+void TFNav::ConvertKMLCoordinate(double& X, double& Y, double Latitude, double Longitude) {
+  if (!FGPS) return;
+  auto text = [](QLineEdit* e) { return e ? e->text().toStdString() : std::string(); };
+  TKMLGridSettings s;
+  s.SemiMajorAxis = text(FGPS->edSMA);
+  s.Flattening = text(FGPS->edIF);
+  s.Scale = text(FGPS->edPPM);
+  s.RX = text(FGPS->edRX);
+  s.RY = text(FGPS->edRY);
+  s.RZ = text(FGPS->edRZ);
+  s.SX = text(FGPS->edSX);
+  s.SY = text(FGPS->edSY);
+  s.SZ = text(FGPS->edSZ);
+  s.CentralMeridian = text(FGPS->edCM);
+  s.ReferenceLatitude = text(FGPS->edRL);
+  s.ScaleFactor = text(FGPS->edSF);
+  s.FalseEasting = text(FGPS->edFE);
+  s.FalseNorthing = text(FGPS->edFN);
+  ConvertKMLPosition(s, X, Y, Latitude, Longitude);
+}
+
 void TFNav::Export1Click(QObject* Sender) {}
 
 void TFNav::ShowLastFileFolder(const std::string& Path) {
@@ -882,28 +1000,125 @@ void TFNav::StatusBarFolderClick(QObject* Sender) {
 // ---------------------------------------------------------------------------
 // Interface language
 
-void TFNav::ApplyLanguage() {
-  if (!Translation) return;
-  auto tr = [](const QString& text) { return Q(Translation->Translate(text.toStdString())); };
-  for (QAction* menu : MainMenu1->actions()) {
-    menu->setText(tr(menu->text()));
-    if (!menu->menu()) continue;
-    for (QAction* a : menu->menu()->actions()) {
-      if (a->isSeparator()) continue;
-      const QString text = a->text();
-      const int tab = text.indexOf('\t');
-      a->setText(tab < 0 ? tr(text) : tr(text.left(tab)) + text.mid(tab));
-    }
-  }
-  for (QToolBar* bar : {tRealtime, tDraw})
-    for (QToolButton* b : bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly))
-      if (b != Realtime && !b->text().isEmpty()) b->setText(tr(b->text()));
-  Realtime->setText(tr(Realtime->isChecked() ? "Stop" : "Realtime"));
+namespace {
+
+std::string TranslateText(const QString& text) { return Translation->Translate(text.toStdString()); }
+
+// Sets a caption to its translation; a caption that stays the same is not
+// touched (setting a label's text would drop its picture).
+template <class Set>
+void Retext(const QString& caption, Set set) {
+  const QString t = Q(TranslateText(caption));
+  if (t != caption) set(t);
 }
 
-void TFNav::sStatusBarDblClick(QObject* Sender) {}
+// A menu item's caption, without the key text that some items show after a tab.
+void TranslateAction(QAction* a) {
+  if (a->isSeparator()) {
+    TranslateText("-");  // a separator's caption: logged when missing, never shown
+    return;
+  }
+  const QString text = a->text();
+  const int tab = text.indexOf('\t');
+  const QString caption = tab < 0 ? text : text.left(tab);
+  Retext(caption, [&](const QString& t) { a->setText(tab < 0 ? t : t + text.mid(tab)); });
+}
 
-void TFNav::TranslationEditor1Click(QObject* Sender) {}
+// Buttons that Qt makes for its own controls (tool-bar and tab scrolling,
+// menu-bar overflow, edit clear buttons) are no part of any window's design.
+bool IsDesignedButton(const QAbstractButton* b) {
+  if (b->objectName().startsWith("qt_")) return false;
+  const QObject* p = b->parent();
+  return !(qobject_cast<const QToolBar*>(p) || qobject_cast<const QTabBar*>(p) || qobject_cast<const QMenuBar*>(p) ||
+           qobject_cast<const QLineEdit*>(p));
+}
+
+}  // namespace
+
+void TranslateControl(QObject* Component) {
+  if (!Translation || !Component) return;
+  if (auto* a = qobject_cast<QAction*>(Component)) {
+    if (qobject_cast<QMenu*>(a->parent())) TranslateAction(a);
+    return;
+  }
+  auto* w = qobject_cast<QWidget*>(Component);
+  if (!w) return;
+  if (auto* l = qobject_cast<QLabel*>(w)) {
+    Retext(l->text(), [&](const QString& t) { l->setText(t); });
+  } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+    const bool kind = qobject_cast<QPushButton*>(b) || qobject_cast<QCheckBox*>(b) ||
+                      qobject_cast<QRadioButton*>(b) || qobject_cast<QToolButton*>(b);
+    if (kind && IsDesignedButton(b)) Retext(b->text(), [&](const QString& t) { b->setText(t); });
+  } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+    Retext(g->title(), [&](const QString& t) { g->setTitle(t); });
+  } else if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+    for (int i = 0; i < tabs->count(); ++i) Retext(tabs->tabText(i), [&](const QString& t) { tabs->setTabText(i, t); });
+  } else if (qobject_cast<TQuarixStatusBar*>(w)) {
+    return;  // its panels are no controls
+  }
+  for (QObject* child : w->children())
+    if (child->isWidgetType()) TranslateControl(child);
+}
+
+void TranslateForm(QWidget* Control) {
+  if (!Translation || !Control) return;
+  Retext(Control->windowTitle(), [&](const QString& t) { Control->setWindowTitle(t); });
+  for (QObject* child : Control->children())
+    if (child->isWidgetType()) TranslateControl(child);
+  for (QAction* a : Control->findChildren<QAction*>()) TranslateControl(a);
+}
+
+void TranslateMenuItem(QAction* Item) {
+  if (!Translation || !Item) return;
+  TranslateAction(Item);
+  if (QMenu* sub = Item->menu())
+    for (QAction* a : sub->actions()) TranslateMenuItem(a);
+}
+
+void TFNav::ApplyLanguage() {
+  if (!Translation) return;
+  auto tr = [](const char* key) { return Q(Translation->Translate(key)); };
+  // 1. The main menu.
+  for (QAction* item : MainMenu1->actions()) TranslateMenuItem(item);
+  // 2. The survey button after its state.
+  if (Realtime) Realtime->setText(tr(Realtime->isChecked() ? "Stop" : "Realtime"));
+  // 3. Tool buttons get fixed keys, whatever their design caption.
+  const std::pair<QToolButton*, const char*> fixed[] = {
+      {bSelectTracks, "Select Tracks"}, {bDelSelected, "Delete Selected"}, {bFollowVessel, "Follow Vessel"},
+      {ToolButton13, "Do Not Follow"},  {ConnectIcon, "Connect"},          {ToolButton11, "Clear Shapes"},
+      {btEventAdd, "Add Event"},        {btEventReset, "Reset Event"},     {Zoomin, "Zoom In"},
+      {Zoomout, "Zoom Out"},            {bOpen, "Open"},                   {bSave, "Save"},
+      {tbRunline, "Runline"}};
+  for (const auto& [button, key] : fixed)
+    if (button) button->setText(tr(key));
+  // 4. The translated windows.
+  for (QWidget* w : std::initializer_list<QWidget*>{FNav, fRealtime, Navset, Offsets, FShape, fSVP, formAbout, FMsg,
+                                                    FGPS, frmNTRIPSettings, fRunline1})
+    if (w) TranslateForm(w);
+  // 5. and 6. Titles of the echogram and theme windows and the theme window's buttons.
+  if (fWaterfal) fWaterfal->setWindowTitle(tr("Acoustics Waterfall"));
+  if (fTheme) {
+    fTheme->setWindowTitle(tr("Theme Selection"));
+    if (auto* b = fTheme->findChild<QAbstractButton*>("bSaveExit")) b->setText(tr("Save && Exit"));
+    if (auto* b = fTheme->findChild<QAbstractButton*>("bCancel")) b->setText(tr("Cancel"));
+  }
+}
+
+void TFNav::sStatusBarDblClick(QObject* Sender) {
+  if (!Translation || !sStatusBar || sStatusBar->PanelCount() <= 4) return;
+  const std::string language = Translation->CurrentLanguage == "en" ? "tr" : "en";
+  Translation->SetLanguage(language);
+  sStatusBar->SetPanelText(4, language == "tr" ? "TR" : "EN");
+  ApplyLanguage();
+  IniFile ini;
+  ini.WriteString("SETTINGS", "Language", Translation->CurrentLanguage);
+}
+
+void TFNav::TranslationEditor1Click(QObject* Sender) {
+  if (!fTranslationEditor) fTranslationEditor = new TfTranslationEditor(nullptr);
+  fTranslationEditor->show();
+  fTranslationEditor->raise();
+}
 
 // ---------------------------------------------------------------------------
 // Key preview

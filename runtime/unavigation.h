@@ -145,6 +145,9 @@ class TFNav : public QMainWindow {
   void Save1Click(QObject* Sender = nullptr);
   void SaveAs1Click(QObject* Sender = nullptr);
   void Import1Click(QObject* Sender = nullptr);
+  // Turns a WGS84 position of an imported KML into the grid of the device
+  // settings (datum shift and transverse Mercator); the KML reader's closure.
+  void ConvertKMLCoordinate(double& X, double& Y, double Latitude, double Longitude);
   void Export1Click(QObject* Sender = nullptr);
   void ShowLastFileFolder(const std::string& Path);
   void StatusBarFolderClick(QObject* Sender = nullptr);
@@ -261,3 +264,14 @@ class TFNav : public QMainWindow {
 };
 
 extern TFNav* FNav;
+
+// Translation of windows through the dictionary `Translation` (nothing while
+// it is null). TranslateControl translates the caption of a label, button,
+// check box, radio button, group box, tab or menu item and goes on into the
+// controls a windowed control parents; TranslateForm translates a window's
+// title and everything it holds; TranslateMenuItem a menu item and its
+// sub-items. Tool-bar buttons, edits, lists, grids and status-bar panels keep
+// their texts.
+void TranslateControl(QObject* Component);
+void TranslateForm(QWidget* Control);
+void TranslateMenuItem(QAction* Item);

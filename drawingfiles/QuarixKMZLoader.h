@@ -1,0 +1,67 @@
+#pragma once
+// The KML/KMZ reader: the placemarks of a KML file, or of the KML file inside
+// a KMZ archive, as plain records (name, description, Point, LineString and
+// Polygon coordinates). Elements are found by searching the text for fixed
+// tags; nothing is parsed as XML, so no entity or external reference is ever
+// resolved. An owner's conversion closure can turn every longitude/latitude
+// into grid coordinates.
+#include <functional>
+#include <string>
+#include <vector>
+
+// x (out), y (out), latitude, longitude in decimal degrees.
+using TKMLConvertEvent = std::function<void(double& X, double& Y, double Latitude, double Longitude)>;
+
+struct TKMLPoint {
+  double Latitude = 0;   // second number of a coordinate tuple
+  double Longitude = 0;  // first number
+  double Altitude = 0;   // third number, 0 when absent
+  double X = 0;          // easting from the conversion closure
+  double Y = 0;          // northing from the conversion closure
+};
+
+constexpr int kmlPoint = 0;
+constexpr int kmlLineString = 1;
+constexpr int kmlPolygon = 2;
+
+struct TKMLGeometry {
+  int Type = kmlPoint;  // 0 Point, 1 LineString, 2 Polygon
+  std::vector<TKMLPoint> Points;
+};
+
+struct TKMLPlacemark {
+  std::string Name;
+  std::string Description;
+  std::vector<TKMLGeometry> Geometries;  // Points, then LineStrings, then Polygons
+};
+
+class TQuarixKMZLoader {
+ public:
+  std::string LastError;
+  std::string TempFolder;  // extraction folder of the KMZ being read
+  TKMLConvertEvent OnConvertCoordinate;
+  std::vector<TKMLPlacemark> Placemarks;
+
+  TQuarixKMZLoader() = default;
+  ~TQuarixKMZLoader();
+  TQuarixKMZLoader(const TQuarixKMZLoader&) = delete;
+  TQuarixKMZLoader& operator=(const TQuarixKMZLoader&) = delete;
+
+  // Loads a .kml or .kmz file; true when at least one placemark with a
+  // geometry was found. LastError says why not.
+  bool LoadFromFile(const std::string& Path);
+  bool ParseKML(const std::string& Text);
+  // The KML text inside a KMZ archive, expanded into a fresh work folder next
+  // to the program; empty on failure.
+  std::string ExtractKMZ(const std::string& Path);
+  // Deletes the work folder this loader created, with everything in it.
+  void RemoveTempFolder();
+  void ParseGeometries(const std::string& PlacemarkText, TKMLPlacemark& Placemark);
+  void ParseCoordinates(const std::string& Text, std::vector<TKMLPoint>& Points);
+  void ConvertCoordinates();
+  std::vector<TKMLPoint> GetAllPoints() const;
+  std::vector<std::vector<TKMLPoint>> GetAllLines() const;
+
+ private:
+  bool createdFolder_ = false;  // TempFolder was made by this loader
+};

@@ -1,0 +1,279 @@
+// DXF import into the map canvas: the reader's records become canvas shapes.
+#include "drawingfiles/dxfimport.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+#include "drawingfiles/dxfreader.h"
+#include "drawingfiles/dxftext.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+TDxfTextSink& TraceSink() {
+  static TDxfTextSink sink;
+  return sink;
+}
+
+void Trace(const std::string& text) {
+  if (TraceSink()) TraceSink()(text);
+  else std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+// Builds canvas shapes from the reader's records. Every shape goes to the
+// import layer; the DXF layer names are not kept apart.
+class TCanvasDxfImport : public dxf::TDxfHandler {
+ public:
+  explicit TCanvasDxfImport(TQuarixCanvasModel& Model) : m_(Model) {}
+
+  int Added() const { return added_; }
+
+  void AddLayer(const dxf::TDxfLayerEntry& e) override {
+    if (e.Name.empty()) return;
+    const int colour = dxf::DXFColorToTColor(e.Color);
+    const int layer = ImportLayer();
+    if (colour >= 0 && layer >= 0)
+      if (TQLayer* l = m_.FindLayer(layer)) l->PenFg = static_cast<TColor>(colour);
+  }
+
+  void AddBlock(const dxf::TDxfBlock& b) override {
+    auto* block = new TQBlock;
+    block->Name = dxf::DecodeDxfText(b.Name);
+    block->BaseX = b.BaseX;
+    block->BaseY = b.BaseY;
+    block->BlockShapes.reserve(b.Lines.size());
+    for (const dxf::TDxfBlockLine& bl : b.Lines) {
+      auto* s = new TQLine;
+      s->ShapeType = stLine;
+      s->X1 = bl.X1, s->Y1 = bl.Y1, s->X2 = bl.X2, s->Y2 = bl.Y2;
+      s->UpdateBounds();
+      block->BlockShapes.push_back(s);
+    }
+    m_.Blocks.push_back(block);
+  }
+
+  void AddLine(const dxf::TDxfLine& e) override {
+    if (added_ < 5) {
+      const TQLayer* l = m_.FindLayer(ImportLayer());
+      auto flag = [l](bool TQLayer::*f) { return l ? (l->*f ? "Y" : "N") : "NULL"; };
+      Trace("DXF LINE: layer='" + e.Layer + "' lid=" + std::to_string(ImportLayer()) +
+            " visible=" + flag(&TQLayer::Visible) + " locked=" + flag(&TQLayer::Locked));
+    }
+    auto* s = new TQLine;
+    s->ShapeType = stLine;
+    s->X1 = e.X1, s->Y1 = e.Y1, s->X2 = e.X2, s->Y2 = e.Y2;
+    s->UpdateBounds();
+    s->PenWidth = LayerPenWidth();
+    Append(s, EntityPen(e.Color));
+  }
+
+  void AddCircle(const dxf::TDxfCircle& e) override {
+    auto* s = new TQCircle;
+    s->ShapeType = stCircle;
+    s->CenterX = e.CenterX, s->CenterY = e.CenterY, s->Radius = e.Radius;
+    s->UpdateBounds();
+    s->PenWidth = LayerPenWidth();
+    Append(s, EntityPen(e.Color));
+  }
+
+  // 21 vertices (20 segments) counter-clockwise from the start angle.
+  void AddArc(const dxf::TDxfArc& e) override {
+    double sweep = e.EndAngle - e.StartAngle;
+    if (sweep < 0) sweep += 360;
+    auto* s = NewPolyline(false);
+    for (int i = 0; i <= 20; ++i) {
+      const double a = (i * sweep / 20 + e.StartAngle) * kPi / 180;
+      s->AddPoint(e.CenterX + e.Radius * std::cos(a), e.CenterY + e.Radius * std::sin(a));
+    }
+    Append(s, EntityPen(e.Color));
+  }
+
+  // 37 vertices from the start to the end parameter; closed when the span
+  // covers the whole ellipse (within 0.01 rad).
+  void AddEllipse(const dxf::TDxfEllipse& e) override {
+    const double span = e.EndParam - e.StartParam;
+    const bool closed = std::fabs(span) >= 6.2731853071795864;
+    const double a = std::sqrt(e.MajorX * e.MajorX + e.MajorY * e.MajorY);
+    const double theta = std::atan2(e.MajorY, e.MajorX);
+    const double b = a * e.Ratio;
+    const double ct = std::cos(theta), st = std::sin(theta);
+    auto* s = NewPolyline(closed);
+    for (int i = 0; i <= 36; ++i) {
+      const double t = span * i / 36 + e.StartParam;
+      const double px = a * std::cos(t), py = b * std::sin(t);
+      s->AddPoint(e.CenterX + px * ct - py * st, e.CenterY + px * st + py * ct);
+    }
+    Append(s, EntityPen(e.Color));
+  }
+
+  // Corners 1, 2, 4, 3: the file gives a quadrilateral's corners in zigzag
+  // order. A triangle repeats its third corner as the fourth.
+  void AddSolid(const dxf::TDxfSolid& e) override {
+    auto* s = NewPolyline(true);
+    s->AddPoint(e.X[0], e.Y[0]);
+    s->AddPoint(e.X[1], e.Y[1]);
+    s->AddPoint(e.X[3], e.Y[3]);
+    if (!(e.X[2] == e.X[3] && e.Y[2] == e.Y[3])) s->AddPoint(e.X[2], e.Y[2]);
+    Append(s, EntityPen(e.Color));
+  }
+
+  void AddPoint(const dxf::TDxfPoint& e) override {
+    m_.DrawPoint(e.X, e.Y, ImportLayer());
+    ++added_;
+  }
+
+  // The control polygon stands for the curve.
+  void AddSpline(const dxf::TDxfSpline& e) override {
+    if (e.Xs.size() < 2 || e.Ys.size() != e.Xs.size()) return;
+    auto* s = NewPolyline((e.Flags & 1) != 0);
+    for (std::size_t i = 0; i < e.Xs.size(); ++i) s->AddPoint(e.Xs[i], e.Ys[i]);
+    Append(s, EntityPen(e.Color));
+  }
+
+  // Bulges are not read: every segment is straight.
+  void AddPolyline(const dxf::TDxfPolyline& e) override {
+    if (e.Points.size() < 2) return;
+    auto* s = NewPolyline((e.Flags & 1) != 0);
+    s->Points.reserve(e.Points.size());
+    for (const auto& [x, y] : e.Points) s->AddPoint(x, y);
+    Append(s, EntityPen(e.Color));
+  }
+
+  // Left-aligned, bottom at the anchor, in the import layer's colour.
+  void AddText(const dxf::TDxfText& e) override {
+    if (e.Text.empty()) return;
+    const std::string stripped = dxf::StripMTextFormatting(e.Text);
+    if (stripped.empty()) return;
+    const std::string text = dxf::DecodeDxfText(stripped);
+    auto* s = new TQText;
+    s->ShapeType = stText;
+    s->X = e.X, s->Y = e.Y;
+    s->TextString = text;
+    s->Text = text;
+    s->FontIndex = -1;
+    s->Layer = ImportLayer();
+    s->UpdateBounds();  // the box of the record's default height 10
+    s->Height = e.Height > 0.1 ? e.Height : 2.5;
+    s->FontName = "Arial";
+    s->Angle = e.Angle;
+    s->TextAlign = 0;
+    s->TextJustify = 2;
+    Append(s, LayerPen());
+  }
+
+  // One line per line of the block: base point to the origin, scaled,
+  // rotated counter-clockwise, moved to the insertion point.
+  void AddInsert(const dxf::TDxfInsert& e) override {
+    const TQBlock* block = DxfFindBlock(m_, dxf::DecodeDxfText(e.BlockName));
+    if (!block) return;
+    const double c = std::cos(e.Angle * kPi / 180), sn = std::sin(e.Angle * kPi / 180);
+    const int insertColour = e.Color >= 0 ? dxf::DXFColorToTColor(e.Color) : -1;
+    for (const TQShape* shape : block->BlockShapes) {
+      if (shape->ShapeType != stLine) continue;
+      const auto* bl = dynamic_cast<const TQLine*>(shape);
+      if (!bl) continue;
+      if (insertLines_ >= kMaxDxfInsertLines) return;
+      ++insertLines_;
+      auto place = [&](double x, double y, double& X, double& Y) {
+        const double u = (x - block->BaseX) * e.ScaleX, v = (y - block->BaseY) * e.ScaleY;
+        X = u * c - v * sn + e.X;
+        Y = u * sn + v * c + e.Y;
+      };
+      auto* s = new TQLine;
+      s->ShapeType = stLine;
+      place(bl->X1, bl->Y1, s->X1, s->Y1);
+      place(bl->X2, bl->Y2, s->X2, s->Y2);
+      s->UpdateBounds();
+      Append(s, insertColour >= 0 ? static_cast<TColor>(insertColour) : bl->PenFg);
+    }
+  }
+
+ private:
+  int ImportLayer() const { return m_.DXFImportLayer; }
+  TColor LayerPen() const {
+    const TQLayer* l = m_.FindLayer(ImportLayer());
+    return l ? l->PenFg : 0;
+  }
+  int LayerPenWidth() const {
+    const TQLayer* l = m_.FindLayer(ImportLayer());
+    return l ? l->PenWidth : 1;
+  }
+  // The entity's colour when its index maps to one, else the layer's.
+  TColor EntityPen(int Index) const {
+    const int c = Index >= 0 ? dxf::DXFColorToTColor(Index) : -1;
+    return c >= 0 ? static_cast<TColor>(c) : LayerPen();
+  }
+  TQPolyline* NewPolyline(bool Closed) {
+    auto* s = new TQPolyline;
+    s->Closed = Closed;
+    s->ShapeType = Closed ? stPolygon : stPolyline;
+    return s;
+  }
+  void Append(TQShape* s, TColor Pen) {
+    s->Layer = ImportLayer();
+    s->Number = m_.NextShapeNumber++;
+    s->PenFg = Pen;
+    m_.Shapes.push_back(s);
+    m_.ShapeCount = static_cast<int>(m_.Shapes.size());
+    ++added_;
+  }
+
+  TQuarixCanvasModel& m_;
+  int added_ = 0;
+  std::size_t insertLines_ = 0;
+};
+
+}  // namespace
+
+std::string DxfImportLayerName(const std::string& FileName) {
+  const std::size_t slash = FileName.find_last_of("/\\");
+  return "_dxf_" + (slash == std::string::npos ? FileName : FileName.substr(slash + 1));
+}
+
+TQBlock* DxfFindBlock(const TQuarixCanvasModel& Model, const std::string& Name) {
+  for (TQBlock* b : Model.Blocks)
+    if (b->Name == Name) return b;
+  return nullptr;
+}
+
+void SetDxfTraceSink(TDxfTextSink Sink) { TraceSink() = std::move(Sink); }
+
+bool ImportDxf(TQuarixCanvasModel& Model, const std::string& FileName,
+               const TDxfTextSink& ShowMessage) {
+  if (!platform::FileExists(FileName)) return false;
+
+  const std::string layerName = DxfImportLayerName(FileName);
+  const int existing = Model.LayerFindByName(layerName);
+  if (existing >= 0) Model.CadClearShapes(existing);
+  const int layer = Model.LayerOpen(layerName);
+  Model.DXFImportLayer = layer;
+  if (TQLayer* l = Model.FindLayer(layer)) {
+    l->Visible = true;
+    l->Locked = true;
+  }
+
+  std::ifstream in(FileName, std::ios::binary);
+  if (!in) return false;
+
+  TCanvasDxfImport import(Model);
+  if (dxf::ReadDxf(in, import) == dxf::TDxfReadResult::NoEntities) {
+    const std::string text = "DXF load failed: ENTITIES section not found";
+    if (ShowMessage) ShowMessage(text);
+    else prompts::ShowMessage(QString::fromStdString(text));
+    return false;
+  }
+
+  Model.WorldExtents();
+  Model.NeedsRedraw = true;
+  Model.Refresh();
+  return import.Added() > 0;
+}
+
+bool ImportDxfReplace(TQuarixCanvasModel& Model, const std::string& FileName,
+                      const TDxfTextSink& ShowMessage) {
+  return ImportDxf(Model, FileName, ShowMessage);
+}

@@ -1,0 +1,40 @@
+#pragma once
+// DXF import into the map canvas: every shape of one file goes to one canvas
+// layer, "_dxf_" followed by the file's name, which a second import of a file
+// of the same name empties and fills again. Layer colours come from the
+// file's layer table, block definitions (lines only) are kept by the canvas
+// for its whole life and drawn wherever an INSERT references them.
+#include <cstddef>
+#include <functional>
+#include <string>
+
+#include "canvas/canvasmodel.h"
+
+using TDxfTextSink = std::function<void(const std::string&)>;
+
+// Upper bound of the lines that the INSERTs of one import copy out of block
+// definitions: a small file could otherwise reference a large block millions
+// of times.
+constexpr std::size_t kMaxDxfInsertLines = 1000000;
+
+// Imports the file into its import layer, fits the view to the drawing and
+// asks for a repaint. True when at least one shape was added; false when the
+// file is missing or cannot be opened, has no ENTITIES section (ShowMessage
+// then gets "DXF load failed: ENTITIES section not found"; without a sink the
+// program's message box shows it) or gave no shape.
+bool ImportDxf(TQuarixCanvasModel& Model, const std::string& FileName,
+               const TDxfTextSink& ShowMessage = {});
+// The same import; kept for the Import command's replace mode.
+bool ImportDxfReplace(TQuarixCanvasModel& Model, const std::string& FileName,
+                      const TDxfTextSink& ShowMessage = {});
+
+// The import layer's name for a file: "_dxf_" + the name without its folder.
+std::string DxfImportLayerName(const std::string& FileName);
+
+// The first block of exactly that name (case counts) among all blocks the
+// canvas holds, the oldest definition first; null when there is none.
+TQBlock* DxfFindBlock(const TQuarixCanvasModel& Model, const std::string& Name);
+
+// Where the import's debug trace goes (the first LINE entities of each
+// import); standard error when none is set. An empty sink restores that.
+void SetDxfTraceSink(TDxfTextSink Sink);

@@ -1,0 +1,30 @@
+#pragma once
+// File services of the KML reader: reading a KML file as text and expanding
+// a KMZ archive (a zip) into a work folder. Plain C++ over libzip.
+#include <cstdint>
+#include <string>
+
+// Limits on what a KMZ may expand to and a KML file may hold.
+struct TKMZLimits {
+  uint64_t MaxEntryBytes = 64ull << 20;   // one expanded entry
+  uint64_t MaxTotalBytes = 256ull << 20;  // all expanded entries together
+  uint64_t MaxEntries = 10000;
+};
+
+// Reads a whole text file as lines joined with CR LF after every line (CR LF,
+// LF and a lone CR all end a line). A byte-order mark selects UTF-8 or UTF-16
+// (little or big endian), which is turned into UTF-8; without one the bytes
+// are kept. False when the file cannot be read or is larger than MaxBytes.
+bool ReadKMLTextFile(const std::string& Path, std::string& Text,
+                     uint64_t MaxBytes = 256ull << 20);
+
+// Expands the zip archive into Folder (which must exist), keeping the entries'
+// paths. Entries that are absolute, climb with "..", are symbolic links or
+// other non-regular files, or exceed the limits are not written; neither is
+// an entry whose data cannot be read whole. False when the archive cannot be
+// opened at all.
+bool ExpandKMZArchive(const std::string& ZipPath, const std::string& Folder,
+                      const TKMZLimits& Limits = TKMZLimits());
+
+// Whether a zip entry name is safe to write below the work folder.
+bool IsSafeKMZEntryName(const std::string& Name);

@@ -1,0 +1,96 @@
+#include "drawingfiles/kmlimport.h"
+
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <utility>
+#include <vector>
+
+#include "canvas/canvasmodel.h"
+#include "drawingfiles/QuarixKMZLoader.h"
+#include "geodesy/geodetic.h"
+
+namespace {
+
+bool Converted(const TKMLPoint& p) { return p.X != 0 || p.Y != 0; }
+
+// General format with up to 15 significant digits, "." as decimal point.
+std::string AngleText(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.15g", v);
+  return buf;
+}
+
+std::string LowerAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+// One number as scanf's %lf reads it, leading white space skipped.
+bool ScanNumber(const char*& p, const char* end, double& value) {
+  while (p < end && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n')) ++p;
+  const char* start = p < end && *p == '+' ? p + 1 : p;
+  double v = 0;
+  const auto r = std::from_chars(start, end, v, std::chars_format::general);
+  if (r.ec != std::errc()) return false;
+  value = v;
+  p = r.ptr;
+  return true;
+}
+
+}  // namespace
+
+void DrawKMLPlacemarks(TQuarixCanvasModel& Canvas, const TQuarixKMZLoader& Loader, int Layer) {
+  for (const TKMLPoint& p : Loader.GetAllPoints())
+    if (Converted(p)) Canvas.DrawPoint(p.X, p.Y, Layer);
+  for (const std::vector<TKMLPoint>& line : Loader.GetAllLines()) {
+    std::vector<std::pair<double, double>> pairs;
+    for (const TKMLPoint& p : line)
+      if (Converted(p)) pairs.emplace_back(p.X, p.Y);
+    if (pairs.size() >= 2) Canvas.DrawPolyline(pairs, Layer, false);
+  }
+  for (const TKMLPlacemark& placemark : Loader.Placemarks) {
+    if (placemark.Name.empty()) continue;
+    for (const TKMLGeometry& geometry : placemark.Geometries) {
+      if (geometry.Points.empty()) continue;
+      const TKMLPoint& first = geometry.Points.front();
+      if (Converted(first)) Canvas.TextAdd(Layer, placemark.Name, first.X, first.Y, 0);
+    }
+  }
+}
+
+TKMLGridTexts KMLGridTexts(const TKMLGridSettings& s, double Latitude, double Longitude) {
+  TKMLGridTexts t;
+  t.Position = AngleText(Latitude) + " " + AngleText(Longitude);
+  t.Datum = "6378137.0  0.0033528106647474  0.0  0.0  0.0  0.0  0.0  0.0  0.0 " + s.SemiMajorAxis +
+            " " + s.Flattening + " " + s.Scale + " " + s.RX + " " + s.RY + " " + s.RZ + " " + s.SX +
+            " " + s.SY + " " + s.SZ;
+  t.Projection = s.CentralMeridian + " " + s.ReferenceLatitude + " " + s.ScaleFactor + " " +
+                 s.FalseEasting + " " + s.FalseNorthing;
+  t.Ellipsoid = "6378137.0 0.0033528106647474 " + s.SemiMajorAxis + " " + s.Flattening;
+  return t;
+}
+
+void ConvertKMLPosition(const TKMLGridSettings& Settings, double& X, double& Y, double Latitude,
+                        double Longitude) {
+  const TKMLGridTexts t = KMLGridTexts(Settings, Latitude, Longitude);
+  const std::string result = GeographicToGrid(t.Position, t.Datum, t.Projection, t.Ellipsoid);
+  const char* p = result.data();
+  const char* end = result.data() + result.size();
+  double v;
+  if (!ScanNumber(p, end, v)) return;
+  X = v;
+  if (ScanNumber(p, end, v)) Y = v;
+}
+
+int ImportKindOf(const std::string& Path) {
+  const std::string ext = LowerAscii(std::filesystem::path(Path).extension().string());
+  if (ext == ".kml" || ext == ".kmz") return 0;
+  if (ext == ".xyz" || ext == ".txt" || ext == ".csv") return 1;
+  return 2;
+}
+
+std::string ImportLayerName(const std::string& Path) {
+  return std::filesystem::path(Path).stem().string();
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The main window's KML/KMZ import: the loaded placemarks drawn on one layer
+// of the map, and the conversion of WGS84 positions into the grid of the
+// device settings. Plain C++ on the canvas model.
+#include <string>
+
+class TQuarixCanvasModel;
+class TQuarixKMZLoader;
+
+// Points, open polylines (line strings and polygons alike) and one name label
+// per geometry on the layer; points converted to x and y both 0 are left out.
+void DrawKMLPlacemarks(TQuarixCanvasModel& Canvas, const TQuarixKMZLoader& Loader, int Layer);
+
+// The target datum and projection as the device settings' edits hold them,
+// texts as typed.
+struct TKMLGridSettings {
+  std::string SemiMajorAxis, Flattening, Scale;  // edSMA, edIF, edPPM
+  std::string RX, RY, RZ, SX, SY, SZ;            // rotations and shifts
+  std::string CentralMeridian, ReferenceLatitude, ScaleFactor, FalseEasting, FalseNorthing;
+};
+
+// The four texts handed to GeographicToGrid for one WGS84 position.
+struct TKMLGridTexts {
+  std::string Position, Datum, Projection, Ellipsoid;
+};
+TKMLGridTexts KMLGridTexts(const TKMLGridSettings& Settings, double Latitude, double Longitude);
+
+// Converts a WGS84 position into the settings' grid (datum shift, then the
+// transverse Mercator projection). X and Y keep their values where the
+// result holds no number.
+void ConvertKMLPosition(const TKMLGridSettings& Settings, double& X, double& Y, double Latitude,
+                        double Longitude);
+
+// Which branch of the Import command a file takes, by its extension in lower
+// case: 0 KML/KMZ, 1 XYZ (.xyz, .txt, .csv), 2 DXF (anything else).
+int ImportKindOf(const std::string& Path);
+// The layer an imported file owns: its name without folder and last extension.
+std::string ImportLayerName(const std::string& Path);

@@ -1,0 +1,97 @@
+#include "drawingfiles/xyzimport.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "app/formats.h"
+#include "canvas/canvasmodel.h"
+#include "canvas/shapes.h"
+
+namespace {
+
+bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+// One number as scanf's %lf reads it, white space before it skipped; "."
+// decimal point whatever the locale.
+bool ScanNumber(const char*& p, const char* end, double& value) {
+  while (p < end && IsSpace(*p)) ++p;
+  const char* start = p;
+  bool plus = false;
+  if (p < end && *p == '+') {
+    plus = true;
+    ++start;
+  }
+  if (plus && start < end && *start == '-') return false;
+  double v = 0;
+  const auto r = std::from_chars(start, end, v, std::chars_format::general);
+  if (r.ec != std::errc()) return false;
+  value = v;
+  p = r.ptr;
+  return true;
+}
+
+// The newly made shape: normally the last of the list, so no search.
+TQShape* NewShape(TQuarixCanvasModel& canvas, int32_t number) {
+  if (!canvas.Shapes.empty() && canvas.Shapes.back()->Number == number) return canvas.Shapes.back();
+  return canvas.FindShape(number);
+}
+
+}  // namespace
+
+bool ParseXYZImportPiece(const std::string& Piece, double& X, double& Y, double& Z) {
+  std::string s = Piece;
+  // Text mode: a CR LF line end counts as its line feed alone.
+  if (s.size() >= 2 && s.compare(s.size() - 2, 2, "\r\n") == 0) s.erase(s.size() - 2, 1);
+  if (s.size() < 3) return false;
+  const char first = s[0];
+  if (first == '#' || first == '/') return false;
+  if (!(std::isdigit(static_cast<unsigned char>(first)) || first == '-' || first == '+')) return false;
+  for (char& c : s)
+    if (c == ',' || c == '\t') c = ' ';
+  double v[4];
+  int count = 0;
+  const char* p = s.data();
+  const char* end = s.data() + s.size();
+  while (count < 4 && ScanNumber(p, end, v[count])) ++count;
+  for (int i = 0; i < count; ++i)
+    if (!std::isfinite(v[i])) return false;
+  if (count == 4) {
+    X = v[1], Y = v[2], Z = v[3];
+  } else if (count == 3) {
+    X = v[0], Y = v[1], Z = v[2];
+  } else {
+    return false;
+  }
+  return !(X == 0 && Y == 0);
+}
+
+std::string XYZDepthLabel(double Z) { return FormatFixed(Z, 2); }
+
+long ImportXYZPoints(TQuarixCanvasModel& Canvas, const std::string& FileName, int Layer) {
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(FileName.c_str(), "r"), &std::fclose);
+  if (!file) return -1;
+  long count = 0;
+  char buffer[1024];
+  while (std::fgets(buffer, sizeof buffer, file.get())) {
+    double x, y, z;
+    if (!ParseXYZImportPiece(buffer, x, y, z)) continue;
+    const int32_t point = Canvas.DrawPoint(x, y, Layer);
+    if (point > 0) {
+      if (auto* p = dynamic_cast<TQPoint*>(NewShape(Canvas, point))) p->PointSize = 1;
+      if (TQShape* s = NewShape(Canvas, point)) s->PenWidth = 1;
+    }
+    const int32_t label = Canvas.TextAdd(Layer, XYZDepthLabel(z), x, y, 0);
+    if (label > 0) {
+      if (auto* t = dynamic_cast<TQText*>(NewShape(Canvas, label))) {
+        t->TextAlign = 1;
+        t->TextJustify = 1;
+      }
+    }
+    Canvas.NeedsRedraw = true;
+    ++count;
+  }
+  return count;
+}

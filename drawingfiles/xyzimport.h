@@ -1,0 +1,21 @@
+#pragma once
+// The main window's XYZ import: depth points of a text file drawn as small
+// dots, each with its depth as a centred label, on one layer of the map.
+// Plain C++ on the canvas model.
+#include <string>
+
+class TQuarixCanvasModel;
+
+// One piece of an XYZ file (a line with its line feed, or at most 1023
+// characters of a longer one). Point lines start with a digit, "-" or "+";
+// commas and tabs separate like blanks; four numbers are number, X, Y, Z,
+// three are X, Y, Z. False for anything else, for a piece shorter than 3
+// characters, for non-finite numbers and for X and Y both 0.
+bool ParseXYZImportPiece(const std::string& Piece, double& X, double& Y, double& Z);
+
+// The depth label of a point: Z with two decimals.
+std::string XYZDepthLabel(double Z);
+
+// Reads the file piece by piece and draws every point with its label on the
+// layer. The number of points drawn, or -1 when the file cannot be opened.
+long ImportXYZPoints(TQuarixCanvasModel& Canvas, const std::string& FileName, int Layer);

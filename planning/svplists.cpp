@@ -1,0 +1,63 @@
+#include "planning/svplists.h"
+
+#include "app/helpers.h"
+#include "app/textfile.h"
+#include "platform/paths.h"
+
+namespace svp {
+
+const char* StageName(Stage s) {
+  switch (s) {
+    case Stage::RawData: return "mRawSVData";
+    case Stage::Extracted: return "mRawSVExtracted";
+    case Stage::Averaged: return "mSortedAveragedSV";
+    case Stage::Column: return "mSVPColumn";
+  }
+  return "";
+}
+
+std::string ProgramListFile(Stage s) { return platform::ProgramFolder() + StageName(s) + ".ini"; }
+
+std::string DatedListFile(Stage s) { return DaySVPFolder + DateText() + " " + StageName(s) + ".ini"; }
+
+std::vector<std::string> SplitListText(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c == '\r' || c == '\n') {
+      lines.push_back(line);
+      line.clear();
+      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    } else {
+      line += c;
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+std::string JoinListText(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& l : lines) out += l + "\r\n";
+  return out;
+}
+
+bool LoadStartList(Stage s, std::vector<std::string>& lines) {
+  bool loaded = false;
+  std::string bytes;
+  for (const std::string& name : {ProgramListFile(s), DatedListFile(s)}) {
+    if (!platform::FileExists(name) || !ReadWholeFile(name, bytes)) continue;
+    lines = SplitListText(bytes);
+    loaded = true;
+  }
+  return loaded;
+}
+
+bool HasValue(const std::vector<std::string>& lines) {
+  for (const std::string& l : lines)
+    if (l.find_first_not_of(" \t\r\n\f\v") != std::string::npos) return true;
+  return false;
+}
+
+}  // namespace svp

@@ -1,0 +1,639 @@
+// DXF import into the canvas model: passes, layer table, blocks, entities,
+// hostile input and real files of other writers.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "drawingfiles/dxfimport.h"
+#include "drawingfiles/dxfreader.h"
+#include "platform/prompts.h"
+#include "tests/support/tempenv.h"
+
+namespace {
+
+// A DXF text from its lines, each ended by a line feed.
+std::string Lines(std::initializer_list<std::string> lines) {
+  std::string s;
+  for (const auto& l : lines) s += l + "\n";
+  return s;
+}
+
+std::string Entities(const std::string& body) {
+  return Lines({"0", "SECTION", "2", "ENTITIES"}) + body + Lines({"0", "ENDSEC", "0", "EOF"});
+}
+
+class DxfImport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetDxfTraceSink([this](const std::string& s) { traces.push_back(s); });
+  }
+  void TearDown() override { SetDxfTraceSink({}); }
+
+  std::string Write(const std::string& name, const std::string& content) {
+    const std::string path = dir.path().toStdString() + "/" + name;
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+  }
+  bool Import(const std::string& content, const std::string& name = "site.dxf") {
+    return ImportDxf(m, Write(name, content), [this](const std::string& s) { messages.push_back(s); });
+  }
+  // The shapes on the import layer, in drawing order.
+  std::vector<TQShape*> Imported() const {
+    std::vector<TQShape*> out;
+    for (TQShape* s : m.Shapes)
+      if (s->Layer == m.DXFImportLayer) out.push_back(s);
+    return out;
+  }
+  template <typename T>
+  T* Only() {
+    auto shapes = Imported();
+    EXPECT_EQ(shapes.size(), 1u);
+    return shapes.empty() ? nullptr : dynamic_cast<T*>(shapes[0]);
+  }
+  TQLayer* ImportLayer() const { return m.FindLayer(m.DXFImportLayer); }
+
+  QTemporaryDir dir;
+  TQuarixCanvasModel m;
+  std::vector<std::string> messages, traces;
+};
+
+// ---- Passes and the import layer ---------------------------------------------
+
+TEST_F(DxfImport, MissingFileChangesNothing) {
+  EXPECT_FALSE(ImportDxf(m, dir.path().toStdString() + "/none.dxf", [](const std::string&) {}));
+  EXPECT_EQ(m.Layers.size(), 1u);
+  EXPECT_EQ(m.DXFImportLayer, 0);
+}
+
+TEST_F(DxfImport, FileWithoutEntitiesReportsAndLeavesAnEmptyLockedLayer) {
+  for (const std::string& content :
+       {Lines({"0", "SECTION", "2", "HEADER", "0", "ENDSEC", "0", "EOF"}),
+        std::string("AutoCAD Binary DXF\r\n\x1a\0\0\x02", 24), std::string("0\n"),
+        Lines({"0", "SECTION", "2", "entities", "0", "LINE", "0", "ENDSEC"})}) {
+    messages.clear();
+    EXPECT_FALSE(Import(content));
+    EXPECT_EQ(messages, std::vector<std::string>{"DXF load failed: ENTITIES section not found"});
+    ASSERT_NE(ImportLayer(), nullptr);
+    EXPECT_EQ(ImportLayer()->Name, "_dxf_site.dxf");
+    EXPECT_TRUE(ImportLayer()->Visible);
+    EXPECT_TRUE(ImportLayer()->Locked);
+    EXPECT_TRUE(Imported().empty());
+  }
+}
+
+TEST_F(DxfImport, MissingSectionGoesToTheMessageBoxWithoutASink) {
+  prompts::CurrentScript().shown.clear();
+  EXPECT_FALSE(ImportDxf(m, Write("x.dxf", Lines({"0", "EOF"}))));
+  ASSERT_EQ(prompts::CurrentScript().shown.size(), 1u);
+  EXPECT_EQ(prompts::CurrentScript().shown[0].toStdString(),
+            "DXF load failed: ENTITIES section not found");
+}
+
+TEST_F(DxfImport, ByteOrderMarkPaddedCodesAndCrLfReadLikeBareLines) {
+  const std::string plain = Entities(Lines({"0", "LINE", "10", "1", "20", "2", "11", "3", "21", "4"}));
+  const std::string dressed =
+      "\xEF\xBB\xBF" "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nLINE\r\n 10\r\n1\r\n 20\r\n2\r\n"
+      " 11\r\n3\r\n 21\r\n4\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
+  for (const std::string& content : {plain, dressed}) {
+    ASSERT_TRUE(Import(content));
+    auto* l = Only<TQLine>();
+    ASSERT_NE(l, nullptr);
+    EXPECT_EQ(std::vector<double>({l->X1, l->Y1, l->X2, l->Y2}), std::vector<double>({1, 2, 3, 4}));
+  }
+}
+
+TEST_F(DxfImport, ReimportEmptiesTheLayerAndEachFileNameHasItsOwn) {
+  const std::string one = Entities(Lines({"0", "POINT", "10", "1", "20", "1"}));
+  const std::string two = Entities(Lines({"0", "POINT", "10", "1", "20", "1", "0", "POINT"}));
+  ASSERT_TRUE(Import(one, "a.dxf"));
+  const int layerA = m.DXFImportLayer;
+  ASSERT_TRUE(Import(two, "a.dxf"));
+  EXPECT_EQ(m.DXFImportLayer, layerA);
+  EXPECT_EQ(Imported().size(), 2u);
+  ASSERT_TRUE(Import(one, "b.dxf"));
+  EXPECT_NE(m.DXFImportLayer, layerA);
+  EXPECT_EQ(m.ShapeCount, 3);
+  EXPECT_EQ(m.LayerFindByName("_dxf_b.dxf"), m.DXFImportLayer);
+  EXPECT_EQ(m.CurrentLayer, m.DXFImportLayer);
+}
+
+TEST_F(DxfImport, SectionWithNothingImportableGivesFalseButFitsTheView) {
+  m.DrawLine(100, 100, 200, 300, 0);
+  m.WorldSet(0, 1000, 1000, 0);
+  EXPECT_FALSE(Import(Entities(Lines({"0", "HATCH", "2", "SOLID"}))));
+  EXPECT_TRUE(messages.empty());
+  EXPECT_LT(m.WorldTop, 400);
+}
+
+// ---- Layer table --------------------------------------------------------------
+
+TEST_F(DxfImport, LayerTableSetsTheImportLayerPen) {
+  auto table = [](std::initializer_list<std::string> entries) {
+    std::string s = Lines({"0", "SECTION", "2", "TABLES", "0", "TABLE", "2", "LAYER", "70", "0"});
+    for (const auto& e : entries) s += e;
+    return s + Lines({"0", "ENDTAB", "0", "ENDSEC"}) +
+           Entities(Lines({"0", "LINE", "0", "POINT"}));
+  };
+  auto entry = [](const std::string& name, const std::string& colour) {
+    return colour.empty() ? Lines({"0", "LAYER", "2", name, "70", "0"})
+                          : Lines({"0", "LAYER", "2", name, "70", "0", "62", colour});
+  };
+  const struct {
+    std::string file;
+    TColor pen;
+  } cases[] = {
+      {table({entry("A", "1"), entry("B", "5")}), 0xFF0000},
+      {table({entry("A", "")}), 0xFFFFFF},
+      {table({entry("A", "1"), entry("B", "-3")}), 0x0000FF},
+      {table({entry("A", "1"), entry("B", "256")}), 0x0000FF},
+      {table({entry("A", "1"), entry("", "5")}), 0x0000FF},
+      {Entities(Lines({"0", "LINE"})), 0},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    TQuarixCanvasModel fresh;
+    std::string name = "t";
+    name += std::to_string(n++);
+    name += ".dxf";
+    ASSERT_TRUE(ImportDxf(fresh, Write(name, c.file)));
+    EXPECT_EQ(fresh.FindLayer(fresh.DXFImportLayer)->PenFg, c.pen) << n;
+    // A LINE without colour takes the layer's pen; so does a POINT.
+    for (TQShape* s : fresh.Shapes) EXPECT_EQ(s->PenFg, c.pen) << n;
+  }
+}
+
+// ---- Blocks -------------------------------------------------------------------
+
+std::string Blocks(const std::string& body) {
+  return Lines({"0", "SECTION", "2", "BLOCKS"}) + body + Lines({"0", "ENDSEC"});
+}
+
+TEST_F(DxfImport, BlocksKeepTheirLinesOnly) {
+  const std::string file =
+      Blocks(Lines({"0", "BLOCK", "2", "A", "10", "10", "20", "20", "0", "LINE", "8", "0", "10",
+                    "1", "20", "2", "11", "3", "21", "4", "0", "LINE", "62", "1", "0", "ENDBLK",
+                    "0", "BLOCK", "2", "C", "0", "CIRCLE", "40", "5", "0", "ENDBLK", "0", "BLOCK",
+                    "2", "CUT", "0", "LINE"})) +
+      Entities("");
+  EXPECT_FALSE(Import(file));
+  ASSERT_EQ(m.Blocks.size(), 2u);
+  TQBlock* a = DxfFindBlock(m, "A");
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->BaseX, 10);
+  EXPECT_EQ(a->BaseY, 20);
+  ASSERT_EQ(a->BlockShapes.size(), 2u);
+  auto* l = dynamic_cast<TQLine*>(a->BlockShapes[0]);
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(std::vector<double>({l->X1, l->Y1, l->X2, l->Y2}), std::vector<double>({1, 2, 3, 4}));
+  EXPECT_EQ(l->Number, 0);
+  EXPECT_EQ(l->PenFg, 0u);
+  EXPECT_EQ(DxfFindBlock(m, "a"), nullptr);
+  ASSERT_NE(DxfFindBlock(m, "C"), nullptr);
+  EXPECT_TRUE(DxfFindBlock(m, "C")->BlockShapes.empty());
+  EXPECT_EQ(DxfFindBlock(m, "CUT"), nullptr);
+  EXPECT_TRUE(m.Shapes.empty());
+}
+
+TEST_F(DxfImport, TheFirstDefinitionOfABlockNameWins) {
+  auto file = [](const std::string& x) {
+    return Blocks(Lines({"0", "BLOCK", "2", "A", "0", "LINE", "11", x, "0", "ENDBLK"})) +
+           Entities(Lines({"0", "INSERT", "2", "A"}));
+  };
+  ASSERT_TRUE(Import(file("1"), "one.dxf"));
+  ASSERT_TRUE(Import(file("2"), "two.dxf"));
+  EXPECT_EQ(m.Blocks.size(), 2u);
+  auto* l = Only<TQLine>();
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(l->X2, 1);
+}
+
+// ---- Entities of lines, arcs, areas and points ------------------------------
+
+std::vector<std::pair<double, double>> Vertices(const TQPolyline* p) {
+  std::vector<std::pair<double, double>> v;
+  for (int i = 0; i < p->PointCount(); ++i) v.emplace_back(p->GetPointX(i), p->GetPointY(i));
+  return v;
+}
+
+TEST_F(DxfImport, CurvesBecomePolylines) {
+  const struct {
+    std::string entity;
+    int type;
+    int count;
+    double firstDeg, lastDeg;  // angle of the first and last vertex on a unit circle, or NAN
+  } cases[] = {
+      {Lines({"0", "ARC", "40", "1", "50", "350", "51", "10"}), 5, 21, 350, 370},
+      {Lines({"0", "ARC", "40", "1"}), 5, 21, 0, 360},
+      {Lines({"0", "ARC", "40", "1", "50", "90"}), 5, 21, 90, 360},
+      {Lines({"0", "ARC", "40", "1", "50", "30", "51", "30"}), 5, 21, 30, 30},
+      {Lines({"0", "ELLIPSE", "11", "1"}), 6, 37, 0, 360},
+      {Lines({"0", "ELLIPSE", "11", "1", "41", "0", "42", "6.27"}), 5, 37, 0, 6.27 * 180 / M_PI},
+  };
+  for (const auto& c : cases) {
+    TQuarixCanvasModel fresh;
+    ASSERT_TRUE(ImportDxf(fresh, Write("c.dxf", Entities(c.entity)))) << c.entity;
+    ASSERT_EQ(fresh.Shapes.size(), 1u);
+    auto* p = dynamic_cast<TQPolyline*>(fresh.Shapes[0]);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->ShapeType, c.type) << c.entity;
+    EXPECT_EQ(p->Closed, c.type == 6);
+    EXPECT_EQ(p->PointCount(), c.count);
+    EXPECT_EQ(p->PenWidth, 1);
+    const double f = c.firstDeg * M_PI / 180, l = c.lastDeg * M_PI / 180;
+    EXPECT_NEAR(p->GetPointX(0), std::cos(f), 1e-9);
+    EXPECT_NEAR(p->GetPointY(0), std::sin(f), 1e-9);
+    EXPECT_NEAR(p->GetPointX(c.count - 1), std::cos(l), 1e-9);
+    EXPECT_NEAR(p->GetPointY(c.count - 1), std::sin(l), 1e-9);
+  }
+}
+
+TEST_F(DxfImport, SolidsSplinesAndTheirCornerOrder) {
+  using V = std::vector<std::pair<double, double>>;
+  const struct {
+    std::string entity;
+    int type;  // 0: no shape
+    V vertices;
+  } cases[] = {
+      {Lines({"0", "SOLID", "10", "0", "20", "0", "11", "1", "21", "0", "12", "0", "22", "1", "13",
+              "1", "23", "1"}),
+       6, V{{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
+      {Lines({"0", "TRACE", "10", "0", "20", "0", "11", "1", "21", "0", "12", "5", "22", "5", "13",
+              "5", "23", "5"}),
+       6, V{{0, 0}, {1, 0}, {5, 5}}},
+      {Lines({"0", "SPLINE", "70", "1", "10", "0", "20", "0", "10", "1", "20", "0", "10", "1", "20",
+              "1", "10", "0", "20", "1"}),
+       6, V{{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
+      {Lines({"0", "SPLINE", "70", "8", "10", "0", "20", "0", "10", "2", "20", "3"}), 5,
+       V{{0, 0}, {2, 3}}},
+      {Lines({"0", "SPLINE", "11", "0", "21", "0", "11", "1", "21", "1"}), 0, V{}},
+      {Lines({"0", "SPLINE", "10", "0", "20", "0", "10", "1"}), 0, V{}},
+  };
+  for (const auto& c : cases) {
+    TQuarixCanvasModel fresh;
+    EXPECT_EQ(ImportDxf(fresh, Write("s.dxf", Entities(c.entity))), c.type != 0) << c.entity;
+    if (c.type == 0) {
+      EXPECT_TRUE(fresh.Shapes.empty());
+      continue;
+    }
+    auto* p = dynamic_cast<TQPolyline*>(fresh.Shapes.at(0));
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->ShapeType, c.type);
+    EXPECT_EQ(Vertices(p), c.vertices) << c.entity;
+  }
+}
+
+TEST_F(DxfImport, EntityColoursAndWidths) {
+  // Layer pen 0x808080 (index 8) and width 3 set before the import.
+  const std::string table =
+      Lines({"0", "SECTION", "2", "TABLES", "0", "LAYER", "2", "L", "62", "8", "0", "ENDSEC"});
+  const struct {
+    std::string entity;
+    TColor pen;
+    int width;
+  } cases[] = {
+      {Lines({"0", "LINE", "62", "256"}), 0x808080, 3},
+      {Lines({"0", "LINE", "62", "0"}), 0x808080, 3},
+      {Lines({"0", "LINE", "62", "-1"}), 0x808080, 3},
+      {Lines({"0", "LINE", "62", "1"}), 0x0000FF, 3},
+      {Lines({"0", "CIRCLE", "40", "2", "62", "3"}), 0x00FF00, 3},
+      {Lines({"0", "ARC", "62", "5"}), 0xFF0000, 1},
+      {Lines({"0", "POINT", "62", "1"}), 0x808080, 3},
+      {Lines({"0", "LWPOLYLINE", "62", "2", "10", "0", "20", "0", "10", "1", "20", "1"}), 0x00FFFF, 1},
+      {Lines({"0", "TEXT", "62", "1", "1", "x"}), 0x808080, 1},
+  };
+  for (const auto& c : cases) {
+    TQuarixCanvasModel fresh;
+    const std::string path = Write("w.dxf", table + Entities(c.entity));
+    fresh.SetLayerPenWidth(fresh.LayerOpen("_dxf_w.dxf"), 3);
+    ASSERT_TRUE(ImportDxf(fresh, path)) << c.entity;
+    ASSERT_EQ(fresh.Shapes.size(), 1u);
+    EXPECT_EQ(fresh.Shapes[0]->PenFg, c.pen) << c.entity;
+    EXPECT_EQ(fresh.Shapes[0]->PenWidth, c.width) << c.entity;
+  }
+}
+
+TEST_F(DxfImport, ShapesAreNumberedAndCountedInOrder) {
+  m.DrawLine(0, 0, 1, 1, 0);
+  ASSERT_TRUE(Import(Entities(Lines({"0", "LINE", "0", "CIRCLE", "40", "1", "0", "POINT"}))));
+  ASSERT_EQ(m.Shapes.size(), 4u);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(m.Shapes[i]->Number, i + 1);
+  EXPECT_EQ(m.NextShapeNumber, 5);
+  EXPECT_EQ(m.ShapeCount, 4);
+  EXPECT_EQ(m.Shapes[1]->ShapeType, 3);
+  EXPECT_EQ(m.Shapes[2]->ShapeType, 19);
+  EXPECT_EQ(m.Shapes[3]->ShapeType, 17);
+}
+
+TEST_F(DxfImport, UnknownEntitiesArePassedOverPairByPair) {
+  // A hatch pattern named SOLID and a text value LINE inside unknown
+  // entities start nothing; lower-case names are not entity names.
+  ASSERT_TRUE(Import(Entities(Lines({"0", "HATCH", "2", "SOLID", "10", "5", "0", "DIMENSION", "1",
+                                     "LINE", "0", "line", "10", "7", "0", "LINE \t\r", "11", "9"}))));
+  auto* l = Only<TQLine>();
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(l->X2, 9);
+}
+
+TEST_F(DxfImport, LineTraceCoversTheFirstFiveShapes) {
+  std::string five;
+  for (int i = 0; i < 6; ++i) five += Lines({"0", "LINE", "8", "Walls"});
+  ASSERT_TRUE(Import(Entities(five)));
+  ASSERT_EQ(traces.size(), 5u);
+  EXPECT_EQ(traces[0], "DXF LINE: layer='Walls' lid=" + std::to_string(m.DXFImportLayer) +
+                           " visible=Y locked=Y");
+  traces.clear();
+  ASSERT_TRUE(Import(Entities(Lines({"0", "CIRCLE"}) + five), "b.dxf"));
+  EXPECT_EQ(traces.size(), 4u);
+}
+
+TEST_F(DxfImport, EntityCutOffByTheEndOfTheFileIsStillMade) {
+  ASSERT_TRUE(Import(Lines({"0", "SECTION", "2", "ENTITIES", "0", "LINE", "10", "1", "11", "2"})));
+  auto* l = Only<TQLine>();
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(l->X2, 2);
+}
+
+// ---- Polylines ------------------------------------------------------------------
+
+std::string Polyline(const std::string& flags, std::initializer_list<std::pair<int, int>> pts,
+                     const std::string& end = "SEQEND") {
+  std::string s = Lines({"0", "POLYLINE", "66", "1", "70", flags});
+  for (auto [x, y] : pts)
+    s += Lines({"0", "VERTEX", "10", std::to_string(x), "20", std::to_string(y), "70", "32"});
+  return s + Lines({"0", end});
+}
+
+TEST_F(DxfImport, PolylineVariants) {
+  using V = std::vector<std::pair<double, double>>;
+  const struct {
+    std::string body;
+    int type;  // 0: no shape
+    V vertices;
+  } cases[] = {
+      {Polyline("0", {{0, 0}, {1, 1}}), 5, V{{0, 0}, {1, 1}}},
+      {Polyline("1", {{0, 0}, {1, 1}}), 6, V{{0, 0}, {1, 1}}},
+      {Polyline("8", {{0, 0}, {1, 1}}), 5, V{{0, 0}, {1, 1}}},
+      {Polyline("9", {{0, 0}, {1, 1}}), 6, V{{0, 0}, {1, 1}}},
+      {Polyline("0", {{0, 0}}), 0, V{}},
+      {Lines({"0", "LWPOLYLINE", "90", "2", "10", "1", "10", "2", "20", "5"}), 0, V{}},
+      {Lines({"0", "LWPOLYLINE", "10", "1", "10", "2", "20", "5", "10", "3", "20", "6"}), 5,
+       V{{2, 5}, {3, 6}}},
+      {Lines({"0", "LWPOLYLINE", "20", "5", "10", "1", "20", "6", "10", "2", "20", "7"}), 5,
+       V{{1, 6}, {2, 7}}},
+      {Lines({"0", "LWPOLYLINE", "70", "129", "10", "0", "20", "0", "42", "1", "10", "4", "20",
+              "0"}),
+       6, V{{0, 0}, {4, 0}}},
+  };
+  for (const auto& c : cases) {
+    TQuarixCanvasModel fresh;
+    EXPECT_EQ(ImportDxf(fresh, Write("p.dxf", Entities(c.body))), c.type != 0) << c.body;
+    if (c.type == 0) {
+      EXPECT_TRUE(fresh.Shapes.empty()) << c.body;
+      continue;
+    }
+    ASSERT_EQ(fresh.Shapes.size(), 1u) << c.body;
+    auto* p = dynamic_cast<TQPolyline*>(fresh.Shapes[0]);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->ShapeType, c.type) << c.body;
+    EXPECT_EQ(Vertices(p), c.vertices) << c.body;
+  }
+}
+
+TEST_F(DxfImport, PolylineWithoutSeqEndKeepsTheEntityThatEndedIt) {
+  ASSERT_TRUE(Import(Entities(Polyline("0", {{0, 0}, {1, 1}}, "LINE") + Lines({"11", "7"}))));
+  auto shapes = Imported();
+  ASSERT_EQ(shapes.size(), 2u);
+  EXPECT_EQ(shapes[0]->ShapeType, 5);
+  ASSERT_NE(dynamic_cast<TQLine*>(shapes[1]), nullptr);
+  EXPECT_EQ(dynamic_cast<TQLine*>(shapes[1])->X2, 7);
+}
+
+TEST_F(DxfImport, CutFilesKeepTheirVerticesAndPolyfaceFacesAddOriginPoints) {
+  ASSERT_TRUE(Import(Lines({"0", "SECTION", "2", "ENTITIES", "0", "POLYLINE", "0", "VERTEX", "10",
+                            "1", "20", "1", "0", "VERTEX", "10", "2", "20", "3"}),
+                     "cut.dxf"));
+  auto* p = Only<TQPolyline>();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(Vertices(p), (std::vector<std::pair<double, double>>{{1, 1}, {2, 3}}));
+  TQuarixCanvasModel fresh;
+  ASSERT_TRUE(ImportDxf(
+      fresh, Write("face.dxf", Entities(Lines({"0", "POLYLINE", "70", "64", "0", "VERTEX", "10", "1",
+                                               "20", "1", "0", "VERTEX", "71", "1", "72", "2", "0",
+                                               "VERTEX", "10", "2", "20", "2", "0", "SEQEND"})))));
+  EXPECT_EQ(Vertices(dynamic_cast<TQPolyline*>(fresh.Shapes.at(0))),
+            (std::vector<std::pair<double, double>>{{1, 1}, {0, 0}, {2, 2}}));
+}
+
+// ---- Texts ------------------------------------------------------------------------
+
+TEST_F(DxfImport, TextHeightsAndEmptyTexts) {
+  const struct {
+    std::string body;
+    std::string text;  // empty: no shape
+    double height;
+  } cases[] = {
+      {Lines({"0", "TEXT", "1", "A", "40", "0.1"}), "A", 2.5},
+      {Lines({"0", "TEXT", "1", "A", "40", "0.11"}), "A", 0.11},
+      {Lines({"0", "TEXT", "1", "A"}), "A", 2.5},
+      {Lines({"0", "TEXT", "1", "A", "40", "-4"}), "A", 2.5},
+      {Lines({"0", "TEXT", "1", "  padded  ", "40", "5"}), "padded", 5},
+      {Lines({"0", "TEXT", "1", "   "}), "", 0},
+      {Lines({"0", "MTEXT", "1", "\\fArial;"}), "", 0},
+      {Lines({"0", "MTEXT", "3", "first chunk ", "1", "{\\H2x;last}\\Pchunk"}), "{last}", 2.5},
+      {Lines({"0", "TEXT", "1", "Caf\xE9"}), "Caf\xC3\xA9", 2.5},
+  };
+  for (const auto& c : cases) {
+    TQuarixCanvasModel fresh;
+    EXPECT_EQ(ImportDxf(fresh, Write("t.dxf", Entities(c.body))), !c.text.empty()) << c.body;
+    if (c.text.empty()) {
+      EXPECT_TRUE(fresh.Shapes.empty());
+      continue;
+    }
+    auto* t = dynamic_cast<TQText*>(fresh.Shapes.at(0));
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->TextString, c.text);
+    EXPECT_EQ(t->Text.str(), c.text);
+    EXPECT_DOUBLE_EQ(t->Height, c.height);
+  }
+}
+
+TEST_F(DxfImport, TextPlacementAndItsBox) {
+  ASSERT_TRUE(Import(Entities(Lines({"0", "TEXT", "10", "100", "20", "50", "40", "2", "50", "30",
+                                     "72", "1", "1", "abc"}))));
+  auto* t = Only<TQText>();
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->X, 100);
+  EXPECT_EQ(t->Y, 50);
+  EXPECT_EQ(t->Angle, 30);
+  EXPECT_EQ(t->TextAlign, 0);
+  EXPECT_EQ(t->TextJustify, 2);
+  EXPECT_EQ(t->FontIndex, -1);
+  EXPECT_EQ(t->FontName, "Arial");
+  EXPECT_EQ(t->ShapeType, 11);
+  // The box is the one of the record's height 10.
+  EXPECT_DOUBLE_EQ(t->MinX, 90);
+  EXPECT_DOUBLE_EQ(t->MaxX, 100 + 18 + 10);
+  EXPECT_DOUBLE_EQ(t->MinY, 40);
+  EXPECT_DOUBLE_EQ(t->MaxY, 60);
+}
+
+// ---- Block references -----------------------------------------------------------
+
+TEST_F(DxfImport, InsertPlacesTheBlockLines) {
+  const std::string block =
+      Blocks(Lines({"0", "BLOCK", "2", "B", "10", "1", "20", "0", "0", "LINE", "10", "1", "20",
+                    "0", "11", "2", "21", "0", "0", "ENDBLK", "0", "BLOCK", "2", "T", "0", "LINE",
+                    "0", "LINE", "0", "LINE", "0", "ENDBLK"}));
+  ASSERT_TRUE(Import(block + Entities(Lines({"0", "INSERT", "2", "B", "10", "10", "20", "10", "41",
+                                             "2", "50", "90", "0", "SEQEND"}))));
+  auto* l = Only<TQLine>();
+  ASSERT_NE(l, nullptr);
+  EXPECT_NEAR(l->X1, 10, 1e-12);
+  EXPECT_NEAR(l->Y1, 10, 1e-12);
+  EXPECT_NEAR(l->X2, 10, 1e-12);
+  EXPECT_NEAR(l->Y2, 12, 1e-12);
+  EXPECT_EQ(l->PenFg, 0u);
+
+  const struct {
+    std::string insert;
+    std::size_t count;
+    TColor pen;
+  } cases[] = {
+      {Lines({"0", "INSERT", "2", "B", "62", "256"}), 1, 0},
+      {Lines({"0", "INSERT", "2", "B", "62", "1"}), 1, 0x0000FF},
+      {Lines({"0", "INSERT", "2", "T"}), 3, 0},
+      {Lines({"0", "INSERT", "2", "b"}), 0, 0},
+  };
+  for (const auto& c : cases) {
+    TQuarixCanvasModel fresh;
+    fresh.DrawPoint(0, 0, 0);
+    EXPECT_EQ(ImportDxf(fresh, Write("i.dxf", block + Entities(c.insert))), c.count > 0);
+    ASSERT_EQ(fresh.Shapes.size(), c.count + 1) << c.insert;
+    for (std::size_t i = 1; i < fresh.Shapes.size(); ++i) {
+      EXPECT_EQ(fresh.Shapes[i]->Number, static_cast<int>(i) + 1);
+      EXPECT_EQ(fresh.Shapes[i]->PenFg, c.pen) << c.insert;
+    }
+  }
+}
+
+// ---- Hostile input ------------------------------------------------------------------
+
+TEST_F(DxfImport, OverlongLinesAreCut) {
+  std::istringstream in(std::string(200000, 'x') + "\nnext");
+  dxf::TDxfLineReader r(in);
+  std::string line;
+  ASSERT_TRUE(r.ReadLine(line));
+  EXPECT_EQ(line.size(), dxf::kMaxDxfLineLength);
+  ASSERT_TRUE(r.ReadLine(line));
+  EXPECT_EQ(line, "next");
+  EXPECT_FALSE(r.ReadLine(line));
+
+  const std::string longText(100000, 'a');
+  ASSERT_TRUE(Import(Entities(Lines({"0", "TEXT", "1", longText, "0", "LINE", "11", "1e999",
+                                     "21", "nan"}))));
+  auto shapes = Imported();
+  ASSERT_EQ(shapes.size(), 2u);
+  EXPECT_EQ(dynamic_cast<TQText*>(shapes[0])->TextString.size(), dxf::kMaxDxfLineLength);
+  auto* l = dynamic_cast<TQLine*>(shapes[1]);
+  EXPECT_EQ(l->X2, 0);
+  EXPECT_EQ(l->Y2, 0);
+}
+
+TEST_F(DxfImport, BlockReferencesCannotMultiplyWithoutBound) {
+  std::string lines;
+  for (int i = 0; i < 2000; ++i) lines += Lines({"0", "LINE", "11", std::to_string(i)});
+  std::string inserts;
+  for (int i = 0; i < 600; ++i) inserts += Lines({"0", "INSERT", "2", "BIG"});
+  ASSERT_TRUE(Import(Blocks(Lines({"0", "BLOCK", "2", "BIG"}) + lines + Lines({"0", "ENDBLK"})) +
+                     Entities(inserts)));
+  EXPECT_EQ(m.Shapes.size(), kMaxDxfInsertLines);
+}
+
+// ---- Files of other writers ------------------------------------------------------------
+
+struct RealFile {
+  const char* name;
+  std::size_t shapes;
+  std::size_t lines, circles, polylines, closed, points, texts;
+};
+
+TEST_F(DxfImport, RealFiles) {
+  const RealFile files[] = {
+      // POINT and the LWPOLYLINE channel; the harbour polygon is a HATCH, which
+      // is passed over (its pattern name SOLID starts no solid).
+      {"harbour.dxf", 2, 0, 0, 1, 0, 1, 0},
+      // The rings as open LWPOLYLINEs.
+      {"harbour-lines.dxf", 4, 0, 0, 3, 0, 1, 0},
+      // Two LINEs; the anonymous block *U1 holds only a TEXT, so its INSERT
+      // draws nothing.
+      {"ASCII_R12.dxf", 2, 2, 0, 0, 0, 0, 0},
+      // LINE x2 and the 5 lines of block STAR placed by an INSERT; ARC, a
+      // partial and a full ELLIPSE; POINT; MTEXT; three DIMENSIONs passed over.
+      {"assorted.dxf", 12, 7, 0, 3, 1, 1, 1},
+      {"closed_polyline_with_bulge.dxf", 1, 0, 0, 1, 1, 0, 0},
+      // 7 LWPOLYLINEs and 6 POLYLINEs with VERTEX and SEQEND (CRLF lines).
+      {"LWPOLYLINE-OCS.dxf", 13, 0, 0, 13, 0, 0, 0},
+  };
+  for (const RealFile& f : files) {
+    TQuarixCanvasModel fresh;
+    std::vector<std::string> shown;
+    EXPECT_TRUE(ImportDxf(fresh, TestData(f.name), [&](const std::string& s) { shown.push_back(s); }))
+        << f.name;
+    EXPECT_TRUE(shown.empty()) << f.name;
+    RealFile got{f.name, fresh.Shapes.size(), 0, 0, 0, 0, 0, 0};
+    for (TQShape* s : fresh.Shapes) {
+      switch (s->ShapeType) {
+        case 3: ++got.lines; break;
+        case 19: ++got.circles; break;
+        case 5: ++got.polylines; break;
+        case 6: ++got.polylines, ++got.closed; break;
+        case 17: ++got.points; break;
+        case 11: ++got.texts; break;
+      }
+    }
+    EXPECT_EQ(std::vector<std::size_t>({got.shapes, got.lines, got.circles, got.polylines,
+                                        got.closed, got.points, got.texts}),
+              std::vector<std::size_t>({f.shapes, f.lines, f.circles, f.polylines, f.closed,
+                                        f.points, f.texts}))
+        << f.name;
+  }
+}
+
+TEST_F(DxfImport, RealFileDetails) {
+  ASSERT_TRUE(ImportDxf(m, TestData("harbour.dxf")));
+  auto* channel = dynamic_cast<TQPolyline*>(m.Shapes.at(1));
+  ASSERT_NE(channel, nullptr);
+  EXPECT_EQ(Vertices(channel),
+            (std::vector<std::pair<double, double>>{{29, 41}, {29.1, 41.05}, {29.2, 41.1}}));
+  auto* buoy = dynamic_cast<TQPoint*>(m.Shapes.at(0));
+  ASSERT_NE(buoy, nullptr);
+  EXPECT_EQ(buoy->X, 29.5);
+  EXPECT_EQ(buoy->Y, 41.5);
+
+  // Zone-prefixed eastings keep full precision.
+  TQuarixCanvasModel bulge;
+  ASSERT_TRUE(ImportDxf(bulge, TestData("closed_polyline_with_bulge.dxf")));
+  auto* p = dynamic_cast<TQPolyline*>(bulge.Shapes.at(0));
+  ASSERT_NE(p, nullptr);
+  EXPECT_DOUBLE_EQ(p->GetPointX(0), 40585366.70650577);
+
+  // assorted.dxf: the MTEXT of the ENTITIES section (those inside blocks are
+  // not read) and the 5 lines of block STAR placed at the INSERT.
+  TQuarixCanvasModel assorted;
+  ASSERT_TRUE(ImportDxf(assorted, TestData("assorted.dxf")));
+  int texts = 0;
+  for (TQShape* s : assorted.Shapes)
+    if (auto* t = dynamic_cast<TQText*>(s)) {
+      ++texts;
+      EXPECT_EQ(t->TextString, "Test");
+    }
+  EXPECT_EQ(texts, 1);
+  const TQBlock* star = DxfFindBlock(assorted, "STAR");
+  ASSERT_NE(star, nullptr);
+  EXPECT_EQ(star->BlockShapes.size(), 5u);
+}
+
+}  // namespace

@@ -1,0 +1,143 @@
+// The main window's Import command with real files: XYZ points with labels,
+// KML/KMZ placemarks converted into the grid, DXF drawings, and its messages.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <filesystem>
+#include <fstream>
+
+#include "canvas/QuarixCanvas.h"
+#include "platform/prompts.h"
+#include "tests/runtime/formsfixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class MainWindowImport : public FormsTest {
+ protected:
+  void SetUp() override {
+    Start();
+    map = FNav->fcad;
+  }
+  // Runs the command with the file chosen in the dialog; the messages shown
+  // after the dialog.
+  std::vector<std::string> Import(const std::string& path) {
+    prompts::CurrentScript().shown.clear();
+    prompts::CurrentScript().fileNames.push_back(QString::fromStdString(path));
+    FNav->Import1->trigger();
+    std::vector<std::string> out;
+    for (const QString& t : prompts::CurrentScript().shown) out.push_back(t.toStdString());
+    if (!out.empty()) out.erase(out.begin());  // the dialog's caption
+    return out;
+  }
+  std::vector<TQShape*> ShapesOn(const std::string& layer) const {
+    std::vector<TQShape*> out;
+    const int n = map->LayerFindByName(layer);
+    for (TQShape* s : map->Shapes)
+      if (n >= 0 && s->Layer == n) out.push_back(s);
+    return out;
+  }
+  void SetGrid(const char* sma, const char* cm) {
+    FGPS->edSMA->setText(sma);
+    FGPS->edIF->setText("0.0033528106647474");
+    for (QLineEdit* e : {FGPS->edPPM, FGPS->edRX, FGPS->edRY, FGPS->edRZ, FGPS->edSX, FGPS->edSY,
+                         FGPS->edSZ, FGPS->edRL, FGPS->edFN})
+      e->setText("0");
+    FGPS->edCM->setText(cm);
+    FGPS->edSF->setText("0.9996");
+    FGPS->edFE->setText("500000");
+  }
+  std::string Write(const std::string& name, const std::string& text) {
+    const std::string path = env.Home() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+  TQuarixCanvas* map = nullptr;
+};
+
+TEST_F(MainWindowImport, XYZFileIsSkippedUntilItChanges) {
+  const std::string path =
+      Write("depths.xyz", "Easting,Northing,Depth\r\n12,500.5,400.25,3.456\r\n500.5 401 -1.2\r\n 1 2 3\r\n");
+  EXPECT_TRUE(Import(path).empty());
+  auto shapes = ShapesOn("depths");
+  ASSERT_EQ(shapes.size(), 4u);
+  EXPECT_EQ(dynamic_cast<TQText*>(shapes[1])->TextString, "3.46");
+  EXPECT_NE(EventsLog().find("\tImported XYZ: " + path + " (2 points) to layer: depths"),
+            std::string::npos);
+  EXPECT_EQ(map->GetLayerAction(map->LayerFindByName("depths")), 15);
+
+  EXPECT_EQ(Import(path), std::vector<std::string>{"File unchanged since last import. Skipping."});
+  EXPECT_TRUE(ShapesOn("depths").empty());
+
+  fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(5));
+  EXPECT_TRUE(Import(path).empty());
+  EXPECT_EQ(ShapesOn("depths").size(), 4u);
+
+  // depths.csv goes to the same layer and replaces what was there.
+  Import(Write("depths.csv", "1,10,20,5\n"));
+  EXPECT_EQ(ShapesOn("depths").size(), 2u);
+
+  EXPECT_EQ(Import(env.Home() + "missing.txt"),
+            std::vector<std::string>{"Failed to open XYZ file: " + env.Home() + "missing.txt"});
+  EXPECT_GE(map->LayerFindByName("missing"), 0);
+}
+
+TEST_F(MainWindowImport, KmlAndKmzPlacemarksInTheGrid) {
+  SetGrid("6378137", "27");
+  for (const char* name : {"kml/harbour.kml", "kml/harbour.kmz"}) {
+    const std::string path = TestData(name);
+    EXPECT_TRUE(Import(path).empty()) << name;
+    const auto shapes = ShapesOn("harbour");
+    ASSERT_EQ(shapes.size(), 6u) << name;  // a point, two polylines, three labels
+    auto* buoy = dynamic_cast<TQPoint*>(shapes[0]);
+    ASSERT_NE(buoy, nullptr);
+    EXPECT_NEAR(buoy->X, 708665.1177, 0.01);  // cct +proj=utm +zone=35 +ellps=WGS84
+    EXPECT_NEAR(buoy->Y, 4597281.7347, 0.01);
+    auto* channel = dynamic_cast<TQPolyline*>(shapes[1]);
+    auto* harbour = dynamic_cast<TQPolyline*>(shapes[2]);
+    ASSERT_TRUE(channel && harbour);
+    EXPECT_EQ(channel->Points.size(), 3u);
+    EXPECT_EQ(harbour->Points.size(), 5u);
+    EXPECT_FALSE(harbour->Closed);
+    EXPECT_NEAR(channel->Points[0].x, 668207.8852, 0.01);
+    EXPECT_EQ(dynamic_cast<TQText*>(shapes[3])->TextString, "Buoy 1");
+    EXPECT_EQ(dynamic_cast<TQText*>(shapes[5])->TextString, "Harbour");
+    EXPECT_NE(EventsLog().find("\tImported KML/KMZ: " + path + " to layer: harbour"), std::string::npos);
+  }
+  for (const auto& e : fs::directory_iterator(env.ProgramFolder()))
+    EXPECT_NE(e.path().filename().string().rfind("temp_kmz_", 0), 0u) << e.path();
+}
+
+TEST_F(MainWindowImport, KmlFailures) {
+  SetGrid("", "27");
+  EXPECT_EQ(Import(TestData("kml/harbour.kml")),
+            std::vector<std::string>{
+                "Please configure datum parameters in GPS Settings before importing KML/KMZ files."});
+  EXPECT_GE(map->LayerFindByName("harbour"), 0);
+  EXPECT_TRUE(ShapesOn("harbour").empty());
+
+  SetGrid("6378137", "27");
+  EXPECT_EQ(Import(TestData("kml/nokml.kmz")),
+            std::vector<std::string>{"Failed to load KML/KMZ file: No KML file found in KMZ archive"});
+  EXPECT_EQ(EventsLog().find("Imported KML/KMZ"), std::string::npos);
+}
+
+TEST_F(MainWindowImport, DxfGoesToItsOwnLayer) {
+  const std::string path = TestData("harbour.dxf");
+  Import(path);
+  EXPECT_GE(map->LayerFindByName("harbour"), 0);
+  EXPECT_TRUE(ShapesOn("harbour").empty());
+  EXPECT_FALSE(ShapesOn("_dxf_harbour.dxf").empty());
+  EXPECT_NE(EventsLog().find("\tImported DXF: " + path), std::string::npos);
+}
+
+TEST_F(MainWindowImport, CancelChangesNothing) {
+  const std::size_t layers = map->Layers.size(), shapes = map->Shapes.size();
+  prompts::CurrentScript().fileNames.clear();
+  FNav->Import1->trigger();
+  EXPECT_EQ(map->Layers.size(), layers);
+  EXPECT_EQ(map->Shapes.size(), shapes);
+}
+
+}  // namespace

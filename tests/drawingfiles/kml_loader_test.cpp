@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "drawingfiles/QuarixKMZLoader.h"
+#include "drawingfiles/kmlfiles.h"
+#include "platform/clock.h"
+#include "tests/support/tempenv.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Placemark(const std::string& inner) { return "<Placemark>" + inner + "</Placemark>"; }
+
+class KMLLoader : public ::testing::Test {
+ protected:
+  void SetUp() override { platform::SetTickSource([this] { return ticks; }); }
+  void TearDown() override { platform::SetTickSource({}); }
+  std::string Write(const std::string& name, const std::string& bytes) {
+    const std::string path = env.ProgramFolder() + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+  // Folders whose name starts with temp_kmz_ in the program folder.
+  int WorkFolders() const {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator(env.ProgramFolder()))
+      if (e.path().filename().string().rfind("temp_kmz_", 0) == 0) ++n;
+    return n;
+  }
+  TempEnv env;
+  uint32_t ticks = 1234;
+  TQuarixKMZLoader loader;
+};
+
+TEST_F(KMLLoader, CoordinateTuples) {
+  struct Case {
+    const char* what;
+    std::string coordinates;
+    std::vector<std::array<double, 3>> points;  // longitude, latitude, altitude
+  } cases[] = {
+      {"one tuple", "29.5,41.5,0", {{29.5, 41.5, 0}}},
+      {"two numbers", "29.5,41.5", {{29.5, 41.5, 0}}},
+      {"lines and tabs", "\n\t\t29,41,1\r\n\t29.1,41.05,2\n\t\t29.2,41.1,3\t\n",
+       {{29, 41, 1}, {29.1, 41.05, 2}, {29.2, 41.1, 3}}},
+      {"zero and text dropped", "0,0,5 east,north 1e1,-2.5 29", {{10, -2.5, 0}}},
+      {"bad altitude gives 0", "1,2,high", {{1, 2, 0}}},
+  };
+  for (const Case& c : cases) {
+    std::vector<TKMLPoint> points;
+    loader.ParseCoordinates(c.coordinates, points);
+    ASSERT_EQ(points.size(), c.points.size()) << c.what;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      EXPECT_DOUBLE_EQ(points[i].Longitude, c.points[i][0]) << c.what;
+      EXPECT_DOUBLE_EQ(points[i].Latitude, c.points[i][1]) << c.what;
+      EXPECT_DOUBLE_EQ(points[i].Altitude, c.points[i][2]) << c.what;
+      EXPECT_EQ(points[i].X, 0);
+    }
+  }
+}
+
+TEST_F(KMLLoader, PlacemarksAndGeometries) {
+  const std::string kml =
+      "<kml><Document>" +
+      Placemark("<name>\r\n  Harbour \t</name><description>a &amp; b</description>"
+                "<Polygon><outerBoundaryIs><LinearRing><coordinates>1,1 2,1 2,2 1,1</coordinates>"
+                "</LinearRing></outerBoundaryIs><innerBoundaryIs><LinearRing><coordinates>"
+                "1.2,1.2 1.4,1.2 1.2,1.2</coordinates></LinearRing></innerBoundaryIs></Polygon>"
+                "<LineString><coordinates>5,5 6,6</coordinates></LineString>"
+                "<Point><coordinates>7,7</coordinates></Point>"
+                "<Point><coordinates>8,8</coordinates></Point>") +
+      Placemark("<name>no geometry</name>") +
+      "<Placemark id=\"p3\"><name>attribute</name><Point><coordinates>9,9</coordinates></Point>"
+      "</Placemark>" +
+      Placemark("<name>lower case</name><point><coordinates>9,9</coordinates></point>") +
+      Placemark("<name>unclosed</name><LineString><coordinates>3,3 4,4</coordinates>") +
+      Placemark("<Point><coordinates>10,11,12</coordinates></Point>") + "</Document></kml>";
+  ASSERT_TRUE(loader.ParseKML(kml));
+  ASSERT_EQ(loader.Placemarks.size(), 2u);
+  const TKMLPlacemark& harbour = loader.Placemarks[0];
+  EXPECT_EQ(harbour.Name, "Harbour");
+  EXPECT_EQ(harbour.Description, "a &amp; b");  // verbatim
+  ASSERT_EQ(harbour.Geometries.size(), 4u);
+  const int types[] = {kmlPoint, kmlPoint, kmlLineString, kmlPolygon};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(harbour.Geometries[i].Type, types[i]);
+  EXPECT_EQ(harbour.Geometries[0].Points[0].Longitude, 7);
+  EXPECT_EQ(harbour.Geometries[1].Points[0].Longitude, 8);
+  EXPECT_EQ(harbour.Geometries[3].Points.size(), 4u);  // outer ring only
+  EXPECT_EQ(loader.Placemarks[1].Name, "");
+  EXPECT_EQ(loader.Placemarks[1].Geometries[0].Points[0].Altitude, 12);
+
+  const auto points = loader.GetAllPoints();
+  ASSERT_EQ(points.size(), 3u);
+  EXPECT_EQ(points[2].Latitude, 11);
+  const auto lines = loader.GetAllLines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].size(), 2u);
+  EXPECT_EQ(lines[1].size(), 4u);
+}
+
+TEST_F(KMLLoader, FailuresOfParse) {
+  EXPECT_FALSE(loader.ParseKML(""));
+  EXPECT_EQ(loader.LastError, "Empty KML content");
+  EXPECT_FALSE(loader.ParseKML(Placemark("<name>a</name>") + Placemark("<name>b</name>")));
+  EXPECT_EQ(loader.LastError, "");
+  EXPECT_TRUE(loader.Placemarks.empty());
+}
+
+TEST_F(KMLLoader, EntitiesAreNeverResolved) {
+  const std::string kml =
+      "<!DOCTYPE doc [ <!ENTITY ent SYSTEM \"file:///etc/passwd\"> ]>\n<kml>" +
+      Placemark("<name>&ent;</name><Point><coordinates>1,2,3</coordinates></Point>") + "</kml>";
+  ASSERT_TRUE(loader.ParseKML(kml));
+  EXPECT_EQ(loader.Placemarks[0].Name, "&ent;");
+}
+
+TEST_F(KMLLoader, ConversionDuringParseAndAgain) {
+  int calls = 0;
+  loader.OnConvertCoordinate = [&](double& x, double& y, double lat, double lon) {
+    ++calls;
+    x = lon * 1000;
+    y = lat * 1000;
+  };
+  ASSERT_TRUE(loader.ParseKML(Placemark("<LineString><coordinates>1,2 3,4</coordinates></LineString>")));
+  EXPECT_EQ(calls, 2);
+  const TKMLPoint& p = loader.Placemarks[0].Geometries[0].Points[1];
+  EXPECT_EQ(p.X, 3000);
+  EXPECT_EQ(p.Y, 4000);
+  loader.ConvertCoordinates();
+  EXPECT_EQ(calls, 4);
+}
+
+TEST_F(KMLLoader, KmlAndKmzFilesGiveTheSamePlacemarks) {
+  for (const char* name : {"kml/harbour.kml", "kml/harbour.kmz", "kml/evil.kmz"}) {
+    TQuarixKMZLoader l;
+    ASSERT_TRUE(l.LoadFromFile(TestData(name))) << name << ": " << l.LastError;
+    ASSERT_EQ(l.Placemarks.size(), 3u) << name;
+    EXPECT_EQ(l.Placemarks[0].Name, "Buoy 1");
+    EXPECT_EQ(l.Placemarks[1].Geometries[0].Points.size(), 3u);
+    EXPECT_EQ(l.Placemarks[2].Name, "Harbour");
+    EXPECT_EQ(l.Placemarks[2].Geometries[0].Points.size(), 5u);  // no inner ring
+    EXPECT_TRUE(l.TempFolder.empty());
+    EXPECT_EQ(WorkFolders(), 0) << name;
+  }
+  // The climbing entry of evil.kmz was not written anywhere.
+  const fs::path root = fs::path(env.ProgramFolder()).parent_path();
+  EXPECT_FALSE(fs::exists(root / "evil.txt"));
+  EXPECT_FALSE(fs::exists(root.parent_path() / "evil.txt"));
+}
+
+TEST_F(KMLLoader, WorkFolderOfAnExtraction) {
+  const std::string text = loader.ExtractKMZ(TestData("kml/harbour.kmz"));
+  EXPECT_EQ(loader.TempFolder, env.ProgramFolder() + "temp_kmz_1234");
+  EXPECT_TRUE(fs::is_regular_file(loader.TempFolder + "/temp.zip"));
+  EXPECT_TRUE(fs::is_regular_file(loader.TempFolder + "/doc.kml"));
+  EXPECT_EQ(text.rfind("<?xml version=", 0), 0u);
+  EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1);  // lines joined with CR LF
+  EXPECT_EQ(text.substr(text.size() - 8), "</kml>\r\n");
+  loader.RemoveTempFolder();
+  EXPECT_TRUE(loader.TempFolder.empty());
+  EXPECT_EQ(WorkFolders(), 0);
+
+  ticks = 0x80000001u;  // the tick count is written as a signed number
+  loader.ExtractKMZ(TestData("kml/harbour.kmz"));
+  EXPECT_EQ(loader.TempFolder, env.ProgramFolder() + "temp_kmz_-2147483647");
+}
+
+TEST_F(KMLLoader, AFolderThatIsNotOursIsLeftAlone) {
+  const std::string foreign = env.ProgramFolder() + "temp_kmz_1234";
+  fs::create_directory(foreign);
+  std::ofstream(foreign + "/keep.txt") << "mine";
+  ASSERT_TRUE(loader.LoadFromFile(TestData("kml/harbour.kmz")));
+  EXPECT_TRUE(fs::exists(foreign + "/keep.txt"));
+  EXPECT_EQ(WorkFolders(), 1);
+}
+
+TEST_F(KMLLoader, WhichKmlOfAnArchive) {
+  const struct {
+    const char* file;
+    const char* contains;  // in the KML text chosen, or the error
+    const char* error;
+  } cases[] = {
+      {"kml/doc.kmz", "<name>doc.kml</name>", ""},
+      {"kml/hier.kmz", "<href>within.kml</href>", ""},
+      {"kml/multikml-nodoc.kmz", "<name>b.kml</name>", ""},  // top level only
+      {"kml/nokml.kmz", nullptr, "No KML file found in KMZ archive"},
+      {"kml/bad-too-large.kmz", nullptr, "No KML file found in KMZ archive"},
+      {"kml/overflow_bad_offset.kmz", nullptr, "No KML file found in KMZ archive"},
+      {"kml/link-doc.kmz", nullptr, "No KML file found in KMZ archive"},
+  };
+  for (const auto& c : cases) {
+    TQuarixKMZLoader l;
+    const std::string text = l.ExtractKMZ(TestData(c.file));
+    EXPECT_EQ(l.LastError, c.error) << c.file;
+    if (c.contains)
+      EXPECT_NE(text.find(c.contains), std::string::npos) << c.file;
+    else
+      EXPECT_EQ(text, "") << c.file;
+    l.RemoveTempFolder();
+    EXPECT_EQ(WorkFolders(), 0) << c.file;
+  }
+}
+
+TEST_F(KMLLoader, HostileEntriesStayInsideTheWorkFolder) {
+  loader.ExtractKMZ(TestData("kml/hostile-entries.kmz"));
+  const fs::path work = loader.TempFolder;
+  EXPECT_TRUE(fs::is_regular_file(work / "doc.kml"));
+  EXPECT_TRUE(fs::is_regular_file(work / "inner" / "deep.txt"));
+  EXPECT_FALSE(fs::is_symlink(work / "sub" / "link"));
+  EXPECT_FALSE(fs::exists("/tmp/quarix-absolute.txt"));
+  EXPECT_FALSE(fs::exists("/etc/escape.txt"));
+  const fs::path root = fs::path(env.ProgramFolder()).parent_path();
+  EXPECT_FALSE(fs::exists(root / "backslash.txt"));
+  EXPECT_FALSE(fs::exists(root.parent_path() / "backslash.txt"));
+}
+
+TEST_F(KMLLoader, SizeCapsRefuseLargeEntries) {
+  const std::string folder = env.ProgramFolder() + "caps";
+  fs::create_directory(folder);
+  TKMZLimits limits;
+  limits.MaxEntryBytes = 500;  // doc.kml holds 962 bytes
+  EXPECT_TRUE(ExpandKMZArchive(TestData("kml/harbour.kmz"), folder, limits));
+  EXPECT_FALSE(fs::exists(folder + "/doc.kml"));
+  EXPECT_FALSE(ExpandKMZArchive(TestData("kml/harbour.kml"), folder));  // not a zip
+}
+
+TEST(KMZEntryNames, SafeAndUnsafe) {
+  const struct {
+    const char* name;
+    bool safe;
+  } cases[] = {{"doc.kml", true},       {"files/a.png", true}, {"a..b.kml", true},
+               {"../x", false},         {"a/../../x", false},  {"/etc/x", false},
+               {"\\x", false},          {"C:/x", false},       {"a\\..\\x", false},
+               {"..", false},           {"", false}};
+  for (const auto& c : cases) EXPECT_EQ(IsSafeKMZEntryName(c.name), c.safe) << c.name;
+}
+
+TEST_F(KMLLoader, FileErrorsAndEncodings) {
+  const std::string missing = env.ProgramFolder() + "none.kml";
+  EXPECT_FALSE(loader.LoadFromFile(missing));
+  EXPECT_EQ(loader.LastError, "File not found: " + missing);
+
+  EXPECT_FALSE(loader.LoadFromFile(Write("empty.kml", "")));
+  EXPECT_EQ(loader.LastError, "Empty KML content");
+
+  // UTF-16 with a byte-order mark; a name with a non-ASCII letter.
+  const std::u16string kml = u"<Placemark><name>Liman \u0130\u00e7i</name><Point><coordinates>"
+                             u"29.5,41.5</coordinates></Point></Placemark>";
+  std::string le = "\xFF\xFE", be = "\xFE\xFF";
+  for (char16_t u : kml) {
+    le += static_cast<char>(u & 0xFF);
+    le += static_cast<char>(u >> 8);
+    be += static_cast<char>(u >> 8);
+    be += static_cast<char>(u & 0xFF);
+  }
+  for (const auto& [name, bytes] :
+       {std::pair{"le.kml", le}, {"be.kml", be},
+        {"bom8.KML", "\xEF\xBB\xBF" + std::string(reinterpret_cast<const char*>(
+                                           u8"<Placemark><name>Liman \u0130\u00e7i</name><Point>"
+                                           u8"<coordinates>29.5,41.5</coordinates></Point></Placemark>"))}}) {
+    TQuarixKMZLoader l;
+    ASSERT_TRUE(l.LoadFromFile(Write(name, bytes))) << name;
+    EXPECT_EQ(l.Placemarks[0].Name, "Liman \xC4\xB0\xC3\xA7i") << name;
+  }
+  // Upper-case extension takes the archive road.
+  fs::copy_file(TestData("kml/harbour.kmz"), env.ProgramFolder() + "SURVEY.KMZ");
+  EXPECT_TRUE(loader.LoadFromFile(env.ProgramFolder() + "SURVEY.KMZ"));
+}
+
+}  // namespace

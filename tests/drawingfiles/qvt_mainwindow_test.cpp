@@ -1,0 +1,104 @@
+// The main window's file commands with real drawing files: Save writes a file
+// that the canvas reads back, Open adds one, the start reloads the last one.
+#include <gtest/gtest.h>
+
+#include "app/settingsfile.h"
+#include "canvas/QuarixCanvas.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "tests/runtime/formsfixture.h"
+
+namespace {
+
+using MainWindowFiles = FormsTest;
+
+// The layers and shapes of a canvas in a form that compares whole.
+std::vector<std::string> Describe(const TQuarixCanvasModel& c) {
+  std::vector<std::string> out;
+  for (const TQLayer* l : c.Layers) out.push_back("layer " + std::to_string(l->Number) + " " + l->Name);
+  for (const TQShape* s : c.Shapes)
+    out.push_back("shape " + std::to_string(s->ShapeType) + " on " + std::to_string(s->Layer) + " pen " +
+                  std::to_string(s->PenFg) + " box " + std::to_string(s->MinX) + " " + std::to_string(s->MaxY));
+  return out;
+}
+
+TEST_F(MainWindowFiles, SaveWritesADrawingThatReadsBack) {
+  Start();
+  TQuarixCanvas* map = FNav->fcad;
+  map->DrawLine(450000, 4500000, 450010.5, 4500020.25, UserShapeLayer);
+  map->DrawPolyline({{1, 2}, {3, 4}, {5, 6}}, UserShapeLayer, true);
+  map->TextAdd(EventNumberLayer, "12", 7, 8, 0);
+  map->DrawLine(0, 0, 1, 1, VesselLayer);  // not saved
+  map->DrawLine(0, 0, 1, 1, GridLayer);    // not saved
+  FNav->Save1->trigger();
+
+  const std::string file = DayLayoutFolder + "2026-01-30 1435.qvt";
+  EXPECT_EQ(IniFile().ReadString("FILE", "Last File Saved", ""), file);
+  const std::string bytes = env.ReadFile(file);
+  ASSERT_GE(bytes.size(), 6u);
+  EXPECT_EQ(bytes.substr(0, 4), "QVT1");
+  EXPECT_FALSE(platform::FileExists(file + ".tmp"));
+
+  TQuarixCanvasModel back;
+  ASSERT_EQ(back.CadLoad(file, -1, -1, 0), 1);
+  EXPECT_EQ(back.ShapeCount, 3);
+  EXPECT_EQ(Describe(back), Describe(*map));
+  EXPECT_EQ(back.WorldLeft, map->WorldLeft);
+  EXPECT_EQ(back.WorldTop, map->WorldTop);
+}
+
+TEST_F(MainWindowFiles, OpenAddsASavedDrawingAndEmptiesTheVesselAndGridLayers) {
+  Start();
+  const std::string file = env.Home() + "other.qvt";
+  {
+    TQuarixCanvasModel other;
+    other.DrawLine(1, 1, 2, 2, other.LayerOpen("~~Quarix Vessel"));
+    other.DrawLine(1, 1, 2, 2, other.LayerOpen("Quarix Grid"));
+    other.DrawCircle(5, 5, 1, other.LayerOpen("quarix_usershape"));
+    other.DrawPoint(3, 3, other.LayerOpen("Soundings"));
+    ASSERT_EQ(other.CadSave(file), 1);
+  }
+  TQuarixCanvas* map = FNav->fcad;
+  map->DrawLine(0, 0, 1, 1, UserShapeLayer);
+  const int layers = static_cast<int>(map->Layers.size());
+  prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
+  FNav->Open1->trigger();
+  ASSERT_EQ(map->ShapeCount, 3);  // the own line, the file's circle and point
+  EXPECT_EQ(map->Shapes[1]->Layer, UserShapeLayer);
+  EXPECT_EQ(map->Shapes[2]->Layer, map->LayerFindByName("Soundings"));
+  EXPECT_EQ(static_cast<int>(map->Layers.size()), layers + 1);
+  EXPECT_EQ(map->Shapes[2]->Number, 5);  // numbered on after the file's vessel and grid lines
+  EXPECT_NE(EventsLog().find("\tOpened file: " + file), std::string::npos);
+}
+
+TEST_F(MainWindowFiles, StartReloadsTheLastSavedDrawing) {
+  const std::string file = env.Home() + "last.qvt";
+  {
+    TQuarixCanvasModel last;
+    last.DrawCircle(5, 5, 1, last.LayerOpen("quarix_usershape"));
+    last.DrawLine(1, 1, 2, 2, last.LayerOpen("~~Quarix Vessel"));
+    ASSERT_EQ(last.CadSave(file), 1);
+    IniFile().WriteString("FILE", "Last File Saved", file);
+  }
+  Start();
+  TQuarixCanvas* map = FNav->fcad;
+  ASSERT_EQ(map->ShapeCount, 1);  // the vessel's shapes are dropped
+  EXPECT_NE(dynamic_cast<TQCircle*>(map->Shapes[0]), nullptr);
+  EXPECT_EQ(map->Shapes[0]->Layer, map->LayerFindByName("quarix_usershape"));
+  EXPECT_EQ(LastFileName, file);
+  EXPECT_EQ(FNav->windowTitle().toStdString(), "Quarix Depthmark - " + file);
+}
+
+TEST_F(MainWindowFiles, SaveAsIntoAMissingFolderWritesNothingAndGoesOn) {
+  Start();
+  const std::string file = env.Home() + "missing/x.qvt";
+  prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
+  FNav->fcad->DrawLine(0, 0, 1, 1, UserShapeLayer);
+  FNav->SaveAs1->trigger();
+  EXPECT_FALSE(platform::FileExists(file));
+  EXPECT_EQ(FNav->windowTitle().toStdString(), "Quarix Depthmark  <" + file + ">");
+  EXPECT_NE(EventsLog().find("\tSaved As: " + file), std::string::npos);
+  EXPECT_EQ(FNav->fcad->ShapeCount, 1);
+}
+
+}  // namespace

@@ -1,0 +1,551 @@
+// The drawing file (.qvt): the text the writer makes, its compressed
+// container, the reader's records and defaults, and damaged files.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <QDir>
+#include <functional>
+
+#include "app/textfile.h"
+#include "canvas/canvasmodel.h"
+#include "drawingfiles/qvtfile.h"
+#include "platform/clock.h"
+#include "tests/support/tempenv.h"
+
+namespace {
+
+const char* kHeader =
+    "# Quarix Helm - QVT\n"
+    "# Quarix\n"
+    "# Created on: 2026-01-30 14:35:12.34\n"
+    "#\n";
+
+std::string Inflate(const std::string& bytes) {
+  std::string out(1 << 20, '\0');
+  uLongf n = out.size();
+  EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(out.data()), &n,
+                       reinterpret_cast<const Bytef*>(bytes.data() + 4), bytes.size() - 4),
+            Z_OK);
+  out.resize(n);
+  return out;
+}
+
+// The lines of the text after the header.
+std::vector<std::string> Records(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t p = 0;
+  while (p < text.size()) {
+    const std::size_t lf = text.find('\n', p);
+    lines.push_back(text.substr(p, lf - p));
+    p = lf + 1;
+  }
+  return std::vector<std::string>(lines.begin() + 4, lines.end());
+}
+
+template <class T>
+T* Add(TQuarixCanvasModel& c, int type, int layer, std::function<void(T&)> fill) {
+  auto* s = new T;
+  s->ShapeType = type;
+  s->Layer = layer;
+  fill(*s);
+  s->UpdateBounds();
+  s->Number = c.NextShapeNumber++;
+  c.Shapes.push_back(s);
+  c.ShapeCount = static_cast<int>(c.Shapes.size());
+  return s;
+}
+
+TQPolyline* Poly(TQuarixCanvasModel& c, int type, bool closed, std::vector<TPointD> pts, int layer = 0) {
+  return Add<TQPolyline>(c, type, layer, [&](TQPolyline& p) {
+    p.Closed = closed;
+    p.Points = pts;
+    p.PenFg = 0x00FF00;
+    p.PenWidth = 2;
+  });
+}
+
+// One shape of every record, on two layers, with the fields the file keeps.
+void FillDrawing(TQuarixCanvasModel& c) {
+  c.WorldLeft = -12.5, c.WorldRight = 987654.25, c.WorldBottom = -3, c.WorldTop = 4500100.125;
+  const int grid = c.LayerOpen("Quarix Grid");
+  const int blank = c.LayerOpen("");
+  c.SetShapePenFg(c.DrawLine(-1.25, 2, 3, 4500000.123456, grid), clBtnFace);
+  c.SetShapePenWidth(1, 3);
+  c.SetShapePenFg(c.DrawCircle(10, 20, 5.5, 0), clRed);
+  Add<TQPoint>(c, stPoint, blank, [](TQPoint& p) {
+    p.X = 1, p.Y = 2, p.Z = 12.75, p.PenFg = 0x123456, p.PenWidth = 4;
+  });
+  const int32_t t = c.TextAdd(grid, "two  words ", 5, 6, 0);
+  auto* text = static_cast<TQText*>(c.FindShape(t));
+  text->PenFg = clBlue, text->Height = 12.5, text->Angle = -30, text->Bold = true;
+  c.TextAdd(0, "", 7, 8, -1);
+  Poly(c, stPolyline, false, {{1, 2}, {3, 4}, {5.5, 6.25}}, grid);
+  Poly(c, stPolyline, true, {{1, 2}, {3, 4}, {5, 0}});  // type 5 but closed: a polygon
+  Poly(c, stSpline, true, {{0, 0}, {1, 1}});
+  Poly(c, stArc, false, {{0, 0}, {1, 1}, {2, 0}});
+  Poly(c, stPolyline, false, {});
+  Add<TQRectangle>(c, stRectangle, grid, [](TQRectangle& r) {
+    r.X1 = 1, r.Y1 = 2, r.X2 = 3, r.Y2 = 4, r.Value = -7.5, r.PenFg = 0xFF, r.PenWidth = 2;
+    r.BrushFg = 0xAABBCC, r.BrushStyle = bsSolid;
+  });
+  Add<TQEllipse>(c, stEllipseTool, 0, [](TQEllipse& e) { e.X1 = 1, e.Y1 = 2, e.X2 = 3, e.Y2 = 4; });
+  Add<TQEllipse>(c, stEllipse, grid, [](TQEllipse& e) {
+    e.X1 = -1, e.Y1 = -2, e.X2 = 3, e.Y2 = 4, e.PenFg = 0x0000AA, e.PenWidth = 5;
+  });
+}
+
+class Qvt : public ::testing::Test {
+ protected:
+  std::string File(const std::string& name) const { return env.Home() + name; }
+  std::string Plain(const std::string& name, const std::string& text) const {
+    WriteFileAtomically(File(name), text);
+    return File(name);
+  }
+  TempEnv env;  // wall clock 2026-01-30 14:35:12.345
+};
+
+// ---------------------------------------------------------------------------
+// Writer
+
+TEST_F(Qvt, EmptyCanvasGivesHeaderWorldAndDefaultLayerBehindTheMagic) {
+  TQuarixCanvasModel c;
+  const std::string file = File("empty.qvt");
+  ASSERT_EQ(c.CadSave(file, -1), 1);
+  const std::string bytes = env.ReadFile(file);
+  ASSERT_GT(bytes.size(), 10u);
+  EXPECT_EQ(bytes.substr(0, 4), "QVT1");
+  // A zlib header of the default level follows directly: 0x78 0x9C.
+  EXPECT_EQ(static_cast<unsigned char>(bytes[4]), 0x78);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[5]), 0x9C);
+  EXPECT_EQ(Inflate(bytes), std::string(kHeader) +
+                                "WORLD 0.000000 1000.000000 0.000000 1000.000000\n"
+                                "LAYER 0 Default\n");
+}
+
+TEST_F(Qvt, HeaderTimeCarriesHundredthsTruncated) {
+  TQuarixCanvasModel c;
+  const std::string text = qvt::BuildDrawingText(c, QDateTime(QDate(2026, 1, 30), QTime(7, 5, 9, 48)));
+  EXPECT_EQ(text.substr(0, text.find("WORLD")),
+            "# Quarix Helm - QVT\n# Quarix\n# Created on: 2026-01-30 07:05:09.04\n#\n");
+}
+
+TEST_F(Qvt, EveryShapeGivesItsRecord) {
+  TQuarixCanvasModel c;
+  FillDrawing(c);
+  Add<TQArc>(c, stArc, 0, [](TQArc& a) { a.X3 = 1; });  // a held arc is not written
+  Add<TQLine>(c, stCircle, 0, [](TQLine&) {});          // a class that does not fit its code
+  const std::vector<std::string> expected = {
+      "WORLD -12.500000 987654.250000 -3.000000 4500100.125000",
+      "LAYER 0 Default",
+      "LAYER 1 Quarix Grid",
+      "LAYER 2 ",
+      "LINE -1.250000 2.000000 3.000000 4500000.123456 1 -16777201 3",
+      "CIRCLE 10.000000 20.000000 5.500000 0 255 1",
+      "POINT 1.000000 2.000000 2 1193046 4 12.750000",
+      "TEXT 5.000000 6.000000 1 0 16711680 12.500000 -30.000000 1 0 Arial two  words ",
+      "TEXT 7.000000 8.000000 0 -1 0 10.000000 0.000000 0 0 Arial ",
+      "POLYLINE 1 3 65280 2",
+      "1.000000 2.000000",
+      "3.000000 4.000000",
+      "5.500000 6.250000",
+      "POLYGON 0 3 65280 2",
+      "1.000000 2.000000",
+      "3.000000 4.000000",
+      "5.000000 0.000000",
+      "SPLINE 0 2 65280 2",
+      "0.000000 0.000000",
+      "1.000000 1.000000",
+      "ARC3P 0 3 65280 2",
+      "0.000000 0.000000",
+      "1.000000 1.000000",
+      "2.000000 0.000000",
+      "POLYLINE 0 0 65280 2",
+      "RECTANGLE 1.000000 2.000000 3.000000 4.000000 1 255 2 11189196 0 -7.500000",
+      "ELLIPSE 1.000000 2.000000 3.000000 4.000000 0 0 1",
+      "ELLIPSE -1.000000 -2.000000 3.000000 4.000000 1 170 5",
+  };
+  const std::string text = qvt::BuildDrawingText(c, platform::Now());
+  EXPECT_EQ(text.substr(0, std::string(kHeader).size()), kHeader);
+  EXPECT_EQ(Records(text), expected);
+}
+
+TEST_F(Qvt, NamesAndTextsThatWouldBreakARecordAreKeptOnOneLine) {
+  TQuarixCanvasModel c;
+  c.LayerOpen("two\nlines");
+  auto* t = static_cast<TQText*>(c.FindShape(c.TextAdd(0, "a\nLINE 0 0 9 9 0 0 1", 1, 2, -1)));
+  t->FontName = "Times New Roman";
+  c.TextAdd(0, "x", 1, 2, -1);
+  static_cast<TQText*>(c.Shapes.back())->FontName = "";
+  const std::vector<std::string> records = Records(qvt::BuildDrawingText(c, platform::Now()));
+  ASSERT_EQ(records.size(), 5u);
+  EXPECT_EQ(records[2], "LAYER 1 two lines");
+  EXPECT_EQ(records[3], "TEXT 1.000000 2.000000 0 -1 0 10.000000 0.000000 0 0 0 a LINE 0 0 9 9 0 0 1");
+  EXPECT_EQ(records[4], "TEXT 1.000000 2.000000 0 -1 0 10.000000 0.000000 0 0 0 x");
+
+  // Read back, the texts stay whole and no shape is made of them.
+  const std::string file = File("texts.qvt");
+  ASSERT_EQ(c.CadSave(file), 1);
+  TQuarixCanvasModel r;
+  ASSERT_EQ(r.CadLoad(file, -1, -1, 0), 1);
+  ASSERT_EQ(r.ShapeCount, 2);
+  EXPECT_EQ(static_cast<TQText*>(r.Shapes[0])->TextString, "a LINE 0 0 9 9 0 0 1");
+  EXPECT_EQ(static_cast<TQText*>(r.Shapes[0])->FontName, "Arial");
+  EXPECT_EQ(r.LayerFindByName("two lines"), 1);
+}
+
+TEST_F(Qvt, AFailedWriteReturns0AndKeepsThePreviousFile) {
+  TQuarixCanvasModel c;
+  EXPECT_EQ(c.CadSave(File("no such folder/x.qvt"), -1), 0);
+  const std::string file = File("keep.qvt");
+  WriteFileAtomically(file, "previous");
+  // The temporary file beside it cannot be made (a folder has its name).
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(file + ".tmp")));
+  EXPECT_EQ(c.CadSave(file, -1), 0);
+  EXPECT_EQ(env.ReadFile(file), "previous");
+}
+
+// ---------------------------------------------------------------------------
+// Round trip
+
+TEST_F(Qvt, WrittenDrawingReadsBackInMode0) {
+  TQuarixCanvasModel c;
+  FillDrawing(c);
+  const std::string file = File("round.qvt");
+  ASSERT_EQ(c.CadSave(file, -1), 1);
+
+  TQuarixCanvasModel r;
+  r.LayerOpen("old layer");
+  r.DrawLine(0, 0, 1, 1, 1);
+  r.ShapeSelect(1, false);
+  ASSERT_EQ(r.CadLoad(file, -1, -1, 0), 1);
+
+  EXPECT_EQ(r.WorldLeft, c.WorldLeft);
+  EXPECT_EQ(r.WorldRight, c.WorldRight);
+  EXPECT_EQ(r.WorldBottom, c.WorldBottom);
+  EXPECT_EQ(r.WorldTop, c.WorldTop);
+  ASSERT_EQ(r.Layers.size(), c.Layers.size());
+  for (std::size_t i = 0; i < c.Layers.size(); ++i) {
+    EXPECT_EQ(r.Layers[i]->Number, c.Layers[i]->Number);
+    EXPECT_EQ(r.Layers[i]->Name, c.Layers[i]->Name);
+  }
+  EXPECT_EQ(r.CurrentLayer, 2);  // the last LAYER record
+  EXPECT_TRUE(r.Selection.empty());
+  ASSERT_EQ(r.ShapeCount, 13);
+  ASSERT_EQ(r.Shapes.size(), 13u);
+  EXPECT_EQ(r.NextShapeNumber, 14);
+  for (std::size_t i = 0; i < r.Shapes.size(); ++i) {
+    const TQShape* a = c.Shapes[i];
+    const TQShape* b = r.Shapes[i];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(b->Number, static_cast<int32_t>(i + 1));
+    EXPECT_EQ(b->Layer, a->Layer);
+    EXPECT_EQ(b->PenFg, a->PenFg);
+    EXPECT_EQ(b->PenWidth, a->PenWidth);
+    // Ellipses come back as type 20; a closed polyline as a polygon.
+    const bool polygon = a->ShapeType == stPolyline && static_cast<const TQPolyline*>(a)->Closed;
+    EXPECT_EQ(b->ShapeType, a->ShapeType == stEllipseTool ? stEllipse : polygon ? stPolygon : a->ShapeType);
+    EXPECT_EQ(typeid(*b), typeid(*a));
+    if (a->ShapeType != stText) {
+      EXPECT_DOUBLE_EQ(b->MinX, a->MinX);
+      EXPECT_DOUBLE_EQ(b->MaxY, a->MaxY);
+    }
+  }
+  auto& line = *static_cast<TQLine*>(r.Shapes[0]);
+  EXPECT_EQ(line.Y2, 4500000.123456);
+  auto& point = *static_cast<TQPoint*>(r.Shapes[2]);
+  EXPECT_EQ(point.Z, 12.75);
+  EXPECT_EQ(point.PointSize, 3);
+  auto& text = *static_cast<TQText*>(r.Shapes[3]);
+  EXPECT_EQ(text.TextString, "two  words ");
+  EXPECT_EQ(text.Height, 12.5);
+  EXPECT_EQ(text.Angle, -30);
+  EXPECT_TRUE(text.Bold);
+  EXPECT_FALSE(text.Italic);
+  EXPECT_EQ(text.FontName, "Arial");
+  EXPECT_EQ(static_cast<TQText*>(r.Shapes[4])->TextString, "");
+  for (int i : {5, 6, 7, 8, 9}) {
+    auto* a = static_cast<TQPolyline*>(c.Shapes[static_cast<std::size_t>(i)]);
+    auto* b = static_cast<TQPolyline*>(r.Shapes[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(b->Closed, a->Closed && a->ShapeType != stSpline) << i;
+    ASSERT_EQ(b->PointCount(), a->PointCount()) << i;
+    for (int v = 0; v < a->PointCount(); ++v) {
+      EXPECT_EQ(b->GetPointX(v), a->GetPointX(v));
+      EXPECT_EQ(b->GetPointY(v), a->GetPointY(v));
+    }
+  }
+  auto& rect = *static_cast<TQRectangle*>(r.Shapes[10]);
+  EXPECT_EQ(rect.Value, -7.5);
+  EXPECT_EQ(rect.BrushFg, 0xAABBCCu);
+  EXPECT_EQ(rect.BrushStyle, bsSolid);
+  EXPECT_FALSE(rect.Rounded);
+
+  // The same drawing written again gives the same records.
+  EXPECT_EQ(Records(qvt::BuildDrawingText(r, platform::Now())),
+            Records(qvt::BuildDrawingText(c, platform::Now())));
+}
+
+TEST_F(Qvt, Mode2AddsAndFindsLayersByName) {
+  TQuarixCanvasModel c;
+  FillDrawing(c);
+  const std::string file = File("add.qvt");
+  ASSERT_EQ(c.CadSave(file), 1);
+
+  TQuarixCanvasModel r;
+  r.LayerOpen("mine");          // 1
+  r.LayerOpen("Quarix Grid");   // 2: the file's layer 1 maps here
+  r.DrawLine(0, 0, 1, 1, 1);
+  ASSERT_EQ(r.CadLoad(file, -1, -1, 2), 1);
+  ASSERT_EQ(r.CadLoad(file, -1, -1, 2), 1);
+  EXPECT_EQ(r.Layers.size(), 4u);  // Default, mine, Quarix Grid, ""
+  EXPECT_EQ(r.LayerFindByName(""), 3);
+  ASSERT_EQ(r.ShapeCount, 27);
+  EXPECT_EQ(r.Shapes[0]->Layer, 1);
+  EXPECT_EQ(r.Shapes[1]->Layer, 2);   // the file's grid line
+  EXPECT_EQ(r.Shapes[3]->Layer, 3);   // the point on the nameless layer
+  EXPECT_EQ(r.Shapes[14]->Layer, 2);  // the second copy finds the layer again
+  for (int i = 0; i < 27; ++i) EXPECT_EQ(r.Shapes[static_cast<std::size_t>(i)]->Number, i + 1);
+}
+
+// ---------------------------------------------------------------------------
+// Reader: records and defaults (plain text files)
+
+TEST_F(Qvt, PlainRecordsAndTheirDefaults) {
+  const std::string text =
+      "line 0 0 1 1 0 255 1\n"           // keywords are upper case
+      "  \t\r\n"                         // no keyword
+      "FOO 1 2\n"                        // unknown
+      "LAYER 5   Survey  Lines  \r\n"
+      "LINE 0 0 1 1 5 0 9\n"             // colour 0: the layer's pen, width unused
+      "LINE 0 0 1 1 5 255 4\n"
+      "LINE 0 0 1 1 7 255\n"             // no LAYER 7: used as it is -> Default
+      "POINT 3 4 5 0 6\n"                // colour 0 is black, width kept; z 0
+      "CIRCLE 1 2 3\n"                   // layer 0 before any mapping: 0
+      "TEXT 1 2 5 0 255 8 45 0 1 0   two lead\n"
+      "TEXT 1 2 5 0 0 8 0 0 0 Courier\n"
+      "TEXT 1 2 5 x\n"                   // a field that cannot be read
+      "POLYLINE 5 0 255 2\n"             // no vertices: the next line is a record
+      "POLYGON 5 3 255 2\n"
+      "1 2\n"
+      "# a comment is a vertex here\n"
+      "5.5 6.5\r\n"
+      "RECTANGLE 0 0 2 2 5\n"            // colours, style and value left out
+      "ELLIPSE 0 0 2 2 5 0 7\n"          // colour 0: width 1
+      "ARC 0 0 1 1 2 0 5 255 3\n"
+      "WORLD 1 2 3\n";                   // the fourth bound stays
+  TQuarixCanvasModel c;
+  c.Fonts.push_back(TQFont{"Verdana", 14, false, true});
+  c.SetLayerPenFg(0, 0x00AA00);
+  ASSERT_EQ(c.CadLoad(Plain("plain.qvt", text), -1, -1, 0), 1);
+  ASSERT_EQ(c.Layers.size(), 2u);
+  EXPECT_EQ(c.Layers[1]->Name, "Survey  Lines");
+  EXPECT_EQ(c.Layers[1]->Number, 1);
+  ASSERT_EQ(c.ShapeCount, 13);
+  const auto& s = c.Shapes;
+  EXPECT_EQ(s[0]->Layer, 1);
+  EXPECT_EQ(s[0]->PenFg, 0u);
+  EXPECT_EQ(s[0]->PenWidth, 1);
+  EXPECT_EQ(s[1]->PenFg, 255u);
+  EXPECT_EQ(s[1]->PenWidth, 4);
+  EXPECT_EQ(s[2]->Layer, 0);  // an unknown layer sends a line to "Default"
+  auto* point = static_cast<TQPoint*>(s[3]);
+  EXPECT_EQ(point->Layer, 1);
+  EXPECT_EQ(point->PenFg, 0u);
+  EXPECT_EQ(point->PenWidth, 6);
+  EXPECT_EQ(point->Z, 0);
+  EXPECT_EQ(static_cast<TQCircle*>(s[4])->Radius, 3);
+  EXPECT_EQ(s[4]->Layer, 0);
+  auto* t1 = static_cast<TQText*>(s[5]);
+  EXPECT_EQ(t1->TextString, "  two lead");
+  EXPECT_EQ(t1->FontName, "Arial");  // "0": the font-table font stays
+  EXPECT_TRUE(t1->Italic);
+  EXPECT_EQ(t1->Angle, 45);
+  EXPECT_EQ(t1->Height, 8);
+  EXPECT_EQ(t1->PenFg, 255u);
+  auto* t2 = static_cast<TQText*>(s[6]);
+  EXPECT_EQ(t2->FontName, "Courier");
+  EXPECT_EQ(t2->TextString, "");
+  auto* t3 = static_cast<TQText*>(s[7]);
+  EXPECT_EQ(t3->FontIndex, 0);
+  EXPECT_EQ(t3->Height, 10.0);
+  EXPECT_EQ(static_cast<TQPolyline*>(s[8])->PointCount(), 0);
+  auto* poly = static_cast<TQPolyline*>(s[9]);
+  EXPECT_TRUE(poly->Closed);
+  EXPECT_EQ(poly->ShapeType, stPolygon);
+  ASSERT_EQ(poly->PointCount(), 3);
+  EXPECT_EQ(poly->GetPointX(1), 0);
+  EXPECT_EQ(poly->GetPointY(2), 6.5);
+  auto* rect = static_cast<TQRectangle*>(s[10]);
+  EXPECT_EQ(rect->PenFg, 0u);
+  EXPECT_EQ(rect->PenWidth, 1);
+  EXPECT_EQ(rect->BrushFg, 0u);
+  EXPECT_EQ(rect->BrushStyle, bsSolid);
+  EXPECT_EQ(rect->CornerRadius, 10.0);
+  EXPECT_EQ(s[11]->PenWidth, 1);
+  EXPECT_EQ(s[11]->ShapeType, stEllipse);
+  EXPECT_NE(dynamic_cast<TQArc*>(s[12]), nullptr);
+  EXPECT_EQ(s[12]->PenWidth, 3);
+  EXPECT_EQ(c.WorldLeft, 1);
+  EXPECT_EQ(c.WorldRight, 2);
+  EXPECT_EQ(c.WorldBottom, 3);
+  EXPECT_EQ(c.WorldTop, 1000);
+  EXPECT_TRUE(c.NeedsRedraw);
+}
+
+TEST_F(Qvt, ShortAndForeignFilesAreReadAsPlainText) {
+  struct Case {
+    const char* bytes;
+    int layers;
+    int shapes;
+  };
+  const Case cases[] = {
+      {"", 1, 0},                      // empty: mode 0 leaves "Default"
+      {"QVT", 1, 0},                   // shorter than the magic
+      {"QVT2LINE 0 0 1 1 0 0 1\n", 1, 0},
+      {"LAYER 3 A\nLINE 0 0 1 1 3 0 1", 2, 1},  // no final line feed
+  };
+  for (const Case& k : cases) {
+    TQuarixCanvasModel c;
+    c.DrawLine(0, 0, 1, 1, 0);
+    c.LayerOpen("gone");
+    EXPECT_EQ(c.CadLoad(Plain("short.qvt", k.bytes), -1, -1, 0), 1) << k.bytes;
+    EXPECT_EQ(static_cast<int>(c.Layers.size()), k.layers) << k.bytes;
+    EXPECT_EQ(c.ShapeCount, k.shapes) << k.bytes;
+    EXPECT_EQ(c.NextLayerNumber, k.layers);
+  }
+}
+
+TEST_F(Qvt, HostileFieldsAreBounded) {
+  const std::string text =
+      "LINE nan inf 1 1 0 0 1\n"         // not numbers: zero
+      "LINE 1e999 0 1 1 99999999999 0 1\n"
+      "CIRCLE 1 2 3 0 99999999999 4\n"   // a colour out of range is not read
+      "RECTANGLE 0 0 1 1 0 255 1 255 77 3\n"
+      "POLYLINE 0 2000000000 255 1\n"   // far more vertices than lines: the rest
+      "1 2\n"
+      "LINE 3 4 5 6 0 0 1\n";
+  TQuarixCanvasModel c;
+  ASSERT_EQ(c.CadLoad(Plain("hostile.qvt", text), -1, -1, 0), 1);
+  ASSERT_EQ(c.ShapeCount, 5);
+  EXPECT_TRUE(c.Shapes[0]->HasFiniteBounds());
+  EXPECT_EQ(static_cast<TQLine*>(c.Shapes[0])->X1, 0);
+  EXPECT_TRUE(c.Shapes[1]->HasFiniteBounds());
+  EXPECT_EQ(c.Shapes[2]->PenFg, 0u);
+  EXPECT_LE(c.Shapes[3]->BrushStyle, bsDiagCross);
+  auto* poly = static_cast<TQPolyline*>(c.Shapes[4]);
+  ASSERT_EQ(poly->PointCount(), 2);
+  EXPECT_EQ(poly->GetPointX(1), 0);  // a record line taken as a vertex reads as 0 0
+}
+
+TEST_F(Qvt, CarriageReturnsAreReadLikeLineFeedsButStayInTexts) {
+  TQuarixCanvasModel a, b;
+  const std::string lf = "LAYER 1 Depths\nLINE 0 0 1 1 1 255 2\nTEXT 1 2 1 0 0 10 0 0 0 Arial hi\n";
+  std::string crlf;
+  for (char ch : lf) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+  ASSERT_EQ(a.CadLoad(Plain("lf.qvt", lf), -1, -1, 0), 1);
+  ASSERT_EQ(b.CadLoad(Plain("crlf.qvt", crlf), -1, -1, 0), 1);
+  EXPECT_EQ(b.Layers[1]->Name, "Depths");
+  ASSERT_EQ(b.ShapeCount, 2);
+  EXPECT_EQ(b.Shapes[0]->PenWidth, a.Shapes[0]->PenWidth);
+  EXPECT_EQ(static_cast<TQText*>(b.Shapes[1])->TextString, "hi\r");
+}
+
+// ---------------------------------------------------------------------------
+// Damaged and missing files
+
+class QvtDamaged : public Qvt {
+ protected:
+  void SetUp() override {
+    FillDrawing(source);
+    const std::string file = File("good.qvt");
+    ASSERT_EQ(source.CadSave(file), 1);
+    good = env.ReadFile(file);
+  }
+  // A canvas with a drawing of its own, to see that a refused file leaves it.
+  static void Own(TQuarixCanvasModel& c) {
+    c.LayerOpen("own");
+    c.DrawLine(0, 0, 1, 1, 1);
+    c.WorldLeft = 42;
+  }
+  static void ExpectOwn(const TQuarixCanvasModel& c) {
+    EXPECT_EQ(c.Layers.size(), 2u);
+    EXPECT_EQ(c.ShapeCount, 1);
+    EXPECT_EQ(c.WorldLeft, 42);
+  }
+  TQuarixCanvasModel source;
+  std::string good;
+};
+
+TEST_F(QvtDamaged, MissingFileOrFolderReturns0AndChangesNothing) {
+  for (const std::string& name : {File("none.qvt"), env.Home()}) {
+    TQuarixCanvasModel c;
+    Own(c);
+    EXPECT_EQ(c.CadLoad(name, -1, -1, 0), 0) << name;
+    ExpectOwn(c);
+  }
+}
+
+TEST_F(QvtDamaged, DamagedStreamReturns0AndLeavesTheDrawing) {
+  std::vector<std::string> damaged;
+  damaged.push_back(std::string("QVT1") + "\x01\x02garbage");
+  std::string header = good;
+  header[4] = '\x79';  // the zlib header check fails
+  damaged.push_back(header);
+  std::string trailer = good;
+  trailer.back() ^= 0x55;  // the Adler-32 check fails
+  damaged.push_back(trailer);
+  std::string middle = good;
+  middle[good.size() / 2] ^= 0xFF;
+  damaged.push_back(middle);
+  for (std::size_t i = 0; i < damaged.size(); ++i) {
+    TQuarixCanvasModel c;
+    Own(c);
+    EXPECT_EQ(c.CadLoad(Plain("bad.qvt", damaged[i]), -1, -1, 0), 0) << i;
+    ExpectOwn(c);
+  }
+}
+
+TEST_F(QvtDamaged, EveryFlippedByteIsRefusedOrReadWithoutHarm) {
+  int refused = 0;
+  for (std::size_t at = 4; at < good.size(); ++at) {
+    std::string bytes = good;
+    bytes[at] ^= 0x5A;
+    TQuarixCanvasModel c;
+    Own(c);
+    const int rc = c.CadLoad(Plain("flip.qvt", bytes), -1, -1, 0);
+    if (rc == 0) {
+      ExpectOwn(c);
+      ++refused;
+    }
+    EXPECT_EQ(c.ShapeCount, static_cast<int>(c.Shapes.size()));
+  }
+  EXPECT_GT(refused, static_cast<int>(good.size() - 4) * 9 / 10);
+}
+
+TEST_F(QvtDamaged, CutOffStreamGivesTheDrawingUpToTheCut) {
+  // Without its checksum the drawing is whole.
+  TQuarixCanvasModel whole;
+  ASSERT_EQ(whole.CadLoad(Plain("cut.qvt", good.substr(0, good.size() - 4)), -1, -1, 0), 1);
+  EXPECT_EQ(whole.ShapeCount, source.ShapeCount);
+  // Any shorter cut reads some first part of it.
+  for (std::size_t len = 0; len < good.size(); ++len) {
+    TQuarixCanvasModel c;
+    EXPECT_EQ(c.CadLoad(Plain("cut.qvt", good.substr(0, len)), -1, -1, 2), 1) << len;
+    EXPECT_LE(c.ShapeCount, source.ShapeCount);
+    for (std::size_t i = 0; i < c.Shapes.size(); ++i) EXPECT_EQ(c.Shapes[i]->ShapeType, whole.Shapes[i]->ShapeType);
+  }
+}
+
+TEST_F(QvtDamaged, UnpackRefusesATextOverTheLimit) {
+  // A small stream of many equal bytes inflates far beyond its size.
+  const std::string many(1 << 20, 'A');
+  std::string packed, text;
+  ASSERT_TRUE(qvt::PackDrawingText(many, packed));
+  ASSERT_LT(packed.size(), 4096u);
+  EXPECT_TRUE(qvt::UnpackDrawingText(packed, text, many.size()));
+  EXPECT_EQ(text, many);
+  EXPECT_FALSE(qvt::UnpackDrawingText(packed, text, many.size() - 1));
+  EXPECT_TRUE(text.empty());
+  EXPECT_FALSE(qvt::UnpackDrawingText(many, text, many.size() - 1));  // plain text too
+}
+
+}  // namespace

@@ -1,0 +1,323 @@
+#include "ntrip/QuarixNTRIPClient.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QTimer>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <thread>
+
+#include "ntrip/ntripprotocol.h"
+#include "tests/ntrip/fakecaster.h"
+
+namespace {
+
+template <class F>
+bool PumpUntil(F done, int ms = 15000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    QCoreApplication::processEvents();
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return done();
+}
+
+// A client wired to record everything it reports.
+struct Recorder {
+  std::vector<std::pair<int, std::string>> statuses;
+  std::vector<std::string> logs;
+  std::string data;
+  std::vector<std::vector<std::string>> tables;
+  TQuarixNTRIPClient client;  // last: its destructor still reports
+  explicit Recorder(int port, const std::string& mount = "MP") {
+    client.CasterHost = "127.0.0.1";
+    client.CasterPort = port;
+    client.MountPoint = mount;
+    client.OnStatus = [this](TQuarixNTRIPClient*, int code, const std::string& m) { statuses.emplace_back(code, m); };
+    client.OnLog = [this](TQuarixNTRIPClient*, const std::string& m) { logs.push_back(m); };
+    client.OnData = [this](TQuarixNTRIPClient*, const uint8_t* d, int n) { data.append((const char*)d, n); };
+    client.OnSourceTable = [this](TQuarixNTRIPClient*, const std::vector<std::string>* l) { tables.push_back(*l); };
+  }
+  int Count(int code) const {
+    int n = 0;
+    for (const auto& s : statuses) n += s.first == code;
+    return n;
+  }
+  bool Logged(const std::string& line) const { return std::find(logs.begin(), logs.end(), line) != logs.end(); }
+};
+
+// A pseudo terminal standing in for the receiver's serial port.
+struct Pty {
+  int master = -1;
+  platform::SerialHandle port;
+  Pty() {
+    master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ::grantpt(master);
+    ::unlockpt(master);
+    port = platform::SerialPort::Open(::ptsname(master), platform::SerialLineSettings{});
+  }
+  ~Pty() {
+    if (port) port->Close();
+    ::close(master);
+  }
+  std::string ReadAvailable(std::size_t want) {
+    std::string out;
+    while (out.size() < want) {
+      pollfd p{master, POLLIN, 0};
+      if (::poll(&p, 1, 5000) <= 0) break;
+      char buf[4096];
+      const ssize_t n = ::read(master, buf, sizeof buf);
+      if (n <= 0) break;
+      out.append(buf, std::size_t(n));
+    }
+    return out;
+  }
+};
+
+const QRegularExpression kGGA(R"(^\$GPGGA,\d{6},4130\.0000,S,02900\.7500,E,1,10,1\.0,12\.3,M,0\.0,M,,\*[0-9A-F]{2}\r\n)");
+
+}  // namespace
+
+TEST(NtripClient, InitialStateAndLocalOperations) {
+  std::vector<std::string> logs;
+  TQuarixNTRIPClient c;
+  EXPECT_EQ(c.CasterPort, 2101);
+  EXPECT_EQ(c.ReconnectTimer->interval(), 5000);
+  EXPECT_FALSE(c.ReconnectTimer->isActive());
+  EXPECT_EQ(c.MaxReconnectAttempts, 10);
+  EXPECT_EQ(c.GGAInterval, 10);
+  EXPECT_TRUE(c.AutoReconnect);
+  EXPECT_TRUE(c.ForwardToSerial);
+
+  c.OnLog = [&](TQuarixNTRIPClient*, const std::string& m) { logs.push_back(m); };
+  c.Connect();  // no host
+  EXPECT_EQ(logs, std::vector<std::string>{"Error: Caster address is empty"});
+  EXPECT_EQ(c.Worker, nullptr);
+
+  c.Status = 3;
+  c.Connected = true;
+  c.Disconnect();  // without a worker
+  EXPECT_FALSE(c.AutoReconnect);
+  EXPECT_FALSE(c.Connected);
+  EXPECT_EQ(c.Status, 0);
+  EXPECT_EQ(logs.back(), "Disconnected");
+
+  c.SetPosition(1, 2, 3);
+  c.UseManualPosition = true;
+  c.SetPosition(4, 5, 6);
+  double la, lo, al;
+  c.GetPosition(la, lo, al);
+  EXPECT_EQ(std::vector<double>({la, lo, al}), std::vector<double>({1, 2, 3}));
+}
+
+TEST(NtripClient, SerialWritesAndAClosedPortIsDropped) {
+  Pty pty;
+  ASSERT_TRUE(pty.port);
+  TQuarixNTRIPClient c;
+  c.WriteToSerial("abc", 3);  // no port: nothing
+  c.SetSerialHandle(pty.port);
+  c.WriteToSerial("xyz", 0);
+  c.WriteToSerial("\xd3\x00\x01", 3);
+  EXPECT_EQ(pty.ReadAvailable(3), std::string("\xd3\x00\x01", 3));
+  pty.port->Close();
+  c.WriteToSerial("late", 4);
+  EXPECT_EQ(c.GetSerialHandle(), nullptr);
+}
+
+TEST(NtripClient, IcyStreamReachesPortBufferAndEvents) {
+  const std::string frame("\xd3\x00\x02\x3e\xd0\x11\x22\x33\x00\x44", 10);
+  FakeCaster caster({{{"ICY 200 OK\r\n" + frame}, false}});
+  Pty pty;
+  ASSERT_TRUE(pty.port);
+  Recorder r(caster.Port());
+  r.client.Username = "user";
+  r.client.Password = "pass";
+  r.client.SetSerialHandle(pty.port);
+  r.client.SetPosition(-41.5, 29.0125, 12.34);
+  r.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return r.data.size() >= frame.size() && r.Count(3) == 1; }));
+
+  EXPECT_EQ((std::vector<int>{r.statuses[0].first, r.statuses[1].first, r.statuses[2].first}),
+            (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(r.statuses[0].second, "Connecting to 127.0.0.1:" + std::to_string(caster.Port()));
+  EXPECT_EQ(r.statuses[1].second, "Connected to MP");
+  EXPECT_EQ(r.statuses[2].second, "Receiving correction data");
+  EXPECT_TRUE(r.client.Connected);
+  EXPECT_EQ(r.data, frame);
+  EXPECT_EQ(r.client.ReceivedDataCopy(), frame);
+  EXPECT_EQ(r.client.BytesReceived, int(frame.size()));
+  EXPECT_EQ(pty.ReadAvailable(frame.size()), frame);
+
+  const std::string request = ntrip::BuildRequest(0, "127.0.0.1", "MP", "user", "pass");
+  ASSERT_TRUE(PumpUntil([&] { return caster.Received(0).size() > request.size(); }));
+  const std::string sent = caster.Received(0);
+  EXPECT_EQ(sent.substr(0, request.size()), request);
+  const std::string gga = sent.substr(request.size());
+  EXPECT_TRUE(kGGA.match(QString::fromStdString(gga)).hasMatch()) << gga;
+  EXPECT_EQ(r.client.BytesSent, int(gga.size()));
+
+  const std::size_t before = r.statuses.size();
+  r.client.Disconnect();
+  EXPECT_EQ(r.client.Worker, nullptr);
+  EXPECT_FALSE(r.client.Connected);
+  EXPECT_EQ(r.client.Status, 0);
+  EXPECT_EQ(r.statuses.size(), before);  // a requested stop reports nothing
+  EXPECT_EQ(r.logs.back(), "Disconnected");
+  EXPECT_FALSE(r.client.ReconnectTimer->isActive());
+}
+
+TEST(NtripClient, WhereTheCorrectionDataBegins) {
+  struct Case {
+    std::vector<std::string> chunks;
+    int mode;
+    std::string data;
+    const char* requestHas;
+  };
+  const Case cases[] = {
+      {{"ICY 200 OK\r\n\r\nAB"}, 0, "\r\nAB", "HTTP/1.0"},
+      {{"HTTP/1.1 200 OK\r\nNtrip-Version: Ntrip/2.0\r\n\r\nAB"}, 1, "AB", "Ntrip-Version: Ntrip/2.0\r\n"},
+      {{"HTTP/1.1 200 ", "OK\r\n", "\r\n", "CD", "EF"}, 0, "CDEF", "HTTP/1.0"},
+  };
+  for (const Case& c : cases) {
+    FakeCaster caster({{c.chunks, false}});
+    Recorder r(caster.Port());
+    r.client.RequestMode = c.mode;
+    r.client.GGAInterval = 0;
+    r.client.Connect();
+    EXPECT_TRUE(PumpUntil([&] { return r.data.size() >= c.data.size() && r.Count(3) == 1; })) << c.data;
+    EXPECT_EQ(r.data, c.data);
+    EXPECT_EQ(r.Count(2), 1);
+    r.client.Disconnect();
+    ASSERT_TRUE(PumpUntil([&] { return caster.Closed() == 1; }));
+    const std::string sent = caster.Received(0);
+    EXPECT_NE(sent.find(c.requestHas), std::string::npos) << sent;
+    // GGA interval 0: only the report right after the caster accepted.
+    EXPECT_EQ(QString::fromStdString(sent).count("$GPGGA"), 1) << sent;
+  }
+}
+
+TEST(NtripClient, RawStreamSendsNothingAndNeverConnects) {
+  const std::string frame("\xd3\x00\x00\x47\xea\x4b", 6);
+  FakeCaster::Script s{{frame, "rest"}, false, false};
+  FakeCaster caster({s});
+  Recorder r(caster.Port());
+  r.client.RequestMode = 2;
+  r.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return r.data.size() >= 10; }));
+  EXPECT_EQ(r.data, frame + "rest");
+  EXPECT_EQ(r.Count(2), 0);
+  EXPECT_FALSE(r.client.Connected);
+  r.client.Disconnect();
+  ASSERT_TRUE(PumpUntil([&] { return caster.Closed() == 1; }));
+  EXPECT_EQ(caster.Received(0), "");
+}
+
+TEST(NtripClient, SourceTableOverSeveralReads) {
+  FakeCaster caster({{{"SOURCETABLE 200 OK\r\nContent-Type: text/plain\r\n\r\nSTR;A;Aa;RTCM 3;x;2;GPS;N;DEU;50;8;1;0\r\n",
+                       "STR;B;Bb\r\nSTR;\r\n", "ENDSOURCE", "TABLE\r\n"},
+                      false}});
+  Recorder r(caster.Port(), "WILL_BE_CLEARED");
+  r.client.FetchSourceTable();
+  ASSERT_TRUE(PumpUntil([&] { return r.Count(0) == 1; }));
+  EXPECT_EQ(r.tables, (std::vector<std::vector<std::string>>{{"A", "B"}}));
+  EXPECT_EQ(r.client.MountPointNMEA, (std::vector<std::string>{"1", "0"}));
+  EXPECT_EQ(r.statuses.back(), (std::pair<int, std::string>{0, "Disconnected"}));
+  EXPECT_TRUE(r.Logged("Source table parsed: 2 mount points"));
+  EXPECT_FALSE(r.client.ReconnectTimer->isActive());
+  EXPECT_EQ(r.client.MountPoint, "");
+  EXPECT_EQ(r.client.ReceivedDataCopy(), "");
+  EXPECT_EQ(caster.Received(0).rfind("GET / HTTP/1.0\r\n", 0), 0u);
+}
+
+TEST(NtripClient, Refusals) {
+  struct Case { const char* answer; const char* status; const char* log; };
+  const Case cases[] = {
+      {"HTTP/1.0 401 Unauthorized\r\n\r\n", "401 - Invalid username or password", nullptr},
+      {"HTTP/1.0 404 Not Found\r\n\r\n", "404 - Mount point not found: MP", nullptr},
+      {"HTTP/1.0 403 Forbidden\r\n\r\n", "403 - Access forbidden", nullptr},
+      {"HTTP/1.1 500 Internal Server Error\r\n\r\n", "Unknown server response",
+       "Server response: HTTP/1.1 500 Internal Server Error"},
+  };
+  for (const Case& c : cases) {
+    FakeCaster caster({{{c.answer}, false}});
+    Recorder r(caster.Port());
+    r.client.Connect();
+    ASSERT_TRUE(PumpUntil([&] { return r.Count(0) == 1; })) << c.answer;
+    ASSERT_EQ(r.statuses.size(), 3u);
+    EXPECT_EQ(r.statuses[1], (std::pair<int, std::string>{4, c.status}));
+    EXPECT_EQ(r.statuses[2], (std::pair<int, std::string>{0, "Disconnected"}));
+    if (c.log) EXPECT_TRUE(r.Logged(c.log));
+    EXPECT_TRUE(r.client.ReconnectTimer->isActive());  // a refusal is tried again
+    r.client.Disconnect();
+    EXPECT_FALSE(r.client.ReconnectTimer->isActive());
+  }
+}
+
+TEST(NtripClient, NoCasterListeningEndsTheAttempts) {
+  Recorder r(FakeCaster::ClosedPort());
+  r.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return r.Count(4) == 1 && r.client.Worker->Finished(); }));
+  EXPECT_EQ(r.statuses.back(), (std::pair<int, std::string>{4, "Failed to connect to 127.0.0.1"}));
+  EXPECT_EQ(r.Count(0), 0);
+  EXPECT_FALSE(r.client.ReconnectTimer->isActive());
+}
+
+TEST(NtripClient, ReconnectsAfterALostConnection) {
+  FakeCaster caster({{{"ICY 200 OK\r\nX"}, true}});
+  Recorder r(caster.Port());
+  r.client.ReconnectTimer->setInterval(20);  // 5 s in use
+  r.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return caster.Connections() >= 3 && r.Count(3) >= 3; }));
+  r.client.Disconnect();
+  // One lost connection followed by one attempt.
+  const std::string connecting = "Connecting to 127.0.0.1:" + std::to_string(caster.Port());
+  const std::vector<std::string> expected{"Connection closed", "Disconnected", "Reconnect attempt 1/10",
+                                          "Disconnected", connecting, connecting};
+  auto at = std::find(r.logs.begin(), r.logs.end(), "Connection closed");
+  ASSERT_GE(r.logs.end() - at, 6);
+  EXPECT_EQ(std::vector<std::string>(at, at + 6), expected);
+  // Every accepted connection starts a fresh series.
+  EXPECT_FALSE(r.Logged("Reconnect attempt 2/10"));
+  EXPECT_EQ(r.client.ReconnectAttempts, 0);
+}
+
+TEST(NtripClient, ReconnectAttemptsStopAtTheLimit) {
+  FakeCaster caster({{{"HTTP/1.0 401 Unauthorized\r\n\r\n"}, true}});
+  Recorder r(caster.Port());
+  r.client.ReconnectTimer->setInterval(10);
+  r.client.MaxReconnectAttempts = 3;
+  r.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return r.Count(0) == 4; }));
+  EXPECT_FALSE(r.client.ReconnectTimer->isActive());
+  EXPECT_EQ(r.client.ReconnectAttempts, 3);
+  EXPECT_TRUE(r.Logged("Reconnect attempt 3/3"));
+  EXPECT_EQ(caster.Connections(), 4);
+}
+
+TEST(NtripClient, DisconnectFromInsideAStatusHandlerDoesNotHang) {
+  FakeCaster caster({{{"ICY 200 OK\r\n", "data"}, false}});
+  Recorder r(caster.Port());
+  r.client.OnStatus = [&](TQuarixNTRIPClient* c, int code, const std::string& m) {
+    r.statuses.emplace_back(code, m);
+    if (code == 2) c->Disconnect();
+  };
+  r.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return r.Count(2) == 1 && r.client.Worker == nullptr; }));
+  EXPECT_FALSE(r.client.Connected);
+  EXPECT_EQ(r.client.Status, 0);
+}
+
+TEST(NtripClient, DestroyingAConnectedClientStopsItsWorker) {
+  FakeCaster caster({{{"ICY 200 OK\r\n"}, false}});
+  auto* r = new Recorder(caster.Port());
+  r->client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return r->Count(2) == 1; }));
+  delete r;  // joins the worker; the caster sees the connection end
+  SUCCEED();
+}

@@ -1,0 +1,357 @@
+// The NTRIP window and the RTCM report window on the offscreen platform:
+// settings, profiles, the connection through a caster on 127.0.0.1, the
+// reference-station log and the report.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "app/settingsfile.h"
+#include "app/textfile.h"
+#include "ntrip/QuarixNTRIPClient.h"
+#include "ntrip/rtcm3.h"
+#include "ntrip/uNTRIPSettings.h"
+#include "ntrip/uRTCMParsing.h"
+#include "platform/paths.h"
+#include "tests/ntrip/fakecaster.h"
+#include "tests/support/tempenv.h"
+
+namespace {
+
+template <class F>
+bool PumpUntil(F done, int ms = 15000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    QCoreApplication::processEvents();
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return done();
+}
+
+void PutBits(std::string& b, int& pos, int64_t v, int len) {
+  for (int i = len - 1; i >= 0; --i, ++pos) {
+    if (pos / 8 >= int(b.size())) b.push_back(0);
+    if ((uint64_t(v) >> i) & 1u) b[pos / 8] = char(b[pos / 8] | (0x80 >> (pos % 8)));
+  }
+}
+
+// A 1005 (or 1006) frame of a station at a WGS 84 position.
+std::string StationFrame(int number, int id, double latDeg, double lonDeg, double h) {
+  const double a = 6378137.0, f = 1 / 298.257223563, e2 = 2 * f - f * f, d = 3.141592653589793 / 180;
+  const double lat = latDeg * d, lon = lonDeg * d;
+  const double n = a / std::sqrt(1 - e2 * std::sin(lat) * std::sin(lat));
+  const double x = (n + h) * std::cos(lat) * std::cos(lon), y = (n + h) * std::cos(lat) * std::sin(lon);
+  const double z = (n * (1 - e2) + h) * std::sin(lat);
+  std::string p;
+  int pos = 0;
+  PutBits(p, pos, number, 12);
+  PutBits(p, pos, id, 12);
+  PutBits(p, pos, 0, 10);
+  PutBits(p, pos, std::llround(x * 10000), 38);
+  PutBits(p, pos, 0, 2);
+  PutBits(p, pos, std::llround(y * 10000), 38);
+  PutBits(p, pos, 0, 2);
+  PutBits(p, pos, std::llround(z * 10000), 38);
+  if (number == 1006) PutBits(p, pos, 0, 16);
+  return rtcm3::MakeFrame(p);
+}
+
+std::vector<std::string> LogLines() {
+  std::vector<std::string> lines;
+  for (const QString& l : frmNTRIPSettings->memoLog->toPlainText().split('\n')) lines.push_back(l.mid(9).toStdString());
+  return lines;
+}
+bool Logged(const std::string& line) {
+  const auto l = LogLines();
+  return std::find(l.begin(), l.end(), line) != l.end();
+}
+int CountLogged(const std::string& prefix) {
+  int n = 0;
+  for (const auto& l : LogLines()) n += l.rfind(prefix, 0) == 0;
+  return n;
+}
+
+class NtripWindow : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    delete frmNTRIPSettings;
+    frmNTRIPSettings = nullptr;
+    delete fRTCMParsing;
+    fRTCMParsing = nullptr;
+  }
+  void Create() { frmNTRIPSettings = new TfrmNTRIPSettings(); }
+  void Recreate() {
+    delete frmNTRIPSettings;
+    Create();
+  }
+  std::string Ini(const std::string& key) { return IniFile(env.SettingsFile()).ReadString("NTRIP", key, "<none>"); }
+  void Feed(const std::string& bytes) {
+    frmNTRIPSettings->NTRIPClientData(frmNTRIPSettings->Client, reinterpret_cast<const uint8_t*>(bytes.data()),
+                                      int(bytes.size()));
+  }
+  TempEnv env;
+};
+
+}  // namespace
+
+TEST_F(NtripWindow, DefaultsWithoutASettingsFile) {
+  Create();
+  auto* w = frmNTRIPSettings;
+  EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client");
+  EXPECT_EQ(w->edtServer->text(), kDefaultCasterHost);
+  EXPECT_EQ(w->edtPort->text(), "2101");
+  EXPECT_EQ(w->edtUsername->text(), "");
+  EXPECT_EQ(w->boxMountpoint->currentText(), "");
+  EXPECT_TRUE(w->rbFromGPS->isChecked());
+  EXPECT_EQ(w->edtLatitude->text(), "0.0");
+  EXPECT_FALSE(w->edtLatitude->isEnabled());
+  EXPECT_EQ(w->boxOutputPort->currentIndex(), 0);
+  EXPECT_EQ(w->boxOutputBaud->currentText(), "115200");
+  EXPECT_FALSE(w->chkOutputPort->isChecked());
+  EXPECT_FALSE(w->PendingAutoConnect);
+  EXPECT_EQ(w->boxProfile->itemText(0), "<New Profile>");
+  EXPECT_EQ(LogLines().back(), "Quarix NTRIP Client initialized");
+  EXPECT_EQ(w->tmrUpdate->interval(), 500);
+  EXPECT_TRUE(w->tmrUpdate->isActive());
+}
+
+TEST_F(NtripWindow, SettingsRoundTripAndAutoConnect) {
+  Create();
+  auto* w = frmNTRIPSettings;
+  w->edtServer->setText("127.0.0.1");
+  w->edtPort->setText("2999");
+  w->edtUsername->setText("me");
+  w->edtPassword->setText("secret");
+  w->boxMountpoint->addItem("MP7");
+  w->rbManual->setChecked(true);
+  w->edtLatitude->setText("41.5");
+  w->AutoConnect = true;
+  w->SaveSettings();
+  EXPECT_EQ(Ini("UseManualPosition"), "1");
+  EXPECT_EQ(Ini("OutputBaud"), "5");
+  EXPECT_EQ(Ini("OutputEnabled"), "0");
+  Recreate();
+  w = frmNTRIPSettings;
+  EXPECT_EQ(w->edtServer->text(), "127.0.0.1");
+  EXPECT_EQ(w->edtPort->text(), "2999");
+  EXPECT_EQ(w->edtPassword->text(), "secret");
+  EXPECT_EQ(w->boxMountpoint->currentText(), "MP7");
+  EXPECT_TRUE(w->rbManual->isChecked());
+  EXPECT_TRUE(w->edtLatitude->isEnabled());
+  EXPECT_TRUE(w->Client->UseManualPosition);
+  EXPECT_EQ(w->edtLatitude->text(), "41.5");
+  EXPECT_TRUE(w->PendingAutoConnect);
+  EXPECT_TRUE(Logged("Auto-connect enabled - will connect on startup"));
+
+  // The output box turned on while loading saves at once, but keeps AutoConnect.
+  IniFile ini(env.SettingsFile());
+  ini.WriteString("NTRIP", "OutputEnabled", "1");
+  ini.WriteString("NTRIP", "OutputBaud", "9");
+  Recreate();
+  EXPECT_EQ(frmNTRIPSettings->boxOutputBaud->currentIndex(), -1);
+  EXPECT_TRUE(frmNTRIPSettings->OutputPortOpen);
+  EXPECT_TRUE(Logged("Output enabled: Using GPS input port"));
+  EXPECT_EQ(Ini("AutoConnect"), "1");
+  EXPECT_TRUE(frmNTRIPSettings->AutoConnect);
+}
+
+TEST_F(NtripWindow, Profiles) {
+  Create();
+  auto* w = frmNTRIPSettings;
+  w->edtServer->setText("caster.test");
+  w->edtPort->setText("2101");
+  w->edtPassword->setText("pw");
+  w->edtLatitude->setText("1.5");
+  w->btnSaveProfileClick();
+  w->edtUsername->setText("bob");
+  w->btnSaveProfileClick();
+  w->edtPassword->setText("pw2");
+  w->btnSaveProfileClick();  // same name: replaced
+  w->edtPort->setText("2102");
+  w->btnSaveProfileClick();
+  EXPECT_EQ(env.ReadFile(w->ProfilesFileName),
+            "caster.test:2101\tcaster.test\t2101\t\tpw\t1.5\t0.0\r\n"
+            "bob@caster.test:2101\tcaster.test\t2101\tbob\tpw2\t1.5\t0.0\r\n"
+            "bob@caster.test:2102\tcaster.test\t2102\tbob\tpw2\t1.5\t0.0\r\n");
+  EXPECT_EQ(w->boxProfile->currentText(), "bob@caster.test:2102");
+  EXPECT_TRUE(Logged("Profile saved: bob@caster.test:2102"));
+  EXPECT_EQ(w->boxProfile->count(), 4);
+
+  ASSERT_TRUE(WriteFileAtomically(w->ProfilesFileName, "a\tsrv\t1\tu\tp\r\nb\tsrv2\t2\tu2\r\nc\tsrv3\t3\tu3\tp3\t7\t8\r\n"));
+  w->LoadProfiles();
+  w->edtLatitude->setText("9");
+  w->boxProfile->setCurrentIndex(2);  // four fields: nothing
+  w->boxProfileChange();
+  EXPECT_EQ(w->edtServer->text(), "caster.test");
+  w->boxProfile->setCurrentIndex(1);  // five fields: not the coordinates
+  w->boxProfileChange();
+  EXPECT_EQ(w->edtServer->text(), "srv");
+  EXPECT_EQ(w->edtPassword->text(), "p");
+  EXPECT_EQ(w->edtLatitude->text(), "9");
+  w->boxProfile->setCurrentIndex(3);
+  w->boxProfileChange();
+  EXPECT_EQ(w->edtLatitude->text(), "7");
+  EXPECT_EQ(w->edtLongitude->text(), "8");
+}
+
+TEST_F(NtripWindow, PositionCountersAndMountPointCheck) {
+  Create();
+  auto* w = frmNTRIPSettings;
+  w->SetGPSPosition(41.5, -0.25, 12.5);
+  EXPECT_EQ(w->edtLatitude->text(), "41.50000000");
+  double la, lo, al;
+  w->Client->GetPosition(la, lo, al);
+  EXPECT_EQ(std::vector<double>({la, lo, al}), std::vector<double>({41.5, -0.25, 12.5}));
+  w->rbManual->setChecked(true);
+  w->SetGPSPosition(1, 2, 3);
+  EXPECT_EQ(w->edtLatitude->text(), "41.50000000");
+  w->Client->GetPosition(la, lo, al);
+  EXPECT_EQ(la, 41.5);
+
+  const std::pair<int, int> progress[] = {{0, 0}, {49, 0}, {50, 1}, {99, 1}, {4950, 99}, {4999, 99}, {5000, 0}};
+  for (const auto& [bytes, value] : progress) {
+    w->Client->BytesReceived = bytes;
+    w->tmrUpdateTimer();
+    EXPECT_EQ(w->pbProgress->value(), value) << bytes;
+  }
+  w->Client->BytesReceived = 1234567;
+  w->Client->BytesSent = 999;
+  w->tmrUpdateTimer();
+  EXPECT_EQ(w->lblBytesReceivedValue->text(), "1,234,567");
+  EXPECT_EQ(w->lblBytesSentValue->text(), "999");
+
+  w->btnConnectClick();
+  EXPECT_EQ(LogLines().back(), "Please select a mountpoint first");
+  EXPECT_EQ(w->Client->Worker, nullptr);
+  w->Button1Click();
+  EXPECT_EQ(LogLines().back(), "No RTCM data to parse");
+  EXPECT_TRUE(fRTCMParsing == nullptr || !fRTCMParsing->isVisible());
+}
+
+TEST_F(NtripWindow, ReferenceStationLogAndEventsEntry) {
+  Create();
+  const std::string logFolder = platform::DataRoot() + "2026-01-30/LOG/";
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(logFolder)));
+  ASSERT_TRUE(WriteFileAtomically(logFolder + "2026-01-30 Events.log", "\r\nAuto Event:\tearlier\r\n"));
+  const std::string first = StationFrame(1005, 17, 48.1, 11.6, 520);
+  Feed("xx" + first);
+  EXPECT_EQ(CountLogged("Base #"), 1);
+  EXPECT_TRUE(Logged("Base #17: 48.10000000, 11.60000000, 520.00m"));
+  Feed(first);                                          // the same again: nothing
+  Feed(StationFrame(1006, 17, 48.1 + 1.0 / 111000, 11.6, 520));  // 1 m north: nothing
+  EXPECT_EQ(CountLogged("Base #"), 1);
+  Feed(StationFrame(1006, 17, 48.1 + 2.0 / 111000, 11.6, 520));  // 2 m north
+  EXPECT_EQ(CountLogged("Base #"), 2);
+  Feed(first.substr(0, first.size() - 1));              // cut by the block end
+  Feed(StationFrame(1005, 17, 48.1, 11.6, -1000000));   // inside the earth
+  EXPECT_EQ(CountLogged("Base #"), 2);
+  EXPECT_EQ(env.ReadFile(logFolder + "2026-01-30 Events.log"),
+            "\r\nAuto Event:\tearlier\r\n"
+            "Auto Event:\t2026-01-30 143512000\tNTRIP Base Station #17: 48.10000000, 11.60000000, 520.00m\r\n"
+            "Auto Event:\t2026-01-30 143512000\tNTRIP Base Station #17: 48.10001802, 11.60000000, 520.00m\r\n");
+}
+
+TEST_F(NtripWindow, ConnectionThroughACasterAndTheReport) {
+  const std::string frame = StationFrame(1005, 17, 48.1, 11.6, 520);
+  FakeCaster caster({{{"ICY 200 OK\r\n" + frame}, false}});
+  Create();
+  auto* w = frmNTRIPSettings;
+  w->edtServer->setText("127.0.0.1");
+  w->edtPort->setText(QString::number(caster.Port()));
+  w->boxMountpoint->addItem("MP");
+  w->btnConnectClick();
+  EXPECT_EQ(w->btnConnect->text(), "Disconnect");
+  ASSERT_TRUE(PumpUntil([&] { return w->DataFlowing; }));
+  EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client - Receiving Data");
+  EXPECT_TRUE(Logged("Auto-connect enabled for next startup"));
+  EXPECT_EQ(Ini("AutoConnect"), "1");
+  EXPECT_EQ(Ini("MountPoint"), "MP");
+  EXPECT_TRUE(Logged("Connecting to 127.0.0.1:" + std::to_string(caster.Port()) + "/MP"));
+  EXPECT_TRUE(Logged("Base #17: 48.10000000, 11.60000000, 520.00m"));
+
+  w->Button1Click();
+  ASSERT_NE(fRTCMParsing, nullptr);
+  EXPECT_TRUE(fRTCMParsing->isVisible());
+  const QStringList report = fRTCMParsing->MemoRTCM->toPlainText().split('\n');
+  EXPECT_EQ(report[0], "Quarix Depthmark - RTCM Message Parser v1.0");
+  EXPECT_EQ(report[2], QString("Buffer size: %1 bytes").arg(frame.size()));
+  EXPECT_TRUE(report.contains("  1005 - Station ARP (Antenna Reference Point) (x1)"));
+  EXPECT_EQ(report.back(), "Total: 1 RTCM messages parsed");
+  // The data handler stored the station already: the report adds no "Base #" line.
+  EXPECT_EQ(CountLogged("Base #"), 1);
+
+  fRTCMParsing->btnCloseClick();
+  EXPECT_FALSE(fRTCMParsing->isVisible());
+  const std::string saved = env.ReadFile(platform::DataRoot() + "2026-01-30/LOG/2026-01-30 Quarix RTCM Parsing.log");
+  EXPECT_EQ(saved.substr(0, 45), "Quarix Depthmark - RTCM Message Parser v1.0\r\n");
+  EXPECT_EQ(saved.substr(saved.size() - 32), "Total: 1 RTCM messages parsed\r\n");
+
+  w->btnConnectClick();  // manual disconnect
+  EXPECT_EQ(w->btnConnect->text(), "Connect");
+  EXPECT_EQ(Ini("AutoConnect"), "0");
+  EXPECT_EQ(w->Client->Worker, nullptr);
+}
+
+TEST_F(NtripWindow, LostConnectionShowsTheHiddenWindow) {
+  FakeCaster caster({{{"ICY 200 OK\r\nabc"}, true}});
+  Create();
+  auto* w = frmNTRIPSettings;
+  w->edtServer->setText("127.0.0.1");
+  w->edtPort->setText(QString::number(caster.Port()));
+  w->boxMountpoint->addItem("MP");
+  w->btnConnectClick();
+  w->Client->ReconnectTimer->setInterval(3600 * 1000);  // no second attempt during the test
+  ASSERT_TRUE(PumpUntil([&] { return Logged("Connection lost - showing NTRIP settings"); }));
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_FALSE(w->DataFlowing);
+  EXPECT_TRUE(w->btnFetchSources->isEnabled());
+}
+
+TEST_F(NtripWindow, SourceTableFillsTheMountPoints) {
+  FakeCaster caster({{{"SOURCETABLE 200 OK\r\n\r\nSTR;ONE;x\r\nSTR;TWO;y\r\nENDSOURCETABLE\r\n"}, false}});
+  Create();
+  auto* w = frmNTRIPSettings;
+  w->edtServer->setText("127.0.0.1");
+  w->edtPort->setText(QString::number(caster.Port()));
+  w->btnFetchSourcesClick();
+  EXPECT_FALSE(w->btnFetchSources->isEnabled());
+  ASSERT_TRUE(PumpUntil([&] { return Logged("Found 2 mount points"); }));
+  EXPECT_TRUE(w->btnFetchSources->isEnabled());
+  EXPECT_EQ(w->boxMountpoint->count(), 2);
+  EXPECT_EQ(w->boxMountpoint->currentText(), "ONE");
+}
+
+TEST_F(NtripWindow, ReportWindowSaves) {
+  fRTCMParsing = new TfRTCMParsing();
+  const std::string file = platform::DataRoot() + "2026-01-30/LOG/2026-01-30 Quarix RTCM Parsing.log";
+  fRTCMParsing->btnCloseClick();  // empty: nothing saved
+  EXPECT_FALSE(platform::FileExists(file));
+  fRTCMParsing->AddLine("first");
+  fRTCMParsing->btnCloseClick();
+  fRTCMParsing->ClearLines();
+  fRTCMParsing->AddLine("second");
+  fRTCMParsing->AddLine("");
+  fRTCMParsing->AddLine("third");
+  fRTCMParsing->btnCloseClick();
+  EXPECT_EQ(env.ReadFile(file), "second\r\n\r\nthird\r\n");
+  fRTCMParsing->btnClearClick();
+  EXPECT_EQ(fRTCMParsing->MemoRTCM->toPlainText(), "");
+  // After midnight the report goes into the new date's folder, made when missing.
+  env.SetNow(QDateTime(QDate(2026, 1, 31), QTime(0, 5)));
+  fRTCMParsing->AddLine("late");
+  fRTCMParsing->btnCloseClick();
+  EXPECT_EQ(env.ReadFile(platform::DataRoot() + "2026-01-31/LOG/2026-01-31 Quarix RTCM Parsing.log"), "late\r\n");
+}
