@@ -43,6 +43,7 @@
 #include "app/themes.h"
 #include "drawingfiles/QuarixKMZLoader.h"
 #include "drawingfiles/dxfimport.h"
+#include "drawingfiles/dxfwriter.h"
 #include "drawingfiles/kmlimport.h"
 #include "drawingfiles/xyzimport.h"
 #include "canvas/QuarixCanvas.h"
@@ -89,6 +90,7 @@ namespace {
 
 const char* const kCaption = "Quarix Depthmark";
 const char* const kLayoutFilter = "Quarix Helm [*.qvt] (*.qvt);;All Files [*.*] (*)";
+const char* const kExportFilter = "AutoCAD R12 DXF [*.dxf] (*.dxf);;All Files [*.*] (*)";
 const char* const kLastFileKey = "Last File Saved    ";  // padded as the program always wrote it
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
@@ -978,7 +980,12 @@ void TFNav::ConvertKMLCoordinate(double& X, double& Y, double Latitude, double L
   ConvertKMLPosition(s, X, Y, Latitude, Longitude);
 }
 
-void TFNav::Export1Click(QObject* Sender) {}
+// Export: the whole drawing, grid and vessel included, as an R12 DXF file.
+void TFNav::Export1Click(QObject* Sender) {
+  const QString path = prompts::SaveFileName(this, "Dialog Save", kExportFilter);
+  if (path.isEmpty() || !fcad) return;
+  ExportDxf(*fcad, path.toStdString());
+}
 
 void TFNav::ShowLastFileFolder(const std::string& Path) {
   LastFileName = Path;

@@ -101,4 +101,19 @@ TEST_F(MainWindowFiles, SaveAsIntoAMissingFolderWritesNothingAndGoesOn) {
   EXPECT_EQ(FNav->fcad->ShapeCount, 1);
 }
 
+TEST_F(MainWindowFiles, ExportWritesTheWholeDrawingAsDxfAndCancelWritesNothing) {
+  Start();
+  FNav->fcad->DrawLine(450000, 4500000, 450010, 4500020, UserShapeLayer);
+  FNav->fcad->DrawLine(0, 0, 1, 1, VesselLayer);  // exported too
+  FNav->Export1->trigger();                       // cancelled: no name
+  const std::string file = env.Home() + "map.dxf";
+  EXPECT_FALSE(platform::FileExists(file));
+  prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
+  FNav->Export1->trigger();
+  const std::string dxf = env.ReadFile(file);
+  EXPECT_NE(dxf.find("450010.000000"), std::string::npos);
+  EXPECT_NE(dxf.find("~~Quarix Vessel"), std::string::npos);
+  EXPECT_EQ(FNav->fcad->ShapeCount, 2);
+}
+
 }  // namespace

@@ -252,7 +252,9 @@ TEST(NtripClient, Refusals) {
     ASSERT_EQ(r.statuses.size(), 3u);
     EXPECT_EQ(r.statuses[1], (std::pair<int, std::string>{4, c.status}));
     EXPECT_EQ(r.statuses[2], (std::pair<int, std::string>{0, "Disconnected"}));
-    if (c.log) EXPECT_TRUE(r.Logged(c.log));
+    if (c.log) {
+      EXPECT_TRUE(r.Logged(c.log));
+    }
     EXPECT_TRUE(r.client.ReconnectTimer->isActive());  // a refusal is tried again
     r.client.Disconnect();
     EXPECT_FALSE(r.client.ReconnectTimer->isActive());
@@ -320,4 +322,21 @@ TEST(NtripClient, DestroyingAConnectedClientStopsItsWorker) {
   ASSERT_TRUE(PumpUntil([&] { return r->Count(2) == 1; }));
   delete r;  // joins the worker; the caster sees the connection end
   SUCCEED();
+}
+
+TEST(NtripClient, PeriodicGGAReportsGoOutWithArrivingBlocks) {
+  // 30 blocks about 40 ms apart: more than one second of stream.
+  std::vector<std::string> chunks{"ICY 200 OK\r\n"};
+  for (int i = 0; i < 30; ++i) chunks.push_back("block");
+  FakeCaster caster({{chunks, true}});
+  Recorder r(caster.Port());
+  r.client.GGAInterval = 1;
+  r.client.AutoReconnect = false;
+  r.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return r.Count(0) == 2 && caster.Closed() == 1; }));
+  const int reports = QString::fromStdString(caster.Received(0)).count("$GPGGA");
+  EXPECT_GE(reports, 2);
+  EXPECT_LT(reports, 10);  // not one per block
+  EXPECT_EQ(r.data.size(), 150u);
+  EXPECT_EQ(r.client.BytesReceived, 150);
 }

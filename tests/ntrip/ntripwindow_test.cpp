@@ -15,6 +15,10 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
 #include <cmath>
 #include <thread>
 
@@ -157,10 +161,11 @@ TEST_F(NtripWindow, SettingsRoundTripAndAutoConnect) {
   EXPECT_TRUE(Logged("Auto-connect enabled - will connect on startup"));
 
   // The output box turned on while loading saves at once, but keeps AutoConnect.
+  delete frmNTRIPSettings;  // saves its settings
   IniFile ini(env.SettingsFile());
   ini.WriteString("NTRIP", "OutputEnabled", "1");
   ini.WriteString("NTRIP", "OutputBaud", "9");
-  Recreate();
+  Create();
   EXPECT_EQ(frmNTRIPSettings->boxOutputBaud->currentIndex(), -1);
   EXPECT_TRUE(frmNTRIPSettings->OutputPortOpen);
   EXPECT_TRUE(Logged("Output enabled: Using GPS input port"));
@@ -297,7 +302,7 @@ TEST_F(NtripWindow, ConnectionThroughACasterAndTheReport) {
   EXPECT_FALSE(fRTCMParsing->isVisible());
   const std::string saved = env.ReadFile(platform::DataRoot() + "2026-01-30/LOG/2026-01-30 Quarix RTCM Parsing.log");
   EXPECT_EQ(saved.substr(0, 45), "Quarix Depthmark - RTCM Message Parser v1.0\r\n");
-  EXPECT_EQ(saved.substr(saved.size() - 32), "Total: 1 RTCM messages parsed\r\n");
+  EXPECT_EQ(saved.substr(saved.size() - 31), "Total: 1 RTCM messages parsed\r\n");
 
   w->btnConnectClick();  // manual disconnect
   EXPECT_EQ(w->btnConnect->text(), "Connect");
@@ -354,4 +359,53 @@ TEST_F(NtripWindow, ReportWindowSaves) {
   fRTCMParsing->AddLine("late");
   fRTCMParsing->btnCloseClick();
   EXPECT_EQ(env.ReadFile(platform::DataRoot() + "2026-01-31/LOG/2026-01-31 Quarix RTCM Parsing.log"), "late\r\n");
+}
+
+TEST_F(NtripWindow, SeparateOutputPort) {
+  // COM9 is a pseudo terminal, COM8 a device that does not exist.
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ::grantpt(master);
+  ::unlockpt(master);
+  {
+    IniFile ini(env.SettingsFile());
+    ini.WriteString("SERIAL_PORT_MAP", "COM8", env.Home() + "no-such-device");
+    ini.WriteString("SERIAL_PORT_MAP", "COM9", ::ptsname(master));
+  }
+  Create();
+  auto* w = frmNTRIPSettings;
+  const int com8 = w->boxOutputPort->findText("COM8"), com9 = w->boxOutputPort->findText("COM9");
+  ASSERT_GT(com8, 0);
+  ASSERT_GT(com9, 0);
+
+  w->boxOutputPort->setCurrentIndex(com8);
+  w->chkOutputPort->setChecked(true);
+  EXPECT_TRUE(Logged("Failed to open output port: COM8"));
+  EXPECT_FALSE(w->chkOutputPort->isChecked());
+  EXPECT_FALSE(w->OutputPortOpen);
+  EXPECT_TRUE(w->Client->ForwardToSerial);
+
+  w->boxOutputPort->setCurrentIndex(com9);
+  w->boxOutputBaud->setCurrentIndex(1);
+  w->chkOutputPort->setChecked(true);
+  EXPECT_TRUE(Logged("Output port opened: COM9 @ 9600"));
+  EXPECT_FALSE(w->Client->ForwardToSerial);
+  EXPECT_EQ(Ini("OutputEnabled"), "1");
+  EXPECT_EQ(Ini("OutputPort"), "COM9");
+  Feed("RTCM");
+  std::string got;
+  pollfd p{master, POLLIN, 0};
+  while (got.size() < 4 && ::poll(&p, 1, 5000) > 0) {
+    char buf[64];
+    const ssize_t n = ::read(master, buf, sizeof buf);
+    if (n <= 0) break;
+    got.append(buf, std::size_t(n));
+  }
+  EXPECT_EQ(got, "RTCM");
+
+  w->chkOutputPort->setChecked(false);
+  EXPECT_TRUE(Logged("Output port closed"));
+  EXPECT_TRUE(w->Client->ForwardToSerial);
+  EXPECT_EQ(w->OutputPortHandle, nullptr);
+  ::close(master);
 }
