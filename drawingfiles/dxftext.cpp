@@ -5,6 +5,8 @@
 #include <climits>
 #include <cmath>
 
+#include "app/utf8.h"
+
 namespace dxf {
 
 namespace {
@@ -31,24 +33,6 @@ int UnicodeToCp1252(char32_t c) {
   for (int i = 0; i < 32; ++i)
     if (kCp1252High[i] == c && !(c >= 0x80 && c <= 0x9F)) return 0x80 + i;
   return -1;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 // Length of the well-formed UTF-8 sequence at s[i] (0 when there is none)

@@ -2,30 +2,14 @@
 
 #include <cstdint>
 
+#include "app/utf8.h"
+
 namespace translation {
 
 namespace {
 
 const char* const kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 constexpr int kMaxDepth = 64;                      // nesting of values that are passed over
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 // Length of the valid UTF-8 sequence at s[i], 0 when it is not one.
 size_t Utf8Length(const std::string& s, size_t i) {
