@@ -54,6 +54,7 @@ QToolButton* Arrow(QWidget* parent, QGridLayout* grid, int column, const char* n
   b->setObjectName(name);
   b->setArrowType(Qt::RightArrow);
   b->setAutoRaise(true);
+  b->setMinimumSize(24, 24);
   grid->addWidget(b, 0, column, Qt::AlignVCenter);
   return b;
 }
