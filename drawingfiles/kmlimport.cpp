@@ -8,6 +8,7 @@
 
 #include "canvas/canvasmodel.h"
 #include "drawingfiles/QuarixKMZLoader.h"
+#include "drawingfiles/numberscan.h"
 #include "geodesy/geodetic.h"
 
 namespace {
@@ -25,18 +26,6 @@ std::string LowerAscii(std::string s) {
   for (char& c : s)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return s;
-}
-
-// One number as scanf's %lf reads it, leading white space skipped.
-bool ScanNumber(const char*& p, const char* end, double& value) {
-  while (p < end && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n')) ++p;
-  const char* start = p < end && *p == '+' ? p + 1 : p;
-  double v = 0;
-  const auto r = std::from_chars(start, end, v, std::chars_format::general);
-  if (r.ec != std::errc()) return false;
-  value = v;
-  p = r.ptr;
-  return true;
 }
 
 }  // namespace
@@ -79,9 +68,9 @@ void ConvertKMLPosition(const TKMLGridSettings& Settings, double& X, double& Y, 
   const char* p = result.data();
   const char* end = result.data() + result.size();
   double v;
-  if (!ScanNumber(p, end, v)) return;
+  if (!ScanLfNumber(p, end, v)) return;
   X = v;
-  if (ScanNumber(p, end, v)) Y = v;
+  if (ScanLfNumber(p, end, v)) Y = v;
 }
 
 int ImportKindOf(const std::string& Path) {

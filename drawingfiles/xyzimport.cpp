@@ -7,31 +7,11 @@
 #include <memory>
 
 #include "app/formats.h"
+#include "drawingfiles/numberscan.h"
 #include "canvas/canvasmodel.h"
 #include "canvas/shapes.h"
 
 namespace {
-
-bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
-
-// One number as scanf's %lf reads it, white space before it skipped; "."
-// decimal point whatever the locale.
-bool ScanNumber(const char*& p, const char* end, double& value) {
-  while (p < end && IsSpace(*p)) ++p;
-  const char* start = p;
-  bool plus = false;
-  if (p < end && *p == '+') {
-    plus = true;
-    ++start;
-  }
-  if (plus && start < end && *start == '-') return false;
-  double v = 0;
-  const auto r = std::from_chars(start, end, v, std::chars_format::general);
-  if (r.ec != std::errc()) return false;
-  value = v;
-  p = r.ptr;
-  return true;
-}
 
 // The newly made shape: normally the last of the list, so no search.
 TQShape* NewShape(TQuarixCanvasModel& canvas, int32_t number) {
@@ -55,7 +35,7 @@ bool ParseXYZImportPiece(const std::string& Piece, double& X, double& Y, double&
   int count = 0;
   const char* p = s.data();
   const char* end = s.data() + s.size();
-  while (count < 4 && ScanNumber(p, end, v[count])) ++count;
+  while (count < 4 && ScanLfNumber(p, end, v[count])) ++count;
   for (int i = 0; i < count; ++i)
     if (!std::isfinite(v[i])) return false;
   if (count == 4) {
