@@ -2,6 +2,7 @@
 // Text-mode appending as the survey records and logs are written: every line
 // feed is stored as CR LF, and the file is opened and closed for each entry.
 #include <string>
+#include <vector>
 
 // Appends text (with "\n" stored as "\r\n") to the file, creating it when
 // missing. False when the file could not be opened or written.
@@ -16,3 +17,8 @@ bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, 
 
 // Reads a whole file; false when it cannot be read.
 bool ReadWholeFile(const std::string& fileName, std::string& bytes);
+
+// A file's text as a text list loads it: a UTF-8 byte-order mark at the start
+// is dropped; CR LF, LF or CR end a line; a line end at the very end adds no
+// line.
+std::vector<std::string> SplitTextLines(const std::string& bytes);

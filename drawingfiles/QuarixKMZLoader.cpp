@@ -22,17 +22,24 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b);
 }
 
-// The text between the first Open and the first Close after it; false when
-// either is missing.
-bool FirstElementText(const std::string& text, const std::string& open, const std::string& close,
-                      std::string& inner) {
-  const std::size_t a = text.find(open);
+// The text between the first Open at or after pos and the first Close after
+// it; pos then moves past the Close. False when either is missing.
+bool NextElementText(const std::string& text, const std::string& open, const std::string& close,
+                     std::size_t& pos, std::string& inner) {
+  const std::size_t a = text.find(open, pos);
   if (a == std::string::npos) return false;
   const std::size_t from = a + open.size();
   const std::size_t b = text.find(close, from);
   if (b == std::string::npos) return false;
   inner = text.substr(from, b - from);
+  pos = b + close.size();
   return true;
+}
+
+bool FirstElementText(const std::string& text, const std::string& open, const std::string& close,
+                      std::string& inner) {
+  std::size_t pos = 0;
+  return NextElementText(text, open, close, pos, inner);
 }
 
 std::string ReplaceAll(std::string s, const std::string& what, const std::string& with) {
@@ -148,17 +155,9 @@ bool TQuarixKMZLoader::ParseKML(const std::string& Text) {
     LastError = "Empty KML content";
     return false;
   }
-  static const std::string open = "<Placemark>", close = "</Placemark>";
   std::size_t pos = 0;
-  while (true) {
-    const std::size_t a = Text.find(open, pos);
-    if (a == std::string::npos) break;
-    const std::size_t from = a + open.size();
-    const std::size_t b = Text.find(close, from);
-    if (b == std::string::npos) break;
-    const std::string body = Text.substr(from, b - from);
-    pos = b + close.size();
-
+  std::string body;
+  while (NextElementText(Text, "<Placemark>", "</Placemark>", pos, body)) {
     TKMLPlacemark placemark;
     std::string inner;
     if (FirstElementText(body, "<name>", "</name>", inner)) placemark.Name = Trim(inner);
@@ -179,16 +178,9 @@ void TQuarixKMZLoader::ParseGeometries(const std::string& PlacemarkText, TKMLPla
                 {kmlLineString, "<LineString>", "</LineString>"},
                 {kmlPolygon, "<Polygon>", "</Polygon>"}};
   for (const auto& pass : passes) {
-    const std::string open = pass.Open, close = pass.Close;
     std::size_t pos = 0;
-    while (true) {
-      const std::size_t a = PlacemarkText.find(open, pos);
-      if (a == std::string::npos) break;
-      const std::size_t from = a + open.size();
-      const std::size_t b = PlacemarkText.find(close, from);
-      if (b == std::string::npos) break;
-      const std::string element = PlacemarkText.substr(from, b - from);
-      pos = b + close.size();
+    std::string element;
+    while (NextElementText(PlacemarkText, pass.Open, pass.Close, pos, element)) {
       std::string coordinates;
       if (!FirstElementText(element, "<coordinates>", "</coordinates>", coordinates)) continue;
       TKMLGeometry geometry;

@@ -1,9 +1,10 @@
 // DXF import into the map canvas: the reader's records become canvas shapes.
 #include "drawingfiles/dxfimport.h"
 
+#include <QLoggingCategory>
 #include <cmath>
-#include <cstdio>
 #include <fstream>
+#include <unordered_map>
 
 #include "drawingfiles/dxfreader.h"
 #include "drawingfiles/dxftext.h"
@@ -19,9 +20,12 @@ TDxfTextSink& TraceSink() {
   return sink;
 }
 
+// The debug trace channel: off unless enabled (QT_LOGGING_RULES="quarix.dxf.debug=true").
+Q_LOGGING_CATEGORY(lcDxf, "quarix.dxf", QtWarningMsg)
+
 void Trace(const std::string& text) {
   if (TraceSink()) TraceSink()(text);
-  else std::fprintf(stderr, "%s\n", text.c_str());
+  else qCDebug(lcDxf, "%s", text.c_str());
 }
 
 // Builds canvas shapes from the reader's records. Every shape goes to the
@@ -168,7 +172,7 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
   // One line per line of the block: base point to the origin, scaled,
   // rotated counter-clockwise, moved to the insertion point.
   void AddInsert(const dxf::TDxfInsert& e) override {
-    const TQBlock* block = DxfFindBlock(m_, dxf::DecodeDxfText(e.BlockName));
+    const TQBlock* block = IndexedBlock(dxf::DecodeDxfText(e.BlockName));
     if (!block) return;
     const double c = std::cos(e.Angle * kPi / 180), sn = std::sin(e.Angle * kPi / 180);
     const int insertColour = e.Color >= 0 ? dxf::DXFColorToTColor(e.Color) : -1;
@@ -193,6 +197,7 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
   }
 
  private:
+  // Every DXF layer name maps to the import layer of this file.
   int ImportLayer() const { return m_.DXFImportLayer; }
   TColor LayerPen() const {
     const TQLayer* l = m_.FindLayer(ImportLayer());
@@ -206,6 +211,17 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
   TColor EntityPen(int Index) const {
     const int c = Index >= 0 ? dxf::DXFColorToTColor(Index) : -1;
     return c >= 0 ? static_cast<TColor>(c) : LayerPen();
+  }
+  // FindBlock's answer, looked up in an index: the block list is complete
+  // once the entities are read, and a file with many blocks and many
+  // references would otherwise cost blocks x references name comparisons.
+  const TQBlock* IndexedBlock(const std::string& Name) {
+    if (!blocksIndexed_) {
+      for (TQBlock* b : m_.Blocks) blockIndex_.emplace(b->Name, b);  // the first of a name stays
+      blocksIndexed_ = true;
+    }
+    const auto it = blockIndex_.find(Name);
+    return it == blockIndex_.end() ? nullptr : it->second;
   }
   TQPolyline* NewPolyline(bool Closed) {
     auto* s = new TQPolyline;
@@ -225,6 +241,8 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
   TQuarixCanvasModel& m_;
   int added_ = 0;
   std::size_t insertLines_ = 0;
+  std::unordered_map<std::string, const TQBlock*> blockIndex_;
+  bool blocksIndexed_ = false;
 };
 
 }  // namespace
@@ -234,7 +252,7 @@ std::string DxfImportLayerName(const std::string& FileName) {
   return "_dxf_" + (slash == std::string::npos ? FileName : FileName.substr(slash + 1));
 }
 
-TQBlock* DxfFindBlock(const TQuarixCanvasModel& Model, const std::string& Name) {
+TQBlock* FindBlock(const TQuarixCanvasModel& Model, const std::string& Name) {
   for (TQBlock* b : Model.Blocks)
     if (b->Name == Name) return b;
   return nullptr;
@@ -242,8 +260,8 @@ TQBlock* DxfFindBlock(const TQuarixCanvasModel& Model, const std::string& Name) 
 
 void SetDxfTraceSink(TDxfTextSink Sink) { TraceSink() = std::move(Sink); }
 
-bool ImportDxf(TQuarixCanvasModel& Model, const std::string& FileName,
-               const TDxfTextSink& ShowMessage) {
+bool DXFLoad(TQuarixCanvasModel& Model, const std::string& FileName,
+             const TDxfTextSink& ShowMessage) {
   if (!platform::FileExists(FileName)) return false;
 
   const std::string layerName = DxfImportLayerName(FileName);
@@ -273,7 +291,7 @@ bool ImportDxf(TQuarixCanvasModel& Model, const std::string& FileName,
   return import.Added() > 0;
 }
 
-bool ImportDxfReplace(TQuarixCanvasModel& Model, const std::string& FileName,
-                      const TDxfTextSink& ShowMessage) {
-  return ImportDxf(Model, FileName, ShowMessage);
+bool DXFLoadReplace(TQuarixCanvasModel& Model, const std::string& FileName,
+                    const TDxfTextSink& ShowMessage) {
+  return DXFLoad(Model, FileName, ShowMessage);
 }

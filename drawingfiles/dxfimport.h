@@ -22,19 +22,20 @@ constexpr std::size_t kMaxDxfInsertLines = 1000000;
 // file is missing or cannot be opened, has no ENTITIES section (ShowMessage
 // then gets "DXF load failed: ENTITIES section not found"; without a sink the
 // program's message box shows it) or gave no shape.
-bool ImportDxf(TQuarixCanvasModel& Model, const std::string& FileName,
-               const TDxfTextSink& ShowMessage = {});
+bool DXFLoad(TQuarixCanvasModel& Model, const std::string& FileName,
+             const TDxfTextSink& ShowMessage = {});
 // The same import; kept for the Import command's replace mode.
-bool ImportDxfReplace(TQuarixCanvasModel& Model, const std::string& FileName,
-                      const TDxfTextSink& ShowMessage = {});
+bool DXFLoadReplace(TQuarixCanvasModel& Model, const std::string& FileName,
+                    const TDxfTextSink& ShowMessage = {});
 
 // The import layer's name for a file: "_dxf_" + the name without its folder.
 std::string DxfImportLayerName(const std::string& FileName);
 
 // The first block of exactly that name (case counts) among all blocks the
 // canvas holds, the oldest definition first; null when there is none.
-TQBlock* DxfFindBlock(const TQuarixCanvasModel& Model, const std::string& Name);
+TQBlock* FindBlock(const TQuarixCanvasModel& Model, const std::string& Name);
 
 // Where the import's debug trace goes (the first LINE entities of each
-// import); standard error when none is set. An empty sink restores that.
+// import); without a sink, the logging category "quarix.dxf" (debug level,
+// off by default). An empty sink restores that.
 void SetDxfTraceSink(TDxfTextSink Sink);

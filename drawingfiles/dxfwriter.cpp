@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
+#include <sstream>
 #include <vector>
 
+#include "app/textfile.h"
 #include "drawingfiles/dxftext.h"
 
 namespace {
@@ -24,6 +25,11 @@ class TDxfOut {
     char buf[400];
     const auto r = std::to_chars(buf, buf + sizeof buf, Value, std::chars_format::fixed, 6);
     Pair(Code, std::string(buf, r.ptr));
+  }
+  // The start of an entity: its name and its layer.
+  void Entity(const char* Name, const std::string& Layer) {
+    Pair(0, Name);
+    Pair(8, Layer);
   }
   // x, y and the fixed z 0.0 under the codes 10+k, 20+k, 30+k.
   void Point(int k, double X, double Y) {
@@ -43,17 +49,14 @@ std::string LayerName(const TQuarixCanvasModel& m, int Number) {
 
 void WritePolyline(TDxfOut& o, const std::string& layer, bool closed,
                    const std::vector<std::pair<double, double>>& points) {
-  o.Pair(0, "POLYLINE");
-  o.Pair(8, layer);
+  o.Entity("POLYLINE", layer);
   o.Pair(66, "1");
   o.Pair(70, closed ? "1" : "0");
   for (const auto& [x, y] : points) {
-    o.Pair(0, "VERTEX");
-    o.Pair(8, layer);
+    o.Entity("VERTEX", layer);
     o.Point(0, x, y);
   }
-  o.Pair(0, "SEQEND");
-  o.Pair(8, layer);
+  o.Entity("SEQEND", layer);
 }
 
 void WriteShape(TDxfOut& o, const TQuarixCanvasModel& m, const TQShape* s) {
@@ -61,31 +64,27 @@ void WriteShape(TDxfOut& o, const TQuarixCanvasModel& m, const TQShape* s) {
   switch (s->ShapeType) {
     case stLine:
       if (const auto* l = dynamic_cast<const TQLine*>(s)) {
-        o.Pair(0, "LINE");
-        o.Pair(8, layer);
+        o.Entity("LINE", layer);
         o.Point(0, l->X1, l->Y1);
         o.Point(1, l->X2, l->Y2);
       }
       break;
     case stCircle:
       if (const auto* c = dynamic_cast<const TQCircle*>(s)) {
-        o.Pair(0, "CIRCLE");
-        o.Pair(8, layer);
+        o.Entity("CIRCLE", layer);
         o.Point(0, c->CenterX, c->CenterY);
         o.Real(40, c->Radius);
       }
       break;
     case stPoint:
       if (const auto* p = dynamic_cast<const TQPoint*>(s)) {
-        o.Pair(0, "POINT");
-        o.Pair(8, layer);
+        o.Entity("POINT", layer);
         o.Point(0, p->X, p->Y);
       }
       break;
     case stText:
       if (const auto* t = dynamic_cast<const TQText*>(s)) {
-        o.Pair(0, "TEXT");
-        o.Pair(8, layer);
+        o.Entity("TEXT", layer);
         o.Point(0, t->X, t->Y);
         o.Real(40, t->Height > 0 ? t->Height : 2.5);
         o.Pair(1, dxf::EncodeDxfText(t->TextString));
@@ -99,8 +98,7 @@ void WriteShape(TDxfOut& o, const TQuarixCanvasModel& m, const TQShape* s) {
       break;
     case stEllipse:
       if (const auto* e = dynamic_cast<const TQEllipse*>(s)) {
-        o.Pair(0, "CIRCLE");
-        o.Pair(8, layer);
+        o.Entity("CIRCLE", layer);
         o.Point(0, (e->X1 + e->X2) / 2, (e->Y1 + e->Y2) / 2);
         o.Real(40, (std::fabs(e->X2 - e->X1) / 2 + std::fabs(e->Y2 - e->Y1) / 2) / 2);
       }
@@ -173,9 +171,11 @@ void WriteDxf(const TQuarixCanvasModel& Model, std::ostream& Out) {
   o.Pair(0, "EOF");
 }
 
-int ExportDxf(const TQuarixCanvasModel& Model, const std::string& FileName) {
-  std::ofstream out(FileName, std::ios::binary | std::ios::trunc);
-  if (!out) return 0;
+int DXFSave(const TQuarixCanvasModel& Model, const std::string& FileName) {
+  // Built whole in memory and written beside the target, then renamed over
+  // it: a failed write (a full disk) leaves no cut-off drawing behind and
+  // keeps an earlier file of that name.
+  std::ostringstream out;
   WriteDxf(Model, out);
-  return 1;
+  return WriteFileAtomically(FileName, out.str()) ? 1 : 0;
 }

@@ -16,4 +16,4 @@ void WriteDxf(const TQuarixCanvasModel& Model, std::ostream& Out);
 
 // Writes the drawing to the file (created or replaced): 1 when the file was
 // opened, 0 when it cannot be opened for writing (nothing written then).
-int ExportDxf(const TQuarixCanvasModel& Model, const std::string& FileName);
+int DXFSave(const TQuarixCanvasModel& Model, const std::string& FileName);

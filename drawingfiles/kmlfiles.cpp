@@ -163,14 +163,16 @@ bool ReadKMLTextFile(const std::string& Path, std::string& Text, uint64_t MaxByt
 }
 
 bool IsSafeKMZEntryName(const std::string& Name) {
-  if (Name.empty()) return false;
+  if (Name.empty() || Name.size() > kMaxKMZEntryNameBytes) return false;
   if (Name[0] == '/' || Name[0] == '\\') return false;
   if (Name.size() >= 2 && Name[1] == ':') return false;  // drive letter
   std::size_t start = 0;
+  int levels = 0;
   while (start <= Name.size()) {
     std::size_t end = Name.find_first_of("/\\", start);
     if (end == std::string::npos) end = Name.size();
     if (Name.compare(start, end - start, "..") == 0) return false;
+    if (++levels > kMaxKMZEntryLevels + 1) return false;  // folders plus the file itself
     start = end + 1;
   }
   return true;

@@ -1,6 +1,7 @@
 #pragma once
 // File services of the KML reader: reading a KML file as text and expanding
 // a KMZ archive (a zip) into a work folder. Plain C++ over libzip.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -25,6 +26,12 @@ bool ReadKMLTextFile(const std::string& Path, std::string& Text,
 // opened at all.
 bool ExpandKMZArchive(const std::string& ZipPath, const std::string& Folder,
                       const TKMZLimits& Limits = TKMZLimits());
+
+// An entry name longer than this, or with more folder levels, is refused:
+// each level is checked and made one by one, so a deep name costs work in
+// proportion to its depth times its length.
+constexpr std::size_t kMaxKMZEntryNameBytes = 1024;
+constexpr int kMaxKMZEntryLevels = 32;
 
 // Whether a zip entry name is safe to write below the work folder.
 bool IsSafeKMZEntryName(const std::string& Name);

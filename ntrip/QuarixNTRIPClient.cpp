@@ -43,23 +43,26 @@ void TQuarixNTRIPClient::Connect() {
 }
 
 void TQuarixNTRIPClient::FreeWorker() {
-  if (!Worker) return;
-  Worker->Stop();
+  // Taken out of Worker first: a handler run while waiting below may connect
+  // or disconnect again without touching the worker being stopped.
+  TNTRIPWorkerThread* worker = Worker;
+  if (!worker) return;
+  Worker = nullptr;
+  worker->Stop();
   {
     // Called from inside one of this worker's own hand-overs: let it go on.
     std::lock_guard<std::mutex> lock(queueMutex_);
     if (running_) running_->done = true;
     queueCv_.notify_all();
   }
-  while (!Worker->Finished()) {
+  while (!worker->Finished()) {
     ServeHandOvers();
     std::unique_lock<std::mutex> lock(queueMutex_);
     queueCv_.wait_for(lock, std::chrono::milliseconds(20),
-                      [this] { return !queue_.empty() || Worker->Finished(); });
+                      [&] { return !queue_.empty() || worker->Finished(); });
   }
-  Worker->Join();
-  delete Worker;
-  Worker = nullptr;
+  worker->Join();
+  delete worker;
 }
 
 void TQuarixNTRIPClient::Disconnect() {

@@ -77,6 +77,20 @@ std::string BuildRequest(int requestMode, const std::string& host, const std::st
   return {};
 }
 
+std::vector<std::string> SplitFields(const std::string& line, char separator) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = line.find(separator, start);
+    if (end == std::string::npos) {
+      fields.push_back(line.substr(start));
+      return fields;
+    }
+    fields.push_back(line.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
 SourceTable ParseSourceTable(const std::string& text) {
   SourceTable table;
   std::size_t start = 0;
@@ -94,17 +108,7 @@ SourceTable ParseSourceTable(const std::string& text) {
     const std::size_t semi = rest.find(';');
     if (semi == std::string::npos) continue;
     table.mountPoints.push_back(rest.substr(0, semi));
-    std::vector<std::string> fields;
-    std::size_t f = 0;
-    for (;;) {
-      const std::size_t s = line.find(';', f);
-      if (s == std::string::npos) {
-        fields.push_back(line.substr(f));
-        break;
-      }
-      fields.push_back(line.substr(f, s - f));
-      f = s + 1;
-    }
+    const std::vector<std::string> fields = SplitFields(line, ';');
     table.nmea.push_back(fields.size() >= 12 && fields[11] == "1" ? "1" : "0");
   }
   return table;

@@ -28,6 +28,9 @@ std::string BuildGGA(int utcHour, int utcMinute, int utcSecond, double latitude,
 std::string BuildRequest(int requestMode, const std::string& host, const std::string& mountPoint,
                          const std::string& username, const std::string& password);
 
+// The fields of a line split at every separator (empty fields count).
+std::vector<std::string> SplitFields(const std::string& line, char separator);
+
 // Mount points of a source table and, parallel to them, "1" when the mount
 // point wants NMEA from the rover, otherwise "0".
 struct SourceTable {

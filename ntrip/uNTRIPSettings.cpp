@@ -2,12 +2,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QTimeZone>
 #include <QTimer>
 #include <cmath>
@@ -16,11 +18,13 @@
 #include "app/settingsfile.h"
 #include "app/textfile.h"
 #include "ntrip/QuarixNTRIPClient.h"
+#include "ntrip/ntripprotocol.h"
 #include "ntrip/rtcm3.h"
 #include "ntrip/uRTCMParsing.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "runtime/serialportmap.h"
+#include "runtime/unavigation.h"
 
 TfrmNTRIPSettings* frmNTRIPSettings = nullptr;
 
@@ -62,20 +66,6 @@ std::string JoinLines(const std::vector<std::string>& lines) {
   std::string out;
   for (const auto& l : lines) out += l + "\r\n";
   return out;
-}
-
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t tab = line.find('\t', start);
-    if (tab == std::string::npos) {
-      fields.push_back(line.substr(start));
-      return fields;
-    }
-    fields.push_back(line.substr(start, tab - start));
-    start = tab + 1;
-  }
 }
 
 int PortOrDefault(const std::string& text) {
@@ -213,10 +203,16 @@ TfrmNTRIPSettings::TfrmNTRIPSettings(QWidget* parent) : QWidget(parent, Qt::Wind
   LoadSettings();
   AddLog("Quarix NTRIP Client initialized");
   tmrUpdate->start();
+  // The window lives until the program ends: its worker is stopped, its port
+  // closed and its settings saved while the event loop still exists.
+  if (QCoreApplication* app = QCoreApplication::instance())
+    connect(app, &QCoreApplication::aboutToQuit, this, [this] { FormDestroy(); });
 }
 
-TfrmNTRIPSettings::~TfrmNTRIPSettings() {
-  // FormDestroy: the client goes first, while the controls it reports to exist.
+TfrmNTRIPSettings::~TfrmNTRIPSettings() { FormDestroy(); }
+
+void TfrmNTRIPSettings::FormDestroy() {
+  // The client goes first, while the controls it reports to exist.
   tmrUpdate->stop();
   SaveSettings();
   CloseOutputPort();
@@ -229,6 +225,11 @@ TfrmNTRIPSettings::~TfrmNTRIPSettings() {
 
 void TfrmNTRIPSettings::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  if (!event->spontaneous() && FNav) {  // placed at the centre of the main window
+    QRect r = geometry();
+    r.moveCenter(FNav->geometry().center());
+    move(r.topLeft());
+  }
   FormShow();
 }
 
@@ -488,7 +489,7 @@ void TfrmNTRIPSettings::boxProfileChange(QObject*) {
   if (!ReadWholeFile(ProfilesFileName, bytes)) return;
   const std::vector<std::string> lines = SplitLines(bytes);
   if (index - 1 >= int(lines.size())) return;
-  const std::vector<std::string> f = SplitTabs(lines[index - 1]);
+  const std::vector<std::string> f = ntrip::SplitFields(lines[index - 1], '\t');
   if (f.size() < 5) return;
   edtServer->setText(Q(f[1]));
   edtPort->setText(Q(f[2]));

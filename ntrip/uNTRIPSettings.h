@@ -73,6 +73,9 @@ class TfrmNTRIPSettings : public QWidget {
   int BaseStationId = 0;
 
   void FormShow();
+  // Saves the settings, closes the output port, stops and frees the client;
+  // runs when the program quits and when the window is destroyed.
+  void FormDestroy();
   void btnConnectClick(QObject* Sender = nullptr);
   void btnFetchSourcesClick(QObject* Sender = nullptr);
   void tmrUpdateTimer(QObject* Sender = nullptr);

@@ -16,6 +16,7 @@
 #include <QTextBlock>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <stdexcept>
 
 #include "app/formats.h"
@@ -236,7 +237,7 @@ void TfSVP::BitBtn1Click(QObject* Sender) {
   }
   for (QPlainTextEdit* m : {mRawSVData, mRawSVExtracted, mSortedAveragedSV, mSVPColumn}) m->clear();
   if (!ReadWholeFile(name.toStdString(), bytes)) throw std::runtime_error("Cannot open file \"" + name.toStdString() + "\".");
-  SetListLines(mRawSVData, svp::SplitListText(bytes));
+  SetListLines(mRawSVData, SplitTextLines(bytes));
 }
 
 void TfSVP::bRawToSVVClick(QObject* Sender) {
@@ -330,6 +331,9 @@ void TfSVP::bGraphClick(QObject* Sender) {
   }
   if (!fSVPGraph) fSVPGraph = new TfSVPGraph();
   fSVPGraph->LoadProfile(ListLines(mSortedAveragedSV));
+  // This window stays on top: the editor must open above it, not behind it.
+  fSVPGraph->winId();
+  if (fSVPGraph->windowHandle() && windowHandle()) fSVPGraph->windowHandle()->setTransientParent(windowHandle());
   if (fSVPGraph->ShowModal() != QDialog::Accepted || !fSVPGraph->Modified) return;
   std::vector<std::string> lines;
   fSVPGraph->StoreProfile(lines);

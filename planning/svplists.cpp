@@ -20,23 +20,6 @@ std::string ProgramListFile(Stage s) { return platform::ProgramFolder() + StageN
 
 std::string DatedListFile(Stage s) { return DaySVPFolder + DateText() + " " + StageName(s) + ".ini"; }
 
-std::vector<std::string> SplitListText(const std::string& bytes) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const char c = bytes[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
-}
-
 std::string JoinListText(const std::vector<std::string>& lines) {
   std::string out;
   for (const std::string& l : lines) out += l + "\r\n";
@@ -48,7 +31,7 @@ bool LoadStartList(Stage s, std::vector<std::string>& lines) {
   std::string bytes;
   for (const std::string& name : {ProgramListFile(s), DatedListFile(s)}) {
     if (!platform::FileExists(name) || !ReadWholeFile(name, bytes)) continue;
-    lines = SplitListText(bytes);
+    lines = SplitTextLines(bytes);
     loaded = true;
   }
   return loaded;

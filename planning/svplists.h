@@ -17,9 +17,6 @@ std::string ProgramListFile(Stage s);
 // DaySVPFolder + today's date + " " + name + ".ini"
 std::string DatedListFile(Stage s);
 
-// A file's text as list lines: CR LF, LF or CR end a line; a line end at the
-// very end adds no line.
-std::vector<std::string> SplitListText(const std::string& bytes);
 // Lines as a file holds them: each line followed by CR LF.
 std::string JoinListText(const std::vector<std::string>& lines);
 

@@ -38,7 +38,9 @@ class TfSVPGraph : public QDialog {
   bool Dragging = false;
   int DragIndex = -1;
   bool Modified = false;
-  double MinSV = 0, MaxSV = 0, MinDepth = 0, MaxDepth = 0;
+  // The start values of an extents computation: a profile without points
+  // shows no grid line.
+  double MinSV = 1600, MaxSV = 1300, MinDepth = 10000, MaxDepth = 0;
   svp::Margins Margin;
 
   void LoadProfile(const std::vector<std::string>& lines);

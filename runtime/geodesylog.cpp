@@ -13,25 +13,6 @@ namespace {
 
 const char* const kSection = "GEODETIC_PARAMETERS";
 
-// Lines as a text list loads them: CR LF, LF or CR end a line, and a line
-// break at the very end does not start another line.
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
-}
-
 }  // namespace
 
 std::vector<std::string> GeodesyLogHeader(const std::string& date) {
@@ -80,7 +61,7 @@ void AppendGeodesyBlock(const std::string& fileName, const std::string& date,
     std::string old;
     if (!ReadWholeFile(fileName, old))
       throw std::runtime_error("Cannot open file \"" + fileName + "\".");
-    lines = SplitLines(old);
+    lines = SplitTextLines(old);
   } else {
     lines = GeodesyLogHeader(date);
   }

@@ -950,7 +950,7 @@ void TFNav::Import1Click(QObject* Sender) {
         break;
       }
       default:
-        ImportDxfReplace(*fcad, path);
+        DXFLoadReplace(*fcad, path);
         ShowLastFileFolder(path);
         LogEvent("Imported DXF: " + path);
         break;
@@ -984,18 +984,19 @@ void TFNav::ConvertKMLCoordinate(double& X, double& Y, double Latitude, double L
 void TFNav::Export1Click(QObject* Sender) {
   const QString path = prompts::SaveFileName(this, "Dialog Save", kExportFilter);
   if (path.isEmpty() || !fcad) return;
-  ExportDxf(*fcad, path.toStdString());
+  DXFSave(*fcad, path.toStdString());
 }
 
 void TFNav::ShowLastFileFolder(const std::string& Path) {
   LastFileName = Path;
-  if (sStatusBar->PanelCount() <= 3) return;
+  if (!sStatusBar || sStatusBar->PanelCount() <= 3) return;
   const QString folder = Q(LastFileFolderText(Path));
   sStatusBar->SetPanelText(3, folder);
   sStatusBar->SetPanelWidth(3, sStatusBar->TextWidth(folder) + 20);
 }
 
 void TFNav::StatusBarFolderClick(QObject* Sender) {
+  if (!sStatusBar) return;
   const int x = sStatusBar->mapFromGlobal(QCursor::pos()).x();
   int left = 0;
   for (int i = 0; i < 3 && i < sStatusBar->PanelCount(); ++i) left += sStatusBar->PanelWidth(i);

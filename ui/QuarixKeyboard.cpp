@@ -100,14 +100,15 @@ void TQuarixNumericKeypad::CreateKeypadButtons() {
 void TQuarixNumericKeypad::KeypadClick(QObject* Sender) {
   auto* key = qobject_cast<QToolButton*>(Sender);
   if (!key || !TargetControl) return;
-  const std::string caption = Caption(key);
-  if (caption == "Enter") {
+  // "Back" and "Enter" are known by their place, not their caption: the main
+  // window's translation may have given them the captions of the language.
+  if (key == Keys[keyboard::kNumericEnterKey]) {
     hide();
-  } else if (caption == "Back") {
+  } else if (key == Keys[keyboard::kNumericBackKey]) {
     const std::string text = GetControlText(TargetControl);
     if (!text.empty()) SetControlText(TargetControl, keyboard::DropLastCharacter(text));
   } else {
-    SetControlText(TargetControl, GetControlText(TargetControl) + caption);
+    SetControlText(TargetControl, GetControlText(TargetControl) + Caption(key));
   }
 }
 

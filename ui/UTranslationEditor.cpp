@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -99,7 +100,9 @@ TfTranslationEditor::TfTranslationEditor(QWidget* owner) : QWidget(owner, Qt::Wi
 
 void TfTranslationEditor::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
-  FormShow();
+  // Coming back from minimised (or the window system's own show that follows
+  // ours) is no new showing: it must not throw away edits in the grid.
+  if (!e->spontaneous()) FormShow();
 }
 
 void TfTranslationEditor::FormShow() {

@@ -15,6 +15,9 @@ struct KeyPlace {
 // The numeric keypad's 12 keys in creation order: "7" "8" "9" / "4" "5" "6" /
 // "1" "2" "3" / "Back" "0" "Enter", 50 x 45 each on a 55 x 50 pitch.
 std::vector<KeyPlace> NumericKeys();
+// Places of the keypad's "Back" and "Enter" keys in that order.
+constexpr int kNumericBackKey = 9;
+constexpr int kNumericEnterKey = 11;
 
 // The letter keyboard's 36 character keys in slot order: the digit row, then
 // the letter rows Q..P, A..L and Z..M; 38 x 38 each.

@@ -217,22 +217,6 @@ class Parser {
 
 }  // namespace
 
-std::string ValidUtf8(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    const size_t n = Utf8Length(text, i);
-    if (n == 0) {
-      out += kReplacement;
-      ++i;
-    } else {
-      out.append(text, i, n);
-      i += n;
-    }
-  }
-  return out;
-}
-
 bool ParseLanguageJson(const std::string& bytes, TextMap& map) {
   map.clear();
   if (bytes.size() > kMaxLanguageFileBytes) return false;

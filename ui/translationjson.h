@@ -35,7 +35,4 @@ std::string WriteLanguageJson(const TextMap& map);
 // escape, and every other character stays as it is.
 std::string JsonString(const std::string& text);
 
-// Text with every invalid UTF-8 sequence replaced by U+FFFD.
-std::string ValidUtf8(const std::string& text);
-
 }  // namespace translation

@@ -38,7 +38,7 @@ class DxfImport : public ::testing::Test {
     return path;
   }
   bool Import(const std::string& content, const std::string& name = "site.dxf") {
-    return ImportDxf(m, Write(name, content), [this](const std::string& s) { messages.push_back(s); });
+    return DXFLoad(m, Write(name, content), [this](const std::string& s) { messages.push_back(s); });
   }
   // The shapes on the import layer, in drawing order.
   std::vector<TQShape*> Imported() const {
@@ -63,7 +63,7 @@ class DxfImport : public ::testing::Test {
 // ---- Passes and the import layer ---------------------------------------------
 
 TEST_F(DxfImport, MissingFileChangesNothing) {
-  EXPECT_FALSE(ImportDxf(m, dir.path().toStdString() + "/none.dxf", [](const std::string&) {}));
+  EXPECT_FALSE(DXFLoad(m, dir.path().toStdString() + "/none.dxf", [](const std::string&) {}));
   EXPECT_EQ(m.Layers.size(), 1u);
   EXPECT_EQ(m.DXFImportLayer, 0);
 }
@@ -86,7 +86,7 @@ TEST_F(DxfImport, FileWithoutEntitiesReportsAndLeavesAnEmptyLockedLayer) {
 
 TEST_F(DxfImport, MissingSectionGoesToTheMessageBoxWithoutASink) {
   prompts::CurrentScript().shown.clear();
-  EXPECT_FALSE(ImportDxf(m, Write("x.dxf", Lines({"0", "EOF"}))));
+  EXPECT_FALSE(DXFLoad(m, Write("x.dxf", Lines({"0", "EOF"}))));
   ASSERT_EQ(prompts::CurrentScript().shown.size(), 1u);
   EXPECT_EQ(prompts::CurrentScript().shown[0].toStdString(),
             "DXF load failed: ENTITIES section not found");
@@ -158,7 +158,7 @@ TEST_F(DxfImport, LayerTableSetsTheImportLayerPen) {
     std::string name = "t";
     name += std::to_string(n++);
     name += ".dxf";
-    ASSERT_TRUE(ImportDxf(fresh, Write(name, c.file)));
+    ASSERT_TRUE(DXFLoad(fresh, Write(name, c.file)));
     EXPECT_EQ(fresh.FindLayer(fresh.DXFImportLayer)->PenFg, c.pen) << n;
     // A LINE without colour takes the layer's pen; so does a POINT.
     for (TQShape* s : fresh.Shapes) EXPECT_EQ(s->PenFg, c.pen) << n;
@@ -180,7 +180,7 @@ TEST_F(DxfImport, BlocksKeepTheirLinesOnly) {
       Entities("");
   EXPECT_FALSE(Import(file));
   ASSERT_EQ(m.Blocks.size(), 2u);
-  TQBlock* a = DxfFindBlock(m, "A");
+  TQBlock* a = FindBlock(m, "A");
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(a->BaseX, 10);
   EXPECT_EQ(a->BaseY, 20);
@@ -190,10 +190,10 @@ TEST_F(DxfImport, BlocksKeepTheirLinesOnly) {
   EXPECT_EQ(std::vector<double>({l->X1, l->Y1, l->X2, l->Y2}), std::vector<double>({1, 2, 3, 4}));
   EXPECT_EQ(l->Number, 0);
   EXPECT_EQ(l->PenFg, 0u);
-  EXPECT_EQ(DxfFindBlock(m, "a"), nullptr);
-  ASSERT_NE(DxfFindBlock(m, "C"), nullptr);
-  EXPECT_TRUE(DxfFindBlock(m, "C")->BlockShapes.empty());
-  EXPECT_EQ(DxfFindBlock(m, "CUT"), nullptr);
+  EXPECT_EQ(FindBlock(m, "a"), nullptr);
+  ASSERT_NE(FindBlock(m, "C"), nullptr);
+  EXPECT_TRUE(FindBlock(m, "C")->BlockShapes.empty());
+  EXPECT_EQ(FindBlock(m, "CUT"), nullptr);
   EXPECT_TRUE(m.Shapes.empty());
 }
 
@@ -234,7 +234,7 @@ TEST_F(DxfImport, CurvesBecomePolylines) {
   };
   for (const auto& c : cases) {
     TQuarixCanvasModel fresh;
-    ASSERT_TRUE(ImportDxf(fresh, Write("c.dxf", Entities(c.entity)))) << c.entity;
+    ASSERT_TRUE(DXFLoad(fresh, Write("c.dxf", Entities(c.entity)))) << c.entity;
     ASSERT_EQ(fresh.Shapes.size(), 1u);
     auto* p = dynamic_cast<TQPolyline*>(fresh.Shapes[0]);
     ASSERT_NE(p, nullptr);
@@ -273,7 +273,7 @@ TEST_F(DxfImport, SolidsSplinesAndTheirCornerOrder) {
   };
   for (const auto& c : cases) {
     TQuarixCanvasModel fresh;
-    EXPECT_EQ(ImportDxf(fresh, Write("s.dxf", Entities(c.entity))), c.type != 0) << c.entity;
+    EXPECT_EQ(DXFLoad(fresh, Write("s.dxf", Entities(c.entity))), c.type != 0) << c.entity;
     if (c.type == 0) {
       EXPECT_TRUE(fresh.Shapes.empty());
       continue;
@@ -308,7 +308,7 @@ TEST_F(DxfImport, EntityColoursAndWidths) {
     TQuarixCanvasModel fresh;
     const std::string path = Write("w.dxf", table + Entities(c.entity));
     fresh.SetLayerPenWidth(fresh.LayerOpen("_dxf_w.dxf"), 3);
-    ASSERT_TRUE(ImportDxf(fresh, path)) << c.entity;
+    ASSERT_TRUE(DXFLoad(fresh, path)) << c.entity;
     ASSERT_EQ(fresh.Shapes.size(), 1u);
     EXPECT_EQ(fresh.Shapes[0]->PenFg, c.pen) << c.entity;
     EXPECT_EQ(fresh.Shapes[0]->PenWidth, c.width) << c.entity;
@@ -389,7 +389,7 @@ TEST_F(DxfImport, PolylineVariants) {
   };
   for (const auto& c : cases) {
     TQuarixCanvasModel fresh;
-    EXPECT_EQ(ImportDxf(fresh, Write("p.dxf", Entities(c.body))), c.type != 0) << c.body;
+    EXPECT_EQ(DXFLoad(fresh, Write("p.dxf", Entities(c.body))), c.type != 0) << c.body;
     if (c.type == 0) {
       EXPECT_TRUE(fresh.Shapes.empty()) << c.body;
       continue;
@@ -419,7 +419,7 @@ TEST_F(DxfImport, CutFilesKeepTheirVerticesAndPolyfaceFacesAddOriginPoints) {
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(Vertices(p), (std::vector<std::pair<double, double>>{{1, 1}, {2, 3}}));
   TQuarixCanvasModel fresh;
-  ASSERT_TRUE(ImportDxf(
+  ASSERT_TRUE(DXFLoad(
       fresh, Write("face.dxf", Entities(Lines({"0", "POLYLINE", "70", "64", "0", "VERTEX", "10", "1",
                                                "20", "1", "0", "VERTEX", "71", "1", "72", "2", "0",
                                                "VERTEX", "10", "2", "20", "2", "0", "SEQEND"})))));
@@ -447,7 +447,7 @@ TEST_F(DxfImport, TextHeightsAndEmptyTexts) {
   };
   for (const auto& c : cases) {
     TQuarixCanvasModel fresh;
-    EXPECT_EQ(ImportDxf(fresh, Write("t.dxf", Entities(c.body))), !c.text.empty()) << c.body;
+    EXPECT_EQ(DXFLoad(fresh, Write("t.dxf", Entities(c.body))), !c.text.empty()) << c.body;
     if (c.text.empty()) {
       EXPECT_TRUE(fresh.Shapes.empty());
       continue;
@@ -510,7 +510,7 @@ TEST_F(DxfImport, InsertPlacesTheBlockLines) {
   for (const auto& c : cases) {
     TQuarixCanvasModel fresh;
     fresh.DrawPoint(0, 0, 0);
-    EXPECT_EQ(ImportDxf(fresh, Write("i.dxf", block + Entities(c.insert))), c.count > 0);
+    EXPECT_EQ(DXFLoad(fresh, Write("i.dxf", block + Entities(c.insert))), c.count > 0);
     ASSERT_EQ(fresh.Shapes.size(), c.count + 1) << c.insert;
     for (std::size_t i = 1; i < fresh.Shapes.size(); ++i) {
       EXPECT_EQ(fresh.Shapes[i]->Number, static_cast<int>(i) + 1);
@@ -580,7 +580,7 @@ TEST_F(DxfImport, RealFiles) {
   for (const RealFile& f : files) {
     TQuarixCanvasModel fresh;
     std::vector<std::string> shown;
-    EXPECT_TRUE(ImportDxf(fresh, TestData(f.name), [&](const std::string& s) { shown.push_back(s); }))
+    EXPECT_TRUE(DXFLoad(fresh, TestData(f.name), [&](const std::string& s) { shown.push_back(s); }))
         << f.name;
     EXPECT_TRUE(shown.empty()) << f.name;
     RealFile got{f.name, fresh.Shapes.size(), 0, 0, 0, 0, 0, 0};
@@ -603,7 +603,7 @@ TEST_F(DxfImport, RealFiles) {
 }
 
 TEST_F(DxfImport, RealFileDetails) {
-  ASSERT_TRUE(ImportDxf(m, TestData("harbour.dxf")));
+  ASSERT_TRUE(DXFLoad(m, TestData("harbour.dxf")));
   auto* channel = dynamic_cast<TQPolyline*>(m.Shapes.at(1));
   ASSERT_NE(channel, nullptr);
   EXPECT_EQ(Vertices(channel),
@@ -615,7 +615,7 @@ TEST_F(DxfImport, RealFileDetails) {
 
   // Zone-prefixed eastings keep full precision.
   TQuarixCanvasModel bulge;
-  ASSERT_TRUE(ImportDxf(bulge, TestData("closed_polyline_with_bulge.dxf")));
+  ASSERT_TRUE(DXFLoad(bulge, TestData("closed_polyline_with_bulge.dxf")));
   auto* p = dynamic_cast<TQPolyline*>(bulge.Shapes.at(0));
   ASSERT_NE(p, nullptr);
   EXPECT_DOUBLE_EQ(p->GetPointX(0), 40585366.70650577);
@@ -623,7 +623,7 @@ TEST_F(DxfImport, RealFileDetails) {
   // assorted.dxf: the MTEXT of the ENTITIES section (those inside blocks are
   // not read) and the 5 lines of block STAR placed at the INSERT.
   TQuarixCanvasModel assorted;
-  ASSERT_TRUE(ImportDxf(assorted, TestData("assorted.dxf")));
+  ASSERT_TRUE(DXFLoad(assorted, TestData("assorted.dxf")));
   int texts = 0;
   for (TQShape* s : assorted.Shapes)
     if (auto* t = dynamic_cast<TQText*>(s)) {
@@ -631,7 +631,7 @@ TEST_F(DxfImport, RealFileDetails) {
       EXPECT_EQ(t->TextString, "Test");
     }
   EXPECT_EQ(texts, 1);
-  const TQBlock* star = DxfFindBlock(assorted, "STAR");
+  const TQBlock* star = FindBlock(assorted, "STAR");
   ASSERT_NE(star, nullptr);
   EXPECT_EQ(star->BlockShapes.size(), 5u);
 }

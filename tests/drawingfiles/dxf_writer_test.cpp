@@ -4,6 +4,7 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <fstream>
 #include <sstream>
 
 #include "drawingfiles/dxfimport.h"
@@ -125,8 +126,12 @@ TEST(DxfWriter, LayerTableListsTheLayersThatCarryShapes) {
 TEST(DxfWriter, ExportReportsAFileThatCannotBeOpened) {
   TQuarixCanvasModel m;
   QTemporaryDir dir;
-  EXPECT_EQ(ExportDxf(m, dir.path().toStdString() + "/missing/x.dxf"), 0);
-  EXPECT_EQ(ExportDxf(m, dir.path().toStdString() + "/x.dxf"), 1);
+  EXPECT_EQ(DXFSave(m, dir.path().toStdString() + "/missing/x.dxf"), 0);
+  const std::string file = dir.path().toStdString() + "/x.dxf";
+  EXPECT_EQ(DXFSave(m, file), 1);
+  std::ifstream in(file, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(bytes, Written(m));
 }
 
 // What the writer produces reads back through the canvas's own reader.
@@ -139,10 +144,10 @@ TEST(DxfWriter, RoundTripThroughTheReader) {
   m.TextAdd(0, "Buoy \xC3\xA9", 7, 8, -1);
   QTemporaryDir dir;
   const std::string path = dir.path().toStdString() + "/round.dxf";
-  ASSERT_EQ(ExportDxf(m, path), 1);
+  ASSERT_EQ(DXFSave(m, path), 1);
 
   TQuarixCanvasModel back;
-  ASSERT_TRUE(ImportDxf(back, path));
+  ASSERT_TRUE(DXFLoad(back, path));
   ASSERT_EQ(back.Shapes.size(), 5u);
   auto* l = dynamic_cast<TQLine*>(back.Shapes[0]);
   ASSERT_NE(l, nullptr);
@@ -175,7 +180,7 @@ TEST(DxfWriter, OgrinfoReadsTheExport) {
   m.TextAdd(0, "Pier", 1, 1, -1);
   QTemporaryDir dir;
   const QString path = dir.path() + "/ogr.dxf";
-  ASSERT_EQ(ExportDxf(m, path.toStdString()), 1);
+  ASSERT_EQ(DXFSave(m, path.toStdString()), 1);
 
   QProcess ogr;
   ogr.start("ogrinfo", {"-ro", "-al", "-q", path});

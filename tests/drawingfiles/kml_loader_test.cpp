@@ -236,6 +236,15 @@ TEST(KMZEntryNames, SafeAndUnsafe) {
                {"\\x", false},          {"C:/x", false},       {"a\\..\\x", false},
                {"..", false},           {"", false}};
   for (const auto& c : cases) EXPECT_EQ(IsSafeKMZEntryName(c.name), c.safe) << c.name;
+
+  // Deep or overlong names are refused before any folder is made for them.
+  std::string deep;
+  for (int i = 0; i < kMaxKMZEntryLevels; ++i) deep += "d/";
+  EXPECT_TRUE(IsSafeKMZEntryName(deep + "doc.kml"));
+  EXPECT_TRUE(IsSafeKMZEntryName(deep));  // a folder entry at the deepest level
+  EXPECT_FALSE(IsSafeKMZEntryName("d/" + deep + "doc.kml"));
+  EXPECT_TRUE(IsSafeKMZEntryName(std::string(kMaxKMZEntryNameBytes, 'a')));
+  EXPECT_FALSE(IsSafeKMZEntryName(std::string(kMaxKMZEntryNameBytes + 1, 'a')));
 }
 
 TEST_F(KMLLoader, FileErrorsAndEncodings) {

@@ -1,6 +1,7 @@
 #pragma once
 // A caster for tests, on 127.0.0.1 only. Connections are served one after the
 // other; each plays the script of its turn (the last script repeats).
+#include <QCoreApplication>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -125,3 +126,15 @@ class FakeCaster {
   std::vector<std::string> received_;
   int closed_ = 0;
 };
+
+// Runs the event loop until done() holds or ms milliseconds have passed.
+template <class F>
+bool PumpUntil(F done, int ms = 15000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    QCoreApplication::processEvents();
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return done();
+}

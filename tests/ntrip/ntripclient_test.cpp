@@ -17,17 +17,6 @@
 
 namespace {
 
-template <class F>
-bool PumpUntil(F done, int ms = 15000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    QCoreApplication::processEvents();
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return done();
-}
-
 // A client wired to record everything it reports.
 struct Recorder {
   std::vector<std::pair<int, std::string>> statuses;
@@ -313,6 +302,23 @@ TEST(NtripClient, DisconnectFromInsideAStatusHandlerDoesNotHang) {
   ASSERT_TRUE(PumpUntil([&] { return r.Count(2) == 1 && r.client.Worker == nullptr; }));
   EXPECT_FALSE(r.client.Connected);
   EXPECT_EQ(r.client.Status, 0);
+}
+
+TEST(NtripClient, DisconnectInsideAHandOverServedWhileDisconnecting) {
+  // The data handler disconnects; while that waits for the worker, the
+  // worker's next report reaches a status handler that disconnects again.
+  FakeCaster caster({{{"ICY 200 OK\r\ndata"}, false}});
+  Recorder r(caster.Port());
+  r.client.OnData = [&](TQuarixNTRIPClient* c, const uint8_t*, int) { c->Disconnect(); };
+  r.client.OnStatus = [&](TQuarixNTRIPClient* c, int code, const std::string& m) {
+    r.statuses.emplace_back(code, m);
+    if (code == 3) c->Disconnect();
+  };
+  r.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return r.Count(3) == 1 && r.client.Worker == nullptr; }));
+  EXPECT_FALSE(r.client.Connected);
+  EXPECT_EQ(r.client.Status, 0);
+  EXPECT_TRUE(PumpUntil([&] { return caster.Closed() == 1; }));
 }
 
 TEST(NtripClient, DestroyingAConnectedClientStopsItsWorker) {

@@ -34,17 +34,6 @@
 
 namespace {
 
-template <class F>
-bool PumpUntil(F done, int ms = 15000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    QCoreApplication::processEvents();
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return done();
-}
-
 void PutBits(std::string& b, int& pos, int64_t v, int len) {
   for (int i = len - 1; i >= 0; --i, ++pos) {
     if (pos / 8 >= int(b.size())) b.push_back(0);
@@ -102,6 +91,17 @@ class NtripWindow : public ::testing::Test {
     Create();
   }
   std::string Ini(const std::string& key) { return IniFile(env.SettingsFile()).ReadString("NTRIP", key, "<none>"); }
+  // Points the window at a caster on 127.0.0.1.
+  void PointAt(FakeCaster& caster) {
+    frmNTRIPSettings->edtServer->setText("127.0.0.1");
+    frmNTRIPSettings->edtPort->setText(QString::number(caster.Port()));
+  }
+  // Connects the window to mount point "MP" of the caster.
+  void ConnectTo(FakeCaster& caster) {
+    PointAt(caster);
+    frmNTRIPSettings->boxMountpoint->addItem("MP");
+    frmNTRIPSettings->btnConnectClick();
+  }
   void Feed(const std::string& bytes) {
     frmNTRIPSettings->NTRIPClientData(frmNTRIPSettings->Client, reinterpret_cast<const uint8_t*>(bytes.data()),
                                       int(bytes.size()));
@@ -274,10 +274,7 @@ TEST_F(NtripWindow, ConnectionThroughACasterAndTheReport) {
   FakeCaster caster({{{"ICY 200 OK\r\n" + frame}, false}});
   Create();
   auto* w = frmNTRIPSettings;
-  w->edtServer->setText("127.0.0.1");
-  w->edtPort->setText(QString::number(caster.Port()));
-  w->boxMountpoint->addItem("MP");
-  w->btnConnectClick();
+  ConnectTo(caster);
   EXPECT_EQ(w->btnConnect->text(), "Disconnect");
   ASSERT_TRUE(PumpUntil([&] { return w->DataFlowing; }));
   EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client - Receiving Data");
@@ -314,10 +311,7 @@ TEST_F(NtripWindow, LostConnectionShowsTheHiddenWindow) {
   FakeCaster caster({{{"ICY 200 OK\r\nabc"}, true}});
   Create();
   auto* w = frmNTRIPSettings;
-  w->edtServer->setText("127.0.0.1");
-  w->edtPort->setText(QString::number(caster.Port()));
-  w->boxMountpoint->addItem("MP");
-  w->btnConnectClick();
+  ConnectTo(caster);
   w->Client->ReconnectTimer->setInterval(3600 * 1000);  // no second attempt during the test
   ASSERT_TRUE(PumpUntil([&] { return Logged("Connection lost - showing NTRIP settings"); }));
   EXPECT_TRUE(w->isVisible());
@@ -325,12 +319,30 @@ TEST_F(NtripWindow, LostConnectionShowsTheHiddenWindow) {
   EXPECT_TRUE(w->btnFetchSources->isEnabled());
 }
 
+TEST_F(NtripWindow, QuittingStopsTheConnectionAndSavesTheSettings) {
+  // The window is never destroyed while the program runs: quitting must end
+  // its worker while the event loop still exists.
+  FakeCaster caster({{{"ICY 200 OK\r\nabc"}, false}});
+  Create();
+  auto* w = frmNTRIPSettings;
+  ConnectTo(caster);
+  ASSERT_TRUE(PumpUntil([&] { return w->DataFlowing; }));
+  w->edtUsername->setText("after");
+  QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+  QCoreApplication::exec();
+  EXPECT_EQ(w->Client, nullptr);
+  EXPECT_FALSE(w->tmrUpdate->isActive());
+  EXPECT_EQ(Ini("Username"), "after");
+  EXPECT_TRUE(PumpUntil([&] { return caster.Closed() == 1; }));
+  w->tmrUpdateTimer();  // harmless without a client
+  w->btnConnectClick();
+}
+
 TEST_F(NtripWindow, SourceTableFillsTheMountPoints) {
   FakeCaster caster({{{"SOURCETABLE 200 OK\r\n\r\nSTR;ONE;x\r\nSTR;TWO;y\r\nENDSOURCETABLE\r\n"}, false}});
   Create();
   auto* w = frmNTRIPSettings;
-  w->edtServer->setText("127.0.0.1");
-  w->edtPort->setText(QString::number(caster.Port()));
+  PointAt(caster);
   w->btnFetchSourcesClick();
   EXPECT_FALSE(w->btnFetchSources->isEnabled());
   ASSERT_TRUE(PumpUntil([&] { return Logged("Found 2 mount points"); }));

@@ -31,6 +31,17 @@ class SvpGraph : public ::testing::Test {
   TfSVPGraph* g = nullptr;
 };
 
+TEST_F(SvpGraph, AFirstProfileWithoutPointsKeepsTheStartExtents) {
+  g->LoadProfile({"", "x"});
+  EXPECT_TRUE(g->Points.empty());
+  EXPECT_EQ(g->StringGrid1->rowCount(), 0);
+  // SV 1600 .. 1300 and depth 10000 .. 0: no grid value lies in either range.
+  EXPECT_DOUBLE_EQ(g->MinSV, 1600);
+  EXPECT_DOUBLE_EQ(g->MaxSV, 1300);
+  EXPECT_DOUBLE_EQ(g->MinDepth, 10000);
+  EXPECT_DOUBLE_EQ(g->MaxDepth, 0);
+}
+
 TEST_F(SvpGraph, LoadSkipsEmptyLinesAndFillsTheTable) {
   g->LoadProfile({"0,1480.00,2", "", "10,1520.00,0", "20,1500.00"});
   ASSERT_EQ(g->Points.size(), 3u);

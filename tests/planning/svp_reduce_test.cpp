@@ -16,7 +16,7 @@ namespace {
 Lines ProbeFile(const std::string& name) {
   std::string bytes;
   EXPECT_TRUE(ReadWholeFile(TestData("svp/" + name), bytes)) << name;
-  return svp::SplitListText(bytes);
+  return SplitTextLines(bytes);
 }
 
 // Stage 1 that answers every out-of-range question with OK.
@@ -230,10 +230,12 @@ TEST(SvpReduce, MiniSvpFileWithoutHeaderNeedsAManualFormat) {
 }
 
 TEST(SvpLists, FileTextSplitsAndJoinsLines) {
-  EXPECT_EQ(svp::SplitListText(""), Lines{});
-  EXPECT_EQ(svp::SplitListText("a\r\nb\r\n"), (Lines{"a", "b"}));
-  EXPECT_EQ(svp::SplitListText("a\nb"), (Lines{"a", "b"}));
-  EXPECT_EQ(svp::SplitListText("a\r\n\r\nb\rc"), (Lines{"a", "", "b", "c"}));
+  EXPECT_EQ(SplitTextLines(""), Lines{});
+  EXPECT_EQ(SplitTextLines("a\r\nb\r\n"), (Lines{"a", "b"}));
+  EXPECT_EQ(SplitTextLines("a\nb"), (Lines{"a", "b"}));
+  EXPECT_EQ(SplitTextLines("a\r\n\r\nb\rc"), (Lines{"a", "", "b", "c"}));
+  // A probe file saved with a UTF-8 byte-order mark keeps its first line readable.
+  EXPECT_EQ(SplitTextLines("\xEF\xBB\xBF" "1500.1,2.0\r\n"), (Lines{"1500.1,2.0"}));
   EXPECT_EQ(svp::JoinListText({"0,1500.00,1", ""}), "0,1500.00,1\r\n\r\n");
   EXPECT_TRUE(svp::HasValue({"", " 1500.00"}));
   EXPECT_FALSE(svp::HasValue({"", " \t"}));

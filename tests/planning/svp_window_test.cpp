@@ -107,7 +107,7 @@ TEST_F(SvpWindow, ProbeFileToColumnThenSaveAndClose) {
   EXPECT_EQ(columnText.substr(0, 18), "1512.64\r\n1512.65\r\n");
   EXPECT_EQ(env.ReadFile(env.ProgramFolder() + "mSVPColumn.ini"), columnText);
   EXPECT_TRUE(env.ReadFile(env.ProgramFolder() + "mRawSVData.ini") ==
-              svp::JoinListText(svp::SplitListText(env.ReadFile(TestData("svp/11E101663_20120821_122817.csv")))));
+              svp::JoinListText(SplitTextLines(env.ReadFile(TestData("svp/11E101663_20120821_122817.csv")))));
   for (const char* stem : {"mRawSVExtracted", "mSortedAveragedSV"})
     EXPECT_EQ(env.ReadFile(Dated(stem)), env.ReadFile(env.ProgramFolder() + stem + ".ini")) << stem;
 

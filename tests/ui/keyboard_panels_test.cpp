@@ -76,6 +76,21 @@ TEST_F(Panels, KeypadTypesIntoItsTarget) {
   EXPECT_EQ(edit->text(), "");
 }
 
+TEST_F(Panels, KeypadKeysWorkUnderTranslatedCaptions) {
+  // The main window's language switch translates the keypad's captions too.
+  keypad->Keys[9]->setText(QString::fromUtf8("Geri"));
+  keypad->Keys[11]->setText(QString::fromUtf8("Giri\xC5\x9F"));
+  keypad->TargetControl = edit;
+  keypad->show();
+  edit->setText("12");
+  keypad->Keys[9]->click();
+  PressKeypad({"5"});
+  EXPECT_EQ(edit->text(), "15");
+  keypad->Keys[11]->click();
+  EXPECT_FALSE(keypad->isVisible());
+  EXPECT_EQ(edit->text(), "15");
+}
+
 TEST_F(Panels, KeypadWithoutTargetOrFromAnotherSenderDoesNothing) {
   keypad->show();
   PressKeypad({"7", "Back", "Enter"});
