@@ -26,13 +26,54 @@ const Style kStyles[] = {
     {"Night Blue", 0x101A2A, 0xC9D6EA, 0x0A1220, 0xC9D6EA, 0x1C2A40, 0xC9D6EA, 0x2F6FB5},
 };
 
+// Further carried styles, each drawn from one hue in a light or a dark scheme.
+struct Tint {
+  const char* name;
+  int hue;
+  bool dark;
+};
+
+const Tint kTints[] = {
+    {"Harbour Mist", 200, false}, {"Deep Harbour", 205, true},  {"Sea Glass", 165, false},
+    {"Kelp", 140, true},          {"Lagoon", 180, false},       {"Abyss", 225, true},
+    {"Coral", 10, false},         {"Ember", 15, true},          {"Amber", 40, false},
+    {"Bronze", 35, true},         {"Meadow", 100, false},       {"Forest", 120, true},
+    {"Lilac", 270, false},        {"Plum", 285, true},          {"Rose", 335, false},
+    {"Wine", 345, true},          {"Glacier", 190, false},      {"Polar Night", 215, true},
+    {"Dune", 45, false},          {"Basalt", 30, true},         {"Slate", 210, false},
+    {"Graphite", 0, true},        {"Chart Paper", 55, false},   {"Bridge Night", 355, true},
+    {"Mariner", 230, false},      {"Storm", 220, true},         {"Fog", 0, false},
+    {"Midnight Teal", 175, true},
+};
+
+QRgb Hsv(int h, int s, int v) { return QColor::fromHsv(h, s, v).rgb(); }
+
+Style Tinted(const Tint& t) {
+  const int h = t.hue;
+  if (t.dark)
+    return {t.name,        Hsv(h, 40, 52),  Hsv(h, 12, 232), Hsv(h, 40, 36), Hsv(h, 12, 232),
+            Hsv(h, 40, 72), Hsv(h, 12, 232), Hsv(h, 150, 200)};
+  return {t.name,         Hsv(h, 22, 242), Hsv(h, 60, 35), 0xFFFFFF,       Hsv(h, 60, 35),
+          Hsv(h, 32, 226), Hsv(h, 60, 35), Hsv(h, 170, 190)};
+}
+
+// Every carried style: the explicit ones, then the tinted ones.
+const std::vector<Style>& Styles() {
+  static const std::vector<Style> all = [] {
+    std::vector<Style> v(std::begin(kStyles), std::end(kStyles));
+    for (const Tint& t : kTints) v.push_back(Tinted(t));
+    return v;
+  }();
+  return all;
+}
+
 std::string gActive = kDefaultStyleName;
 QPalette gDefaultPalette;
 QString gDefaultStyle;  // the platform's own widget style
 bool gHaveDefault = false;
 
 const Style* FindStyle(const std::string& name) {
-  for (const auto& s : kStyles)
+  for (const auto& s : Styles())
     if (name == s.name) return &s;
   return nullptr;
 }
@@ -56,7 +97,7 @@ QPalette PaletteOf(const Style& s) {
 
 std::vector<std::string> ThemeNames() {
   std::vector<std::string> names{kDefaultStyleName};
-  for (const auto& s : kStyles) names.emplace_back(s.name);
+  for (const auto& s : Styles()) names.emplace_back(s.name);
   return names;
 }
 

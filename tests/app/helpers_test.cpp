@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <set>
 
 #include "app/displaysettings.h"
 #include "app/helpers.h"
@@ -113,6 +114,11 @@ TEST(Themes, KnownStylesApplyAndUnknownOnesShowTheErrorAndKeepTheLook) {
   EXPECT_TRUE(ApplyTheme(kDefaultStyleName));
   EXPECT_EQ(ActiveThemeName(), kDefaultStyleName);
   EXPECT_EQ(ThemeNames().front(), kDefaultStyleName);
+  // The platform look and the 35 carried styles, each name once.
+  const std::vector<std::string> names = ThemeNames();
+  EXPECT_EQ(names.size(), 36u);
+  EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size());
+  for (const std::string& n : names) EXPECT_TRUE(n == kDefaultStyleName || ThemePanelColor(n).isValid()) << n;
 }
 
 }  // namespace
