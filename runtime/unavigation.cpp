@@ -633,6 +633,20 @@ void TFNav::StartSurvey() {
     throw;
   }
 
+  // A survey started while the offsets dialog is still open takes the values
+  // it holds; otherwise the soundings would be corrected with a sound velocity
+  // of 0 until the dialog is closed. Texts that are no number are left to the
+  // receiver's copy, which reports them.
+  if (Offsets && Offsets->isVisible()) {
+    const std::pair<QLineEdit*, double*> copies[] = {
+        {Offsets->OffsetA, &OffsetAValue}, {Offsets->SV, &SVValue},
+        {Offsets->OffsetC, &OffsetCValue}, {Offsets->TideHt, &TideHtValue}};
+    for (const auto& [edit, value] : copies) {
+      double v;
+      if (edit && TryStrToFloat(edit->text().toStdString(), v)) *value = v;
+    }
+  }
+
   if (FGPS) {
     FGPS->GPSSetClick();
     FGPS->SensorSetClick();

@@ -200,6 +200,25 @@ TEST_F(SurveyRoadWindow, ReceiverSentencesSetHeadingSpeedAndRtkValues) {
   EXPECT_TRUE(FMsg->Msg->toPlainText().isEmpty());
 }
 
+TEST_F(SurveyRoadWindow, ASurveyStartedWithTheOffsetsDialogOpenTakesItsValues) {
+  StartSurveyWindows();
+  Offsets->show();
+  Offsets->SV->setText("1490");
+  Offsets->OffsetA->setText("0.6");
+  Offsets->OffsetC->setText("1.5");
+  Offsets->TideHt->setText("x");  // no number: left as it was
+  ASSERT_EQ(SVValue, 0);
+  FNav->Realtime->click();
+  ASSERT_EQ(RealtimeActive, 1);
+  EXPECT_EQ(SVValue, 1490);
+  EXPECT_EQ(OffsetAValue, 0.6);
+  EXPECT_EQ(OffsetCValue, 1.5);
+  EXPECT_EQ(TideHtValue, 0);
+  FNav->Realtime->click();
+  EXPECT_EQ(RealtimeActive, 0);
+  Offsets->hide();
+}
+
 TEST_F(SurveyRoadWindow, OffsetsAreCopiedOnlyWhileTheDialogIsClosedAndBadTextsAreToldOnce) {
   StartSurveyWindows();
   TakeOffsets();
