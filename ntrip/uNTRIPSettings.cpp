@@ -48,20 +48,6 @@ std::string Grouped(long long value) {
   return value < 0 ? "-" + out : out;
 }
 
-std::vector<std::string> SplitLines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    std::size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    std::string line = bytes.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
-}
-
 std::string JoinLines(const std::vector<std::string>& lines) {
   std::string out;
   for (const auto& l : lines) out += l + "\r\n";
@@ -389,7 +375,7 @@ void TfrmNTRIPSettings::LogBaseStationEvent(const std::string& stationText) {
   std::string bytes;
   if (platform::FileExists(file)) {
     if (!ReadWholeFile(file, bytes)) return;
-    lines = SplitLines(bytes);
+    lines = SplitTextLines(bytes);
   }
   lines.push_back("Auto Event:\t" + now.toString("yyyy-MM-dd hhmmss").toStdString() + "000" +
                   "\tNTRIP Base Station " + stationText);
@@ -474,7 +460,7 @@ void TfrmNTRIPSettings::LoadProfiles() {
   boxProfile->addItem("<New Profile>");
   std::string bytes;
   if (platform::FileExists(ProfilesFileName) && ReadWholeFile(ProfilesFileName, bytes)) {
-    for (const std::string& line : SplitLines(bytes)) {
+    for (const std::string& line : SplitTextLines(bytes)) {
       const std::size_t tab = line.find('\t');
       if (tab != std::string::npos) boxProfile->addItem(Q(line.substr(0, tab)));
     }
@@ -487,7 +473,7 @@ void TfrmNTRIPSettings::boxProfileChange(QObject*) {
   if (index <= 0 || !platform::FileExists(ProfilesFileName)) return;
   std::string bytes;
   if (!ReadWholeFile(ProfilesFileName, bytes)) return;
-  const std::vector<std::string> lines = SplitLines(bytes);
+  const std::vector<std::string> lines = SplitTextLines(bytes);
   if (index - 1 >= int(lines.size())) return;
   const std::vector<std::string> f = ntrip::SplitFields(lines[index - 1], '\t');
   if (f.size() < 5) return;
@@ -513,7 +499,7 @@ void TfrmNTRIPSettings::SaveProfile() {
   bool ok = true;
   if (platform::FileExists(ProfilesFileName)) {
     ok = ReadWholeFile(ProfilesFileName, bytes);
-    lines = SplitLines(bytes);
+    lines = SplitTextLines(bytes);
   }
   if (ok) {
     bool replaced = false;

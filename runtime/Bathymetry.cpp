@@ -235,13 +235,7 @@ void TOffsets::Timer1Timer(QObject*) { time->setText(Q(FormatDateTime(platform::
 
 void TOffsets::BitBtn1Click(QObject*) {
   // 1. The map is saved whatever follows.
-  if (FNav) {
-    try {
-      FNav->Save1Click(BitBtn1);
-    } catch (const std::exception& ex) {
-      prompts::ShowException(QString::fromUtf8(ex.what()));
-    }
-  }
+  if (FNav) FNav->SaveAndGoOn(BitBtn1);
   const bool english = English();
   const offsets::Entries e = CurrentEntries();
   // 2. The clock text (the press goes on).

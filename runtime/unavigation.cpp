@@ -175,19 +175,6 @@ void ClosingStep(const char* what, F&& step) {
   }
 }
 
-// Runs the Save command for a command that goes on after it whatever happens:
-// an error (the sound-velocity copies) is shown in the exception box.
-template <class F>
-void SaveThenGoOn(F&& save) {
-  try {
-    save();
-  } catch (const std::exception& e) {
-    prompts::ShowException(QString::fromUtf8(e.what()));
-  } catch (...) {
-    prompts::ShowException(QString());
-  }
-}
-
 std::string Upper(std::string s) {
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -716,8 +703,20 @@ void TFNav::StopSurvey() {
 // ---------------------------------------------------------------------------
 // Program commands
 
+// The Save command for a command that goes on after it whatever happens: an
+// error (the dated sound-velocity copies) is shown in the exception box.
+void TFNav::SaveAndGoOn(QObject* Sender) {
+  try {
+    Save1Click(Sender);
+  } catch (const std::exception& e) {
+    prompts::ShowException(QString::fromUtf8(e.what()));
+  } catch (...) {
+    prompts::ShowException(QString());
+  }
+}
+
 void TFNav::Exit1Click(QObject* Sender) {
-  SaveThenGoOn([&] { Save1Click(Sender); });
+  SaveAndGoOn(Sender);
   close();
 }
 
@@ -784,7 +783,7 @@ void TFNav::tbRunlineClick(QObject* Sender) {
 }
 
 void TFNav::Generate1Click(QObject* Sender) {
-  SaveThenGoOn([&] { Save1->trigger(); });
+  SaveAndGoOn(Save1);
   if (!fRunline1) return;
   RestoreFormPlacement(fRunline1, false);
   fRunline1->show();

@@ -143,6 +143,8 @@ class TFNav : public QMainWindow {
   void New1Click(QObject* Sender = nullptr);
   void Open1Click(QObject* Sender = nullptr);
   void Save1Click(QObject* Sender = nullptr);
+  // Save1Click for callers that go on after it; an error is shown, not raised.
+  void SaveAndGoOn(QObject* Sender = nullptr);
   void SaveAs1Click(QObject* Sender = nullptr);
   void Import1Click(QObject* Sender = nullptr);
   // Turns a WGS84 position of an imported KML into the grid of the device

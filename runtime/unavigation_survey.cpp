@@ -111,22 +111,6 @@ void SetMemoColour(QPlainTextEdit* m, TColor c) {
   m->setPalette(pal);
 }
 
-// The lines of a list as the class library counts them (a final line break
-// opens no further line).
-std::vector<std::string> Lines(const QPlainTextEdit* list) {
-  std::vector<std::string> out;
-  if (!list) return out;
-  const QString text = list->toPlainText();
-  if (text.isEmpty()) return out;
-  for (const QString& l : text.split('\n')) {
-    QString line = l;
-    if (line.endsWith('\r')) line.chop(1);
-    out.push_back(line.toStdString());
-  }
-  if (!out.empty() && out.back().empty()) out.pop_back();
-  return out;
-}
-
 // A device-settings edit read as a number on the first tick; a text that is
 // not one gives 0 and is told once.
 double GeodeticNumber(const QLineEdit* edit, const char* name, std::vector<std::string>& reports) {
@@ -287,7 +271,11 @@ void TFNav::ZSENSORNewCommand(QObject* Sender, const std::string& Line) {
   in.draftText = Offsets ? S(Offsets->OffsetA) : std::string();
   in.depthAlarmText = Navset ? S(Navset->edDepthAlert1) : std::string();
   in.useSVP = fSVP && Checked(fSVP->cUseSVP);
-  if (in.useSVP) in.svColumn = Lines(fSVP->mSVPColumn);
+  if (in.useSVP) {
+    // A final line break opens no further line of the column.
+    in.svColumn = ListLines(fSVP->mSVPColumn);
+    if (!in.svColumn.empty() && in.svColumn.back().empty()) in.svColumn.pop_back();
+  }
   in.svValue = SVValue;
   in.tideHt = TideHtValue;
   in.rtkAntennaHeight = RTKAntennaHeight;
