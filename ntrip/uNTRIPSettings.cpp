@@ -23,7 +23,7 @@
 #include "ntrip/uRTCMParsing.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
-#include "runtime/serialportmap.h"
+#include "devices/serialportmap.h"
 #include "runtime/unavigation.h"
 
 TfrmNTRIPSettings* frmNTRIPSettings = nullptr;

@@ -9,7 +9,7 @@
 #include "app/color.h"
 #include "app/placement.h"
 #include "app/settingsfile.h"
-#include "geodesy/unavset.h"
+#include "settings/unavset.h"
 #include "runtime/unavigation.h"
 
 TfWaterfal* fWaterfal = nullptr;

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QTimer>
 
-#include "geodesy/UGPS.h"
+#include "settings/UGPS.h"
 
 TfJoystick* fJoystick = nullptr;
 

@@ -12,11 +12,11 @@
 
 #include "app/helpers.h"
 #include "canvas/QuarixCanvas.h"
-#include "geodesy/unavset.h"
+#include "settings/unavset.h"
 #include "planning/URunlines.h"
 #include "platform/clock.h"
 #include "platform/prompts.h"
-#include "runtime/QuarixSerialGPS.h"
+#include "devices/QuarixSerialGPS.h"
 #include "runtime/RealtimeData.h"
 #include "runtime/eventmarks.h"
 #include "runtime/fixedlayers.h"

@@ -5,7 +5,7 @@
 
 #include "app/color.h"
 #include "app/settingsfile.h"
-#include "geodesy/unavset.h"
+#include "settings/unavset.h"
 #include "runtime/uCanvas.h"
 #include "tests/support/tempenv.h"
 

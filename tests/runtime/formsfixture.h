@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "app/About.h"
-#include "app/forms.h"
+#include "program/forms.h"
 #include "app/helpers.h"
-#include "geodesy/UGPS.h"
-#include "geodesy/unavset.h"
+#include "settings/UGPS.h"
+#include "settings/unavset.h"
 #include "ntrip/uNTRIPSettings.h"
 #include "ntrip/uRTCMParsing.h"
 #include "planning/URunlines.h"

@@ -19,7 +19,7 @@
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
-#include "runtime/QuarixSerialGPS.h"
+#include "devices/QuarixSerialGPS.h"
 #include "tests/platform/ptypair.h"
 #include "tests/runtime/formsfixture.h"
 

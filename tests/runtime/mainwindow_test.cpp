@@ -25,7 +25,7 @@
 #include "canvas/QuarixCanvas.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
-#include "runtime/QuarixSerialGPS.h"
+#include "devices/QuarixSerialGPS.h"
 #include "runtime/statuspanels.h"
 #include "runtime/windowlogic.h"
 #include "tests/platform/ptypair.h"

@@ -24,7 +24,7 @@
 #include "app/settingsfile.h"
 #include "canvas/QuarixCanvas.h"
 #include "platform/clock.h"
-#include "runtime/QuarixSerialGPS.h"
+#include "devices/QuarixSerialGPS.h"
 #include "runtime/statuspanels.h"
 #include "tests/platform/ptypair.h"
 #include "tests/runtime/formsfixture.h"

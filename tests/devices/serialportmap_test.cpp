@@ -1,5 +1,5 @@
 // Port names resolved through [SERIAL_PORT_MAP] and the list of offered ports.
-#include "runtime/serialportmap.h"
+#include "devices/serialportmap.h"
 
 #include <gtest/gtest.h>
 

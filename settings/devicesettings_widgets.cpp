@@ -1,4 +1,4 @@
-#include "geodesy/devicesettings_widgets.h"
+#include "settings/devicesettings_widgets.h"
 
 #include <QColorDialog>
 #include <QHBoxLayout>

@@ -7,10 +7,10 @@
 #include "app/helpers.h"
 #include "app/settingsfile.h"
 #include "app/textfile.h"
-#include "geodesy/devicesettings.h"
-#include "geodesy/navsettings.h"
+#include "settings/devicesettings.h"
+#include "settings/navsettings.h"
 #include "platform/paths.h"
-#include "runtime/QuarixSerialGPS.h"
+#include "devices/QuarixSerialGPS.h"
 #include "tests/support/tempenv.h"
 
 using namespace devicesettings;

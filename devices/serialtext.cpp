@@ -1,4 +1,4 @@
-#include "runtime/serialtext.h"
+#include "devices/serialtext.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "geodesy/devicesettings.h"
+#include "settings/devicesettings.h"
 
 #include <climits>
 #include <initializer_list>

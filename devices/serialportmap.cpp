@@ -1,4 +1,4 @@
-#include "runtime/serialportmap.h"
+#include "devices/serialportmap.h"
 
 #include <cctype>
 

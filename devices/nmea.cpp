@@ -1,4 +1,4 @@
-#include "runtime/nmea.h"
+#include "devices/nmea.h"
 
 #include "app/formats.h"
 

@@ -5,8 +5,8 @@
 // directly. Every showing loads NAVIGATION_SETTINGS, every close stores it.
 #include <QWidget>
 
-#include "geodesy/devicesettings_widgets.h"
-#include "geodesy/navsettings.h"
+#include "settings/devicesettings_widgets.h"
+#include "settings/navsettings.h"
 
 class QCheckBox;
 class QLineEdit;

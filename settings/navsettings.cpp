@@ -1,4 +1,4 @@
-#include "geodesy/navsettings.h"
+#include "settings/navsettings.h"
 
 #include "app/formats.h"
 #include "app/settingsfile.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/color.h"
-#include "geodesy/devicesettings.h"
+#include "settings/devicesettings.h"
 
 class TQuarixSerialGPS;
 

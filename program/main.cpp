@@ -1,7 +1,7 @@
 // Quarix DM: single-beam hydrographic survey program.
 #include <QApplication>
 
-#include "app/forms.h"
+#include "program/forms.h"
 #include "app/helpers.h"
 #include "app/startup.h"
 #include "app/themes.h"

@@ -6,8 +6,8 @@
 // and are saved only by checking the lock box.
 #include <QWidget>
 
-#include "geodesy/devicesettings.h"
-#include "geodesy/devicesettings_widgets.h"
+#include "settings/devicesettings.h"
+#include "settings/devicesettings_widgets.h"
 
 class QCheckBox;
 class QComboBox;

@@ -1,6 +1,6 @@
 // The serial device component on pseudo-terminals: real serial I/O through the
 // port map of the settings file, ticks run by calling the timer handlers.
-#include "runtime/QuarixSerialGPS.h"
+#include "devices/QuarixSerialGPS.h"
 
 #include <gtest/gtest.h>
 #include <termios.h>

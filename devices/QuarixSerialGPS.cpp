@@ -1,4 +1,4 @@
-#include "runtime/QuarixSerialGPS.h"
+#include "devices/QuarixSerialGPS.h"
 
 #include <QTimer>
 #include <algorithm>
@@ -6,9 +6,9 @@
 
 #include "app/formats.h"
 #include "platform/clock.h"
-#include "runtime/nmea.h"
-#include "runtime/serialportmap.h"
-#include "runtime/serialtext.h"
+#include "devices/nmea.h"
+#include "devices/serialportmap.h"
+#include "devices/serialtext.h"
 
 namespace {
 constexpr int kDefaultDelay = 50;

@@ -1,4 +1,4 @@
-#include "geodesy/unavset.h"
+#include "settings/unavset.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -15,7 +15,7 @@
 #include "app/formats.h"
 #include "app/placement.h"
 #include "app/settingsfile.h"
-#include "geodesy/devicesettings_links.h"
+#include "settings/devicesettings_links.h"
 #include "platform/prompts.h"
 
 TNavset* Navset = nullptr;

@@ -1,4 +1,4 @@
-#include "geodesy/UGPS.h"
+#include "settings/UGPS.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -21,9 +21,9 @@
 #include "app/helpers.h"
 #include "app/settingsfile.h"
 #include "platform/prompts.h"
-#include "runtime/QuarixSerialGPS.h"
-#include "runtime/serialportmap.h"
-#include "geodesy/devicesettings_links.h"
+#include "devices/QuarixSerialGPS.h"
+#include "devices/serialportmap.h"
+#include "settings/devicesettings_links.h"
 
 TFGPS* FGPS = nullptr;
 

@@ -1,9 +1,9 @@
-#include "geodesy/devicesettings_links.h"
+#include "settings/devicesettings_links.h"
 
 #include <QTimer>
 
 #include "canvas/QuarixCanvas.h"
-#include "runtime/QuarixSerialGPS.h"
+#include "devices/QuarixSerialGPS.h"
 #include "runtime/RealtimeData.h"
 #include "runtime/unavigation.h"
 

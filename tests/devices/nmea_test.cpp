@@ -1,9 +1,9 @@
 // NMEA field rules of the serial device component's own decoding.
-#include "runtime/nmea.h"
+#include "devices/nmea.h"
 
 #include <gtest/gtest.h>
 
-#include "runtime/serialtext.h"
+#include "devices/serialtext.h"
 
 TEST(Nmea, PositionDegrees) {
   struct Case {
