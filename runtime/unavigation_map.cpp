@@ -78,8 +78,9 @@ void TFNav::ConnectMapCommands() {
       {bSelectTracks, &TFNav::bSelectTracksClick}, {bDelSelected, &TFNav::bDelSelectedClick},
       {btEventAdd, &TFNav::btEventAddClick},     {btEventReset, &TFNav::btEventResetClick},
   };
-  for (const auto& [button, handler] : tools)
-    connect(button, &QToolButton::clicked, this, [this, button, handler] { (this->*handler)(button); });
+  for (const auto& tool : tools)
+    connect(tool.first, &QToolButton::clicked, this,
+            [this, button = tool.first, handler = tool.second] { (this->*handler)(button); });
 
   const std::pair<QAction*, void (TFNav::*)(QObject*)> items[] = {
       {In1, &TFNav::ZoominClick},
@@ -95,8 +96,9 @@ void TFNav::ConnectMapCommands() {
       {MarkEvent1, &TFNav::btEventAddClick},
       {Echogram1, &TFNav::Echogram1Click},
   };
-  for (const auto& [item, handler] : items)
-    connect(item, &QAction::triggered, this, [this, item, handler] { (this->*handler)(item); });
+  for (const auto& menuItem : items)
+    connect(menuItem.first, &QAction::triggered, this,
+            [this, item = menuItem.first, handler = menuItem.second] { (this->*handler)(item); });
 
   // A drawing cancelled with Escape must restart the map timer too.
   if (fcad)

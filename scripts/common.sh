@@ -8,6 +8,7 @@ RUN_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-de
               fonts-liberation)
 TEST_PACKAGES=(qt6-qpa-plugins libgtest-dev libgmock-dev libbenchmark-dev proj-bin gdal-bin rtklib gpsd-clients
                xvfb xauth iproute2 util-linux)
+CLANG_PACKAGES=(clang-14 libclang-rt-14-dev)
 
 install_packages() {
   local missing=()
@@ -27,4 +28,14 @@ build_project() {
   cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DQUARIX_BUILD_TESTS="$tests" -DQUARIX_BUILD_BENCH="$tests" >/dev/null
   cmake --build "$BUILD_DIR" -j "$(nproc)"
+}
+
+# Configures a Clang build into folder $1 with the extra compile flags $2 (also given to the linker); further
+# arguments go to cmake.
+build_with_clang() {
+  local dir="$1" flags="$2"
+  shift 2
+  CC=clang-14 CXX=clang++-14 cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_FLAGS="$flags -fno-omit-frame-pointer" -DCMAKE_EXE_LINKER_FLAGS="$flags" \
+        -DQUARIX_BUILD_TESTS=ON "$@" >/dev/null
 }
