@@ -185,10 +185,17 @@ class Reader {
     f.Real(a), f.Real(b), f.Real(x);
     if (!circle) f.Real(y);
     f.Int(layer), f.Color(color), f.Int(width);
-    const int32_t n = circle ? c_.DrawCircle(a, b, x, Translate(layer)) : c_.DrawLine(a, b, x, y, Translate(layer));
+    if (circle)
+      c_.DrawCircle(a, b, x, Translate(layer));
+    else
+      c_.DrawLine(a, b, x, y, Translate(layer));
+    // The shape just made is the last of the drawing: it is taken from
+    // there, never searched for, so the read stays linear. The layer's pen
+    // bookkeeping looks at appended shapes when it is next consulted.
     if (color != 0) {
-      c_.SetShapePenFg(n, color);
-      c_.SetShapePenWidth(n, width);
+      TQShape* s = c_.Shapes.back();
+      s->PenFg = color;
+      s->PenWidth = width;
     }
   }
 
@@ -216,9 +223,9 @@ class Reader {
       if (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
       text = std::string(rest);
     }
-    const int32_t n = c_.TextAdd(Translate(layer), text, x, y, font);
-    if (color != 0) c_.SetShapePenFg(n, color);
-    if (auto* t = dynamic_cast<TQText*>(c_.FindShape(n))) {
+    c_.TextAdd(Translate(layer), text, x, y, font);
+    if (auto* t = dynamic_cast<TQText*>(c_.Shapes.back())) {
+      if (color != 0) t->PenFg = color;
       t->Height = height;
       t->Angle = angle;
       t->Bold = bold != 0;
