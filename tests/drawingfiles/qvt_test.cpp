@@ -1,6 +1,8 @@
 // The drawing file (.qvt): the text the writer makes, its compressed
 // container, the reader's records and defaults, and damaged files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <QDir>
@@ -196,12 +198,25 @@ TEST_F(Qvt, NamesAndTextsThatWouldBreakARecordAreKeptOnOneLine) {
 TEST_F(Qvt, AFailedWriteReturns0AndKeepsThePreviousFile) {
   TQuarixCanvasModel c;
   EXPECT_EQ(c.CadSave(File("no such folder/x.qvt"), -1), 0);
+}
+
+TEST_F(Qvt, TheTemporaryFileIsMadeAnewAndNoLinkIsFollowed) {
+  TQuarixCanvasModel c;
+  c.DrawLine(0, 0, 1, 1, 0);
   const std::string file = File("keep.qvt");
-  WriteFileAtomically(file, "previous");
-  // The temporary file beside it cannot be made (a folder has its name).
-  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(file + ".tmp")));
-  EXPECT_EQ(c.CadSave(file, -1), 0);
-  EXPECT_EQ(env.ReadFile(file), "previous");
+  const std::string victim = File("victim.txt");
+  WriteFileAtomically(victim, "victim");
+  // Links where a fixed temporary name would be: none of them is written through.
+  for (const std::string& name : {file + ".tmp", file + "~", file + ".new"})
+    ASSERT_EQ(::symlink(victim.c_str(), name.c_str()), 0);
+  ASSERT_EQ(c.CadSave(file, -1), 1);
+  EXPECT_EQ(env.ReadFile(victim), "victim");
+  struct stat st {};
+  ASSERT_EQ(::lstat(file.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(env.ReadFile(file).substr(0, 4), "QVT1");
+  // Nothing but the drawing, the victim and the links is left in the folder.
+  EXPECT_EQ(QDir(QString::fromStdString(env.Home())).entryList(QDir::Files | QDir::System).size(), 5);
 }
 
 // ---------------------------------------------------------------------------
