@@ -88,10 +88,11 @@ bool ReadDrawingFile(const std::string& fileName, std::string& bytes) {
 
 int TQuarixCanvasModel::CadLoad(const std::string& FileName, int, int, int Mode) {
   std::string text;
+  bool cut = false;
   try {
     std::string bytes;
     // Everything is read and inflated before the drawing changes.
-    if (!ReadDrawingFile(FileName, bytes) || !qvt::UnpackDrawingText(bytes, text)) return 0;
+    if (!ReadDrawingFile(FileName, bytes) || !qvt::UnpackDrawingText(bytes, text, qvt::kMaxTextBytes, &cut)) return 0;
   } catch (...) {
     return 0;
   }
@@ -105,7 +106,7 @@ int TQuarixCanvasModel::CadLoad(const std::string& FileName, int, int, int Mode)
       NextShapeNumber = 1;
       LayerOpen("Default");
     }
-    qvt::ApplyDrawingText(*this, text);
+    qvt::ApplyDrawingText(*this, text, cut);
   } catch (...) {
     NeedsRedraw = true;
     InvalidateControl();

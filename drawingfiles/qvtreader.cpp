@@ -121,7 +121,7 @@ std::string_view Trim(std::string_view s) {
 
 class Reader {
  public:
-  Reader(TQuarixCanvasModel& canvas, const std::string& text) : c_(canvas), lines_(text) {}
+  Reader(TQuarixCanvasModel& canvas, const std::string& text, bool cut) : c_(canvas), lines_(text), cut_(cut) {}
 
   void Run() {
     std::string_view line;
@@ -254,12 +254,16 @@ class Reader {
     // Exactly `count` lines follow as vertices, whatever they hold; a text
     // that ends early gives no vertices for the missing lines.
     std::string_view line;
-    for (int i = 0; i < count && lines_.Next(line); ++i) {
+    int i = 0;
+    for (; i < count && lines_.Next(line); ++i) {
       Fields v(line);
       double x = 0, y = 0;
       v.Real(x), v.Real(y);
       p->AddPoint(x, y);
     }
+    // In a text that was cut off, a record whose vertex lines are missing
+    // is not whole: it is dropped.
+    if (i < count && cut_) return;
     p->UpdateBounds();
     Push(std::move(p));
   }
@@ -310,13 +314,15 @@ class Reader {
 
   TQuarixCanvasModel& c_;
   Lines lines_;
+  bool cut_;
   std::map<int, int> layers_{{0, 0}};
 };
 
 }  // namespace
 
-bool UnpackDrawingText(const std::string& bytes, std::string& text, std::size_t limit) {
+bool UnpackDrawingText(const std::string& bytes, std::string& text, std::size_t limit, bool* cut) {
   text.clear();
+  if (cut) *cut = false;
   if (bytes.size() < 4 || std::memcmp(bytes.data(), kMagic, 4) != 0) {
     if (bytes.size() > limit) return false;
     text = bytes;
@@ -328,6 +334,7 @@ bool UnpackDrawingText(const std::string& bytes, std::string& text, std::size_t 
   zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + 4));
   zs.avail_in = static_cast<uInt>(bytes.size() - 4);
   bool ok = true;
+  bool streamEnd = false;
   unsigned char block[4096];
   for (;;) {
     zs.next_out = block;
@@ -345,15 +352,27 @@ bool UnpackDrawingText(const std::string& bytes, std::string& text, std::size_t 
     text.append(reinterpret_cast<const char*>(block), got);
     // The end of the stream, or input used up before it (a cut-off file:
     // what came out so far is the drawing).
+    if (rc == Z_STREAM_END) streamEnd = true;
     if (rc == Z_STREAM_END || rc == Z_BUF_ERROR || (got == 0 && zs.avail_in == 0)) break;
   }
+  const bool ended = streamEnd;
   inflateEnd(&zs);
-  if (!ok) text.clear();
-  return ok;
+  if (!ok) {
+    text.clear();
+    return false;
+  }
+  if (!ended) {
+    // A stream cut off before its end: the last line is not known to be
+    // whole, so it is dropped rather than applied as a shorter record.
+    const std::size_t lf = text.rfind('\n');
+    text.resize(lf == std::string::npos ? 0 : lf + 1);
+  }
+  if (cut) *cut = !ended;
+  return true;
 }
 
-void ApplyDrawingText(TQuarixCanvasModel& canvas, const std::string& text) {
-  Reader(canvas, text).Run();
+void ApplyDrawingText(TQuarixCanvasModel& canvas, const std::string& text, bool cut) {
+  Reader(canvas, text, cut).Run();
 }
 
 }  // namespace qvt

@@ -550,6 +550,30 @@ TEST_F(QvtDamaged, CutOffStreamGivesTheDrawingUpToTheCut) {
   }
 }
 
+TEST_F(QvtDamaged, CutOffStreamDropsItsIncompleteLastRecord) {
+  std::string text = "LAYER 1 labels\n";
+  for (int i = 0; i < 200; ++i)
+    text += "TEXT " + std::to_string(i) + ".000000 2.000000 1 0 255 10.000000 -30.000000 0 0 Arial label " +
+            std::to_string(i) + "\nPOLYLINE 1 3 255 2\n1.000000 2.000000\n3.000000 4.000000\n5.000000 6.000000\n";
+  std::string packed;
+  ASSERT_TRUE(qvt::PackDrawingText(text, packed));
+  int partial = 0;
+  for (std::size_t len = 4; len < packed.size(); len += 7) {
+    TQuarixCanvasModel c;
+    ASSERT_EQ(c.CadLoad(Plain("cut.qvt", packed.substr(0, len)), -1, -1, 0), 1) << len;
+    for (const TQShape* s : c.Shapes) {
+      if (auto* t = dynamic_cast<const TQText*>(s)) {
+        EXPECT_EQ(t->Angle, -30) << len;
+        EXPECT_EQ(t->TextString, "label " + std::to_string(static_cast<int>(t->X))) << len;
+      } else {
+        EXPECT_EQ(static_cast<const TQPolyline*>(s)->PointCount(), 3) << len;
+      }
+    }
+    if (c.ShapeCount > 0 && c.ShapeCount < 400) ++partial;
+  }
+  EXPECT_GT(partial, 0);
+}
+
 TEST_F(QvtDamaged, UnpackRefusesATextOverTheLimit) {
   // A small stream of many equal bytes inflates far beyond its size.
   const std::string many(1 << 20, 'A');
