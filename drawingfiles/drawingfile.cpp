@@ -93,6 +93,11 @@ int TQuarixCanvasModel::CadLoad(const std::string& FileName, int, int, int Mode)
     std::string bytes;
     // Everything is read and inflated before the drawing changes.
     if (!ReadDrawingFile(FileName, bytes) || !qvt::UnpackDrawingText(bytes, text, qvt::kMaxTextBytes, &cut)) return 0;
+    // A drawing beyond the bounds fails whole, before anything is cleared.
+    if (!qvt::WithinBounds(text)) {
+      errno = EFBIG;
+      return 0;
+    }
   } catch (...) {
     return 0;
   }

@@ -33,6 +33,14 @@ inline constexpr char kMagic[] = "QVT1";
 // hostile file is refused rather than exhausting memory.
 inline constexpr std::size_t kMaxTextBytes = std::size_t{1} << 30;
 
+// No real drawing comes near these: a file holding more shapes, or more
+// polyline vertices, is refused whole before the map changes.
+inline constexpr std::size_t kMaxShapes = 5000000;
+inline constexpr std::size_t kMaxVertices = 20000000;
+
+// False when the text holds more shapes or vertices than the bounds above.
+bool WithinBounds(const std::string& text);
+
 // The drawing text of the canvas as the writer stores it; `created` is the
 // local time named in the header.
 std::string BuildDrawingText(const TQuarixCanvasModel& canvas, const QDateTime& created);

@@ -371,6 +371,28 @@ bool UnpackDrawingText(const std::string& bytes, std::string& text, std::size_t 
   return true;
 }
 
+bool WithinBounds(const std::string& text) {
+  Lines lines(text);
+  std::string_view line;
+  std::size_t shapes = 0, vertices = 0;
+  while (lines.Next(line)) {
+    if (line.empty() || line.front() == '#') continue;
+    Fields f(line);
+    const std::string_view kw = f.Word();
+    if (kw == "POLYLINE" || kw == "POLYGON" || kw == "SPLINE" || kw == "ARC3P") {
+      int layer = 0, count = 0;
+      f.Int(layer), f.Int(count);
+      for (int i = 0; i < count && lines.Next(line); ++i)
+        if (++vertices > kMaxVertices) return false;
+    } else if (kw != "LINE" && kw != "CIRCLE" && kw != "POINT" && kw != "TEXT" && kw != "RECTANGLE" &&
+               kw != "ELLIPSE" && kw != "ARC") {
+      continue;
+    }
+    if (++shapes > kMaxShapes) return false;
+  }
+  return true;
+}
+
 void ApplyDrawingText(TQuarixCanvasModel& canvas, const std::string& text, bool cut) {
   Reader(canvas, text, cut).Run();
 }

@@ -871,9 +871,12 @@ void TFNav::Open1Click(QObject* Sender) {
   const QString path = prompts::OpenFileName(this, "Dialog Open", kLayoutFilter);
   if (path.isEmpty()) return;
   const std::string file = path.toStdString();
+  errno = 0;
   if (LoadLayoutFile(fcad, file, 2) != 1) {
-    LogEvent("Open failed: " + file + " could not be read");
-    prompts::ShowMessage(Q("The file " + file + " could not be read as a drawing."));
+    const std::string why = errno == EFBIG ? "it holds more than 5000000 shapes or 20000000 vertices"
+                                           : "it is missing, damaged or not a drawing";
+    LogEvent("Open failed: " + file + " could not be read (" + why + ")");
+    prompts::ShowMessage(Q("The file " + file + " could not be read as a drawing: " + why + "."));
     return;
   }
   ShowLastFileFolder(file);

@@ -574,6 +574,28 @@ TEST_F(QvtDamaged, CutOffStreamDropsItsIncompleteLastRecord) {
   EXPECT_GT(partial, 0);
 }
 
+TEST_F(QvtDamaged, ADrawingPastTheShapeCapFailsWholeInBothModes) {
+  // A few megabytes that inflate to more points, or vertices, than any drawing holds.
+  std::string points;
+  for (std::size_t i = 0; i <= qvt::kMaxShapes; ++i) points += "POINT 1 2 0 0 1\n";
+  std::string vertices = "LAYER 1 big\nPOLYLINE 1 30000000 0 1\n";
+  for (std::size_t i = 0; i <= qvt::kMaxVertices; ++i) vertices += "1 2\n";
+  for (const std::string* text : {&points, &vertices}) {
+    std::string packed;
+    ASSERT_TRUE(qvt::PackDrawingText(*text, packed));
+    const std::string file = Plain("hostile.qvt", packed);
+    for (int mode : {0, 2}) {
+      TQuarixCanvasModel c;
+      Own(c);
+      EXPECT_EQ(c.CadLoad(file, -1, -1, mode), 0) << mode;
+      ExpectOwn(c);
+    }
+  }
+  // At the cap itself the drawing is read.
+  points.resize(points.size() - std::string("POINT 1 2 0 0 1\n").size());
+  EXPECT_TRUE(qvt::WithinBounds(points));
+}
+
 TEST_F(QvtDamaged, UnpackRefusesATextOverTheLimit) {
   // A small stream of many equal bytes inflates far beyond its size.
   const std::string many(1 << 20, 'A');
