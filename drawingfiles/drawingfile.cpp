@@ -80,8 +80,10 @@ bool ReadDrawingFile(const std::string& fileName, std::string& bytes) {
   if (static_cast<unsigned long long>(st.st_size) > qvt::kMaxTextBytes) return false;
   std::ifstream in(fileName, std::ios::binary);
   if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad() && bytes.size() <= qvt::kMaxTextBytes;
+  bytes.resize(static_cast<std::size_t>(st.st_size));
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return !in.bad();
 }
 
 }  // namespace

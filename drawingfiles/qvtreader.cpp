@@ -335,21 +335,34 @@ bool UnpackDrawingText(const std::string& bytes, std::string& text, std::size_t 
   zs.avail_in = static_cast<uInt>(bytes.size() - 4);
   bool ok = true;
   bool streamEnd = false;
-  unsigned char block[4096];
+  // Inflated straight into the text, which grows as needed (drawing text
+  // packs about four to one).
+  std::size_t used = 0;
+  text.resize(std::min(limit, std::max<std::size_t>(1 << 16, (bytes.size() - 4) * 5)));
   for (;;) {
-    zs.next_out = block;
-    zs.avail_out = sizeof block;
+    if (used == text.size()) {
+      if (text.size() >= limit) {
+        // Full at the limit: one byte more means the text is too long.
+        unsigned char probe;
+        zs.next_out = &probe;
+        zs.avail_out = 1;
+        const int rc = inflate(&zs, Z_NO_FLUSH);
+        if (zs.avail_out == 0 || (rc != Z_STREAM_END && rc != Z_BUF_ERROR && rc != Z_OK)) ok = false;
+        streamEnd = rc == Z_STREAM_END;
+        break;
+      }
+      text.resize(std::min(limit, text.size() * 2));
+    }
+    zs.next_out = reinterpret_cast<Bytef*>(text.data() + used);
+    zs.avail_out = static_cast<uInt>(std::min<std::size_t>(text.size() - used, UINT32_MAX));
+    const uInt room = zs.avail_out;
     const int rc = inflate(&zs, Z_NO_FLUSH);
     if (rc == Z_STREAM_ERROR || rc == Z_DATA_ERROR || rc == Z_MEM_ERROR || rc == Z_NEED_DICT) {
       ok = false;
       break;
     }
-    const std::size_t got = sizeof block - zs.avail_out;
-    if (text.size() + got > limit) {
-      ok = false;
-      break;
-    }
-    text.append(reinterpret_cast<const char*>(block), got);
+    const std::size_t got = room - zs.avail_out;
+    used += got;
     // The end of the stream, or input used up before it (a cut-off file:
     // what came out so far is the drawing).
     if (rc == Z_STREAM_END) streamEnd = true;
@@ -357,6 +370,7 @@ bool UnpackDrawingText(const std::string& bytes, std::string& text, std::size_t 
   }
   const bool ended = streamEnd;
   inflateEnd(&zs);
+  text.resize(ok ? used : 0);
   if (!ok) {
     text.clear();
     return false;
