@@ -33,6 +33,14 @@ inline constexpr char kMagic[] = "QVT1";
 // hostile file is refused rather than exhausting memory.
 inline constexpr std::size_t kMaxTextBytes = std::size_t{1} << 30;
 
+// No real drawing comes near these: a file holding more shapes, or more
+// polyline vertices, is refused whole before the map changes.
+inline constexpr std::size_t kMaxShapes = 5000000;
+inline constexpr std::size_t kMaxVertices = 20000000;
+
+// False when the text holds more shapes or vertices than the bounds above.
+bool WithinBounds(const std::string& text);
+
 // The drawing text of the canvas as the writer stores it; `created` is the
 // local time named in the header.
 std::string BuildDrawingText(const TQuarixCanvasModel& canvas, const QDateTime& created);
@@ -42,14 +50,17 @@ std::string BuildDrawingText(const TQuarixCanvasModel& canvas, const QDateTime& 
 bool PackDrawingText(const std::string& text, std::string& bytes);
 
 // The drawing text held in file bytes: inflated behind the magic, else the
-// bytes themselves. A stream that ends early gives what it held up to there;
-// damaged data or a result longer than `limit` give false.
-bool UnpackDrawingText(const std::string& bytes, std::string& text, std::size_t limit = kMaxTextBytes);
+// bytes themselves. A stream that ends early gives its whole lines up to
+// there and sets `cut`; damaged data or a result longer than `limit` give
+// false.
+bool UnpackDrawingText(const std::string& bytes, std::string& text, std::size_t limit = kMaxTextBytes,
+                       bool* cut = nullptr);
 
 // Adds the records of a drawing text to the canvas: file layers are matched
 // to the canvas's layers by name (created when missing), shapes are appended
 // with fresh numbers, a WORLD record sets the view. Emptying the drawing
-// first is CadLoad's job.
-void ApplyDrawingText(TQuarixCanvasModel& canvas, const std::string& text);
+// first is CadLoad's job. In a text that was cut off (`cut`) a poly record
+// whose vertex lines are missing is dropped.
+void ApplyDrawingText(TQuarixCanvasModel& canvas, const std::string& text, bool cut = false);
 
 }  // namespace qvt

@@ -121,7 +121,7 @@ std::string_view Trim(std::string_view s) {
 
 class Reader {
  public:
-  Reader(TQuarixCanvasModel& canvas, const std::string& text) : c_(canvas), lines_(text) {}
+  Reader(TQuarixCanvasModel& canvas, const std::string& text, bool cut) : c_(canvas), lines_(text), cut_(cut) {}
 
   void Run() {
     std::string_view line;
@@ -185,10 +185,17 @@ class Reader {
     f.Real(a), f.Real(b), f.Real(x);
     if (!circle) f.Real(y);
     f.Int(layer), f.Color(color), f.Int(width);
-    const int32_t n = circle ? c_.DrawCircle(a, b, x, Translate(layer)) : c_.DrawLine(a, b, x, y, Translate(layer));
+    if (circle)
+      c_.DrawCircle(a, b, x, Translate(layer));
+    else
+      c_.DrawLine(a, b, x, y, Translate(layer));
+    // The shape just made is the last of the drawing: it is taken from
+    // there, never searched for, so the read stays linear. The layer's pen
+    // bookkeeping looks at appended shapes when it is next consulted.
     if (color != 0) {
-      c_.SetShapePenFg(n, color);
-      c_.SetShapePenWidth(n, width);
+      TQShape* s = c_.Shapes.back();
+      s->PenFg = color;
+      s->PenWidth = width;
     }
   }
 
@@ -216,9 +223,9 @@ class Reader {
       if (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
       text = std::string(rest);
     }
-    const int32_t n = c_.TextAdd(Translate(layer), text, x, y, font);
-    if (color != 0) c_.SetShapePenFg(n, color);
-    if (auto* t = dynamic_cast<TQText*>(c_.FindShape(n))) {
+    c_.TextAdd(Translate(layer), text, x, y, font);
+    if (auto* t = dynamic_cast<TQText*>(c_.Shapes.back())) {
+      if (color != 0) t->PenFg = color;
       t->Height = height;
       t->Angle = angle;
       t->Bold = bold != 0;
@@ -247,12 +254,16 @@ class Reader {
     // Exactly `count` lines follow as vertices, whatever they hold; a text
     // that ends early gives no vertices for the missing lines.
     std::string_view line;
-    for (int i = 0; i < count && lines_.Next(line); ++i) {
+    int i = 0;
+    for (; i < count && lines_.Next(line); ++i) {
       Fields v(line);
       double x = 0, y = 0;
       v.Real(x), v.Real(y);
       p->AddPoint(x, y);
     }
+    // In a text that was cut off, a record whose vertex lines are missing
+    // is not whole: it is dropped.
+    if (i < count && cut_) return;
     p->UpdateBounds();
     Push(std::move(p));
   }
@@ -303,13 +314,15 @@ class Reader {
 
   TQuarixCanvasModel& c_;
   Lines lines_;
+  bool cut_;
   std::map<int, int> layers_{{0, 0}};
 };
 
 }  // namespace
 
-bool UnpackDrawingText(const std::string& bytes, std::string& text, std::size_t limit) {
+bool UnpackDrawingText(const std::string& bytes, std::string& text, std::size_t limit, bool* cut) {
   text.clear();
+  if (cut) *cut = false;
   if (bytes.size() < 4 || std::memcmp(bytes.data(), kMagic, 4) != 0) {
     if (bytes.size() > limit) return false;
     text = bytes;
@@ -321,32 +334,81 @@ bool UnpackDrawingText(const std::string& bytes, std::string& text, std::size_t 
   zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + 4));
   zs.avail_in = static_cast<uInt>(bytes.size() - 4);
   bool ok = true;
-  unsigned char block[4096];
+  bool streamEnd = false;
+  // Inflated straight into the text, which grows as needed (drawing text
+  // packs about four to one).
+  std::size_t used = 0;
+  text.resize(std::min(limit, std::max<std::size_t>(1 << 16, (bytes.size() - 4) * 5)));
   for (;;) {
-    zs.next_out = block;
-    zs.avail_out = sizeof block;
+    if (used == text.size()) {
+      if (text.size() >= limit) {
+        // Full at the limit: one byte more means the text is too long.
+        unsigned char probe;
+        zs.next_out = &probe;
+        zs.avail_out = 1;
+        const int rc = inflate(&zs, Z_NO_FLUSH);
+        if (zs.avail_out == 0 || (rc != Z_STREAM_END && rc != Z_BUF_ERROR && rc != Z_OK)) ok = false;
+        streamEnd = rc == Z_STREAM_END;
+        break;
+      }
+      text.resize(std::min(limit, text.size() * 2));
+    }
+    zs.next_out = reinterpret_cast<Bytef*>(text.data() + used);
+    zs.avail_out = static_cast<uInt>(std::min<std::size_t>(text.size() - used, UINT32_MAX));
+    const uInt room = zs.avail_out;
     const int rc = inflate(&zs, Z_NO_FLUSH);
     if (rc == Z_STREAM_ERROR || rc == Z_DATA_ERROR || rc == Z_MEM_ERROR || rc == Z_NEED_DICT) {
       ok = false;
       break;
     }
-    const std::size_t got = sizeof block - zs.avail_out;
-    if (text.size() + got > limit) {
-      ok = false;
-      break;
-    }
-    text.append(reinterpret_cast<const char*>(block), got);
+    const std::size_t got = room - zs.avail_out;
+    used += got;
     // The end of the stream, or input used up before it (a cut-off file:
     // what came out so far is the drawing).
+    if (rc == Z_STREAM_END) streamEnd = true;
     if (rc == Z_STREAM_END || rc == Z_BUF_ERROR || (got == 0 && zs.avail_in == 0)) break;
   }
+  const bool ended = streamEnd;
   inflateEnd(&zs);
-  if (!ok) text.clear();
-  return ok;
+  text.resize(ok ? used : 0);
+  if (!ok) {
+    text.clear();
+    return false;
+  }
+  if (!ended) {
+    // A stream cut off before its end: the last line is not known to be
+    // whole, so it is dropped rather than applied as a shorter record.
+    const std::size_t lf = text.rfind('\n');
+    text.resize(lf == std::string::npos ? 0 : lf + 1);
+  }
+  if (cut) *cut = !ended;
+  return true;
 }
 
-void ApplyDrawingText(TQuarixCanvasModel& canvas, const std::string& text) {
-  Reader(canvas, text).Run();
+bool WithinBounds(const std::string& text) {
+  Lines lines(text);
+  std::string_view line;
+  std::size_t shapes = 0, vertices = 0;
+  while (lines.Next(line)) {
+    if (line.empty() || line.front() == '#') continue;
+    Fields f(line);
+    const std::string_view kw = f.Word();
+    if (kw == "POLYLINE" || kw == "POLYGON" || kw == "SPLINE" || kw == "ARC3P") {
+      int layer = 0, count = 0;
+      f.Int(layer), f.Int(count);
+      for (int i = 0; i < count && lines.Next(line); ++i)
+        if (++vertices > kMaxVertices) return false;
+    } else if (kw != "LINE" && kw != "CIRCLE" && kw != "POINT" && kw != "TEXT" && kw != "RECTANGLE" &&
+               kw != "ELLIPSE" && kw != "ARC") {
+      continue;
+    }
+    if (++shapes > kMaxShapes) return false;
+  }
+  return true;
+}
+
+void ApplyDrawingText(TQuarixCanvasModel& canvas, const std::string& text, bool cut) {
+  Reader(canvas, text, cut).Run();
 }
 
 }  // namespace qvt

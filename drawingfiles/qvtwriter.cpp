@@ -21,15 +21,21 @@ class TextOut {
   }
   // Six decimals, ".", no grouping, independent of the locale.
   TextOut& Real(double v) {
+    out_ += ' ';
+    return Bare(v);
+  }
+  // A real without the blank in front (the first field of a vertex line).
+  TextOut& Bare(double v) {
     char buf[512];
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
-    out_ += ' ';
     out_.append(buf, r.ec == std::errc() ? r.ptr : buf);
     return *this;
   }
   TextOut& Int(long long v) {
-    out_ += ' ';
-    out_ += std::to_string(v);
+    char buf[24];
+    buf[0] = ' ';
+    const auto r = std::to_chars(buf + 1, buf + sizeof buf, v);
+    out_.append(buf, r.ptr);
     return *this;
   }
   TextOut& Color(TColor c) { return Int(static_cast<int32_t>(c)); }
@@ -67,10 +73,7 @@ void WritePoly(TextOut& o, const char* keyword, const TQPolyline& p) {
   o.Word(keyword).Int(p.Layer).Int(static_cast<long long>(p.Points.size())).Color(p.PenFg).Int(p.PenWidth);
   o.End();
   for (const TPointD& v : p.Points) {
-    std::string line;
-    TextOut vo(line);
-    vo.Real(v.x).Real(v.y);
-    o.Word(line.c_str() + 1);  // no blank at the start of a vertex line
+    o.Bare(v.x).Real(v.y);  // no blank at the start of a vertex line
     o.End();
   }
 }
@@ -142,6 +145,7 @@ std::string TwoDigits(int v) {
 
 std::string BuildDrawingText(const TQuarixCanvasModel& canvas, const QDateTime& created) {
   std::string text;
+  text.reserve(canvas.Shapes.size() * 80 + 4096);
   TextOut o(text);
   const QDate d = created.date();
   const QTime t = created.time();

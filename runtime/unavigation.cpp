@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -836,10 +839,18 @@ void TFNav::Save1Click(QObject* Sender) {
     if (GridLayer >= 0) fcad->CadClearShapes(GridLayer);
     if (VesselLayer >= 0) fcad->CadClearShapes(VesselLayer);
   }
-  SaveLayoutFile(fcad, fileName);
-  LogEvent("Auto-saved: " + fileName);
-  IniFile().WriteString("FILE", kLastFileKey, fileName);
-  setWindowTitle(Q(std::string(kCaption) + " - " + fileName));
+  errno = 0;
+  if (SaveLayoutFile(fcad, fileName) == 1) {
+    LogEvent("Auto-saved: " + fileName);
+    IniFile().WriteString("FILE", kLastFileKey, fileName);
+    setWindowTitle(Q(std::string(kCaption) + " - " + fileName));
+  } else {
+    // The last good drawing stays the one reopened at the next start; the
+    // caller goes on with what follows.
+    const std::string why = errno ? std::strerror(errno) : "the drawing could not be written";
+    LogEvent("Save failed: " + fileName + " (" + why + ")");
+    prompts::ShowMessage(Q("The drawing could not be saved to " + fileName + ": " + why));
+  }
   if (fSVP && fSVP->cUseSVP->isChecked()) fSVP->SaveDatedCopies();
 }
 
@@ -860,7 +871,14 @@ void TFNav::Open1Click(QObject* Sender) {
   const QString path = prompts::OpenFileName(this, "Dialog Open", kLayoutFilter);
   if (path.isEmpty()) return;
   const std::string file = path.toStdString();
-  LoadLayoutFile(fcad, file, 2);
+  errno = 0;
+  if (LoadLayoutFile(fcad, file, 2) != 1) {
+    const std::string why = errno == EFBIG ? "it holds more than 5000000 shapes or 20000000 vertices"
+                                           : "it is missing, damaged or not a drawing";
+    LogEvent("Open failed: " + file + " could not be read (" + why + ")");
+    prompts::ShowMessage(Q("The file " + file + " could not be read as a drawing: " + why + "."));
+    return;
+  }
   ShowLastFileFolder(file);
   LogEvent("Opened file: " + file);
   if (fcad) {
@@ -881,7 +899,13 @@ void TFNav::SaveAs1Click(QObject* Sender) {
     if (GridLayer >= 0) fcad->CadClearShapes(GridLayer);
     if (VesselLayer >= 0) fcad->CadClearShapes(VesselLayer);
   }
-  SaveLayoutFile(fcad, file);
+  errno = 0;
+  if (SaveLayoutFile(fcad, file) != 1) {
+    const std::string why = errno ? std::strerror(errno) : "the drawing could not be written";
+    LogEvent("Save As failed: " + file + " (" + why + ")");
+    prompts::ShowMessage(Q("The drawing could not be saved to " + file + ": " + why));
+    return;
+  }
   setWindowTitle(Q(std::string(kCaption) + "  <" + file + ">"));
   LogEvent("Saved As: " + file);
 }
@@ -997,7 +1021,12 @@ void TFNav::ConvertKMLCoordinate(double& X, double& Y, double Latitude, double L
 void TFNav::Export1Click(QObject* Sender) {
   const QString path = prompts::SaveFileName(this, "Dialog Save", kExportFilter);
   if (path.isEmpty() || !fcad) return;
-  DXFSave(*fcad, path.toStdString());
+  errno = 0;
+  if (DXFSave(*fcad, path.toStdString()) != 1) {
+    const std::string why = errno ? std::strerror(errno) : "the file could not be written";
+    LogEvent("Export failed: " + path.toStdString() + " (" + why + ")");
+    prompts::ShowMessage(Q("The drawing could not be exported to " + path.toStdString() + ": " + why));
+  }
 }
 
 void TFNav::ShowLastFileFolder(const std::string& Path) {

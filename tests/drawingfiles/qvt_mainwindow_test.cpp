@@ -2,7 +2,10 @@
 // that the canvas reads back, Open adds one, the start reloads the last one.
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "app/settingsfile.h"
+#include "app/textfile.h"
 #include "canvas/QuarixCanvas.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
@@ -89,16 +92,61 @@ TEST_F(MainWindowFiles, StartReloadsTheLastSavedDrawing) {
   EXPECT_EQ(FNav->windowTitle().toStdString(), "Quarix Depthmark - " + file);
 }
 
-TEST_F(MainWindowFiles, SaveAsIntoAMissingFolderWritesNothingAndGoesOn) {
+TEST_F(MainWindowFiles, SaveAsIntoAMissingFolderWritesNothingAndTellsIt) {
   Start();
   const std::string file = env.Home() + "missing/x.qvt";
   prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
   FNav->fcad->DrawLine(0, 0, 1, 1, UserShapeLayer);
+  const QString title = FNav->windowTitle();
   FNav->SaveAs1->trigger();
   EXPECT_FALSE(platform::FileExists(file));
-  EXPECT_EQ(FNav->windowTitle().toStdString(), "Quarix Depthmark  <" + file + ">");
-  EXPECT_NE(EventsLog().find("\tSaved As: " + file), std::string::npos);
+  EXPECT_EQ(FNav->windowTitle(), title);
+  EXPECT_EQ(EventsLog().find("\tSaved As: "), std::string::npos);
+  EXPECT_NE(EventsLog().find("\tSave As failed: " + file), std::string::npos);
+  ASSERT_FALSE(prompts::CurrentScript().shown.empty());
+  EXPECT_TRUE(prompts::CurrentScript().shown.back().contains("could not be saved"));
   EXPECT_EQ(FNav->fcad->ShapeCount, 1);
+}
+
+TEST_F(MainWindowFiles, SaveIntoAMissingFolderKeepsTheLastFileAndTellsItAndExitStillExits) {
+  Start();
+  IniFile().WriteString("FILE", "Last File Saved", "good.qvt");
+  const QString title = FNav->windowTitle();
+  QDir(QString::fromStdString(DayLayoutFolder)).removeRecursively();
+  FNav->Exit1->trigger();
+  EXPECT_EQ(EventsLog().find("\tAuto-saved: "), std::string::npos);
+  EXPECT_NE(EventsLog().find("\tSave failed: " + DayLayoutFolder), std::string::npos);
+  EXPECT_EQ(IniFile().ReadString("FILE", "Last File Saved", ""), "good.qvt");
+  EXPECT_EQ(FNav->windowTitle(), title);
+  ASSERT_FALSE(prompts::CurrentScript().shown.empty());
+  EXPECT_TRUE(prompts::CurrentScript().shown.front().contains("could not be saved"));
+  EXPECT_FALSE(FNav->isVisible());  // Exit went on and closed the window
+}
+
+TEST_F(MainWindowFiles, OpenOfGarbageLeavesTheMapAndTellsIt) {
+  Start();
+  const std::string file = env.Home() + "garbage.qvt";
+  WriteFileAtomically(file, std::string("QVT1") + "\x01\x02 not a zlib stream");
+  FNav->fcad->DrawLine(0, 0, 1, 1, UserShapeLayer);
+  const std::vector<std::string> before = Describe(*FNav->fcad);
+  prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
+  FNav->Open1->trigger();
+  EXPECT_EQ(Describe(*FNav->fcad), before);
+  EXPECT_EQ(EventsLog().find("\tOpened file: "), std::string::npos);
+  EXPECT_NE(EventsLog().find("\tOpen failed: " + file), std::string::npos);
+  ASSERT_FALSE(prompts::CurrentScript().shown.empty());
+  EXPECT_TRUE(prompts::CurrentScript().shown.back().contains("could not be read"));
+}
+
+TEST_F(MainWindowFiles, ExportIntoAMissingFolderTellsIt) {
+  Start();
+  const std::string file = env.Home() + "missing/map.dxf";
+  prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
+  FNav->Export1->trigger();
+  EXPECT_FALSE(platform::FileExists(file));
+  EXPECT_NE(EventsLog().find("\tExport failed: " + file), std::string::npos);
+  ASSERT_FALSE(prompts::CurrentScript().shown.empty());
+  EXPECT_TRUE(prompts::CurrentScript().shown.back().contains("could not be exported"));
 }
 
 TEST_F(MainWindowFiles, ExportWritesTheWholeDrawingAsDxfAndCancelWritesNothing) {

@@ -1,6 +1,8 @@
 // The drawing file (.qvt): the text the writer makes, its compressed
 // container, the reader's records and defaults, and damaged files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <QDir>
@@ -196,12 +198,25 @@ TEST_F(Qvt, NamesAndTextsThatWouldBreakARecordAreKeptOnOneLine) {
 TEST_F(Qvt, AFailedWriteReturns0AndKeepsThePreviousFile) {
   TQuarixCanvasModel c;
   EXPECT_EQ(c.CadSave(File("no such folder/x.qvt"), -1), 0);
+}
+
+TEST_F(Qvt, TheTemporaryFileIsMadeAnewAndNoLinkIsFollowed) {
+  TQuarixCanvasModel c;
+  c.DrawLine(0, 0, 1, 1, 0);
   const std::string file = File("keep.qvt");
-  WriteFileAtomically(file, "previous");
-  // The temporary file beside it cannot be made (a folder has its name).
-  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(file + ".tmp")));
-  EXPECT_EQ(c.CadSave(file, -1), 0);
-  EXPECT_EQ(env.ReadFile(file), "previous");
+  const std::string victim = File("victim.txt");
+  WriteFileAtomically(victim, "victim");
+  // Links where a fixed temporary name would be: none of them is written through.
+  for (const std::string& name : {file + ".tmp", file + "~", file + ".new"})
+    ASSERT_EQ(::symlink(victim.c_str(), name.c_str()), 0);
+  ASSERT_EQ(c.CadSave(file, -1), 1);
+  EXPECT_EQ(env.ReadFile(victim), "victim");
+  struct stat st {};
+  ASSERT_EQ(::lstat(file.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(env.ReadFile(file).substr(0, 4), "QVT1");
+  // Nothing but the drawing, the victim and the links is left in the folder.
+  EXPECT_EQ(QDir(QString::fromStdString(env.Home())).entryList(QDir::Files | QDir::System).size(), 5);
 }
 
 // ---------------------------------------------------------------------------
@@ -533,6 +548,52 @@ TEST_F(QvtDamaged, CutOffStreamGivesTheDrawingUpToTheCut) {
     EXPECT_LE(c.ShapeCount, source.ShapeCount);
     for (std::size_t i = 0; i < c.Shapes.size(); ++i) EXPECT_EQ(c.Shapes[i]->ShapeType, whole.Shapes[i]->ShapeType);
   }
+}
+
+TEST_F(QvtDamaged, CutOffStreamDropsItsIncompleteLastRecord) {
+  std::string text = "LAYER 1 labels\n";
+  for (int i = 0; i < 200; ++i)
+    text += "TEXT " + std::to_string(i) + ".000000 2.000000 1 0 255 10.000000 -30.000000 0 0 Arial label " +
+            std::to_string(i) + "\nPOLYLINE 1 3 255 2\n1.000000 2.000000\n3.000000 4.000000\n5.000000 6.000000\n";
+  std::string packed;
+  ASSERT_TRUE(qvt::PackDrawingText(text, packed));
+  int partial = 0;
+  for (std::size_t len = 4; len < packed.size(); len += 7) {
+    TQuarixCanvasModel c;
+    ASSERT_EQ(c.CadLoad(Plain("cut.qvt", packed.substr(0, len)), -1, -1, 0), 1) << len;
+    for (const TQShape* s : c.Shapes) {
+      if (auto* t = dynamic_cast<const TQText*>(s)) {
+        EXPECT_EQ(t->Angle, -30) << len;
+        EXPECT_EQ(t->TextString, "label " + std::to_string(static_cast<int>(t->X))) << len;
+      } else {
+        EXPECT_EQ(static_cast<const TQPolyline*>(s)->PointCount(), 3) << len;
+      }
+    }
+    if (c.ShapeCount > 0 && c.ShapeCount < 400) ++partial;
+  }
+  EXPECT_GT(partial, 0);
+}
+
+TEST_F(QvtDamaged, ADrawingPastTheShapeCapFailsWholeInBothModes) {
+  // A few megabytes that inflate to more points, or vertices, than any drawing holds.
+  std::string points;
+  for (std::size_t i = 0; i <= qvt::kMaxShapes; ++i) points += "POINT 1 2 0 0 1\n";
+  std::string vertices = "LAYER 1 big\nPOLYLINE 1 30000000 0 1\n";
+  for (std::size_t i = 0; i <= qvt::kMaxVertices; ++i) vertices += "1 2\n";
+  for (const std::string* text : {&points, &vertices}) {
+    std::string packed;
+    ASSERT_TRUE(qvt::PackDrawingText(*text, packed));
+    const std::string file = Plain("hostile.qvt", packed);
+    for (int mode : {0, 2}) {
+      TQuarixCanvasModel c;
+      Own(c);
+      EXPECT_EQ(c.CadLoad(file, -1, -1, mode), 0) << mode;
+      ExpectOwn(c);
+    }
+  }
+  // At the cap itself the drawing is read.
+  points.resize(points.size() - std::string("POINT 1 2 0 0 1\n").size());
+  EXPECT_TRUE(qvt::WithinBounds(points));
 }
 
 TEST_F(QvtDamaged, UnpackRefusesATextOverTheLimit) {

@@ -486,6 +486,8 @@ TEST_F(MainWindow, CtrlOOpensADrawingFileOnly) {
 TEST_F(MainWindow, OpenShowsTheFilesFolderAndKeepsTheFixedLayers) {
   Start();
   const std::string file = env.Home() + "QVT/2026-01-29/QVT/2026-01-29 1800.qvt";
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(env.Home() + "QVT/2026-01-29/QVT")));
+  ASSERT_TRUE(WriteFileAtomically(file, "LAYER 1 survey\n"));
   prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
   FNav->bOpen->click();
   EXPECT_EQ(LastFileName, file);
