@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 std::string ToTextMode(const std::string& text) {
   std::string out;
@@ -27,26 +30,32 @@ bool AppendTextFile(const std::string& fileName, const std::string& text) {
 }
 
 bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, int mode) {
-  const std::string tmp = fileName + ".tmp";
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  // The temporary file is made anew beside the target under a unique name,
+  // created exclusively, so no file or link already there is followed or
+  // overwritten.
+  std::vector<char> name(fileName.begin(), fileName.end());
+  for (char ch : std::string(".XXXXXX")) name.push_back(ch);
+  name.push_back('\0');
+  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) return false;
+  const auto fail = [&](int err, bool open) {
+    if (open) ::close(fd);
+    ::unlink(name.data());
+    errno = err;
+    return false;
+  };
   const char* p = bytes.data();
   size_t left = bytes.size();
   while (left > 0) {
     const ssize_t n = ::write(fd, p, left);
-    if (n <= 0) {
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return false;
-    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return fail(n < 0 ? errno : ENOSPC, true);
     p += n;
     left -= static_cast<size_t>(n);
   }
   ::fchmod(fd, static_cast<mode_t>(mode));
-  if (::close(fd) != 0 || std::rename(tmp.c_str(), fileName.c_str()) != 0) {
-    ::unlink(tmp.c_str());
-    return false;
-  }
+  if (::close(fd) != 0) return fail(errno, false);
+  if (std::rename(name.data(), fileName.c_str()) != 0) return fail(errno, false);
   return true;
 }
 

@@ -11,8 +11,10 @@ bool AppendTextFile(const std::string& fileName, const std::string& text);
 // "\n" -> "\r\n" (a "\r\n" already present is kept as it is).
 std::string ToTextMode(const std::string& text);
 
-// Whole-document write: temporary file and rename, so a failed write never
-// destroys the previous file. Bytes are written as given.
+// Whole-document write: a temporary file made exclusively beside the target,
+// then renamed over it, so a failed write never destroys the previous file and
+// no link planted beside it is followed. Bytes are written as given; errno
+// tells why on failure.
 bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, int mode = 0644);
 
 // Reads a whole file; false when it cannot be read.

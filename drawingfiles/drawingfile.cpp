@@ -9,62 +9,18 @@
 #include <fstream>
 #include <vector>
 
+#include "app/textfile.h"
 #include "canvas/canvasmodel.h"
 #include "drawingfiles/qvtfile.h"
 #include "platform/clock.h"
-
-namespace {
-
-// Writes the bytes into a temporary file made anew beside the target (a
-// unique name, created exclusively, so no file or link already there is
-// followed or overwritten) and renames it over the target: a failed write
-// keeps the previous file whole. errno tells why on failure.
-bool WriteDrawingFile(const std::string& fileName, const std::string& bytes) {
-  std::vector<char> name(fileName.begin(), fileName.end());
-  for (char ch : std::string(".XXXXXX")) name.push_back(ch);
-  name.push_back('\0');
-  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  const auto fail = [&](int err) {
-    ::close(fd);
-    ::unlink(name.data());
-    errno = err;
-    return false;
-  };
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return fail(n < 0 ? errno : ENOSPC);
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  if (::close(fd) != 0) {
-    const int err = errno;
-    ::unlink(name.data());
-    errno = err;
-    return false;
-  }
-  if (std::rename(name.data(), fileName.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(name.data());
-    errno = err;
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 int TQuarixCanvasModel::CadSave(const std::string& FileName, int) {
   try {
     std::string bytes;
     if (!qvt::PackDrawingText(qvt::BuildDrawingText(*this, platform::Now()), bytes)) return 0;
-    return WriteDrawingFile(FileName, bytes) ? 1 : 0;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return WriteFileAtomically(FileName, bytes, static_cast<int>(0666 & ~mask)) ? 1 : 0;
   } catch (...) {
     return 0;
   }
