@@ -41,10 +41,17 @@ std::string NMEAChecksum(const std::string& text) {
   return buf;
 }
 
+// Degrees and minutes with four decimals of minutes. The minutes are rounded
+// to what is printed first, so 59.99999 becomes the next whole degree rather
+// than "60.0000".
 static std::string DegreesMinutes(double value, const char* format) {
   const double a = std::fabs(value);
-  const double d = std::floor(a);
-  const double m = (a - d) * 60.0;
+  double d = std::floor(a);
+  double m = std::round((a - d) * 60.0 * 10000.0) / 10000.0;
+  if (m >= 60.0) {
+    d += 1;
+    m -= 60.0;
+  }
   char buf[64];
   std::snprintf(buf, sizeof buf, format, d, m);
   return buf;

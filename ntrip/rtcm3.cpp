@@ -328,7 +328,10 @@ std::vector<std::string> ReportLines(const std::string& buffer, const Scan& s, c
       add("");
       if (distance < 1000) add("Distance to Base: " + FormatFixed(distance, 1) + " m");
       else add("Distance to Base: " + FormatFixed(distance / 1000, 2) + " km");
-      add("Bearing to Base: " + FormatFixed(bearing, 1) + " deg");
+      // A bearing just below 360 that rounds up reads as north, "0.0".
+      std::string shown = FormatFixed(bearing, 1);
+      if (shown == "360.0") shown = "0.0";
+      add("Bearing to Base: " + shown + " deg");
       if (distance > 35000) {
         add("");
         add("WARNING: Distance > 35 km - RTK accuracy may be degraded!");
@@ -367,6 +370,9 @@ std::vector<StationFix> FindStations(const uint8_t* b, int length) {
     if (b[i] != 0xD3) continue;
     const int len = ((b[i + 1] & 0x03) << 8) | b[i + 2];
     if (i + len + 6 > length) continue;
+    // A frame whose CRC does not match is no frame: go on from the next byte.
+    const uint32_t crc = (uint32_t(b[i + 3 + len]) << 16) | (uint32_t(b[i + 4 + len]) << 8) | b[i + 5 + len];
+    if (Crc24Q(b + i, std::size_t(len) + 3) != crc) continue;
     const int number = (b[i + 3] << 4) | (b[i + 4] >> 4);
     if ((number != 1005 && number != 1006) || len < 19) continue;
     const uint8_t* m = b + i + 3;

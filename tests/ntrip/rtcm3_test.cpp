@@ -148,6 +148,18 @@ TEST(Rtcm3, BadCrcFramesAreStillTaken) {
   EXPECT_EQ(s.counts.count(1005), 1u);  // gpsdecode drops this frame; the report does not check the CRC
 }
 
+TEST(Rtcm3, StationSearchTakesOnlyFramesWithTheirCrc) {
+  // The capture holds its 1005 frame with a corrupted CRC: no station exists.
+  const std::string bad = ReadBytes(TestData("rtcm3/pygpsdata-MIXED-RTCM3BADCRC.log"));
+  EXPECT_TRUE(FindStations(reinterpret_cast<const uint8_t*>(bad.data()), int(bad.size())).empty());
+  // The same frame with a good CRC, behind a false preamble, is found.
+  const std::string good = "\xD3\x00" + Station(1005, 3, 6378137.0, 0, 0);
+  const auto found = FindStations(reinterpret_cast<const uint8_t*>(good.data()), int(good.size()));
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].id, 3);
+  EXPECT_NEAR(found[0].latitude, 0, 1e-9);
+}
+
 TEST(Rtcm3, FrameEndingAtTheLastByteAndTheMessageList) {
   const std::string f1005 = Station(1005, 2003, 4444030.8028, 3085671.2349, 3366658.2560);
   const std::string buffer = "\x01\xd3" + f1005 + Msm(1077) + f1005 + f1005;
@@ -253,6 +265,13 @@ TEST(Rtcm3, DistanceLines) {
               c.note && std::string(c.note).rfind("NOTE", 0) == 0) << c.metres;
     EXPECT_EQ(Has(lines, "WARNING: Distance > 35 km - RTK accuracy may be degraded!"),
               c.note && std::string(c.note).rfind("WARNING", 0) == 0) << c.metres;
+  }
+  {
+    // A bearing just west of north that rounds to 360.0 reads as north.
+    Vessel west;
+    west.latitude = -1000 / metrePerDegree;
+    west.longitude = 0.01 / metrePerDegree;
+    EXPECT_TRUE(Has(Report(station, west), "Bearing to Base: 0.0 deg"));
   }
   Vessel v{-41.5, -0.25, 12.0, true};
   const auto lines = Report(station, v);
