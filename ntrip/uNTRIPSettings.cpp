@@ -54,9 +54,12 @@ std::string JoinLines(const std::vector<std::string>& lines) {
   return out;
 }
 
-int PortOrDefault(const std::string& text) {
+// The caster port of the edit: 2101 when it is empty, 0 when it is no port
+// number (1 to 65535).
+int CasterPortOf(const std::string& text) {
+  if (TrimBlanks(text).empty()) return 2101;
   int port = 0;
-  return TryStrToInt(text, port) ? port : 2101;
+  return TryStrToInt(text, port) && port >= 1 && port <= 65535 ? port : 0;
 }
 
 double NumberOrZero(const std::string& text) {
@@ -258,9 +261,14 @@ void TfrmNTRIPSettings::btnConnectClick(QObject*) {
     AddLog("Please select a mountpoint first");
     return;
   }
+  const int port = CasterPortOf(Text(edtPort));
+  if (port == 0) {
+    AddLog("Invalid port: " + Text(edtPort) + " (1 to 65535)");
+    return;
+  }
   SaveSettings();
   Client->CasterHost = Text(edtServer);
-  Client->CasterPort = PortOrDefault(Text(edtPort));
+  Client->CasterPort = port;
   Client->Username = Text(edtUsername);
   Client->Password = Text(edtPassword);
   Client->MountPoint = Text(boxMountpoint);
@@ -279,8 +287,13 @@ void TfrmNTRIPSettings::btnConnectClick(QObject*) {
 
 void TfrmNTRIPSettings::btnFetchSourcesClick(QObject*) {
   if (!Client) return;
+  const int port = CasterPortOf(Text(edtPort));
+  if (port == 0) {
+    AddLog("Invalid port: " + Text(edtPort) + " (1 to 65535)");
+    return;
+  }
   Client->CasterHost = Text(edtServer);
-  Client->CasterPort = PortOrDefault(Text(edtPort));
+  Client->CasterPort = port;
   Client->Username = Text(edtUsername);
   Client->Password = Text(edtPassword);
   AddLog("Fetching source table...");
@@ -460,9 +473,12 @@ void TfrmNTRIPSettings::LoadProfiles() {
   boxProfile->addItem("<New Profile>");
   std::string bytes;
   if (platform::FileExists(ProfilesFileName) && ReadWholeFile(ProfilesFileName, bytes)) {
-    for (const std::string& line : SplitTextLines(bytes)) {
-      const std::size_t tab = line.find('\t');
-      if (tab != std::string::npos) boxProfile->addItem(Q(line.substr(0, tab)));
+    // Each entry keeps the number of its file line: lines without a TAB are
+    // left out of the list but still count.
+    const std::vector<std::string> lines = SplitTextLines(bytes);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const std::size_t tab = lines[i].find('\t');
+      if (tab != std::string::npos) boxProfile->addItem(Q(lines[i].substr(0, tab)), int(i));
     }
   }
   boxProfile->setCurrentIndex(boxProfile->count() > 1 ? 1 : 0);
@@ -474,8 +490,9 @@ void TfrmNTRIPSettings::boxProfileChange(QObject*) {
   std::string bytes;
   if (!ReadWholeFile(ProfilesFileName, bytes)) return;
   const std::vector<std::string> lines = SplitTextLines(bytes);
-  if (index - 1 >= int(lines.size())) return;
-  const std::vector<std::string> f = ntrip::SplitFields(lines[index - 1], '\t');
+  const int line = boxProfile->itemData(index).toInt();
+  if (line < 0 || line >= int(lines.size())) return;
+  const std::vector<std::string> f = ntrip::SplitFields(lines[line], '\t');
   if (f.size() < 5) return;
   edtServer->setText(Q(f[1]));
   edtPort->setText(Q(f[2]));

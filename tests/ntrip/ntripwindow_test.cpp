@@ -210,6 +210,34 @@ TEST_F(NtripWindow, Profiles) {
   w->boxProfileChange();
   EXPECT_EQ(w->edtLatitude->text(), "7");
   EXPECT_EQ(w->edtLongitude->text(), "8");
+
+  // A line without a TAB between two good ones: each entry still loads its own line.
+  ASSERT_TRUE(WriteFileAtomically(w->ProfilesFileName, "A\tsrvA\t1\tuA\tpA\r\nbroken line\r\nB\tsrvB\t2\tuB\tpB\r\n"));
+  w->LoadProfiles();
+  ASSERT_EQ(w->boxProfile->count(), 3);
+  w->boxProfile->setCurrentIndex(2);
+  w->boxProfileChange();
+  EXPECT_EQ(w->boxProfile->currentText(), "B");
+  EXPECT_EQ(w->edtServer->text(), "srvB");
+  EXPECT_EQ(w->edtPort->text(), "2");
+  EXPECT_EQ(w->edtUsername->text(), "uB");
+  EXPECT_EQ(w->edtPassword->text(), "pB");
+}
+
+TEST_F(NtripWindow, PortOutsideItsRangeIsToldAndNotUsed) {
+  Create();
+  auto* w = frmNTRIPSettings;
+  w->edtServer->setText("127.0.0.1");
+  w->boxMountpoint->addItem("MP");
+  for (const char* port : {"107515", "0", "-1", "21x"}) {
+    w->edtPort->setText(port);
+    w->btnConnectClick();
+    EXPECT_EQ(LogLines().back(), std::string("Invalid port: ") + port + " (1 to 65535)");
+    EXPECT_EQ(w->Client->Worker, nullptr) << port;
+    w->btnFetchSourcesClick();
+    EXPECT_EQ(LogLines().back(), std::string("Invalid port: ") + port + " (1 to 65535)");
+    EXPECT_EQ(w->Client->Worker, nullptr) << port;
+  }
 }
 
 TEST_F(NtripWindow, PositionCountersAndMountPointCheck) {
