@@ -141,7 +141,13 @@ void TQuarixNTRIPClient::ReconnectTimerTimer(QObject*) {
 void TQuarixNTRIPClient::HandleStatus(int code, const std::string& message) {
   if (OnStatus) OnStatus(this, code, message);
   Log(message);
-  if (code == 0 && AutoReconnect && ReconnectAttempts < MaxReconnectAttempts) ReconnectTimer->start();
+  // A refused login ends the series: trying the same password again and
+  // again helps nobody and may lock the account.
+  if (code == 4 && message.rfind("401", 0) == 0) AutoReconnect = false;
+  if (code == 0 && AutoReconnect) {
+    if (ReconnectAttempts < MaxReconnectAttempts) ReconnectTimer->start();
+    else Log("Max reconnect attempts reached");
+  }
 }
 
 void TQuarixNTRIPClient::HandleData(const uint8_t* data, int length) {
@@ -338,10 +344,27 @@ void TNTRIPWorkerThread::Execute() {
     Client->RunOnMainThread([c = Client, sourceTable] { c->ParseSourceTable(sourceTable); });
   };
 
+  const auto refuse = [this](const ntrip::ResponseCheck& check) {
+    if (!check.serverLine.empty()) {
+      const std::string line = "Server response: " + check.serverLine;
+      Client->RunOnMainThread([c = Client, line] { c->Log(line); });
+    }
+    ReportStatus(4, check.refusal);
+  };
   while (!StopRequested) {
     const ssize_t n = ::recv(s, buffer, sizeof buffer - 1, 0);
     if (n <= 0) {
-      if (!StopRequested) ReportStatus(0, "Connection closed");
+      if (StopRequested) break;
+      // A caster may refuse with its status line alone and close (str2str
+      // sends "HTTP/1.0 401 Unauthorized" and a line end): judge what arrived.
+      if (!headerComplete && RequestMode < 2 && !header.empty()) {
+        const ntrip::ResponseCheck check = ntrip::CheckResponse(header + "\r\n\r\n", mountPoint_);
+        if (check.kind == ntrip::ResponseCheck::Refused) {
+          refuse(check);
+          break;
+        }
+      }
+      ReportStatus(0, "Connection closed");
       break;
     }
     buffer[n] = 0;
@@ -367,11 +390,7 @@ void TNTRIPWorkerThread::Execute() {
     if (check.kind == ntrip::ResponseCheck::Incomplete) continue;
     headerComplete = true;
     if (check.kind == ntrip::ResponseCheck::Refused) {
-      if (!check.serverLine.empty()) {
-        const std::string line = "Server response: " + check.serverLine;
-        Client->RunOnMainThread([c = Client, line] { c->Log(line); });
-      }
-      ReportStatus(4, check.refusal);
+      refuse(check);
       break;
     }
     if (check.kind == ntrip::ResponseCheck::SourceTable) {

@@ -225,16 +225,19 @@ TEST(NtripClient, SourceTableOverSeveralReads) {
 }
 
 TEST(NtripClient, Refusals) {
-  struct Case { const char* answer; const char* status; const char* log; };
+  struct Case { const char* answer; bool close; const char* status; const char* log; };
   const Case cases[] = {
-      {"HTTP/1.0 401 Unauthorized\r\n\r\n", "401 - Invalid username or password", nullptr},
-      {"HTTP/1.0 404 Not Found\r\n\r\n", "404 - Mount point not found: MP", nullptr},
-      {"HTTP/1.0 403 Forbidden\r\n\r\n", "403 - Access forbidden", nullptr},
-      {"HTTP/1.1 500 Internal Server Error\r\n\r\n", "Unknown server response",
+      {"HTTP/1.0 401 Unauthorized\r\n\r\n", false, "401 - Invalid username or password", nullptr},
+      // str2str's answer to a wrong password: the status line alone, then it closes.
+      {"HTTP/1.0 401 Unauthorized\r\n", true, "401 - Invalid username or password", nullptr},
+      {"HTTP/1.0 404 Not Found\r\n\r\n", false, "404 - Mount point not found: MP", nullptr},
+      {"HTTP/1.0 404 Not Found", true, "404 - Mount point not found: MP", nullptr},
+      {"HTTP/1.0 403 Forbidden\r\n\r\n", false, "403 - Access forbidden", nullptr},
+      {"HTTP/1.1 500 Internal Server Error\r\n\r\n", false, "Unknown server response",
        "Server response: HTTP/1.1 500 Internal Server Error"},
   };
   for (const Case& c : cases) {
-    FakeCaster caster({{{c.answer}, false}});
+    FakeCaster caster({{{c.answer}, c.close}});
     Recorder r(caster.Port());
     r.client.Connect();
     ASSERT_TRUE(PumpUntil([&] { return r.Count(0) == 1; })) << c.answer;
@@ -244,7 +247,10 @@ TEST(NtripClient, Refusals) {
     if (c.log) {
       EXPECT_TRUE(r.Logged(c.log));
     }
-    EXPECT_TRUE(r.client.ReconnectTimer->isActive());  // a refusal is tried again
+    // A refusal is tried again, but a wrong password is not.
+    const bool login = std::string(c.status).rfind("401", 0) == 0;
+    EXPECT_EQ(r.client.ReconnectTimer->isActive(), !login) << c.answer;
+    EXPECT_EQ(r.client.AutoReconnect, !login) << c.answer;
     r.client.Disconnect();
     EXPECT_FALSE(r.client.ReconnectTimer->isActive());
   }
@@ -279,7 +285,7 @@ TEST(NtripClient, ReconnectsAfterALostConnection) {
 }
 
 TEST(NtripClient, ReconnectAttemptsStopAtTheLimit) {
-  FakeCaster caster({{{"HTTP/1.0 401 Unauthorized\r\n\r\n"}, true}});
+  FakeCaster caster({{{"HTTP/1.0 404 Not Found\r\n\r\n"}, true}});
   Recorder r(caster.Port());
   r.client.ReconnectTimer->setInterval(10);
   r.client.MaxReconnectAttempts = 3;
@@ -288,6 +294,7 @@ TEST(NtripClient, ReconnectAttemptsStopAtTheLimit) {
   EXPECT_FALSE(r.client.ReconnectTimer->isActive());
   EXPECT_EQ(r.client.ReconnectAttempts, 3);
   EXPECT_TRUE(r.Logged("Reconnect attempt 3/3"));
+  EXPECT_EQ(r.logs.back(), "Max reconnect attempts reached");
   EXPECT_EQ(caster.Connections(), 4);
 }
 
