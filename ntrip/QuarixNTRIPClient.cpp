@@ -370,8 +370,13 @@ void TNTRIPWorkerThread::Execute() {
     buffer[n] = 0;
     if (headerComplete || RequestMode >= 2) {
       if (inSourceTable) {
+        const std::size_t before = sourceTable.size();
         sourceTable.append(buffer, std::size_t(n));
-        if (sourceTable.find("ENDSOURCETABLE") != std::string::npos) {
+        if (sourceTable.size() > ntrip::kSourceTableLimit) {
+          ReportStatus(4, "Unknown server response");
+          break;
+        }
+        if (ntrip::FoundSince(sourceTable, before, "ENDSOURCETABLE")) {
           handOverTable();
           break;
         }
@@ -385,9 +390,16 @@ void TNTRIPWorkerThread::Execute() {
       }
       continue;
     }
+    const std::size_t before = header.size();
     header.append(buffer, std::size_t(n));
-    ntrip::ResponseCheck check = ntrip::CheckResponse(header, mountPoint_);
-    if (check.kind == ntrip::ResponseCheck::Incomplete) continue;
+    // The header can only be complete once a line end arrived.
+    ntrip::ResponseCheck check;
+    if (ntrip::FoundSince(header, before, "\n")) check = ntrip::CheckResponse(header, mountPoint_);
+    if (check.kind == ntrip::ResponseCheck::Incomplete) {
+      if (header.size() <= ntrip::kHeaderLimit) continue;
+      ReportStatus(4, "Unknown server response");
+      break;
+    }
     headerComplete = true;
     if (check.kind == ntrip::ResponseCheck::Refused) {
       refuse(check);

@@ -158,6 +158,11 @@ ResponseCheck CheckResponse(const std::string& header, const std::string& mountP
   return r;
 }
 
+bool FoundSince(const std::string& text, std::size_t from, const std::string& needle) {
+  const std::size_t start = from >= needle.size() ? from - needle.size() + 1 : 0;
+  return text.find(needle, start) != std::string::npos;
+}
+
 void AppendTail(std::string& buffer, const char* data, std::size_t length, std::size_t limit) {
   buffer.append(data, length);
   if (buffer.size() > limit) buffer.erase(0, buffer.size() - limit);

@@ -9,6 +9,10 @@ namespace ntrip {
 
 inline constexpr const char* kUserAgent = "NTRIP QuarixNTRIPClient/1.0";
 inline constexpr std::size_t kReceivedDataLimit = 8192;
+// A caster's response header and source table beyond these sizes are no
+// caster's: the answer is taken as an unknown server response.
+inline constexpr std::size_t kHeaderLimit = 16 * 1024;
+inline constexpr std::size_t kSourceTableLimit = 1024 * 1024;
 
 // Base64 of the bytes (standard alphabet, '=' padding, no line breaks).
 std::string Base64Encode(const std::string& text);
@@ -49,6 +53,10 @@ struct ResponseCheck {
 ResponseCheck CheckResponse(const std::string& header, const std::string& mountPoint);
 
 // Appends a block to the tail buffer and keeps only its newest limit bytes.
+// Whether needle occurs in text from position from on, or straddles from
+// (it may have arrived split over two reads).
+bool FoundSince(const std::string& text, std::size_t from, const std::string& needle);
+
 void AppendTail(std::string& buffer, const char* data, std::size_t length,
                 std::size_t limit = kReceivedDataLimit);
 

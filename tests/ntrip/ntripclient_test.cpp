@@ -256,6 +256,28 @@ TEST(NtripClient, Refusals) {
   }
 }
 
+TEST(NtripClient, HeaderAndSourceTableFloodsAreCutAtTheirCaps) {
+  // A raw stream read as an NTRIP 1.0 answer: lines that never end a header.
+  std::string lines;
+  while (lines.size() < 64 * 1024) lines += std::string(98, 'x') + "\r\n";
+  // A source table that never ends.
+  std::string table = "SOURCETABLE 200 OK\r\n\r\n";
+  std::vector<std::string> tableChunks{table};
+  for (int i = 0; i < 10; ++i) tableChunks.push_back(std::string(128 * 1024, 'y') + "\r\n");
+  struct Case { std::vector<std::string> chunks; bool fetch; std::size_t cap; };
+  const Case cases[] = {{{lines, lines}, false, ntrip::kHeaderLimit}, {tableChunks, true, ntrip::kSourceTableLimit}};
+  for (const Case& c : cases) {
+    FakeCaster caster({{c.chunks, false}});
+    Recorder r(caster.Port());
+    if (c.fetch) r.client.FetchSourceTable();
+    else r.client.Connect();
+    ASSERT_TRUE(PumpUntil([&] { return r.Count(0) == 1; })) << c.cap;
+    EXPECT_EQ(r.statuses[r.statuses.size() - 2], (std::pair<int, std::string>{4, "Unknown server response"}));
+    EXPECT_TRUE(r.tables.empty());
+    r.client.Disconnect();
+  }
+}
+
 TEST(NtripClient, NoCasterListeningEndsTheAttempts) {
   Recorder r(FakeCaster::ClosedPort());
   r.client.Connect();
