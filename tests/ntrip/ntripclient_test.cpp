@@ -1,8 +1,11 @@
 #include "ntrip/QuarixNTRIPClient.h"
+#include "tests/support/tempenv.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QRegularExpression>
 #include <QTimer>
 #include <fcntl.h>
@@ -10,6 +13,8 @@
 #include <stdlib.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "ntrip/ntripprotocol.h"
@@ -374,4 +379,119 @@ TEST(NtripClient, PeriodicGGAReportsGoOutWithArrivingBlocks) {
   EXPECT_LT(reports, 10);  // not one per block
   EXPECT_EQ(r.data.size(), 150u);
   EXPECT_EQ(r.client.BytesReceived, 150);
+}
+
+// ---------------------------------------------------------------------------
+// Against RTKLIB's str2str as the caster: the test feeds its input server, and
+// -b 1 relays what the client sends to the caster back to that feeding
+// connection.
+
+namespace {
+
+class Str2str {
+ public:
+  Str2str() : input_(FakeCaster::ClosedPort()), caster_(FakeCaster::ClosedPort()) {
+    process_.setProcessChannelMode(QProcess::MergedChannels);
+    process_.start("str2str", {"-in", QString("tcpsvr://:%1").arg(input_), "-out",
+                               QString("ntripc://user:secret@:%1/MP").arg(caster_), "-b", "1"});
+    started_ = process_.waitForStarted(5000);
+  }
+  ~Str2str() {
+    if (feeder_ >= 0) ::close(feeder_);
+    process_.kill();
+    process_.waitForFinished(5000);
+  }
+  static bool Installed() { return !QStandardPaths::findExecutable("str2str").isEmpty(); }
+  int CasterPort() const { return caster_; }
+  // Connects to the input server once str2str listens.
+  bool Feed() {
+    for (int i = 0; started_ && i < 250 && feeder_ < 0; ++i) {
+      const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+      sockaddr_in a{};
+      a.sin_family = AF_INET;
+      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      a.sin_port = htons(uint16_t(input_));
+      if (::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) feeder_ = s;
+      else {
+        ::close(s);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+    }
+    return feeder_ >= 0;
+  }
+  void Send(const std::string& bytes) { ::send(feeder_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+  // What came back on the feeding connection so far.
+  std::string Relayed() {
+    char buf[4096];
+    for (;;) {
+      pollfd p{feeder_, POLLIN, 0};
+      if (::poll(&p, 1, 0) <= 0) break;
+      const ssize_t n = ::recv(feeder_, buf, sizeof buf, 0);
+      if (n <= 0) break;
+      relayed_.append(buf, std::size_t(n));
+    }
+    return relayed_;
+  }
+
+ private:
+  QProcess process_;
+  int input_, caster_;
+  int feeder_ = -1;
+  bool started_ = false;
+  std::string relayed_;
+};
+
+std::string ReadCapture(const std::string& name) {
+  std::ifstream in(TestData("rtcm3/" + name), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+TEST(NtripClientWithStr2str, CorrectionsReachThePortUnchangedAndTheGGAReachesTheCaster) {
+  if (!Str2str::Installed()) GTEST_SKIP() << "str2str (rtklib) is not installed";
+  Str2str caster;
+  ASSERT_TRUE(caster.Feed());
+  Pty pty;
+  ASSERT_TRUE(pty.port);
+  Recorder r(caster.CasterPort());
+  r.client.Username = "user";
+  r.client.Password = "secret";
+  r.client.SetSerialHandle(pty.port);
+  r.client.SetPosition(47.99999999, 11.99999999, 0);  // minutes that round up to 60
+  r.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return r.Count(2) == 1; }));
+
+  // The GGA report the client sends on acceptance comes back through -b.
+  ASSERT_TRUE(PumpUntil([&] { return caster.Relayed().find("\r\n") != std::string::npos; }));
+  const std::string gga = caster.Relayed();
+  EXPECT_EQ(gga.rfind("$GPGGA,", 0), 0u) << gga;
+  EXPECT_NE(gga.find(",4800.0000,N,01200.0000,E,"), std::string::npos) << gga;
+
+  const std::string capture = ReadCapture("pygpsdata-MIXED-RTCM3.log");
+  ASSERT_FALSE(capture.empty());
+  caster.Send(capture);
+  ASSERT_TRUE(PumpUntil([&] { return r.data.size() >= capture.size(); }));
+  EXPECT_EQ(r.data, capture);
+  EXPECT_EQ(pty.ReadAvailable(capture.size()), capture);
+  r.client.Disconnect();
+}
+
+TEST(NtripClientWithStr2str, AWrongPasswordIs401AndNotTriedAgain) {
+  if (!Str2str::Installed()) GTEST_SKIP() << "str2str (rtklib) is not installed";
+  Str2str caster;
+  ASSERT_TRUE(caster.Feed());
+  Recorder r(caster.CasterPort());
+  r.client.Username = "user";
+  r.client.Password = "wrong";
+  r.client.ReconnectTimer->setInterval(10);
+  r.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return r.Count(0) == 1; }));
+  PumpUntil([] { return false; }, 200);  // no further attempt may start
+  EXPECT_EQ(r.Count(4), 1);
+  EXPECT_NE(std::find(r.statuses.begin(), r.statuses.end(),
+                      std::pair<int, std::string>{4, "401 - Invalid username or password"}),
+            r.statuses.end());
+  EXPECT_FALSE(r.client.ReconnectTimer->isActive());
+  EXPECT_FALSE(r.Logged("Reconnect attempt 1/10"));
 }
