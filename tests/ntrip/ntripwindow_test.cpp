@@ -297,6 +297,17 @@ TEST_F(NtripWindow, ReferenceStationLogAndEventsEntry) {
             "Auto Event:\t2026-01-30 143512000\tNTRIP Base Station #17: 48.10001802, 11.60000000, 520.00m\r\n");
 }
 
+TEST_F(NtripWindow, CapturedStreamsLogOnlyStationsWithAGoodCrc) {
+  Create();
+  std::string bad, good;
+  ASSERT_TRUE(ReadWholeFile(TestData("rtcm3/pygpsdata-MIXED-RTCM3BADCRC.log"), bad));
+  ASSERT_TRUE(ReadWholeFile(TestData("rtcm3/pygpsdata-MIXED-RTCM3.log"), good));
+  Feed(bad);  // its only 1005 frame is corrupted
+  EXPECT_EQ(CountLogged("Base #"), 0);
+  Feed(good);
+  EXPECT_EQ(CountLogged("Base #"), 1);
+}
+
 TEST_F(NtripWindow, ConnectionThroughACasterAndTheReport) {
   const std::string frame = StationFrame(1005, 17, 48.1, 11.6, 520);
   FakeCaster caster({{{"ICY 200 OK\r\n" + frame}, false}});
