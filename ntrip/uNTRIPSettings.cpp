@@ -356,8 +356,11 @@ void TfrmNTRIPSettings::tmrUpdateTimer(QObject*) {
     AddLog("No data received for 30 seconds - showing NTRIP settings");
   }
   const int received = Client->BytesReceived;
+  // The counters are sized to their text: they grow with it.
   lblBytesReceivedValue->setText(Q(Grouped(received)));
+  lblBytesReceivedValue->adjustSize();
   lblBytesSentValue->setText(Q(Grouped(Client->BytesSent)));
+  lblBytesSentValue->adjustSize();
   pbProgress->setValue((received % 5000) / 50);
 }
 

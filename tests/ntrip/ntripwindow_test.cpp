@@ -265,6 +265,12 @@ TEST_F(NtripWindow, PositionCountersAndMountPointCheck) {
   w->tmrUpdateTimer();
   EXPECT_EQ(w->lblBytesReceivedValue->text(), "1,234,567");
   EXPECT_EQ(w->lblBytesSentValue->text(), "999");
+  // Shown whole, however long the count has grown since the window opened.
+  w->show();
+  w->Client->BytesSent = 19450;
+  w->tmrUpdateTimer();
+  for (QLabel* l : {w->lblBytesReceivedValue, w->lblBytesSentValue})
+    EXPECT_GE(l->contentsRect().width(), l->fontMetrics().horizontalAdvance(l->text())) << l->text().toStdString();
 
   w->btnConnectClick();
   EXPECT_EQ(LogLines().back(), "Please select a mountpoint first");
