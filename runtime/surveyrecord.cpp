@@ -1,5 +1,10 @@
 #include "runtime/surveyrecord.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -68,25 +73,49 @@ void MakeStartDayRecordFolders() {
 
 namespace {
 
-// An append-mode file that is closed on every path.
+ssize_t (*recordWrite)(int, const void*, size_t) = ::write;
+
+// An append-mode file that is closed on every path. A block is written whole
+// or not at all: when a write fails part-way (a full disk), the file is cut
+// back to the length it had before, so the next record never lands on half a
+// line.
 struct AppendFile {
-  std::FILE* f = nullptr;
-  explicit AppendFile(const std::string& name) : f(std::fopen(name.c_str(), "ab")) {}
+  int fd = -1;
+  explicit AppendFile(const std::string& name)
+      : fd(::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666)) {}
   ~AppendFile() {
-    if (f) std::fclose(f);
+    if (fd >= 0) ::close(fd);
   }
-  bool Empty() {
-    if (std::fseek(f, 0, SEEK_END) != 0) return false;
-    return std::ftell(f) == 0;
+  bool Opened() const { return fd >= 0; }
+  off_t Length() const {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? st.st_size : -1;
   }
+  bool Empty() const { return Length() == 0; }
   bool Put(const std::string& text) {
     const std::string data = ToTextMode(text);
-    return std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    const off_t before = Length();
+    if (before < 0) return false;
+    const char* p = data.data();
+    std::size_t left = data.size();
+    while (left > 0) {
+      const ssize_t n = recordWrite(fd, p, left);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (::ftruncate(fd, before) != 0) {
+          // Nothing more can be done here; the failure is reported.
+        }
+        return false;
+      }
+      p += n;
+      left -= static_cast<std::size_t>(n);
+    }
+    return true;
   }
-  // Flushes and closes; false when something did not reach the file.
+  // Closes; false when something did not reach the file.
   bool Close() {
-    const bool ok = std::fclose(f) == 0;
-    f = nullptr;
+    const bool ok = ::close(fd) == 0;
+    fd = -1;
     return ok;
   }
 };
@@ -98,7 +127,7 @@ std::string OpenRecord(const std::string& fileName, std::unique_ptr<AppendFile>&
   for (int n = 0; n <= kAlternatives; ++n) {
     const std::string name = n == 0 ? fileName : AlternativeFileName(fileName, n);
     auto f = std::make_unique<AppendFile>(name);
-    if (f->f) {
+    if (f->Opened()) {
       file = std::move(f);
       return name;
     }
@@ -128,9 +157,10 @@ SurveyRecordWriter::Outcome SurveyRecordWriter::Write(const SoundingRecord* soun
   }
   out.recordOpened = true;
   out.recordFile = used;
-  bool ok = true;
-  if (record->Empty()) ok = record->Put(std::string(kCoordinatesHeader) + "\n");
-  if (sounding) ok = record->Put(CoordinatesLine(*sounding) + "\n") && ok;
+  std::string block;
+  if (record->Empty()) block = std::string(kCoordinatesHeader) + "\n";
+  if (sounding) block += CoordinatesLine(*sounding) + "\n";
+  bool ok = block.empty() || record->Put(block);
   ok = record->Close() && ok;
   out.lineWritten = sounding && ok;
   if (!ok) {
@@ -138,22 +168,23 @@ SurveyRecordWriter::Outcome SurveyRecordWriter::Write(const SoundingRecord* soun
       recordFailureReported_ = true;
       out.reports.push_back("The survey record " + used + " cannot be written; soundings are not recorded.");
     }
-  } else {
+  } else if (recordFailureReported_) {
     recordFailureReported_ = false;
+    out.reports.push_back("The survey record " + used + " is written again; soundings are recorded.");
   }
   if (!sounding) return out;
 
   const std::string xyzLine =
       SimpleXYZLine(sounding->easting, sounding->northing, sounding->manualTide - sounding->trueDepthHi);
   auto xyz = std::make_unique<AppendFile>(xyzFile);
-  if (!xyz->f) {
+  if (!xyz->Opened()) {
     MakeStartDayRecordFolders();
     xyz = std::make_unique<AppendFile>(xyzFile);
   }
-  bool xyzOk = xyz->f != nullptr;
+  bool xyzOk = xyz->Opened();
   if (xyzOk) {
-    if (xyz->Empty()) xyzOk = xyz->Put(std::string(kSimpleXYZHeader) + "\n");
-    xyzOk = xyz->Put(xyzLine + "\n") && xyzOk;
+    const std::string xyzBlock = (xyz->Empty() ? std::string(kSimpleXYZHeader) + "\n" : std::string()) + xyzLine + "\n";
+    xyzOk = xyz->Put(xyzBlock);
     xyzOk = xyz->Close() && xyzOk;
   }
   out.xyzWritten = xyzOk;
@@ -162,10 +193,13 @@ SurveyRecordWriter::Outcome SurveyRecordWriter::Write(const SoundingRecord* soun
       xyzFailureReported_ = true;
       out.reports.push_back("The simple XYZ file " + xyzFile + " cannot be written; its soundings are lost.");
     }
-  } else {
+  } else if (xyzFailureReported_) {
     xyzFailureReported_ = false;
+    out.reports.push_back("The simple XYZ file " + xyzFile + " is written again.");
   }
   return out;
 }
+
+void SetRecordWriteForTests(ssize_t (*write)(int, const void*, size_t)) { recordWrite = write ? write : ::write; }
 
 }  // namespace survey

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/helpers.h"
+#include "app/textfile.h"
 #include "runtime/depthintake.h"
 #include "runtime/surveyrecord.h"
 #include "tests/support/tempenv.h"
@@ -307,3 +308,41 @@ TEST(SurveyRecord, UnwritableFolderIsReportedOnce) {
 }
 
 }  // namespace
+
+namespace {
+// A disk that fills: writes stop half-way through the block while full is set.
+bool diskFull = false;
+ssize_t WriteOnAFillingDisk(int fd, const void* data, size_t size) {
+  if (!diskFull) return ::write(fd, data, size);
+  if (size > 1) return ::write(fd, data, size / 2);
+  errno = ENOSPC;
+  return -1;
+}
+}  // namespace
+
+TEST(SurveyDepthIntake, AWriteThatFailsPartWayLeavesOnlyWholeLinesAndBothMomentsAreTold) {
+  TempEnv env;
+  DepthIntake intake;
+  survey::SetRecordWriteForTests(WriteOnAFillingDisk);
+  const auto line = [](int i) { return "$SDDPT," + std::to_string(10 + i) + ".25,0.5*00"; };
+  std::vector<std::string> reports;
+  for (int i = 0; i < 6; ++i) {
+    diskFull = i == 2 || i == 3;
+    const DepthLineResult r = intake.TakeLine(Input("NMEA DPT", "%*6s,%lf", line(i)));
+    EXPECT_EQ(r.recorded, !diskFull) << i;
+    reports.insert(reports.end(), r.reports.begin(), r.reports.end());
+  }
+  survey::SetRecordWriteForTests(nullptr);
+  diskFull = false;
+
+  for (const std::string& file : {CoordinatesFileName, survey::SimpleXYZFileName()}) {
+    const std::vector<std::string> lines = SplitTextLines(Read(env, file));
+    ASSERT_EQ(lines.size(), 5u) << file;  // header and the four soundings that could be written
+    const auto fields = [](const std::string& l) { return std::count(l.begin(), l.end(), ','); };
+    for (std::size_t i = 1; i < lines.size(); ++i) EXPECT_EQ(fields(lines[i]), fields(lines[0])) << file << ": " << lines[i];
+  }
+  EXPECT_EQ(Read(env, CoordinatesFileName).find("12.25"), std::string::npos);
+  ASSERT_EQ(reports.size(), 4u);  // each record: stopped once, resumed once
+  EXPECT_NE(reports[0].find("cannot be written"), std::string::npos);
+  EXPECT_NE(reports[2].find("is written again"), std::string::npos);
+}
