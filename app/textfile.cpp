@@ -22,11 +22,10 @@ std::string ToTextMode(const std::string& text) {
 }
 
 bool AppendTextFile(const std::string& fileName, const std::string& text) {
-  std::FILE* f = std::fopen(fileName.c_str(), "ab");
-  if (!f) return false;
-  const std::string data = ToTextMode(text);
-  const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-  return (std::fclose(f) == 0) && ok;
+  const int fd = ::open(fileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  const bool ok = AppendWhole(fd, ToTextMode(text));
+  return (::close(fd) == 0) && ok;
 }
 
 bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, int mode) {
@@ -56,6 +55,36 @@ bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, 
   ::fchmod(fd, static_cast<mode_t>(mode));
   if (::close(fd) != 0) return fail(errno, false);
   if (std::rename(name.data(), fileName.c_str()) != 0) return fail(errno, false);
+  return true;
+}
+
+namespace {
+ssize_t (*appendWrite)(int, const void*, size_t) = ::write;
+}  // namespace
+
+void SetAppendWriteForTests(ssize_t (*write)(int, const void*, size_t)) {
+  appendWrite = write ? write : ::write;
+}
+
+bool AppendWhole(int fd, const std::string& bytes) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return false;
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = appendWrite(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int err = n < 0 ? errno : ENOSPC;
+      if (::ftruncate(fd, st.st_size) != 0) {
+        // The failure is what the caller reports.
+      }
+      errno = err;
+      return false;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
   return true;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // Text-mode appending as the survey records and logs are written: every line
 // feed is stored as CR LF, and the file is opened and closed for each entry.
+#include <sys/types.h>
+
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -24,3 +27,11 @@ bool ReadWholeFile(const std::string& fileName, std::string& bytes);
 // is dropped; CR LF, LF or CR end a line; a line end at the very end adds no
 // line.
 std::vector<std::string> SplitTextLines(const std::string& bytes);
+
+// Appends bytes to the file open for appending on fd, whole or not at all: when
+// a write fails part-way (a full disk) the file is cut back to the length it
+// had before, so the next entry never lands on half a line.
+bool AppendWhole(int fd, const std::string& bytes);
+// Replaces the system's write inside AppendWhole (nullptr: the system's
+// again), so tests can make a write fail part-way.
+void SetAppendWriteForTests(ssize_t (*write)(int, const void*, size_t));

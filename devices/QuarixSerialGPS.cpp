@@ -1,10 +1,16 @@
 #include "devices/QuarixSerialGPS.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QTimer>
 #include <algorithm>
+#include <filesystem>
 #include <cctype>
 
 #include "app/formats.h"
+#include "app/textfile.h"
 #include "platform/clock.h"
 #include "devices/nmea.h"
 #include "devices/serialportmap.h"
@@ -66,11 +72,8 @@ void TQuarixSerialGPS::Open() {
   LineBuffer.clear();
   DataSeen = false;
 
-  if (NMEALog && !LogFileName.empty()) {
-    RawLog.clear();
-    RawLog.open(LogFileName, std::ios::out | std::ios::binary | std::ios::app);
-    if (!RawLog.is_open()) RawLog.clear();  // no raw log, no report
-  }
+  RawLogFailed = false;
+  if (NMEALog && !LogFileName.empty()) OpenRawLog();  // no raw log yet, no report: the first line tries again
 
   PollTimer->setInterval(Delay < 1 ? kDefaultDelay : Delay);
   PollTimer->start();
@@ -88,8 +91,7 @@ void TQuarixSerialGPS::Close() {
   // Marks the shared port closed: a thread that still holds it writes nothing.
   if (Handle) Handle->Close();
   Handle.reset();
-  if (RawLog.is_open()) RawLog.close();
-  RawLog.clear();
+  CloseRawLog();
   Active = false;
   Latitude = 0;
   Longitude = 0;
@@ -164,10 +166,33 @@ void TQuarixSerialGPS::HandleLine(const std::string& line) {
   if (line[0] == '$') DecodeNMEA(line);
 }
 
+void TQuarixSerialGPS::OpenRawLog() {
+  CloseRawLog();
+  RawLogFd = ::open(LogFileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+}
+
+void TQuarixSerialGPS::CloseRawLog() {
+  if (RawLogFd >= 0) ::close(RawLogFd);
+  RawLogFd = -1;
+}
+
+// Each line is appended whole or not at all. A log that failed is told once
+// and tried again on every later line; a log whose file (or folder) vanished
+// during the survey is made again.
 void TQuarixSerialGPS::WriteRawLog(const std::string& line) {
-  if (!NMEALog || !RawLog.is_open()) return;
-  RawLog << serialtext::RawLogEntry(line, LogTime, platform::Now());
-  RawLog.flush();
+  if (!NMEALog || LogFileName.empty()) return;
+  struct stat st {};
+  if (RawLogFd < 0 || ::fstat(RawLogFd, &st) != 0 || st.st_nlink == 0) {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(LogFileName).parent_path(), ec);
+    OpenRawLog();
+  }
+  const bool ok = RawLogFd >= 0 && AppendWhole(RawLogFd, serialtext::RawLogEntry(line, LogTime, platform::Now()));
+  if (ok == !RawLogFailed) return;
+  RawLogFailed = !ok;
+  if (OnRawLogProblem)
+    OnRawLogProblem(this, ok ? "The raw log " + LogFileName + " is written again."
+                             : "The raw log " + LogFileName + " cannot be written; received lines are not logged.");
 }
 
 void TQuarixSerialGPS::DecodeNMEA(const std::string& line) {

@@ -56,7 +56,8 @@ class TQuarixSerialGPS : public QObject {
   int IdleInterval = 10000;     // watchdog period in ms; below 1 means 10000
   bool DataSeen = false;        // bytes arrived since the last watchdog tick
   bool IdleReported = false;    // the current silence has been reported
-  std::ofstream RawLog;         // the raw log while it is open
+  int RawLogFd = -1;            // the raw log while the port is open
+  bool RawLogFailed = false;    // a failed write has been told; cleared when writing works again
 
   // Events, sender first; an empty event is not raised.
   std::function<void(QObject* Sender, int Port)> OnConnect;
@@ -68,6 +69,8 @@ class TQuarixSerialGPS : public QObject {
   std::function<void(QObject* Sender, double Latitude, double Longitude, double Altitude)>
       OnPosition3DChange;
   std::function<void(QObject* Sender, double Speed)> OnSpeedChange;
+  // The raw log failed (told once) or works again.
+  std::function<void(QObject* Sender, const std::string& Text)> OnRawLogProblem;
 
   void Open();
   void Close();
@@ -95,5 +98,7 @@ class TQuarixSerialGPS : public QObject {
   void SplitLines();
   void HandleLine(const std::string& line);
   void WriteRawLog(const std::string& line);
+  void OpenRawLog();
+  void CloseRawLog();
   void DecodeNMEA(const std::string& line);
 };

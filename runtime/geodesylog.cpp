@@ -1,5 +1,7 @@
 #include "runtime/geodesylog.h"
 
+#include <filesystem>
+
 #include <stdexcept>
 
 #include "app/formats.h"
@@ -68,6 +70,9 @@ void AppendGeodesyBlock(const std::string& fileName, const std::string& date,
   lines.insert(lines.end(), block.begin(), block.end());
   std::string text;
   for (const auto& l : lines) text += l + "\r\n";
+  // The day folder may have been deleted during the survey: make it again.
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(fileName).parent_path(), ec);
   if (!WriteFileAtomically(fileName, text))
     throw std::runtime_error("Cannot create file \"" + fileName + "\".");
 }

@@ -73,12 +73,8 @@ void MakeStartDayRecordFolders() {
 
 namespace {
 
-ssize_t (*recordWrite)(int, const void*, size_t) = ::write;
-
-// An append-mode file that is closed on every path. A block is written whole
-// or not at all: when a write fails part-way (a full disk), the file is cut
-// back to the length it had before, so the next record never lands on half a
-// line.
+// An append-mode file that is closed on every path; a block is written whole
+// or not at all.
 struct AppendFile {
   int fd = -1;
   explicit AppendFile(const std::string& name)
@@ -92,26 +88,7 @@ struct AppendFile {
     return ::fstat(fd, &st) == 0 ? st.st_size : -1;
   }
   bool Empty() const { return Length() == 0; }
-  bool Put(const std::string& text) {
-    const std::string data = ToTextMode(text);
-    const off_t before = Length();
-    if (before < 0) return false;
-    const char* p = data.data();
-    std::size_t left = data.size();
-    while (left > 0) {
-      const ssize_t n = recordWrite(fd, p, left);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        if (::ftruncate(fd, before) != 0) {
-          // Nothing more can be done here; the failure is reported.
-        }
-        return false;
-      }
-      p += n;
-      left -= static_cast<std::size_t>(n);
-    }
-    return true;
-  }
+  bool Put(const std::string& text) { return AppendWhole(fd, ToTextMode(text)); }
   // Closes; false when something did not reach the file.
   bool Close() {
     const bool ok = ::close(fd) == 0;
@@ -199,7 +176,5 @@ SurveyRecordWriter::Outcome SurveyRecordWriter::Write(const SoundingRecord* soun
   }
   return out;
 }
-
-void SetRecordWriteForTests(ssize_t (*write)(int, const void*, size_t)) { recordWrite = write ? write : ::write; }
 
 }  // namespace survey

@@ -6,9 +6,6 @@
 //
 // Number forms: "general" is FloatToStr (up to 15 significant digits),
 // "2 decimals" is FormatFixed(value, 2) (halves away from zero).
-#include <sys/types.h>
-
-#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -79,9 +76,5 @@ class SurveyRecordWriter {
   bool recordFailureReported_ = false;
   bool xyzFailureReported_ = false;
 };
-
-// Replaces the system's write for the survey records (nullptr: the system's
-// again), so tests can make a write fail part-way.
-void SetRecordWriteForTests(ssize_t (*write)(int, const void*, size_t));
 
 }  // namespace survey

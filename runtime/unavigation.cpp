@@ -448,11 +448,13 @@ void TFNav::FormCreate() {
   };
   ZGPS1->OnSpeedChange = [this](QObject* s, double speed) { ZGPS1SpeedChange(s, speed); };
   ZGPS1->OnSend = [this](QObject* s, const std::string& text) { ZGPS1Send(s, text); };
+  ZGPS1->OnRawLogProblem = [this](QObject*, const std::string& text) { SurveyReport(text); };
 
   // 6. The echo sounder: only its lines are handled.
   ZSENSOR = new TQuarixSerialGPS(this);
   ZSENSOR->setObjectName("ZSENSOR");
   ZSENSOR->OnNewCommand = [this](QObject* s, const std::string& line) { ZSENSORNewCommand(s, line); };
+  ZSENSOR->OnRawLogProblem = [this](QObject*, const std::string& text) { SurveyReport(text); };
 
   // 7. The map, filling Panel4, on the panel colour of the style in force.
   fcad = new TQuarixCanvas(Panel4);

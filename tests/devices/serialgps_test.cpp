@@ -3,6 +3,8 @@
 #include "devices/QuarixSerialGPS.h"
 
 #include <gtest/gtest.h>
+
+#include <QDir>
 #include <termios.h>
 
 #include <QTimer>
@@ -301,6 +303,44 @@ TEST_F(SerialGPSTest, RawLogBytes) {
   Deliver("$GPZDA,2\r\n");
   EXPECT_EQ(env.ReadFile(log), before + "$GPZDA,1\r\n2026-01-30 09:05:07.045 \xc3\xa9 12.3\r\n"
                                         "2026-01-31 23:59:59.999 $GPZDA,2\r\n");
+}
+
+namespace {
+bool rawLogDiskFull = false;
+ssize_t WriteHalfWhenFull(int fd, const void* data, size_t size) {
+  if (!rawLogDiskFull) return ::write(fd, data, size);
+  if (size > 1) return ::write(fd, data, size / 2);
+  errno = ENOSPC;
+  return -1;
+}
+}  // namespace
+
+TEST_F(SerialGPSTest, RawLogResumesAfterAFailedWriteAndAVanishedFolder) {
+  const std::string folder = env.Home() + "day/LOG/";
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+  const std::string log = folder + "raw.log";
+  std::vector<std::string> told;
+  gps.OnRawLogProblem = [&](QObject*, const std::string& text) { told.push_back(text); };
+  gps.NMEALog = true;
+  gps.LogFileName = log;
+  OpenPort();
+  SetAppendWriteForTests(WriteHalfWhenFull);
+  Deliver("$GPZDA,1\r\n");
+  rawLogDiskFull = true;
+  Deliver("$GPZDA,2\r\n$GPZDA,3\r\n");
+  rawLogDiskFull = false;
+  Deliver("$GPZDA,4\r\n");
+  SetAppendWriteForTests(nullptr);
+  EXPECT_EQ(env.ReadFile(log), "$GPZDA,1\r\n$GPZDA,4\r\n");  // whole sentences only
+  EXPECT_EQ(told, (std::vector<std::string>{
+                      "The raw log " + log + " cannot be written; received lines are not logged.",
+                      "The raw log " + log + " is written again."}));
+
+  // The day folder deleted under a running survey: made again with the log.
+  ASSERT_TRUE(QDir(QString::fromStdString(env.Home() + "day")).removeRecursively());
+  Deliver("$GPZDA,5\r\n");
+  EXPECT_EQ(env.ReadFile(log), "$GPZDA,5\r\n");
+  EXPECT_EQ(told.size(), 2u);
 }
 
 TEST_F(SerialGPSTest, NoRawLogWhenOffOrUnwritable) {

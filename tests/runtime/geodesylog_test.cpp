@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 
 #include "app/helpers.h"
 #include "app/settingsfile.h"
@@ -92,8 +93,16 @@ TEST_F(GeodesyLog, AfterMidnightANewFileWithItsHeaderInTheStartDaysFolder) {
   EXPECT_EQ(env.ReadFile(DayLogFolder + "2026-01-30 Geodesy.txt").find("000500000"), std::string::npos);
 }
 
-TEST_F(GeodesyLog, AFileThatCannotBeWrittenRaises) {
-  QDir(QString::fromStdString(DayLogFolder)).removeRecursively();  // no LOG folder
+TEST_F(GeodesyLog, AVanishedLogFolderIsMadeAgainAndAnUnwritableOneRaises) {
+  const QString folder = QString::fromStdString(DayLogFolder);
+  QDir(folder).removeRecursively();  // deleted during the survey
+  WriteGeodesyLog();
+  EXPECT_EQ(env.ReadFile(DayLogFolder + "2026-01-30 Geodesy.txt").rfind("GEODETIC PARAMETERS LOG", 0), 0u);
+
+  QDir(folder).removeRecursively();
+  QFile blocker(folder.endsWith('/') ? folder.chopped(1) : folder);  // a file where the folder should be
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
   EXPECT_THROW(WriteGeodesyLog(), std::runtime_error);
 }
 

@@ -323,7 +323,7 @@ ssize_t WriteOnAFillingDisk(int fd, const void* data, size_t size) {
 TEST(SurveyDepthIntake, AWriteThatFailsPartWayLeavesOnlyWholeLinesAndBothMomentsAreTold) {
   TempEnv env;
   DepthIntake intake;
-  survey::SetRecordWriteForTests(WriteOnAFillingDisk);
+  SetAppendWriteForTests(WriteOnAFillingDisk);
   const auto line = [](int i) { return "$SDDPT," + std::to_string(10 + i) + ".25,0.5*00"; };
   std::vector<std::string> reports;
   for (int i = 0; i < 6; ++i) {
@@ -332,7 +332,7 @@ TEST(SurveyDepthIntake, AWriteThatFailsPartWayLeavesOnlyWholeLinesAndBothMoments
     EXPECT_EQ(r.recorded, !diskFull) << i;
     reports.insert(reports.end(), r.reports.begin(), r.reports.end());
   }
-  survey::SetRecordWriteForTests(nullptr);
+  SetAppendWriteForTests(nullptr);
   diskFull = false;
 
   for (const std::string& file : {CoordinatesFileName, survey::SimpleXYZFileName()}) {
