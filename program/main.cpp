@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "app/themes.h"
 #include "platform/prompts.h"
+#include "platform/termination.h"
 #include "runtime/unavigation.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +23,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Quarix DM");
     CreateForms();
     FNav->show();
+    // A logout, a shutdown or Ctrl+C closes the program as File > Exit does.
+    platform::OnTerminationRequest([] {
+      if (FNav) FNav->close();
+    });
     QApplication::exec();
   } catch (...) {
     prompts::ShowException(CurrentExceptionText());

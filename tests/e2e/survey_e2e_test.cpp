@@ -85,6 +85,26 @@ class SurveyE2E : public ::testing::Test {
     return screen.Capture(pixels_) && Pixel(kOffsetsLeft + 5, kOffsetsTop + 5) != 0;
   }
 
+  // Starts the program, closes the offsets dialog shown at start and presses Realtime.
+  void StartSurvey() {
+    ASSERT_TRUE(gnss.Ok() && sounder.Ok());
+    run.WriteSettings(Settings(gnss.DevicePath(), sounder.DevicePath()));
+    ASSERT_TRUE(StartOnScreen()) << run.Output().toStdString();
+
+    // The offsets dialog's Cancel button is the right-most of its bottom row.
+    ASSERT_TRUE(run.WaitFor([&] { return OffsetsShown(); })) << run.Output().toStdString();
+    int right = kOffsetsLeft + 5, bottom = kOffsetsTop + 5;
+    while (Pixel(right, kOffsetsTop + 5) != 0) ++right;
+    while (Pixel(kOffsetsLeft + 5, bottom) != 0) ++bottom;
+    ASSERT_TRUE(screen.Click(right - 30, bottom - 20));
+    ASSERT_TRUE(run.WaitFor([&] { return !OffsetsShown(); })) << "the offsets dialog stayed open";
+
+    // Realtime: the first button of the main window's survey tool bar, under the menu.
+    ASSERT_TRUE(screen.Click(38, 36));
+    ASSERT_TRUE(run.WaitFor([&] { return LogFile(" Events.log").find("\tRealtime STARTED") != std::string::npos; }))
+        << LogFile(" Events.log") << run.Output().toStdString();
+  }
+
   QString Day() const {
     return QString::fromStdString(run.Home()) + "QVT/" + QDate::currentDate().toString("yyyy-MM-dd") + "/";
   }
@@ -100,23 +120,8 @@ class SurveyE2E : public ::testing::Test {
 };
 
 TEST_F(SurveyE2E, OneSoundingReachesTheSurveyRecords) {
-  ASSERT_TRUE(gnss.Ok() && sounder.Ok());
-  run.WriteSettings(Settings(gnss.DevicePath(), sounder.DevicePath()));
-  ASSERT_TRUE(StartOnScreen()) << run.Output().toStdString();
-
-  // The offsets dialog is shown at start: close it with its Cancel button,
-  // the right-most of its bottom row.
-  ASSERT_TRUE(run.WaitFor([&] { return OffsetsShown(); })) << run.Output().toStdString();
-  int right = kOffsetsLeft + 5, bottom = kOffsetsTop + 5;
-  while (Pixel(right, kOffsetsTop + 5) != 0) ++right;
-  while (Pixel(kOffsetsLeft + 5, bottom) != 0) ++bottom;
-  ASSERT_TRUE(screen.Click(right - 30, bottom - 20));
-  ASSERT_TRUE(run.WaitFor([&] { return !OffsetsShown(); })) << "the offsets dialog stayed open";
-
-  // Realtime: the first button of the main window's survey tool bar, under the menu.
-  ASSERT_TRUE(screen.Click(38, 36));
-  ASSERT_TRUE(run.WaitFor([&] { return LogFile(" Events.log").find("\tRealtime STARTED") != std::string::npos; }))
-      << LogFile(" Events.log") << run.Output().toStdString();
+  StartSurvey();
+  if (HasFatalFailure()) return;
 
   const std::string gga = "$GPGGA,120000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*00";
   const std::string hdt = "$HEHDT,274.07,T";
@@ -158,6 +163,33 @@ TEST_F(SurveyE2E, OneSoundingReachesTheSurveyRecords) {
   EXPECT_EQ(TrackPixels(), 0);
   ASSERT_TRUE(gnss.Send("$GPGGA,120001.00,0000.0065,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*00\r\n"));
   EXPECT_TRUE(run.WaitFor([&] { return TrackPixels() > 0; })) << run.Output().toStdString();
+}
+
+// A logout or a service stop sends SIGTERM: the program closes as File > Exit
+// does, saving the drawing, the placements and the map settings.
+TEST_F(SurveyE2E, SigtermDuringASurveyClosesAsFileExitDoes) {
+  StartSurvey();
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(gnss.Send("$GPGGA,120000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*00\r\n"));
+  const QString coordinates = Day() + "LOG/" + QDate::currentDate().toString("yyyy-MM-dd") + " Coordinates.csv";
+  ASSERT_TRUE(sounder.Send("$SDDPT,12.34,0.5*00\r\n"));
+  ASSERT_TRUE(run.WaitFor([&] { return ReadFile(coordinates).find("NMEA DPT") != std::string::npos; }));
+
+  run.Process().terminate();
+  ASSERT_TRUE(run.Process().waitForFinished(15000));
+  EXPECT_EQ(run.Process().exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(run.Process().exitCode(), 0);
+
+  const std::string events = LogFile(" Events.log");
+  const std::regex saved("Auto-saved: ([^\\r\\n]+\\.qvt)");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(events, m, saved)) << events << run.Output().toStdString();
+  const std::string drawing = m[1];
+  EXPECT_FALSE(ReadFile(QString::fromStdString(drawing)).empty()) << drawing;
+  const std::string ini = ReadFile(QString::fromStdString(run.SettingsFile()));
+  EXPECT_NE(ini.find("Last File Saved    =" + drawing), std::string::npos) << ini;
+  EXPECT_NE(ini.find("PlanWorldLeft="), std::string::npos) << ini;
+  EXPECT_NE(ini.find("[Offsets]"), std::string::npos) << ini;
 }
 
 }  // namespace

@@ -1,0 +1,72 @@
+#include "platform/termination.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+
+#include <QGuiApplication>
+#include <QSessionManager>
+#include <QSocketNotifier>
+
+namespace platform {
+namespace {
+
+int wakePipe[2] = {-1, -1};
+constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+void RestoreDefaultActions() {
+  for (int s : kSignals) ::signal(s, SIG_DFL);
+}
+
+// Only async-signal-safe calls here: the rest runs on the event loop.
+extern "C" void OnSignal(int sig) {
+  const int saved = errno;
+  RestoreDefaultActions();
+  const unsigned char byte = static_cast<unsigned char>(sig);
+  [[maybe_unused]] ssize_t n = ::write(wakePipe[1], &byte, 1);
+  errno = saved;
+}
+
+}  // namespace
+
+void OnTerminationRequest(std::function<void()> onRequest) {
+  auto request = std::make_shared<std::function<void()>>(std::move(onRequest));
+  auto once = [request] {
+    if (!*request) return;
+    auto f = std::move(*request);
+    *request = nullptr;
+    RestoreDefaultActions();
+    f();
+  };
+
+  if (wakePipe[0] < 0 && ::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  auto* notifier = new QSocketNotifier(wakePipe[0], QSocketNotifier::Read, qApp);
+  QObject::connect(notifier, &QSocketNotifier::activated, qApp, [once] {
+    unsigned char buf[16];
+    while (::read(wakePipe[0], buf, sizeof buf) > 0) {
+    }
+    once();
+  });
+
+  struct sigaction sa {};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  for (int s : kSignals) {
+    // A signal ignored by whoever started us (nohup, a background job) stays ignored.
+    struct sigaction old {};
+    if (::sigaction(s, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    ::sigaction(s, &sa, nullptr);
+  }
+
+  // The desktop session ends: save now, as the session manager expects the
+  // application's data to be safe once this returns.
+  if (auto* gui = qobject_cast<QGuiApplication*>(qApp))
+    QObject::connect(gui, &QGuiApplication::commitDataRequest, gui, [once](QSessionManager&) { once(); },
+                     Qt::DirectConnection);
+}
+
+}  // namespace platform

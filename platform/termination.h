@@ -1,0 +1,14 @@
+#pragma once
+// Termination requests from outside (a logout, a shutdown, a service stop,
+// Ctrl+C in a terminal, a closed terminal) turned into a call on the event
+// loop, so the program can close as if the user had chosen File > Exit.
+#include <functional>
+
+namespace platform {
+
+// SIGTERM, SIGINT and SIGHUP, and the desktop session's end, call onRequest
+// once on the GUI thread. A second signal after that ends the program at once
+// (the default action), for a closing that hangs. Needs the application object.
+void OnTerminationRequest(std::function<void()> onRequest);
+
+}  // namespace platform
