@@ -231,6 +231,6 @@ TEST_F(SvpWindow, GraphHandsBackItsPointsOnlyAfterOk) {
   EXPECT_EQ(ListLines(fSVP->mSortedAveragedSV), (Lines{"0,1500.13,1", "2,1502.00,3"}));
   EXPECT_TRUE(ListLines(fSVP->mSVPColumn).empty());
   EXPECT_FALSE(fSVP->bSaveClose->isEnabled());
-  EXPECT_TRUE(fSVP->cUseSVP->isChecked());
+  EXPECT_FALSE(fSVP->cUseSVP->isChecked());  // the column was emptied
   EXPECT_EQ(Shown().back(), "Data updated. Please regenerate SVP Column.");
 }
