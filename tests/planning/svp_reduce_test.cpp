@@ -203,6 +203,18 @@ TEST(SvpReduce, HeaderDetection) {
   }
 }
 
+TEST(SvpReduce, HeaderDetectionCountsFieldsOfALongHeader) {
+  // 100 000 fields of filler before the two named ones.
+  std::string header;
+  for (int i = 0; i < 100000; ++i) header += "T,";
+  header += "Depth,SV,";
+  const auto h = svp::DetectHeader({header});
+  ASSERT_TRUE(h);
+  EXPECT_EQ(h->depthColumn, 100000);
+  EXPECT_EQ(h->svColumn, 100001);
+  EXPECT_FALSE(h->svFirst);
+}
+
 TEST(SvpReduce, DetectionReportInBothLanguages) {
   const auto h = svp::DetectHeader({"x", "Time\tPressure\tTemp\tSV"});
   ASSERT_TRUE(h);
