@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -170,6 +171,7 @@ TfSVP::TfSVP(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTo
   connect(Defaults1, &QAction::triggered, this, [this] { Defaults1Click(); });
   connect(AutoDedetct1, &QAction::triggered, this, [this] { AutoDedetct1Click(); });
   connect(cUseSVP, &QCheckBox::toggled, this, &TfSVP::cUseSVPClick);
+  connect(mSVPColumn, &QPlainTextEdit::textChanged, this, [this] { ColumnChanged(); });
   resize(900, 500);
 
   FormCreate();
@@ -226,8 +228,25 @@ bool TfSVP::eventFilter(QObject* watched, QEvent* e) {
   return QWidget::eventFilter(watched, e);
 }
 
+void TfSVP::ConfigureProbeDialog(QFileDialog& dialog) {
+  dialog.setWindowTitle("Open");
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // The entry shows its name alone; its pattern matches every file.
+  dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+  dialog.setNameFilter(kProbeFileFilter);
+}
+
+QString TfSVP::ChooseProbeFile() {
+  if (prompts::Scripted()) return prompts::OpenFileName(this, "Open", kProbeFileFilter);
+  QFileDialog dialog(this);
+  ConfigureProbeDialog(dialog);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
 void TfSVP::BitBtn1Click(QObject* Sender) {
-  const QString name = prompts::OpenFileName(this, "Open", "Sound Velocity File [*.*] (*)");
+  const QString name = ChooseProbeFile();
   if (name.isEmpty()) return;
   std::string bytes;
   QFileInfo info(name);
@@ -270,8 +289,15 @@ void TfSVP::bSVVtoAveragedSVClick(QObject* Sender) {
 }
 
 void TfSVP::bAveragedSVtoSVPClick(QObject* Sender) {
-  mSVPColumn->clear();
-  const int maxDepth = svp::ParseMaxDepth(S(eMaxDepth));
+  // The column is replaced only once the new one is known, so a profile in use
+  // stays in use when the step succeeds; any failure leaves it empty.
+  int maxDepth = 0;
+  try {
+    maxDepth = svp::ParseMaxDepth(S(eMaxDepth));
+  } catch (...) {
+    mSVPColumn->clear();
+    throw;
+  }
   const svp::ColumnResult r = svp::BuildColumn(ListLines(mSortedAveragedSV), maxDepth);
   const bool english = English();
   switch (r.status) {
@@ -286,6 +312,7 @@ void TfSVP::bAveragedSVtoSVPClick(QObject* Sender) {
                         "\nÖrnek: 0,1500.00");
       return;
     case svp::ColumnResult::Status::OutOfRange:
+      mSVPColumn->clear();
       bSaveClose->setEnabled(false);
       prompts::ShowMessage(Q(english ? "SV value at " + std::to_string(r.line) +
                                            " is out of range. Please check, correct retry."
@@ -366,6 +393,12 @@ void TfSVP::cUseSVPClick() {
     Offsets->SV->setEnabled(true);
     Offsets->bSVP->setText(English() ? "Single SV Used" : "Tek Ses Hızı Değeri");
   }
+}
+
+void TfSVP::ColumnChanged() {
+  // The depth correction must never use another sound velocity than the one
+  // the offsets window names: an emptied column ends the use of the profile.
+  if (cUseSVP->isChecked() && !svp::HasValue(ListLines(mSVPColumn))) cUseSVP->setChecked(false);
 }
 
 void TfSVP::SaveDatedCopies() const {

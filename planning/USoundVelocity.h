@@ -8,6 +8,7 @@
 
 class QAction;
 class QCheckBox;
+class QFileDialog;
 class QGroupBox;
 class QLineEdit;
 class QMenu;
@@ -42,6 +43,9 @@ class TfSVP : public QWidget {
   QAction* AutoDedetct1;              // "Auto Dedetct"
 
   static constexpr const char* kDefaultSearchString = "%*23s %lf,%lf";
+  // The probe file dialog's one entry: shown as its name, matching all files.
+  static constexpr const char* kProbeFileFilter = "Sound Velocity File [*.*] (*)";
+  static void ConfigureProbeDialog(QFileDialog& dialog);
 
   // 1350 <= SV <= 1600: SV, else 0.
   static double ValidSV(double SV);
@@ -61,6 +65,8 @@ class TfSVP : public QWidget {
 
   // Runs on every change of cUseSVP's check state.
   void cUseSVPClick();
+  // Runs on every change of the column: an emptied column unchecks cUseSVP.
+  void ColumnChanged();
 
   // Writes the four lists as the day's dated copies in DaySVPFolder, in list
   // order. Throws std::runtime_error at the first file that cannot be written.
@@ -72,6 +78,10 @@ class TfSVP : public QWidget {
   void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  // The probe file the user picks; empty when cancelled.
+  QString ChooseProbeFile();
 };
 
 // The lines of a text list as the files hold them.

@@ -122,28 +122,67 @@ std::vector<std::string> AverageByMetre(const std::vector<std::string>& extracte
 
 ColumnResult BuildColumn(const std::vector<std::string>& averaged, int maxDepth) {
   ColumnResult r;
-  double mean = 0;
-  bool seen = false;
+  const auto blankTop = [&r, maxDepth] {
+    r.status = ColumnResult::Status::BlankTop;
+    r.column.assign(static_cast<std::size_t>(std::max(maxDepth, 0)), std::string());
+    return r;
+  };
   int d = 0;
   double v = 0;
-  for (int i = 0; i <= maxDepth; ++i) {
-    int di = 0;
-    double vi = 0;
-    const std::size_t at = static_cast<std::size_t>(i);
-    if (at < averaged.size() && ReadDepthSV(averaged[at], di, vi)) {
-      d = di;
-      v = vi;
-      seen = true;
-    } else if (!seen) {
-      r.status = ColumnResult::Status::BlankTop;
-      r.column.assign(static_cast<std::size_t>(std::max(maxDepth, 0)), std::string());
-      return r;
+  if (averaged.empty() || !ReadDepthSV(averaged[0], d, v)) return blankTop();
+
+  // The sound velocity each line gives the metre it names. A list straight
+  // from the averaging has line i for metre i; one rewritten by the profile
+  // editor holds one line per remaining point, in any order and with gaps.
+  const std::size_t metres = static_cast<std::size_t>(maxDepth) + 1;
+  std::vector<double> sum(metres, 0.0);
+  std::vector<int> count(metres, 0);
+  int beyond = -1;  // the shallowest point deeper than Max Depth
+  double beyondSV = 0;
+  for (const std::string& line : averaged) {
+    if (!ReadDepthSV(line, d, v) || d < 0) continue;
+    if (d <= maxDepth) {
+      sum[static_cast<std::size_t>(d)] += v;
+      ++count[static_cast<std::size_t>(d)];
+    } else if (beyond < 0 || d < beyond) {
+      beyond = d;
+      beyondSV = v;
     }
-    // A metre without samples carries the last depth and sound velocity on.
-    mean = (d * mean + v) / (d + 1.0);
-    // The negated test also catches a mean that is not a number (a depth of -1
-    // in a hand-edited line divides by zero).
-    if (!(mean > 1300 && mean < 1700) || !(v > 1300 && v < 1700)) {
+  }
+
+  // A metre without a value of its own lies between two that have one and
+  // takes the straight line between them; above the shallowest value it takes
+  // that value, below the deepest the deepest (or the line to the next point
+  // past Max Depth).
+  std::vector<double> sv(metres, 0.0);
+  int known = -1;
+  const auto fill = [&sv](int from, int to, int a, double va, int b, double vb) {
+    for (int i = from; i <= to; ++i)
+      sv[static_cast<std::size_t>(i)] = b == a ? va : va + (vb - va) * (i - a) / static_cast<double>(b - a);
+  };
+  for (int i = 0; i <= maxDepth; ++i) {
+    const std::size_t at = static_cast<std::size_t>(i);
+    if (count[at] == 0) continue;
+    sv[at] = sum[at] / count[at];
+    if (known < 0) fill(0, i - 1, i, sv[at], i, sv[at]);
+    else fill(known + 1, i - 1, known, sv[static_cast<std::size_t>(known)], i, sv[at]);
+    known = i;
+  }
+  if (known < 0) {
+    if (beyond < 0) return blankTop();  // no line names a metre at all
+    fill(0, maxDepth, beyond, beyondSV, beyond, beyondSV);
+  } else if (beyond >= 0) {
+    fill(known + 1, maxDepth, known, sv[static_cast<std::size_t>(known)], beyond, beyondSV);
+  } else {
+    fill(known + 1, maxDepth, known, sv[static_cast<std::size_t>(known)], known, sv[static_cast<std::size_t>(known)]);
+  }
+
+  double mean = 0;
+  for (int i = 0; i <= maxDepth; ++i) {
+    const double value = sv[static_cast<std::size_t>(i)];
+    mean = (i * mean + value) / (i + 1.0);
+    // The negated tests also catch values that are not numbers.
+    if (!(mean > 1300 && mean < 1700) || !(value > 1300 && value < 1700)) {
       r.status = ColumnResult::Status::OutOfRange;
       r.line = i;
       r.column.clear();
@@ -171,13 +210,14 @@ std::optional<HeaderFormat> DetectHeader(const std::vector<std::string>& probe) 
   else if (Contains(line, ";")) h.delimiter = ';';
 
   int svColumn = -1, depthColumn = -1;
-  std::string rest = line;
-  for (int field = 0; !rest.empty(); ++field) {
-    const std::size_t cut = rest.find(h.delimiter);
-    const std::string text = Upper(Trim(rest.substr(0, cut)));
-    rest = cut == std::string::npos ? std::string() : rest.substr(cut + 1);
-    if (NamesSV(text)) svColumn = field;
-    if (NamesDepth(text)) depthColumn = field;
+  // Fields run from one delimiter to the next; a trailing delimiter adds none.
+  for (std::size_t from = 0, field = 0; from < line.size(); ++field) {
+    std::size_t cut = line.find(h.delimiter, from);
+    if (cut == std::string::npos) cut = line.size();
+    const std::string text = Upper(Trim(line.substr(from, cut - from)));
+    from = cut + 1;
+    if (NamesSV(text)) svColumn = static_cast<int>(field);
+    if (NamesDepth(text)) depthColumn = static_cast<int>(field);
   }
   // One field naming both would read two neighbouring columns as if they
   // were the two named ones.

@@ -45,6 +45,10 @@ ExtractResult ExtractPairs(const std::vector<std::string>& probe, const std::str
 std::vector<std::string> AverageByMetre(const std::vector<std::string>& extracted, int maxDepth);
 
 // Stage 3: line i = the mean sound velocity from 0 to i metres, 2 decimals.
+// Each averaged line gives its value to the metre it names (its depth, not its
+// place in the list); a metre that no line names takes the value interpolated
+// between its neighbours, or the nearest value above the shallowest or below
+// the deepest. Line 0 of the list must give a depth and a sound velocity.
 struct ColumnResult {
   enum class Status { Ok, BlankTop, OutOfRange };
   Status status = Status::Ok;

@@ -8,9 +8,11 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "app/formats.h"
@@ -59,7 +61,6 @@ TfSVPGraph::TfSVPGraph(QWidget* parent) : QDialog(parent) {
   StringGrid1 = new QTableWidget(0, 3, PanelGrid);
   StringGrid1->setObjectName("StringGrid1");
   StringGrid1->verticalHeader()->hide();
-  for (int c = 0; c < 3; ++c) StringGrid1->setColumnWidth(c, 60);
   StringGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
   bAddRow = new QPushButton("Add Row", PanelGrid);
   bAddRow->setObjectName("bAddRow");
@@ -110,6 +111,26 @@ void TfSVPGraph::FormCreate() {
   PaintBox1->installEventFilter(this);
   StringGrid1->viewport()->installEventFilter(this);
   StringGrid1->setHorizontalHeaderLabels({"Depth (m)", "SV (m/s)", "Hits"});
+  FitTableColumns();
+}
+
+void TfSVPGraph::FitTableColumns() {
+  // Columns of 60 pixels, wider where a caption needs more, and the panel
+  // wide enough for all of them beside a vertical scroll bar.
+  const QHeaderView* header = StringGrid1->horizontalHeader();
+  int total = 0;
+  for (int c = 0; c < StringGrid1->columnCount(); ++c) {
+    const int width = std::max(60, header->sectionSizeHint(c));
+    StringGrid1->setColumnWidth(c, width);
+    total += width;
+  }
+  const int needed = total + 2 * StringGrid1->frameWidth() + StringGrid1->verticalScrollBar()->sizeHint().width();
+  PanelGrid->setFixedWidth(std::max(195, needed));
+}
+
+void TfSVPGraph::changeEvent(QEvent* e) {
+  QDialog::changeEvent(e);
+  if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) FitTableColumns();
 }
 
 // ---- model ----
@@ -195,22 +216,29 @@ void TfSVPGraph::PaintBox1Paint() {
 void TfSVPGraph::DrawAxes(QPainter& p) {
   const int W = PaintBox1->width(), H = PaintBox1->height();
   const svp::Margins& m = Margin;
-  p.setPen(QPen(QColor(192, 192, 192), 1, Qt::DotLine));
+  const QPen grid(QColor(192, 192, 192), 1, Qt::DotLine);
+  // The plot is always white: its texts are black, whatever the theme.
+  const QPen text(Qt::black);
+  const int ascent = p.fontMetrics().ascent();
   // Bounded loops: a zoomed-out view never draws more lines than pixels.
   int guard = 0;
   for (double v = std::floor(MinSV / 10) * 10; v <= MaxSV && guard < 10000; v += 10, ++guard) {
     const int x = SVToX(v);
     if (x < m.left || x > W - m.right) continue;
+    p.setPen(grid);
     p.drawLine(x, m.top, x, H - m.bottom);
-    p.drawText(x - 15, H - m.bottom + 5 + p.fontMetrics().ascent(), Q(FormatFixed(v, 0)));
+    p.setPen(text);
+    p.drawText(x - 15, H - m.bottom + 5 + ascent, Q(FormatFixed(v, 0)));
   }
   const double step = svp::DepthGridStep(MinDepth, MaxDepth);
   guard = 0;
   for (double d = std::floor(MinDepth / step) * step; d <= MaxDepth && guard < 10000; d += step, ++guard) {
     const int y = DepthToY(d);
     if (y < m.top || y > H - m.bottom) continue;
+    p.setPen(grid);
     p.drawLine(m.left, y, W - m.right, y);
-    p.drawText(5, y - 6 + p.fontMetrics().ascent(), Q(FormatFixed(d, 0) + "m"));
+    p.setPen(text);
+    p.drawText(5, y - 6 + ascent, Q(FormatFixed(d, 0) + "m"));
   }
   p.setPen(QPen(Qt::black, 1, Qt::SolidLine));
   p.drawLine(m.left, m.top, m.left, H - m.bottom);

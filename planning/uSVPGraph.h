@@ -58,6 +58,8 @@ class TfSVPGraph : public QDialog {
   void SelectInLasso();
 
   void FormCreate();
+  // Column and panel widths that give every header caption its room.
+  void FitTableColumns();
   void PaintBox1Paint();
   void DrawAxes(class QPainter& p);
   void DrawProfile(class QPainter& p);
@@ -84,6 +86,7 @@ class TfSVPGraph : public QDialog {
   bool eventFilter(QObject* watched, QEvent* e) override;
   void wheelEvent(class QWheelEvent* e) override;
   void resizeEvent(class QResizeEvent* e) override;
+  void changeEvent(QEvent* e) override;
 
  private:
   svp::Scales CurrentScales() const;

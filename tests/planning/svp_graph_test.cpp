@@ -1,8 +1,13 @@
 // The profile graph editor window: table, drag, lasso, rows and closing.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
 
 #include "planning/uSVPGraph.h"
@@ -151,4 +156,41 @@ TEST_F(SvpGraph, WheelZoomsAndDoubleClickResets) {
   g->PaintBox1DblClick();
   EXPECT_DOUBLE_EQ(g->MinSV, 1478);
   EXPECT_DOUBLE_EQ(g->MaxDepth, 300);
+}
+
+TEST_F(SvpGraph, AxisLabelsAreDrawnInTheTextColour) {
+  g->LoadProfile({"0,1480.00,1", "300,1520.00,1"});
+  const QImage plot = g->PaintBox1->grab().toImage();
+  const int W = plot.width(), H = plot.height();
+  // Dark pixels where only labels are drawn: left of the depth axis, and the
+  // rows of the sound-velocity labels above the title.
+  const auto darkIn = [&plot](int x0, int x1, int y0, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) n += qGray(plot.pixel(x, y)) < 96 ? 1 : 0;
+    return n;
+  };
+  EXPECT_GT(darkIn(0, g->Margin.left - 2, 0, H), 20);
+  EXPECT_GT(darkIn(g->Margin.left + 2, W, H - g->Margin.bottom + 3, H - 19), 20);
+}
+
+TEST_F(SvpGraph, TableCaptionsAreWhole) {
+  for (const int points : {3, 60}) {
+    g->setFont(QFont(g->font().family(), points == 3 ? 9 : 14));
+    Lines lines;
+    for (int i = 0; i < points; ++i) lines.push_back(std::to_string(i) + ",1500.00,1");
+    g->LoadProfile(lines);
+    QApplication::processEvents();
+    const QHeaderView* header = g->StringGrid1->horizontalHeader();
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    for (int c = 0; c < 3; ++c) {
+      const QString caption = g->StringGrid1->horizontalHeaderItem(c)->text();
+      EXPECT_GE(g->StringGrid1->columnWidth(c), header->fontMetrics().horizontalAdvance(caption) + 2 * margin)
+          << caption.toStdString();
+      EXPECT_GE(g->StringGrid1->columnWidth(c), 60);
+    }
+    // The panel shows the whole width of the table, with or without a scroll bar.
+    EXPECT_EQ(g->StringGrid1->horizontalScrollBar()->maximum(), 0) << points;
+  }
+  EXPECT_EQ(g->StringGrid1->horizontalHeaderItem(0)->text(), "Depth (m)");
 }

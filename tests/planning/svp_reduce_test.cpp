@@ -123,10 +123,53 @@ TEST(SvpReduce, ColumnFailures) {
   EXPECT_EQ(r.line, 2);
   EXPECT_TRUE(r.column.empty());
 
-  // A hand-edited depth of -1 divides by zero: reported, never written as a value.
-  r = svp::BuildColumn({"0,1500.00,1", "-1,1500.00,1"}, 1);
+  // A metre's value taken from its neighbours is checked like any other.
+  r = svp::BuildColumn({"0,1500.00,1", "4,2700.00,1"}, 2);
   EXPECT_EQ(r.status, svp::ColumnResult::Status::OutOfRange);
   EXPECT_EQ(r.line, 1);
+
+  // Line 0 gives a value but names no metre of the column, and nothing deeper does.
+  r = svp::BuildColumn({"-3,1500.00,1"}, 2);
+  EXPECT_EQ(r.status, svp::ColumnResult::Status::BlankTop);
+}
+
+TEST(SvpReduce, ColumnTakesEachValueAtTheMetreItNames) {
+  const struct {
+    const char* what;
+    Lines averaged;
+    int maxDepth;
+    Lines want;
+  } cases[] = {
+      {"a deleted point: its metre lies on the line between its neighbours",
+       {"0,1500.00,1", "2,1504.00,1", "3,1504.00,1"},
+       3,
+       {"1500.00", "1501.00", "1502.00", "1502.50"}},
+      {"a deleted 0 m point: line 0 takes the 1 m value",
+       {"1,1502.00,1", "2,1505.00,1"},
+       2,
+       {"1502.00", "1502.00", "1503.00"}},
+      {"lines in any order", {"2,1504.00,1", "0,1500.00,1"}, 2, {"1500.00", "1501.00", "1502.00"}},
+      {"an empty metre of the averaging is interpolated too",
+       {"0,1500.00,1", "", "2,1504.00,1"},
+       2,
+       {"1500.00", "1501.00", "1502.00"}},
+      {"below the deepest point: the line to a point past Max Depth",
+       {"0,1500.00,1", "4,1508.00,1"},
+       2,
+       {"1500.00", "1501.00", "1502.00"}},
+      {"below the deepest point with none past Max Depth: its value",
+       {"0,1500.00,1", "1,1502.00,1"},
+       3,
+       {"1500.00", "1501.00", "1501.33", "1501.50"}},
+      {"two lines for one metre: their mean", {"0,1500.00,1", "0,1502.00,1"}, 0, {"1501.00"}},
+      {"a negative depth names no metre", {"0,1500.00,1", "-1,1400.00,1"}, 1, {"1500.00", "1500.00"}},
+      {"only a point past Max Depth", {"5,1500.00,1"}, 1, {"1500.00", "1500.00"}},
+  };
+  for (const auto& c : cases) {
+    const auto r = svp::BuildColumn(c.averaged, c.maxDepth);
+    EXPECT_EQ(r.status, svp::ColumnResult::Status::Ok) << c.what;
+    EXPECT_EQ(r.column, c.want) << c.what;
+  }
 }
 
 TEST(SvpReduce, HeaderDetection) {
@@ -158,6 +201,18 @@ TEST(SvpReduce, HeaderDetection) {
     EXPECT_EQ(h->format, c.format);
     EXPECT_EQ(h->svFirst, c.svFirst);
   }
+}
+
+TEST(SvpReduce, HeaderDetectionCountsFieldsOfALongHeader) {
+  // 100 000 fields of filler before the two named ones.
+  std::string header;
+  for (int i = 0; i < 100000; ++i) header += "T,";
+  header += "Depth,SV,";
+  const auto h = svp::DetectHeader({header});
+  ASSERT_TRUE(h);
+  EXPECT_EQ(h->depthColumn, 100000);
+  EXPECT_EQ(h->svColumn, 100001);
+  EXPECT_FALSE(h->svFirst);
 }
 
 TEST(SvpReduce, DetectionReportInBothLanguages) {

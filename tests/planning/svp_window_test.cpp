@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -231,6 +235,118 @@ TEST_F(SvpWindow, GraphHandsBackItsPointsOnlyAfterOk) {
   EXPECT_EQ(ListLines(fSVP->mSortedAveragedSV), (Lines{"0,1500.13,1", "2,1502.00,3"}));
   EXPECT_TRUE(ListLines(fSVP->mSVPColumn).empty());
   EXPECT_FALSE(fSVP->bSaveClose->isEnabled());
-  EXPECT_TRUE(fSVP->cUseSVP->isChecked());
+  EXPECT_FALSE(fSVP->cUseSVP->isChecked());  // the column was emptied
   EXPECT_EQ(Shown().back(), "Data updated. Please regenerate SVP Column.");
+}
+
+TEST_F(SvpWindow, EveryWayOfEmptyingTheColumnEndsTheProfile) {
+  Create();
+  fSVP->mRawSVData->setPlainText("0 1500\n1 1501");
+  fSVP->eSearchString->setText("%lf %lf");
+  fSVP->rDFirst->setChecked(true);
+  fSVP->eMaxDepth->setText("1");
+  const struct {
+    const char* what;
+    std::function<void()> act;
+  } cases[] = {
+      {"the column cleared by hand", [] { fSVP->mSVPColumn->setPlainText(" \n"); }},
+      {"stage 1", [] { fSVP->bRawToSVVClick(); }},
+      {"stage 2", [] { fSVP->bSVVtoAveragedSVClick(); }},
+      {"stage 3 without a value at 0 m",
+       [] {
+         fSVP->mSortedAveragedSV->setPlainText("\n1,1500.00,1");
+         fSVP->bAveragedSVtoSVPClick();
+       }},
+      {"stage 3 out of range",
+       [] {
+         fSVP->mSortedAveragedSV->setPlainText("0,1500.00,1\n1,1250.00,1");
+         fSVP->bAveragedSVtoSVPClick();
+       }},
+      {"stage 3 with a Max Depth that is no number",
+       [] {
+         fSVP->eMaxDepth->setText("ten");
+         EXPECT_THROW(fSVP->bAveragedSVtoSVPClick(), std::runtime_error);
+         fSVP->eMaxDepth->setText("1");
+       }},
+  };
+  for (const auto& c : cases) {
+    fSVP->mSVPColumn->setPlainText("1500.00\n1500.50");
+    fSVP->cUseSVP->setChecked(true);
+    ASSERT_TRUE(fSVP->cUseSVP->isChecked()) << c.what;
+    Shown().clear();
+    c.act();
+    EXPECT_FALSE(svp::HasValue(ListLines(fSVP->mSVPColumn))) << c.what;
+    EXPECT_FALSE(fSVP->cUseSVP->isChecked()) << c.what;
+    for (const QString& text : Shown()) EXPECT_FALSE(text.startsWith("SVP Column is empty")) << c.what;
+  }
+
+  // A new column from stage 3 keeps the profile in use.
+  fSVP->mSortedAveragedSV->setPlainText("0,1500.00,1\n1,1502.00,1");
+  fSVP->mSVPColumn->setPlainText("1400.00");
+  fSVP->cUseSVP->setChecked(true);
+  fSVP->bAveragedSVtoSVPClick();
+  EXPECT_EQ(ListLines(fSVP->mSVPColumn), (Lines{"1500.00", "1501.00"}));
+  EXPECT_TRUE(fSVP->cUseSVP->isChecked());
+}
+
+TEST_F(SvpWindow, DeletingGraphPointsKeepsEveryOtherMetre) {
+  Create();
+  prompts::CurrentScript().fileNames.push_back(QString::fromStdString(TestData("svp/11E101663_20120821_122817.csv")));
+  fSVP->BitBtn1Click();
+  fSVP->AutoDedetct1Click();
+  fSVP->eMaxDepth->setText("30");
+  fSVP->bRawToSVVClick();
+  fSVP->bSVVtoAveragedSVClick();
+  fSVP->bAveragedSVtoSVPClick();
+  const Lines before = ListLines(fSVP->mSVPColumn);
+  ASSERT_EQ(before.size(), 31u);
+  ASSERT_EQ(before[10], "1508.50");
+
+  // The editor hands back its points less the one in table row `row`.
+  fSVPGraph = new TfSVPGraph();
+  const auto deleteRow = [](int row) {
+    QTimer::singleShot(0, [row] {
+      fSVPGraph->StringGrid1->setCurrentCell(row, 0);
+      fSVPGraph->StringGrid1Click();
+      fSVPGraph->bDeleteSelectedClick();
+      fSVPGraph->bSaveAndCloseClick();
+    });
+    fSVP->bGraphClick();
+  };
+
+  deleteRow(5);  // the 5 m point
+  EXPECT_EQ(ListLines(fSVP->mSortedAveragedSV).size(), 30u);
+  fSVP->bAveragedSVtoSVPClick();
+  const Lines after = ListLines(fSVP->mSVPColumn);
+  ASSERT_EQ(after.size(), 31u);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(after[i], before[i]) << i;
+  // Metre 5 now lies between its neighbours: the deeper means move by a few
+  // hundredths at most, never by a metre's worth of profile.
+  for (int i = 5; i <= 30; ++i) EXPECT_NEAR(std::stod(after[i]), std::stod(before[i]), 0.05) << i;
+  EXPECT_NEAR(std::stod(after[10]), 1508.50, 0.05);
+  EXPECT_TRUE(fSVP->bSaveClose->isEnabled());
+
+  // Without the 0 m point, line 0 takes the 1 m value.
+  const std::string oneMetre = ListLines(fSVP->mSortedAveragedSV)[1];
+  deleteRow(0);
+  Shown().clear();
+  fSVP->bAveragedSVtoSVPClick();
+  EXPECT_TRUE(Shown().empty());
+  const Lines top = ListLines(fSVP->mSVPColumn);
+  ASSERT_EQ(top.size(), 31u);
+  EXPECT_EQ("1," + top[0] + ",3", oneMetre);
+  EXPECT_EQ(top[1], top[0]);
+}
+
+TEST_F(SvpWindow, ProbeDialogShowsItsOneFilterByNameForEveryFile) {
+  QFileDialog dialog;
+  TfSVP::ConfigureProbeDialog(dialog);
+  const auto* filters = dialog.findChild<QComboBox*>("fileTypeCombo");
+  ASSERT_TRUE(filters);
+  ASSERT_EQ(filters->count(), 1);
+  EXPECT_EQ(filters->itemText(0), "Sound Velocity File [*.*]");
+  // The pattern behind the name matches names without an extension too.
+  const QString filter = dialog.nameFilters().value(0);
+  const QString pattern = filter.mid(filter.lastIndexOf('(') + 1).chopped(1);
+  for (const char* name : {"cast.csv", "PROBE", "_V000056.TXT"}) EXPECT_TRUE(QDir::match(pattern, name)) << name;
 }
