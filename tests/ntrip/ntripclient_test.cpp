@@ -403,21 +403,13 @@ class Str2str {
   }
   static bool Installed() { return !QStandardPaths::findExecutable("str2str").isEmpty(); }
   int CasterPort() const { return caster_; }
-  // Connects to the input server once str2str listens.
+  // Connects to the input server once str2str listens, and waits until its
+  // caster listens too (a client that came earlier would be refused).
   bool Feed() {
-    for (int i = 0; started_ && i < 250 && feeder_ < 0; ++i) {
-      const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-      sockaddr_in a{};
-      a.sin_family = AF_INET;
-      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      a.sin_port = htons(uint16_t(input_));
-      if (::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) feeder_ = s;
-      else {
-        ::close(s);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      }
-    }
-    return feeder_ >= 0;
+    feeder_ = ConnectWhenListening(input_);
+    const int probe = ConnectWhenListening(caster_);
+    if (probe >= 0) ::close(probe);
+    return feeder_ >= 0 && probe >= 0;
   }
   void Send(const std::string& bytes) { ::send(feeder_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
   // What came back on the feeding connection so far.
@@ -434,6 +426,20 @@ class Str2str {
   }
 
  private:
+  int ConnectWhenListening(int port) {
+    for (int i = 0; started_ && i < 250; ++i) {
+      const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+      sockaddr_in a{};
+      a.sin_family = AF_INET;
+      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      a.sin_port = htons(uint16_t(port));
+      if (::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return s;
+      ::close(s);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return -1;
+  }
+
   QProcess process_;
   int input_, caster_;
   int feeder_ = -1;
