@@ -19,6 +19,7 @@
 
 #include "ntrip/ntripprotocol.h"
 #include "tests/ntrip/fakecaster.h"
+#include "tests/ntrip/str2str.h"
 
 namespace {
 
@@ -382,70 +383,9 @@ TEST(NtripClient, PeriodicGGAReportsGoOutWithArrivingBlocks) {
 }
 
 // ---------------------------------------------------------------------------
-// Against RTKLIB's str2str as the caster: the test feeds its input server, and
-// -b 1 relays what the client sends to the caster back to that feeding
-// connection.
+// Against RTKLIB's str2str as the caster.
 
 namespace {
-
-class Str2str {
- public:
-  Str2str() : input_(FakeCaster::ClosedPort()), caster_(FakeCaster::ClosedPort()) {
-    process_.setProcessChannelMode(QProcess::MergedChannels);
-    process_.start("str2str", {"-in", QString("tcpsvr://:%1").arg(input_), "-out",
-                               QString("ntripc://user:secret@:%1/MP").arg(caster_), "-b", "1"});
-    started_ = process_.waitForStarted(5000);
-  }
-  ~Str2str() {
-    if (feeder_ >= 0) ::close(feeder_);
-    process_.kill();
-    process_.waitForFinished(5000);
-  }
-  static bool Installed() { return !QStandardPaths::findExecutable("str2str").isEmpty(); }
-  int CasterPort() const { return caster_; }
-  // Connects to the input server once str2str listens, and waits until its
-  // caster listens too (a client that came earlier would be refused).
-  bool Feed() {
-    feeder_ = ConnectWhenListening(input_);
-    const int probe = ConnectWhenListening(caster_);
-    if (probe >= 0) ::close(probe);
-    return feeder_ >= 0 && probe >= 0;
-  }
-  void Send(const std::string& bytes) { ::send(feeder_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
-  // What came back on the feeding connection so far.
-  std::string Relayed() {
-    char buf[4096];
-    for (;;) {
-      pollfd p{feeder_, POLLIN, 0};
-      if (::poll(&p, 1, 0) <= 0) break;
-      const ssize_t n = ::recv(feeder_, buf, sizeof buf, 0);
-      if (n <= 0) break;
-      relayed_.append(buf, std::size_t(n));
-    }
-    return relayed_;
-  }
-
- private:
-  int ConnectWhenListening(int port) {
-    for (int i = 0; started_ && i < 250; ++i) {
-      const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-      sockaddr_in a{};
-      a.sin_family = AF_INET;
-      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      a.sin_port = htons(uint16_t(port));
-      if (::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return s;
-      ::close(s);
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return -1;
-  }
-
-  QProcess process_;
-  int input_, caster_;
-  int feeder_ = -1;
-  bool started_ = false;
-  std::string relayed_;
-};
 
 std::string ReadCapture(const std::string& name) {
   std::ifstream in(TestData("rtcm3/" + name), std::ios::binary);

@@ -7,12 +7,16 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <chrono>
 #include <fcntl.h>
@@ -30,6 +34,7 @@
 #include "ntrip/uRTCMParsing.h"
 #include "platform/paths.h"
 #include "tests/ntrip/fakecaster.h"
+#include "tests/ntrip/str2str.h"
 #include "tests/support/tempenv.h"
 
 namespace {
@@ -465,4 +470,111 @@ TEST_F(NtripWindow, SeparateOutputPort) {
   EXPECT_TRUE(w->Client->ForwardToSerial);
   EXPECT_EQ(w->OutputPortHandle, nullptr);
   ::close(master);
+}
+
+// ---------------------------------------------------------------------------
+// Against RTKLIB's str2str as the caster, making station messages of its own,
+// with gpsd's gpsdecode as the independent decoder of what the window received.
+
+namespace {
+
+// gpsdecode's objects of the RTCM 3 frames it accepts in the bytes, in order.
+std::vector<QJsonObject> GpsDecode(const std::string& bytes) {
+  QProcess p;
+  p.start("gpsdecode", {"-j"});
+  if (!p.waitForStarted(5000)) return {};
+  p.write(bytes.data(), qint64(bytes.size()));
+  p.closeWriteChannel();
+  if (!p.waitForFinished(20000)) return {};
+  std::vector<QJsonObject> frames;
+  for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
+    const QJsonObject o = QJsonDocument::fromJson(line).object();
+    if (o.value("class").toString() == "RTCM3") frames.push_back(o);
+  }
+  return frames;
+}
+
+class NtripWindowWithStr2str : public NtripWindow {};
+
+}  // namespace
+
+TEST_F(NtripWindowWithStr2str, StationMessagesOfTheCasterAgreeWithGpsdecodeInTheLogAndTheReport) {
+  if (!Str2str::Installed() || QStandardPaths::findExecutable("gpsdecode").isEmpty())
+    GTEST_SKIP() << "str2str (rtklib) or gpsdecode (gpsd-clients) is not installed";
+  // str2str decodes the fed capture, sends its GPS and GLONASS observations
+  // again and, at most once a second, station messages of its own.
+  Str2str caster({"-msg", "1005(1),1006(1),1007(1),1008(1),1033(1),1077,1087", "-sta", "1234", "-p", "47.5",
+                  "11.25", "520", "-a", "ANT1,SER1,7", "-i", "RCV1,FW2,RSER3"});
+  ASSERT_TRUE(caster.Feed());
+  std::string capture;
+  ASSERT_TRUE(ReadWholeFile(TestData("rtcm3/pygpsdata-MIXED-RTCM3.log"), capture));
+  Create();
+  auto* w = frmNTRIPSettings;
+  w->edtServer->setText("127.0.0.1");
+  w->edtPort->setText(QString::number(caster.CasterPort()));
+  w->edtUsername->setText("user");
+  w->edtPassword->setText("secret");
+  w->boxMountpoint->addItem("MP");
+  w->btnConnectClick();
+  ASSERT_TRUE(PumpUntil([&] { return w->Client->Connected.load(); }));
+  for (int i = 0; i < 20 && CountLogged("Base #") == 0; ++i) {
+    caster.Send(capture);
+    PumpUntil([] { return CountLogged("Base #") > 0; }, 400);
+  }
+  PumpUntil([] { return false; }, 300);  // the rest of that conversion
+  w->Client->Disconnect();
+  const std::string received = w->Client->ReceivedDataCopy();
+  ASSERT_EQ(received.size(), std::size_t(w->Client->BytesReceived));  // the whole stream, nothing pushed out
+
+  const std::vector<QJsonObject> frames = GpsDecode(received);
+  std::map<int, int> counts;
+  QJsonObject station, antenna, receiver;
+  for (const QJsonObject& f : frames) {
+    const int type = f.value("type").toInt();
+    ++counts[type];
+    if (type == 1006) station = f;
+    if (type == 1008) antenna = f;
+    if (type == 1033) receiver = f;
+  }
+  ASSERT_TRUE(counts.count(1005) && counts.count(1006) && counts.count(1077)) << received.size() << " bytes";
+  ASSERT_FALSE(antenna.isEmpty() || receiver.isEmpty());
+  EXPECT_EQ(station.value("station_id").toInt(), 1234);
+
+  // The window logged the station once, at the position str2str was given.
+  EXPECT_EQ(CountLogged("Base #"), 1);
+  EXPECT_TRUE(Logged("Base #1234: 47.50000000, 11.25000000, 520.00m"));
+
+  w->Button1Click();
+  ASSERT_NE(fRTCMParsing, nullptr);
+  const QStringList report = fRTCMParsing->MemoRTCM->toPlainText().split('\n');
+  const auto has = [&](const QString& line) { return report.contains(line); };
+  EXPECT_TRUE(has(QString("Buffer size: %1 bytes").arg(received.size())));
+  std::map<int, int> listed;
+  const QRegularExpression messageLine("^  (\\d+) - .* \\(x(\\d+)\\)$");
+  for (const QString& line : report) {
+    const auto m = messageLine.match(line);
+    if (m.hasMatch()) listed[m.captured(1).toInt()] = m.captured(2).toInt();
+  }
+  EXPECT_EQ(listed, counts);
+  EXPECT_EQ(report.back(), QString("Total: %1 RTCM messages parsed").arg(frames.size()));
+  EXPECT_TRUE(has(QString("Station ID: %1").arg(station.value("station_id").toInt())));
+  QStringList systems;
+  for (const QJsonValue& v : station.value("system").toArray()) systems << v.toString();
+  EXPECT_TRUE(report.contains("Station Systems: " + systems.join(' '), Qt::CaseInsensitive)) << systems.join(QChar(32)).toStdString();
+  EXPECT_EQ(has("Reference Station: Physical (not virtual)"), !station.value("refstation").toBool());
+  for (const char* axis : {"X", "Y", "Z"})
+    EXPECT_TRUE(has(QString("  %1: %2 m").arg(axis).arg(station.value(QString(axis).toLower()).toDouble(), 0, 'f', 4)))
+        << axis;
+  EXPECT_TRUE(has("  Latitude:  47.50000000 deg"));
+  EXPECT_TRUE(has("  Longitude: 11.25000000 deg"));
+  EXPECT_TRUE(has("  Altitude:  520.000 m"));
+  const double height = station.value("h").toDouble();  // str2str sends 0: the report leaves the line out
+  EXPECT_EQ(has(QString("Antenna Height (ARP to marker): %1 m").arg(height, 0, 'f', 4)), height > 0);
+  EXPECT_TRUE(has("Antenna Type: " + antenna.value("desc").toString()));
+  EXPECT_TRUE(has("Antenna Serial: " + antenna.value("serial").toString()));
+  EXPECT_TRUE(has(QString("Setup ID: %1").arg(antenna.value("setup_id").toInt())));
+  EXPECT_TRUE(has("Receiver Type: " + receiver.value("receiver").toString()));
+  EXPECT_TRUE(has("Receiver Firmware: " + receiver.value("firmware").toString()));
+  EXPECT_TRUE(has("Receiver Serial: RSER3"));  // gpsdecode does not print it
+  EXPECT_EQ(CountLogged("Base #"), 1);          // the report knows the station already
 }
