@@ -127,7 +127,7 @@ TfrmNTRIPSettings::TfrmNTRIPSettings(QWidget* parent) : QWidget(parent, Qt::Wind
   edtPassword->setEchoMode(QLineEdit::Password);
   rbFromGPS = new QRadioButton("From GPS", this);
   rbFromGPS->setObjectName("rbFromGPS");
-  rbFromGPS->setGeometry(110, 141, 70, 17);
+  rbFromGPS->setGeometry(110, 141, 76, 17);
   rbFromGPS->setChecked(true);
   rbManual = new QRadioButton("Manual", this);
   rbManual->setObjectName("rbManual");
