@@ -140,7 +140,7 @@ TfrmNTRIPSettings::TfrmNTRIPSettings(QWidget* parent) : QWidget(parent, Qt::Wind
   btnFetchSources = button("btnFetchSources", "Fetch Sources", 215, 215, 93, 25);
   chkShowLog = new QCheckBox("Show Log", this);
   chkShowLog->setObjectName("chkShowLog");
-  chkShowLog->setGeometry(12, 248, 80, 17);
+  chkShowLog->setGeometry(12, 248, 98, 17);
   chkShowLog->setChecked(true);
   pbProgress = new QProgressBar(this);
   pbProgress->setObjectName("pbProgress");

@@ -488,7 +488,7 @@ void TFNav::FormCreate() {
 
   // 11. The Realtime button.
   Realtime->setText("Start");
-  Realtime->setFixedSize(70, 28);
+  Realtime->setFixedSize(104, 28);  // room for its Turkish caption
   QFont bf("Segoe UI");
   bf.setPointSize(10);
   bf.setBold(true);

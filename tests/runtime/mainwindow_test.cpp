@@ -201,7 +201,7 @@ TEST_F(MainWindow, MenusToolBarsAndStatusBarAsDesigned) {
                          FNav->ToolButton27, FNav->ToolButton28, FNav->ToolButton29, FNav->ToolButton30,
                          FNav->ToolButton31})
     EXPECT_EQ(b->parentWidget(), FNav->tShape);
-  EXPECT_EQ(FNav->Realtime->size(), QSize(70, 28));
+  EXPECT_EQ(FNav->Realtime->size(), QSize(104, 28));
   for (int i : {0, 1, 2, 3, 5, 6}) EXPECT_EQ(FNav->sStatusBar->PanelWidth(i), 100);
   EXPECT_EQ(FNav->tMap->interval(), 200);
   EXPECT_EQ(FNav->tEchogram->interval(), 200);

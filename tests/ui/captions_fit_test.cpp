@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -113,6 +114,15 @@ class CaptionWalker {
     const QString text = Shown(l->text(), l->buddy() != nullptr);
     int room = l->contentsRect().width() - 2 * l->margin();
     if (l->indent() > 0) room -= l->indent();
+    // A label placed by hand ends where the next control beside it begins.
+    if (QWidget* parent = l->parentWidget(); parent && (!parent->layout() || parent->layout()->indexOf(static_cast<QWidget*>(l)) < 0)) {
+      const QRect g = l->geometry();
+      for (auto* sibling : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const QRect s = sibling->geometry();
+        if (sibling == l || sibling->isHidden() || s.left() <= g.left()) continue;
+        if (s.top() < g.bottom() && s.bottom() > g.top()) room = std::min(room, s.left() - g.left());
+      }
+    }
     Report(window, l, text, TextWidth(l->fontMetrics(), text), room);
   }
 
