@@ -615,8 +615,8 @@ TEST_F(MainWindow, KeypadAndKeyboardAtTheBottomOfTheWindow) {
   FNav->ShowNumericKeypad(Offsets->SV);
   ASSERT_NE(FNav->NumericKeypad, nullptr);
   TQuarixNumericKeypad* keypad = FNav->NumericKeypad;
-  EXPECT_EQ(keypad->size(), QSize(170, 200));
-  EXPECT_EQ(keypad->pos(), QPoint(807, 331));
+  EXPECT_EQ(keypad->size(), QSize(170, 250));
+  EXPECT_EQ(keypad->pos(), QPoint(807, 281));
   EXPECT_EQ(keypad->TargetControl, Offsets->SV);
   EXPECT_TRUE(keypad->isVisible());
   EXPECT_EQ(keypad->parentWidget(), FNav);
@@ -624,7 +624,7 @@ TEST_F(MainWindow, KeypadAndKeyboardAtTheBottomOfTheWindow) {
   FNav->resize(900, 600);
   FNav->ShowNumericKeypad(Offsets->bSVP);
   EXPECT_EQ(FNav->NumericKeypad, keypad);  // made once
-  EXPECT_EQ(keypad->pos(), QPoint(720, 390));
+  EXPECT_EQ(keypad->pos(), QPoint(720, 340));
   EXPECT_TRUE(keypad->isVisible());
 
   FNav->resize(987, 541);
