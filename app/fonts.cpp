@@ -5,7 +5,6 @@
 #include <QFont>
 #include <QLabel>
 #include <QLayout>
-#include <QStringList>
 
 const char* const kDesignSansFamily = "Liberation Sans";
 
@@ -52,7 +51,7 @@ void PrepareFontResolution() {
 
 void SetupDesignFonts() {
   const QString sans = QString::fromLatin1(kDesignSansFamily);
-  for (const char* face : kSansFaces) QFont::insertSubstitutions(face, {sans, "Liberation Sans Narrow"});
+  for (const char* face : kSansFaces) QFont::insertSubstitution(face, sans);
   for (const char* face : kFixedFaces) QFont::insertSubstitution(face, "Liberation Mono");
   QFont f(sans, kDesignPointSize);
   f.setStyleHint(QFont::SansSerif);

@@ -22,6 +22,7 @@
 
 #include "app/fonts.h"
 #include "platform/paths.h"
+#include "runtime/statuspanels.h"
 #include "tests/runtime/formsfixture.h"
 #include "ui/QuarixKeyboard.h"
 #include "ui/QuarixTranslation.h"
@@ -83,6 +84,7 @@ class CaptionWalker {
     for (auto* c : root->findChildren<QWidget*>()) all.push_back(c);
     for (QWidget* c : all) {
       if (!c->isVisibleTo(window) || c->width() <= 0) continue;
+      if (qobject_cast<TQuarixStatusBar*>(c->parentWidget())) continue;  // panels, not captions
       if (auto* l = qobject_cast<QLabel*>(c))
         Label(window, l);
       else if (auto* b = qobject_cast<QPushButton*>(c))
