@@ -4,6 +4,8 @@
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QWidget>
+#include <cmath>
 
 #include "platform/prompts.h"
 
@@ -78,6 +80,34 @@ const Style* FindStyle(const std::string& name) {
   return nullptr;
 }
 
+const char* const kDesignButtonText = "quarixDesignButtonText";
+const char* const kStateText = "quarixStateText";  // text colour given by a state colour of a parent
+constexpr double kReadableContrast = 4.5;
+
+double Luminance(const QColor& c) {
+  auto channel = [](int v) {
+    const double x = v / 255.0;
+    return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+
+void ApplyDesignButtonText(QWidget* w) {
+  const QColor wanted = w->property(kDesignButtonText).value<QColor>();
+  const QPalette theme = QApplication::palette(w);
+  const QColor text = ContrastRatio(wanted, theme.color(QPalette::Button)) >= kReadableContrast
+                          ? wanted
+                          : theme.color(QPalette::ButtonText);
+  QPalette p = w->palette();
+  p.setColor(QPalette::ButtonText, text);
+  w->setPalette(p);
+}
+
+void RefreshDesignButtonTexts() {
+  for (QWidget* w : QApplication::allWidgets())
+    if (w->property(kDesignButtonText).isValid()) ApplyDesignButtonText(w);
+}
+
 QPalette PaletteOf(const Style& s) {
   QPalette p;
   p.setColor(QPalette::Window, QColor(s.window));
@@ -116,6 +146,7 @@ bool ApplyTheme(const std::string& name) {
       if (QStyle* own = QStyleFactory::create(gDefaultStyle)) QApplication::setStyle(own);
     QApplication::setPalette(gDefaultPalette);
     gActive = name;
+    RefreshDesignButtonTexts();
     return true;
   }
   const Style* s = FindStyle(name);
@@ -126,6 +157,7 @@ bool ApplyTheme(const std::string& name) {
   if (QStyle* fusion = QStyleFactory::create("Fusion")) QApplication::setStyle(fusion);
   QApplication::setPalette(PaletteOf(*s));
   gActive = name;
+  RefreshDesignButtonTexts();
   return true;
 }
 
@@ -134,4 +166,61 @@ QColor ThemePanelColor(const std::string& name) {
                                                      : QApplication::palette().color(QPalette::Window);
   const Style* s = FindStyle(name);
   return s ? QColor(s->window) : QColor();
+}
+
+double ContrastRatio(const QColor& a, const QColor& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor ReadableTextColour(const QColor& background) {
+  const QColor black(Qt::black), white(Qt::white);
+  return ContrastRatio(white, background) > ContrastRatio(black, background) ? white : black;
+}
+
+void SetStateColour(QWidget* w, const QColor& background) {
+  if (!w) return;
+  w->setProperty(kDesignButtonText, QVariant());  // the state's text colour rules now
+  const QColor text = ReadableTextColour(background);
+  QPalette p = w->palette();
+  p.setColor(QPalette::Window, background);
+  p.setColor(QPalette::Button, background);
+  p.setColor(QPalette::WindowText, text);
+  p.setColor(QPalette::ButtonText, text);
+  w->setPalette(p);
+  // Under a style sheet the children do not inherit the palette: their text
+  // colour is given to each of them.
+  if (!w->testAttribute(Qt::WA_StyleSheet)) return;
+  for (QWidget* child : w->findChildren<QWidget*>()) {
+    QPalette c = child->palette();
+    c.setColor(QPalette::WindowText, text);
+    c.setColor(QPalette::ButtonText, text);
+    child->setPalette(c);
+    child->setProperty(kStateText, true);
+  }
+}
+
+void ClearStateColour(QWidget* w) {
+  if (!w) return;
+  w->setProperty(kDesignButtonText, QVariant());
+  w->setPalette(QPalette());
+  for (QWidget* child : w->findChildren<QWidget*>())
+    if (child->property(kStateText).isValid()) {
+      child->setProperty(kStateText, QVariant());
+      child->setPalette(QPalette());
+    }
+}
+
+void SetDesignButtonTextColour(QWidget* w, const QColor& colour) {
+  if (!w) return;
+  w->setProperty(kDesignButtonText, colour);
+  ApplyDesignButtonText(w);
+}
+
+void SetStateBaseColour(QWidget* w, const QColor& base) {
+  if (!w) return;
+  QPalette p = w->palette();
+  p.setColor(QPalette::Base, base);
+  p.setColor(QPalette::Text, ReadableTextColour(base));
+  w->setPalette(p);
 }

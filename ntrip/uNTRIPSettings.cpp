@@ -127,7 +127,7 @@ TfrmNTRIPSettings::TfrmNTRIPSettings(QWidget* parent) : QWidget(parent, Qt::Wind
   edtPassword->setEchoMode(QLineEdit::Password);
   rbFromGPS = new QRadioButton("From GPS", this);
   rbFromGPS->setObjectName("rbFromGPS");
-  rbFromGPS->setGeometry(110, 141, 70, 17);
+  rbFromGPS->setGeometry(110, 141, 76, 17);
   rbFromGPS->setChecked(true);
   rbManual = new QRadioButton("Manual", this);
   rbManual->setObjectName("rbManual");
@@ -140,7 +140,7 @@ TfrmNTRIPSettings::TfrmNTRIPSettings(QWidget* parent) : QWidget(parent, Qt::Wind
   btnFetchSources = button("btnFetchSources", "Fetch Sources", 215, 215, 93, 25);
   chkShowLog = new QCheckBox("Show Log", this);
   chkShowLog->setObjectName("chkShowLog");
-  chkShowLog->setGeometry(12, 248, 80, 17);
+  chkShowLog->setGeometry(12, 248, 98, 17);
   chkShowLog->setChecked(true);
   pbProgress = new QProgressBar(this);
   pbProgress->setObjectName("pbProgress");

@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "program/forms.h"
+#include "app/fonts.h"
 #include "app/helpers.h"
 #include "app/startup.h"
 #include "app/themes.h"
@@ -17,7 +18,9 @@ int main(int argc, char** argv) {
   } catch (...) {
     theme = "Light";
   }
+  PrepareFontResolution();
   QuarixApplication app(argc, argv);
+  SetupDesignFonts();
   try {
     if (theme != kDefaultStyleName) ApplyTheme(theme);
     QApplication::setApplicationName("Quarix DM");

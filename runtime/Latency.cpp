@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/color.h"
+#include "app/themes.h"
 #include "app/settingsfile.h"
 #include "runtime/windowlogic.h"
 
@@ -66,7 +67,5 @@ void TfLatency::eCurrentLatencyChange() {
   const auto c = LatencyColor(eCurrentLatency->text().toStdString(), eLatencyTol->text().toStdString());
   if (!c) return;
   groupColor_ = *c;
-  QPalette pal = gLatency->palette();
-  pal.setColor(QPalette::Window, ToQColor(*c));
-  gLatency->setPalette(pal);
+  SetStateColour(gLatency, ToQColor(*c));
 }

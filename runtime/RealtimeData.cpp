@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include "app/color.h"
+#include "app/themes.h"
 #include "app/helpers.h"
 #include "app/placement.h"
 #include "settings/UGPS.h"
@@ -53,9 +54,7 @@ QGroupBox* DepthFrame(QWidget* parent, const char* name, const QString& caption,
   auto* g = new QGroupBox(caption, parent);
   g->setObjectName(name);
   g->setAutoFillBackground(true);
-  QPalette pal = g->palette();
-  pal.setColor(QPalette::Window, ToQColor(colour));
-  g->setPalette(pal);
+  SetStateColour(g, ToQColor(colour));
   g->setGeometry(2, top, kWidth - 4, 94);
   auto* l = new QLabel("---", g);
   l->setObjectName(labelName);
@@ -77,9 +76,7 @@ TfRealtime::TfRealtime(QWidget* parent)
   setWindowTitle("Realtime Data");
   setFont(QFont("Segoe UI"));
   setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  setPalette(pal);
+  SetStateColour(this, Qt::white);  // white in every theme, with dark text
 
   btHide = ToolButton(this, "btHide", "Hide Window", QStyle::SP_TitleBarMinButton, 2);
   ToolButton2 = ToolButton(this, "ToolButton2", "Navigation Settings", QStyle::SP_ArrowUp, 32);

@@ -154,18 +154,6 @@ QIcon ToolIcon(Tool t) {
   return QIcon(pm);
 }
 
-void SetButtonFontColour(QToolButton* b, TColor c) {
-  QPalette pal = b->palette();
-  pal.setColor(QPalette::ButtonText, ToQColor(c));
-  b->setPalette(pal);
-}
-
-void SetBarColour(QToolBar* bar, const QColor& c) {
-  QPalette pal = bar->palette();
-  pal.setColor(QPalette::Window, c);
-  bar->setPalette(pal);
-}
-
 // Runs one step of the closing sequence; an error is logged and the sequence goes on.
 template <class F>
 void ClosingStep(const char* what, F&& step) {
@@ -488,13 +476,13 @@ void TFNav::FormCreate() {
 
   // 11. The Realtime button.
   Realtime->setText("Start");
-  Realtime->setFixedSize(70, 28);
+  Realtime->setFixedSize(104, 28);  // room for its Turkish caption
   QFont bf("Segoe UI");
   bf.setPointSize(10);
   bf.setBold(true);
   Realtime->setFont(bf);
   Realtime->setAutoRaise(false);
-  SetButtonFontColour(Realtime, clNavy);
+  SetDesignButtonTextColour(Realtime, ToQColor(clNavy));
 }
 
 void TFNav::showEvent(QShowEvent* e) {
@@ -683,8 +671,9 @@ void TFNav::StartSurvey() {
 
   Realtime->setText("Stop");
   Realtime->setChecked(true);
-  SetButtonFontColour(Realtime, clWhite);
-  SetBarColour(tRealtime, ToQColor(clGreen));
+  // The bar and its buttons turn green, with white text.
+  SetStateColour(tRealtime, ToQColor(clGreen));
+  SetStateColour(Realtime, ToQColor(clGreen));
   LogEvent("Realtime STARTED");
   RealtimeActive = 1;
 }
@@ -699,8 +688,11 @@ void TFNav::StopSurvey() {
   if (fWaterfal) fWaterfal->hide();
   Realtime->setText("Start");
   Realtime->setChecked(false);
-  SetButtonFontColour(Realtime, clNavy);
-  SetBarColour(tRealtime, QApplication::palette().color(QPalette::Button));
+  // Back to the theme, whichever is chosen later; the GNSS box's fix colour is over too.
+  ClearStateColour(tRealtime);
+  ClearStateColour(Realtime);
+  SetDesignButtonTextColour(Realtime, ToQColor(clNavy));
+  if (fRealtime) ClearStateColour(fRealtime->GPSGroupBox);
   LogEvent("Realtime STOPPED");
   RealtimeActive = 0;
 }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/color.h"
+#include "app/themes.h"
 #include "app/displaysettings.h"
 #include "app/formats.h"
 #include "app/helpers.h"
@@ -97,19 +98,9 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QLineEdit* e) { return e ? e->text().toStdString() : std::string(); }
 bool Checked(const QCheckBox* c) { return c && c->isChecked(); }
 
-void SetWindowColour(QWidget* w, TColor c) {
-  if (!w) return;
-  QPalette pal = w->palette();
-  pal.setColor(QPalette::Window, ToQColor(c));
-  w->setPalette(pal);
-}
-
-void SetMemoColour(QPlainTextEdit* m, TColor c) {
-  if (!m) return;
-  QPalette pal = m->palette();
-  pal.setColor(QPalette::Base, ToQColor(c));
-  m->setPalette(pal);
-}
+// State colours come with a text colour that reads on them.
+void SetWindowColour(QWidget* w, TColor c) { SetStateColour(w, ToQColor(c)); }
+void SetMemoColour(QPlainTextEdit* m, TColor c) { SetStateBaseColour(m, ToQColor(c)); }
 
 // A device-settings edit read as a number on the first tick; a text that is
 // not one gives 0 and is told once.

@@ -77,7 +77,7 @@ void SetControlText(QWidget* Control, const std::string& Text) {
 
 TQuarixNumericKeypad::TQuarixNumericKeypad(QWidget* owner) : QFrame(owner) {
   setObjectName("NumericKeypad");
-  MakeBlackPanel(this, 170, 200);
+  MakeBlackPanel(this, keyboard::kKeypadWidth, keyboard::kKeypadHeight);
   CreateKeypadButtons();
 }
 

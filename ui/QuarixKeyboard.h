@@ -22,7 +22,7 @@ class TQuarixNumericKeypad : public QFrame {
   ~TQuarixNumericKeypad() override;
 
   QWidget* TargetControl = nullptr;   // the control the keys type into
-  std::array<QToolButton*, 12> Keys{};  // in creation order
+  std::array<QToolButton*, keyboard::kNumericKeyCount> Keys{};  // in creation order
 
   void CreateKeypadButtons();
   // "Enter" hides the keypad, "Back" drops the target's last character, any

@@ -15,9 +15,10 @@ void AddRow(std::vector<KeyPlace>& keys, const char* captions, int row, int firs
 }  // namespace
 
 std::vector<KeyPlace> NumericKeys() {
-  static const char* const kCaptions[] = {"7", "8", "9", "4", "5", "6", "1", "2", "3", "Back", "0", "Enter"};
+  static const char* const kCaptions[] = {"7", "8", "9", "4", "5", "6", "1",     "2",
+                                          "3", "Back", "0", "Enter", ".", "-"};
   std::vector<KeyPlace> keys;
-  for (int i = 0; i < 12; ++i) keys.push_back({kCaptions[i], 5 + (i % 3) * 55, 5 + (i / 3) * 50, 50, 45, true});
+  for (int i = 0; i < kNumericKeyCount; ++i) keys.push_back({kCaptions[i], 5 + (i % 3) * 55, 5 + (i / 3) * 50, 50, 45, true});
   return keys;
 }
 
@@ -27,6 +28,7 @@ std::vector<KeyPlace> CharacterKeys() {
   AddRow(keys, "QWERTYUIOP", 1, 3);
   AddRow(keys, "ASDFGHJKL", 2, 22);  // half a key to the right
   AddRow(keys, "ZXCVBNM", 3, 54);    // after the Shift key
+  AddRow(keys, ".", 4, 3);           // before the Space key
   return keys;
 }
 

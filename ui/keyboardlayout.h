@@ -12,15 +12,19 @@ struct KeyPlace {
   bool bold;
 };
 
-// The numeric keypad's 12 keys in creation order: "7" "8" "9" / "4" "5" "6" /
-// "1" "2" "3" / "Back" "0" "Enter", 50 x 45 each on a 55 x 50 pitch.
+// The numeric keypad's 14 keys in creation order: "7" "8" "9" / "4" "5" "6" /
+// "1" "2" "3" / "Back" "0" "Enter" / "." "-", 50 x 45 each on a 55 x 50 pitch.
+// The fifth row lets offsets such as a 0.50 m draft or a negative tide be typed.
 std::vector<KeyPlace> NumericKeys();
+constexpr int kNumericKeyCount = 14;
+constexpr int kKeypadWidth = 170;
+constexpr int kKeypadHeight = 250;  // five rows of keys
 // Places of the keypad's "Back" and "Enter" keys in that order.
 constexpr int kNumericBackKey = 9;
 constexpr int kNumericEnterKey = 11;
 
-// The letter keyboard's 36 character keys in slot order: the digit row, then
-// the letter rows Q..P, A..L and Z..M; 38 x 38 each.
+// The letter keyboard's 37 character keys in slot order: the digit row, the
+// letter rows Q..P, A..L and Z..M, then "." left of Space; 38 x 38 each.
 std::vector<KeyPlace> CharacterKeys();
 
 // Slots of the four special keys and the size of the key table.

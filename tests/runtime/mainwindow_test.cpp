@@ -201,7 +201,7 @@ TEST_F(MainWindow, MenusToolBarsAndStatusBarAsDesigned) {
                          FNav->ToolButton27, FNav->ToolButton28, FNav->ToolButton29, FNav->ToolButton30,
                          FNav->ToolButton31})
     EXPECT_EQ(b->parentWidget(), FNav->tShape);
-  EXPECT_EQ(FNav->Realtime->size(), QSize(70, 28));
+  EXPECT_EQ(FNav->Realtime->size(), QSize(104, 28));
   for (int i : {0, 1, 2, 3, 5, 6}) EXPECT_EQ(FNav->sStatusBar->PanelWidth(i), 100);
   EXPECT_EQ(FNav->tMap->interval(), 200);
   EXPECT_EQ(FNav->tEchogram->interval(), 200);
@@ -615,8 +615,8 @@ TEST_F(MainWindow, KeypadAndKeyboardAtTheBottomOfTheWindow) {
   FNav->ShowNumericKeypad(Offsets->SV);
   ASSERT_NE(FNav->NumericKeypad, nullptr);
   TQuarixNumericKeypad* keypad = FNav->NumericKeypad;
-  EXPECT_EQ(keypad->size(), QSize(170, 200));
-  EXPECT_EQ(keypad->pos(), QPoint(807, 331));
+  EXPECT_EQ(keypad->size(), QSize(170, 250));
+  EXPECT_EQ(keypad->pos(), QPoint(807, 281));
   EXPECT_EQ(keypad->TargetControl, Offsets->SV);
   EXPECT_TRUE(keypad->isVisible());
   EXPECT_EQ(keypad->parentWidget(), FNav);
@@ -624,7 +624,7 @@ TEST_F(MainWindow, KeypadAndKeyboardAtTheBottomOfTheWindow) {
   FNav->resize(900, 600);
   FNav->ShowNumericKeypad(Offsets->bSVP);
   EXPECT_EQ(FNav->NumericKeypad, keypad);  // made once
-  EXPECT_EQ(keypad->pos(), QPoint(720, 390));
+  EXPECT_EQ(keypad->pos(), QPoint(720, 340));
   EXPECT_TRUE(keypad->isVisible());
 
   FNav->resize(987, 541);

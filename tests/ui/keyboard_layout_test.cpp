@@ -14,16 +14,16 @@ bool Overlap(const KeyPlace& a, const KeyPlace& b) {
 }
 }  // namespace
 
-TEST(KeypadLayout, ThreeColumnsFourRowsEndingAtThePanelEdge) {
+TEST(KeypadLayout, ThreeColumnsFiveRowsEndingAtThePanelEdge) {
   const auto keys = keyboard::NumericKeys();
-  ASSERT_EQ(keys.size(), 12u);
+  ASSERT_EQ(keys.size(), 14u);
   const struct {
     int index;
     const char* caption;
     int left, top;
   } cases[] = {{0, "7", 5, 5},     {1, "8", 60, 5},    {2, "9", 115, 5},     {3, "4", 5, 55},
                {5, "6", 115, 55},  {6, "1", 5, 105},   {9, "Back", 5, 155},  {10, "0", 60, 155},
-               {11, "Enter", 115, 155}};
+               {11, "Enter", 115, 155}, {12, ".", 5, 205},   {13, "-", 60, 205}};
   for (const auto& c : cases) {
     const KeyPlace& k = keys[c.index];
     EXPECT_EQ(k.caption, c.caption) << c.index;
@@ -34,25 +34,25 @@ TEST(KeypadLayout, ThreeColumnsFourRowsEndingAtThePanelEdge) {
     EXPECT_EQ(k.width, 50);
     EXPECT_EQ(k.height, 45);
     EXPECT_TRUE(k.bold);
-    EXPECT_LE(k.left + k.width, 170 - 5) << k.caption;
+    EXPECT_LE(k.left + k.width, keyboard::kKeypadWidth - 5) << k.caption;
   }
-  EXPECT_EQ(keys.back().top + keys.back().height, 200);
+  EXPECT_EQ(keys.back().top + keys.back().height, keyboard::kKeypadHeight);
 }
 
 TEST(LetterKeyboardLayout, RowsSlotsAndNoOverlap) {
   const auto chars = keyboard::CharacterKeys();
   const auto special = keyboard::SpecialKeys();
-  ASSERT_EQ(chars.size(), 36u);
+  ASSERT_EQ(chars.size(), 37u);
   ASSERT_EQ(special.size(), 4u);
   std::string captions;
   for (const KeyPlace& k : chars) captions += k.caption;
-  EXPECT_EQ(captions, "1234567890QWERTYUIOPASDFGHJKLZXCVBNM");
+  EXPECT_EQ(captions, "1234567890QWERTYUIOPASDFGHJKLZXCVBNM.");
 
   const struct {
     int slot;
     int left, top;
   } cases[] = {{0, 3, 3},    {9, 372, 3},   {10, 3, 44},    {19, 372, 44},
-               {20, 22, 85}, {28, 350, 85}, {29, 54, 126},  {35, 300, 126}};
+               {20, 22, 85}, {28, 350, 85}, {29, 54, 126},  {35, 300, 126}, {36, 3, 167}};
   for (const auto& c : cases) {
     EXPECT_EQ(chars[c.slot].left, c.left) << chars[c.slot].caption;
     EXPECT_EQ(chars[c.slot].top, c.top) << chars[c.slot].caption;

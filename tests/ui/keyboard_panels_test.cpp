@@ -50,8 +50,8 @@ class Panels : public ::testing::Test {
 }  // namespace
 
 TEST_F(Panels, KeypadKeysAsLaidOut) {
-  EXPECT_EQ(keypad->size(), QSize(170, 200));
-  for (int i = 0; i < 12; ++i) {
+  EXPECT_EQ(keypad->size(), QSize(170, 250));
+  for (int i = 0; i < 14; ++i) {
     ASSERT_NE(keypad->Keys[i], nullptr);
     EXPECT_EQ(keypad->Keys[i]->parentWidget(), keypad);
     EXPECT_EQ(keypad->Keys[i]->property("tag").toInt(), i);
@@ -60,6 +60,16 @@ TEST_F(Panels, KeypadKeysAsLaidOut) {
   }
   EXPECT_EQ(keypad->Keys[9]->text(), "Back");
   EXPECT_EQ(keypad->Keys[11]->geometry(), QRect(115, 155, 50, 45));
+  EXPECT_EQ(keypad->Keys[12]->geometry(), QRect(5, 205, 50, 45));
+  EXPECT_EQ(keypad->Keys[13]->geometry(), QRect(60, 205, 50, 45));
+}
+
+TEST_F(Panels, KeypadTypesADecimalAndANegativeValue) {
+  keypad->TargetControl = edit;
+  PressKeypad({"-", "0", ".", "5", "0"});
+  EXPECT_EQ(edit->text(), "-0.50");
+  PressKeypad({"Back", "Back", "Back", "Back", "Back", "0", ".", "5", "0"});
+  EXPECT_EQ(edit->text(), "0.50");
 }
 
 TEST_F(Panels, KeypadTypesIntoItsTarget) {
@@ -136,10 +146,11 @@ TEST_F(Panels, ControlTextOfEachKindOfTarget) {
 
 TEST_F(Panels, KeyboardSlotsAndCaptionsAtCreation) {
   EXPECT_EQ(keyboard->size(), QSize(420, 200));
-  EXPECT_EQ(keyboard->KeyCount, 36);
+  EXPECT_EQ(keyboard->KeyCount, 37);
   EXPECT_FALSE(keyboard->ShiftOn);
-  EXPECT_EQ(Captions(0, 36), "1234567890QWERTYUIOPASDFGHJKLZXCVBNM");
-  for (int i = 36; i < 50; ++i) EXPECT_EQ(keyboard->Keys[i], nullptr) << i;
+  EXPECT_EQ(Captions(0, 37), "1234567890QWERTYUIOPASDFGHJKLZXCVBNM.");
+  EXPECT_EQ(keyboard->Keys[36]->geometry(), QRect(3, 167, 38, 38));
+  for (int i = 37; i < 50; ++i) EXPECT_EQ(keyboard->Keys[i], nullptr) << i;
   const char* special[] = {"Shift", "Space", "Back", "Enter"};
   for (int i = 0; i < 4; ++i) {
     ASSERT_NE(keyboard->Keys[50 + i], nullptr);
@@ -167,10 +178,11 @@ TEST_F(Panels, ShiftTypesOneCapitalThenLowerCase) {
   EXPECT_EQ(Captions(10, 20), "qwertyuiop");
   EXPECT_EQ(edit->text(), "Q1Ab");
 
-  // A digit also ends a pending Shift.
-  PressKeyboard({"Shift", "7", "c"});
-  EXPECT_EQ(edit->text(), "Q1Ab7c");
+  // A digit or the point also ends a pending Shift.
+  PressKeyboard({"Shift", "7", "c", "Shift", ".", "d"});
+  EXPECT_EQ(edit->text(), "Q1Ab7c.d");
   EXPECT_FALSE(keyboard->ShiftOn);
+  EXPECT_EQ(Captions(36, 37), ".");
 }
 
 TEST_F(Panels, KeyboardSpaceBackAndEnter) {

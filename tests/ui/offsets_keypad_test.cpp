@@ -1,0 +1,48 @@
+// The offsets dialog's edits filled from the on-screen keypad and keyboard,
+// as on a touch screen.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "tests/runtime/formsfixture.h"
+#include "ui/QuarixKeyboard.h"
+
+namespace {
+
+template <size_t N>
+void Press(const std::array<QToolButton*, N>& keys, const std::string& captions) {
+  for (const char c : captions) {
+    QToolButton* key = nullptr;
+    for (QToolButton* k : keys)
+      if (k && k->text() == QString(QChar(c))) key = k;
+    ASSERT_NE(key, nullptr) << c;
+    key->click();
+  }
+}
+
+class OffsetsKeypad : public FormsTest {};
+
+TEST_F(OffsetsKeypad, DraftAndNegativeTideTypedOnTheKeypad) {
+  Start();
+  Offsets->show();
+  for (QLineEdit* e : {Offsets->OffsetA, Offsets->TideHt}) {
+    e->clear();
+    Offsets->NumericEditClick(e);
+    ASSERT_NE(FNav->NumericKeypad, nullptr);
+    EXPECT_EQ(FNav->NumericKeypad->TargetControl, e);
+  }
+  Press(FNav->NumericKeypad->Keys, "-0.50");
+  EXPECT_EQ(Offsets->TideHt->text(), "-0.50");
+  Offsets->NumericEditClick(Offsets->OffsetA);
+  Press(FNav->NumericKeypad->Keys, "0.50");
+  EXPECT_EQ(Offsets->OffsetA->text(), "0.50");
+
+  Offsets->Location->clear();
+  Offsets->TextEditClick(Offsets->Location);
+  ASSERT_NE(FNav->SimpleKeyboard, nullptr);
+  Press(FNav->SimpleKeyboard->Keys, "ST.2");
+  EXPECT_EQ(Offsets->Location->text(), "ST.2");
+}
+
+}  // namespace
