@@ -1,11 +1,14 @@
 // The drawing file (.qvt): the text the writer makes, its compressed
 // container, the reader's records and defaults, and damaged files.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <QDir>
+#include <cerrno>
+#include <cstdio>
 #include <functional>
 
 #include "app/textfile.h"
@@ -479,24 +482,61 @@ class QvtDamaged : public Qvt {
   static void Own(TQuarixCanvasModel& c) {
     c.LayerOpen("own");
     c.DrawLine(0, 0, 1, 1, 1);
+    c.TextAdd(1, "mine", 2, 3, 0);
+    c.ShapeSelect(2, false);
     c.WorldLeft = 42;
   }
-  static void ExpectOwn(const TQuarixCanvasModel& c) {
-    EXPECT_EQ(c.Layers.size(), 2u);
-    EXPECT_EQ(c.ShapeCount, 1);
-    EXPECT_EQ(c.WorldLeft, 42);
+  // Everything a load changes: the records the file would keep, the very
+  // shape and layer records, numbering, current layer and selection.
+  static std::string State(const TQuarixCanvasModel& c) {
+    std::string s = qvt::BuildDrawingText(c, QDateTime(QDate(2026, 1, 1), QTime(0, 0)));
+    for (const TQShape* shape : c.Shapes) s += std::to_string(reinterpret_cast<uintptr_t>(shape)) + " ";
+    for (const TQLayer* layer : c.Layers) s += std::to_string(reinterpret_cast<uintptr_t>(layer)) + " ";
+    for (int32_t n : c.Selection) s += "sel " + std::to_string(n);
+    return s + " " + std::to_string(c.ShapeCount) + " " + std::to_string(c.NextShapeNumber) + " " +
+           std::to_string(c.NextLayerNumber) + " " + std::to_string(c.CurrentLayer);
+  }
+  // Loads a file that must be refused, in both modes, onto a canvas with its
+  // own drawing, and checks that the canvas is exactly as it was.
+  static void ExpectRefused(const std::string& file, int why) {
+    for (int mode : {0, 2}) {
+      TQuarixCanvasModel c;
+      Own(c);
+      const std::string before = State(c);
+      errno = 0;
+      EXPECT_EQ(c.CadLoad(file, -1, -1, mode), 0) << file << " mode " << mode;
+      if (why) EXPECT_EQ(errno, why) << file << " mode " << mode;
+      EXPECT_EQ(State(c), before) << file << " mode " << mode;
+    }
+  }
+  // In a child process: CadLoad with the address space held to what the
+  // process has now plus 64 MB; exits 0 when the load failed for want of
+  // memory and left the canvas exactly as it was.
+  [[noreturn]] static void LoadWithLittleMemory(const std::string& file, int mode) {
+    TQuarixCanvasModel c;
+    Own(c);
+    const std::string before = State(c);
+    long pages = 0;
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (!statm || std::fscanf(statm, "%ld", &pages) != 1) std::_Exit(2);
+    std::fclose(statm);
+    const rlim_t room = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (64 << 20);
+    const rlimit limit{room, room};
+    if (::setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(3);
+    errno = 0;
+    const int rc = c.CadLoad(file, -1, -1, mode);
+    const int why = errno;
+    const bool same = State(c) == before;
+    std::fprintf(stderr, "rc %d errno %d same %d\n", rc, why, same ? 1 : 0);
+    std::_Exit(rc == 0 && why == ENOMEM && same ? 0 : 1);
   }
   TQuarixCanvasModel source;
   std::string good;
 };
 
 TEST_F(QvtDamaged, MissingFileOrFolderReturns0AndChangesNothing) {
-  for (const std::string& name : {File("none.qvt"), env.Home()}) {
-    TQuarixCanvasModel c;
-    Own(c);
-    EXPECT_EQ(c.CadLoad(name, -1, -1, 0), 0) << name;
-    ExpectOwn(c);
-  }
+  ExpectRefused(File("none.qvt"), ENOENT);
+  ExpectRefused(env.Home(), EISDIR);
 }
 
 TEST_F(QvtDamaged, DamagedStreamReturns0AndLeavesTheDrawing) {
@@ -506,17 +546,12 @@ TEST_F(QvtDamaged, DamagedStreamReturns0AndLeavesTheDrawing) {
   header[4] = '\x79';  // the zlib header check fails
   damaged.push_back(header);
   std::string trailer = good;
-  trailer.back() ^= 0x55;  // the Adler-32 check fails
+  trailer.back() ^= 0x55;  // the Adler-32 check fails, after every record was read
   damaged.push_back(trailer);
   std::string middle = good;
   middle[good.size() / 2] ^= 0xFF;
   damaged.push_back(middle);
-  for (std::size_t i = 0; i < damaged.size(); ++i) {
-    TQuarixCanvasModel c;
-    Own(c);
-    EXPECT_EQ(c.CadLoad(Plain("bad.qvt", damaged[i]), -1, -1, 0), 0) << i;
-    ExpectOwn(c);
-  }
+  for (std::size_t i = 0; i < damaged.size(); ++i) ExpectRefused(Plain("bad" + std::to_string(i) + ".qvt", damaged[i]), EILSEQ);
 }
 
 TEST_F(QvtDamaged, EveryFlippedByteIsRefusedOrReadWithoutHarm) {
@@ -526,9 +561,10 @@ TEST_F(QvtDamaged, EveryFlippedByteIsRefusedOrReadWithoutHarm) {
     bytes[at] ^= 0x5A;
     TQuarixCanvasModel c;
     Own(c);
+    const std::string before = State(c);
     const int rc = c.CadLoad(Plain("flip.qvt", bytes), -1, -1, 0);
     if (rc == 0) {
-      ExpectOwn(c);
+      EXPECT_EQ(State(c), before) << at;
       ++refused;
     }
     EXPECT_EQ(c.ShapeCount, static_cast<int>(c.Shapes.size()));
@@ -574,39 +610,81 @@ TEST_F(QvtDamaged, CutOffStreamDropsItsIncompleteLastRecord) {
   EXPECT_GT(partial, 0);
 }
 
-TEST_F(QvtDamaged, ADrawingPastTheShapeCapFailsWholeInBothModes) {
-  // A few megabytes that inflate to more points, or vertices, than any drawing holds.
-  std::string points;
-  for (std::size_t i = 0; i <= qvt::kMaxShapes; ++i) points += "POINT 1 2 0 0 1\n";
-  std::string vertices = "LAYER 1 big\nPOLYLINE 1 30000000 0 1\n";
-  for (std::size_t i = 0; i <= qvt::kMaxVertices; ++i) vertices += "1 2\n";
-  for (const std::string* text : {&points, &vertices}) {
-    std::string packed;
-    ASSERT_TRUE(qvt::PackDrawingText(*text, packed));
-    const std::string file = Plain("hostile.qvt", packed);
-    for (int mode : {0, 2}) {
-      TQuarixCanvasModel c;
-      Own(c);
-      EXPECT_EQ(c.CadLoad(file, -1, -1, mode), 0) << mode;
-      ExpectOwn(c);
-    }
+// Lowers the load bounds for one test, so that small files reach them.
+class LowerBounds {
+ public:
+  LowerBounds(std::size_t text, std::size_t shapes, std::size_t vertices) : saved_(qvt::Bounds()) {
+    qvt::Bounds() = {text, shapes, vertices};
   }
-  // At the cap itself the drawing is read.
-  points.resize(points.size() - std::string("POINT 1 2 0 0 1\n").size());
-  EXPECT_TRUE(qvt::WithinBounds(points));
+  ~LowerBounds() { qvt::Bounds() = saved_; }
+
+ private:
+  qvt::LoadBounds saved_;
+};
+
+TEST_F(QvtDamaged, ADrawingPastTheBoundsFailsWholeInBothModes) {
+  // The bounds themselves are far beyond any real drawing.
+  EXPECT_EQ(qvt::Bounds().Shapes, 5000000u);
+  EXPECT_EQ(qvt::Bounds().Vertices, 20000000u);
+  const LowerBounds low(1 << 20, 1000, 5000);
+  // At the bounds, then one shape or vertex past them, after all the others
+  // were built.
+  std::string points;
+  for (int i = 0; i < 1000; ++i) points += "POINT 1 2 0 0 1\n";
+  const auto vertices = [](int last) {
+    std::string v = "LAYER 1 big\nPOLYLINE 1 2000 0 1\n";
+    for (int i = 0; i < 2000; ++i) v += "1 2\n";
+    v += "POLYGON 1 " + std::to_string(last) + " 0 1\n";
+    for (int i = 0; i < last; ++i) v += "3 4\n";
+    return v;
+  };
+  struct Case {
+    std::string at, past;
+    int shapes;  // the map's shapes when read at the bounds
+  };
+  for (const Case& k : {Case{points, points + "LINE 0 0 1 1 0 255 1\n", 1000}, Case{vertices(3000), vertices(3001), 2}}) {
+    std::string packed;
+    ASSERT_TRUE(qvt::PackDrawingText(k.at, packed));
+    TQuarixCanvasModel atBound;
+    ASSERT_EQ(atBound.CadLoad(Plain("bound.qvt", packed), -1, -1, 0), 1);
+    EXPECT_EQ(atBound.ShapeCount, k.shapes);
+    ASSERT_TRUE(qvt::PackDrawingText(k.past, packed));
+    ExpectRefused(Plain("past.qvt", packed), EFBIG);
+    ExpectRefused(Plain("past.txt", k.past), EFBIG);
+  }
 }
 
-TEST_F(QvtDamaged, UnpackRefusesATextOverTheLimit) {
+TEST_F(QvtDamaged, ATextPastItsBoundFailsWhole) {
   // A small stream of many equal bytes inflates far beyond its size.
-  const std::string many(1 << 20, 'A');
-  std::string packed, text;
+  const std::string many = "LINE 0 0 1 1 0 255 1\n" + std::string(1 << 20, 'A');
+  std::string packed;
   ASSERT_TRUE(qvt::PackDrawingText(many, packed));
   ASSERT_LT(packed.size(), 4096u);
-  EXPECT_TRUE(qvt::UnpackDrawingText(packed, text, many.size()));
-  EXPECT_EQ(text, many);
-  EXPECT_FALSE(qvt::UnpackDrawingText(packed, text, many.size() - 1));
-  EXPECT_TRUE(text.empty());
-  EXPECT_FALSE(qvt::UnpackDrawingText(many, text, many.size() - 1));  // plain text too
+  {
+    const LowerBounds exact(many.size(), 10, 10);
+    TQuarixCanvasModel c;
+    EXPECT_EQ(c.CadLoad(Plain("many.qvt", packed), -1, -1, 0), 1);
+    EXPECT_EQ(c.ShapeCount, 1);
+  }
+  const LowerBounds low(many.size() - 1, 10, 10);
+  ExpectRefused(Plain("many.qvt", packed), EFBIG);
+  ExpectRefused(Plain("many.txt", many), EFBIG);  // plain text too
+}
+
+TEST_F(QvtDamaged, RunningOutOfMemoryPartWayLeavesTheMapAsItWas) {
+  // A packed drawing of a million points (a few hundred kilobytes that build
+  // well over a hundred megabytes of shapes), read with the address space
+  // held to what the process has now plus 64 MB.
+  std::string text = "LAYER 1 soundings\n";
+  for (int i = 0; i < 1000000; ++i) text += "POINT 450000.5 4500000.25 1 255 1 12.5\n";
+  std::string packed;
+  ASSERT_TRUE(qvt::PackDrawingText(text, packed));
+  text.clear();
+  text.shrink_to_fit();
+  const std::string file = Plain("big.qvt", packed);
+  for (int mode : {0, 2})
+    EXPECT_EXIT(LoadWithLittleMemory(file, mode), ::testing::ExitedWithCode(0), "rc 0 errno 12 same 1")
+        << "mode " << mode;
 }
 
 }  // namespace
