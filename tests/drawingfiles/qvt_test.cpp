@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <QDir>
 #include <cerrno>
 #include <cstdio>
+#include <cmath>
+#include <cstring>
 #include <functional>
+#include <random>
 
 #include "app/textfile.h"
 #include "canvas/canvasmodel.h"
@@ -454,6 +458,45 @@ TEST_F(Qvt, HostileFieldsAreBounded) {
   EXPECT_EQ(poly->GetPointX(1), 0);  // a record line taken as a vertex reads as 0 0
 }
 
+TEST_F(Qvt, RealsAreWrittenAndReadExactlyAsTheCLibraryDoes) {
+  // Values whose sixth decimal is a true half, that round to a signed zero,
+  // sit near 2^53 once scaled, or are too large for any shortcut, and many
+  // random ones at map coordinates and at small sizes.
+  std::vector<double> values = {0.0078125, -0.0078125, 2.5, 0.5e-6, 1.5e-6, 2.0000005, -0.0, 1e-9, -1e-9,
+                                4503599627.370496, 4503599627.3704955, 9007199254.740993, 4e15, 1e22, -1e300,
+                                123456.0000005, 4500000.123456, 0.1, 0.7, 1.0 / 3, 999999.9999995, 1e-320};
+  std::mt19937_64 rng(5);
+  for (int i = 0; i < 20000; ++i) {
+    values.push_back(std::uniform_real_distribution<double>(-5e6, 5e6)(rng));
+    values.push_back(std::ldexp(static_cast<double>(rng() % 4096), -static_cast<int>(rng() % 40)));
+  }
+  TQuarixCanvasModel c;
+  for (double v : values) c.DrawLine(v, 0, 0, 0, 0);
+  const std::vector<std::string> lines = Records(qvt::BuildDrawingText(c, platform::Now()));
+  std::string plain;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    char want[400];
+    std::snprintf(want, sizeof want, "LINE %.6f ", values[i]);
+    ASSERT_EQ(lines[i + 2].substr(0, std::strlen(want)), want) << i;
+    // Read back as the C library reads the same text.
+    const std::string field = lines[i + 2].substr(5, std::strlen(want) - 6);
+    plain += "LINE " + field + " 0 0 0 0 0 1\n";
+  }
+  // Longer and unusual forms go the same way.
+  for (const char* field : {"0.30000000000000004441", "-.5", "5.", "1e3", "12345678901234567890", "0.1234567890123456789"})
+    plain += std::string("LINE ") + field + " 0 0 0 0 0 1\n";
+  TQuarixCanvasModel r;
+  ASSERT_EQ(r.CadLoad(Plain("reals.qvt", plain), -1, -1, 0), 1);
+  std::size_t i = 0;
+  for (std::size_t at = 0; at < plain.size(); ++i) {
+    const double want = std::strtod(plain.c_str() + at + 5, nullptr);
+    ASSERT_LT(i, r.Shapes.size());
+    const double got = static_cast<TQLine*>(r.Shapes[i])->X1;
+    EXPECT_TRUE(got == want && std::signbit(got) == std::signbit(want)) << plain.substr(at, 40);
+    at = plain.find('\n', at) + 1;
+  }
+}
+
 TEST_F(Qvt, CarriageReturnsAreReadLikeLineFeedsButStayInTexts) {
   TQuarixCanvasModel a, b;
   const std::string lf = "LAYER 1 Depths\nLINE 0 0 1 1 1 255 2\nTEXT 1 2 1 0 0 10 0 0 0 Arial hi\n";
@@ -465,6 +508,63 @@ TEST_F(Qvt, CarriageReturnsAreReadLikeLineFeedsButStayInTexts) {
   ASSERT_EQ(b.ShapeCount, 2);
   EXPECT_EQ(b.Shapes[0]->PenWidth, a.Shapes[0]->PenWidth);
   EXPECT_EQ(static_cast<TQText*>(b.Shapes[1])->TextString, "hi\r");
+}
+
+// ---------------------------------------------------------------------------
+// The read is linear in the records
+
+// CPU time of this thread, in seconds: unlike the wall clock it does not
+// count the time other processes take.
+double ThreadSeconds() {
+  timespec ts{};
+  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+TEST_F(Qvt, ReadingTakesTimeInProportionToTheRecords) {
+  // Each record kind the reader builds, in drawings of 1, 2, 4 and 8 times
+  // a size, saved packed as the program saves them. Work that looks every
+  // new shape up in the drawing grows with the square of the records (64
+  // times from the first size to the last); a linear read grows 8 times,
+  // a little more where the larger drawings leave the caches.
+  struct Kind {
+    const char* name;
+    std::function<std::string(int)> record;
+  };
+  const std::vector<Kind> kinds = {
+      {"coloured LINE", [](int i) { return "LINE " + std::to_string(i) + ".5 2.25 3.125 4 1 65280 2\n"; }},
+      {"coloured CIRCLE", [](int i) { return "CIRCLE " + std::to_string(i) + ".5 2.25 3.125 1 255 3\n"; }},
+      {"TEXT", [](int i) { return "TEXT " + std::to_string(i) + ".5 2.25 1 0 255 10 -30 0 0 Arial " + std::to_string(i) + "\n"; }},
+      {"POINT", [](int i) { return "POINT " + std::to_string(i) + ".5 2.25 1 0 1 12.5\n"; }},
+      {"POLYLINE", [](int i) { return "POLYLINE 1 2 255 1\n" + std::to_string(i) + ".5 1\n3 4.75\n"; }},
+  };
+  const int base = 5000;
+  for (const Kind& kind : kinds) {
+    std::vector<std::string> files;
+    for (int scale : {1, 2, 4, 8}) {
+      std::string text = "LAYER 1 records\n", packed;
+      for (int i = 0; i < base * scale; ++i) text += kind.record(i);
+      ASSERT_TRUE(qvt::PackDrawingText(text, packed));
+      files.push_back(Plain("linear" + std::to_string(scale) + ".qvt", packed));
+    }
+    // Onto an emptied map (the reload at start) and added to a drawing
+    // (Open); the best of five rounds, the sizes taken in turn.
+    for (int mode : {0, 2}) {
+      std::vector<double> best(files.size(), 1e9);
+      for (int round = 0; round < 5; ++round) {
+        for (std::size_t f = 0; f < files.size(); ++f) {
+          TQuarixCanvasModel c;
+          for (int i = 0; i < 1000; ++i) c.DrawPoint(i, i, 0);
+          const double t0 = ThreadSeconds();
+          ASSERT_EQ(c.CadLoad(files[f], -1, -1, mode), 1);
+          best[f] = std::min(best[f], ThreadSeconds() - t0);
+          ASSERT_EQ(c.ShapeCount, (mode == 0 ? 0 : 1000) + (base << f)) << kind.name;
+        }
+      }
+      EXPECT_LT(best[3] / best[0], 20.0) << kind.name << " mode " << mode << ": " << best[0] << " s, " << best[1]
+                                          << " s, " << best[2] << " s, " << best[3] << " s";
+    }
+  }
 }
 
 // ---------------------------------------------------------------------------
