@@ -240,7 +240,7 @@ class Lines {
     if (total_ > limit_) throw Refused{EFBIG};
     if (rc == Z_STREAM_END) {
       done_ = true;
-    } else if (got == 0 && zs_.avail_in == 0) {
+    } else if (got == 0 && (zs_.avail_in == 0 || rc == Z_BUF_ERROR)) {
       // The data stop before the stream's end.
       done_ = true;
       cut_ = true;
