@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <new>
 #include <vector>
 
 #include "app/textfile.h"
@@ -17,11 +17,15 @@
 int TQuarixCanvasModel::CadSave(const std::string& FileName, int) {
   try {
     std::string bytes;
-    if (!qvt::PackDrawingText(qvt::BuildDrawingText(*this, platform::Now()), bytes)) return 0;
+    if (!qvt::PackDrawing(*this, platform::Now(), bytes)) return 0;
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return WriteFileAtomically(FileName, bytes, static_cast<int>(0666 & ~mask)) ? 1 : 0;
+  } catch (const std::bad_alloc&) {
+    errno = ENOMEM;
+    return 0;
   } catch (...) {
+    errno = EIO;
     return 0;
   }
 }
@@ -29,52 +33,89 @@ int TQuarixCanvasModel::CadSave(const std::string& FileName, int) {
 namespace {
 
 // The whole file, refused when it is not a readable regular file or larger
-// than any drawing the reader takes.
+// than any drawing the reader takes; errno tells why.
 bool ReadDrawingFile(const std::string& fileName, std::string& bytes) {
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a FIFO does not block
+  if (fd < 0) return false;
   struct stat st {};
-  if (::stat(fileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  if (static_cast<unsigned long long>(st.st_size) > qvt::kMaxTextBytes) return false;
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) return false;
-  bytes.resize(static_cast<std::size_t>(st.st_size));
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  return !in.bad();
+  int why = 0;
+  if (::fstat(fd, &st) != 0) why = errno;
+  else if (!S_ISREG(st.st_mode)) why = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  else if (static_cast<unsigned long long>(st.st_size) > qvt::Bounds().TextBytes) why = EFBIG;
+  if (why == 0) {
+    try {
+      bytes.resize(static_cast<std::size_t>(st.st_size));
+    } catch (...) {
+      why = ENOMEM;
+    }
+  }
+  std::size_t got = 0;
+  while (why == 0 && got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) why = errno;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (why != 0) {
+    errno = why;
+    return false;
+  }
+  bytes.resize(got);
+  return true;
 }
 
 }  // namespace
 
 int TQuarixCanvasModel::CadLoad(const std::string& FileName, int, int, int Mode) {
-  std::string text;
-  bool cut = false;
+  // The file is read whole and its drawing built apart; the map changes
+  // only once all of it is in hand, so a file that fails anywhere (damaged,
+  // past the bounds, out of memory) leaves the map exactly as it was.
+  qvt::LoadedDrawing loaded;
   try {
     std::string bytes;
-    // Everything is read and inflated before the drawing changes.
-    if (!ReadDrawingFile(FileName, bytes) || !qvt::UnpackDrawingText(bytes, text, qvt::kMaxTextBytes, &cut)) return 0;
-    // A drawing beyond the bounds fails whole, before anything is cleared.
-    if (!qvt::WithinBounds(text)) {
-      errno = EFBIG;
+    if (!ReadDrawingFile(FileName, bytes)) return 0;
+    if (const int why = qvt::ReadDrawing(bytes, *this, Mode == 0, loaded)) {
+      errno = why;
       return 0;
     }
-  } catch (...) {
-    return 0;
-  }
-  try {
-    if (Mode == 0) {
-      CadClearShapes(-1);
-      for (TQLayer* l : Layers) delete l;
-      Layers.clear();
-      volatileLayers_.clear();
-      NextLayerNumber = 0;
-      NextShapeNumber = 1;
-      LayerOpen("Default");
+    // Room for the new records first: from here on nothing can fail.
+    if (Mode != 0) {
+      Shapes.reserve(Shapes.size() + loaded.Shapes.size());
+      Layers.reserve(Layers.size() + loaded.Layers.size());
     }
-    qvt::ApplyDrawingText(*this, text, cut);
+  } catch (const std::bad_alloc&) {
+    errno = ENOMEM;
+    return 0;
   } catch (...) {
-    NeedsRedraw = true;
-    InvalidateControl();
+    errno = EIO;
     return 0;
   }
+  if (Mode == 0) {
+    // The drawing is replaced: every shape and layer goes, the selection is
+    // emptied and the numbering starts again (the loaded drawing starts
+    // with its own "Default").
+    Shapes.swap(loaded.Shapes);
+    Layers.swap(loaded.Layers);
+    SelectedShapes.clear();
+    volatileLayers_.clear();
+  } else {
+    Shapes.insert(Shapes.end(), loaded.Shapes.begin(), loaded.Shapes.end());
+    Layers.insert(Layers.end(), loaded.Layers.begin(), loaded.Layers.end());
+    loaded.Shapes.clear();
+    loaded.Layers.clear();
+  }
+  // What `loaded` still holds (after mode 0: the previous drawing) is freed
+  // with it.
+  SyncShapeCount();
+  NextShapeNumber = loaded.NextShapeNumber;
+  NextLayerNumber = loaded.NextLayerNumber;
+  CurrentLayer = loaded.CurrentLayer;
+  WorldLeft = loaded.WorldLeft;
+  WorldRight = loaded.WorldRight;
+  WorldBottom = loaded.WorldBottom;
+  WorldTop = loaded.WorldTop;
   NeedsRedraw = true;
   InvalidateControl();
   return 1;

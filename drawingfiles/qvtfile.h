@@ -20,9 +20,13 @@
 // CadSave and CadLoad are built on the pieces below.
 #include <QDateTime>
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class TQuarixCanvasModel;
+class TQShape;
+struct TQLayer;
 
 namespace qvt {
 
@@ -38,29 +42,53 @@ inline constexpr std::size_t kMaxTextBytes = std::size_t{1} << 30;
 inline constexpr std::size_t kMaxShapes = 5000000;
 inline constexpr std::size_t kMaxVertices = 20000000;
 
-// False when the text holds more shapes or vertices than the bounds above.
-bool WithinBounds(const std::string& text);
+// The bounds every load applies (the constants above). Tests lower them to
+// reach them with small files.
+struct LoadBounds {
+  std::size_t TextBytes = kMaxTextBytes;
+  std::size_t Shapes = kMaxShapes;
+  std::size_t Vertices = kMaxVertices;
+};
+LoadBounds& Bounds();
 
 // The drawing text of the canvas as the writer stores it; `created` is the
 // local time named in the header.
 std::string BuildDrawingText(const TQuarixCanvasModel& canvas, const QDateTime& created);
 
 // "QVT1" + one zlib stream (default level, deflate, 15 window bits, memory
-// level 8, default strategy) of the text. False when compression fails.
+// level 8, default strategy) of the drawing text. False when compression
+// fails. PackDrawing builds the text a piece at a time and compresses each
+// piece as it is made.
 bool PackDrawingText(const std::string& text, std::string& bytes);
+bool PackDrawing(const TQuarixCanvasModel& canvas, const QDateTime& created, std::string& bytes);
 
-// The drawing text held in file bytes: inflated behind the magic, else the
-// bytes themselves. A stream that ends early gives its whole lines up to
-// there and sets `cut`; damaged data or a result longer than `limit` give
-// false.
-bool UnpackDrawingText(const std::string& bytes, std::string& text, std::size_t limit = kMaxTextBytes,
-                       bool* cut = nullptr);
+// A drawing read from a file and held apart from the map: the map takes it
+// over only when the whole file has been read.
+struct LoadedDrawing {
+  LoadedDrawing() = default;
+  LoadedDrawing(const LoadedDrawing&) = delete;
+  LoadedDrawing& operator=(const LoadedDrawing&) = delete;
+  ~LoadedDrawing();
 
-// Adds the records of a drawing text to the canvas: file layers are matched
-// to the canvas's layers by name (created when missing), shapes are appended
-// with fresh numbers, a WORLD record sets the view. Emptying the drawing
-// first is CadLoad's job. In a text that was cut off (`cut`) a poly record
-// whose vertex lines are missing is dropped.
-void ApplyDrawingText(TQuarixCanvasModel& canvas, const std::string& text, bool cut = false);
+  double WorldLeft = 0, WorldRight = 0, WorldBottom = 0, WorldTop = 0;
+  // Layers the file adds; when it replaces the drawing, the first is the
+  // new "Default". Owned until handed over.
+  std::vector<TQLayer*> Layers;
+  // The file's shapes, numbered and in drawing order. Owned until handed over.
+  std::vector<TQShape*> Shapes;
+  int CurrentLayer = 0;
+  int NextLayerNumber = 0;
+  int32_t NextShapeNumber = 1;
+};
+
+// Reads the drawing held in file bytes (inflated behind the magic, else the
+// bytes as plain text) against the canvas, which is only looked at: its
+// layers are matched by name and its numbering continued, or, with
+// `replace`, the drawing is read as onto an emptied one. File layers are
+// created when missing and shapes numbered afresh; a WORLD record sets the
+// view. A stream that ends early gives its whole records up to there.
+// Returns 0 when read, else why not: EILSEQ damaged data, EFBIG past the
+// bounds, ENOMEM out of memory.
+int ReadDrawing(const std::string& bytes, const TQuarixCanvasModel& canvas, bool replace, LoadedDrawing& out);
 
 }  // namespace qvt

@@ -1,21 +1,78 @@
-// Reading the drawing file: unpacking the container and applying the records.
+// Reading the drawing file: the text a piece at a time (inflated as it is
+// taken apart), its records built into shapes apart from the map.
 #include <zlib.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string_view>
+#include <unordered_map>
 
 #include "canvas/canvasmodel.h"
 #include "drawingfiles/qvtfile.h"
 
 namespace qvt {
+
+LoadBounds& Bounds() {
+  static LoadBounds bounds;
+  return bounds;
+}
+
+LoadedDrawing::~LoadedDrawing() {
+  for (TQShape* s : Shapes) delete s;
+  for (TQLayer* l : Layers) delete l;
+}
+
 namespace {
 
 bool IsSpace(char ch) {
   return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
+}
+
+bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+
+// A read stops with one of these; the drawing read so far is thrown away.
+struct Refused {
+  int why;
+};
+
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// A plain decimal "[-]digits[.digits]" ending at white space or the line's
+// end, whose digits fit 53 bits, is the quotient of two exact doubles: one
+// division gives the correctly rounded value, the value from_chars gives.
+// False (nothing read) for any other form.
+bool PlainDecimal(const char*& p, const char* end, double& v) {
+  const char* s = p;
+  const bool negative = s < end && *s == '-';
+  if (negative) ++s;
+  uint64_t m = 0;
+  int digits = 0, decimals = 0;
+  while (s < end && IsDigit(*s)) {
+    m = m * 10 + static_cast<uint64_t>(*s++ - '0');
+    if (m != 0) ++digits;
+  }
+  const char* intEnd = s;
+  if (s < end && *s == '.') {
+    ++s;
+    while (s < end && IsDigit(*s)) {
+      m = m * 10 + static_cast<uint64_t>(*s++ - '0');
+      ++decimals;
+      if (m != 0) ++digits;
+    }
+  }
+  const bool anyDigit = intEnd > p + (negative ? 1 : 0) || decimals > 0;
+  if (!anyDigit || digits > 15 || decimals > 22 || (s < end && !IsSpace(*s))) return false;
+  const double x = static_cast<double>(m) / kPow10[decimals];
+  v = negative ? -x : x;
+  p = s;
+  return true;
 }
 
 // The fields of one line, read front to back as numbers separated by white
@@ -37,6 +94,10 @@ class Fields {
   void Real(double& v) {
     const char* s = Start();
     if (!s) return;
+    if (PlainDecimal(s, end_, v)) {
+      p_ = s;
+      return;
+    }
     double x = 0;
     const auto r = std::from_chars(s, end_, x, std::chars_format::general);
     if (r.ec != std::errc() || !std::isfinite(x)) return Fail();
@@ -95,22 +156,107 @@ class Fields {
   bool ok_ = true;
 };
 
-// The text one line at a time, each ending at a line feed (not included).
+// The drawing text one line at a time, each ending at a line feed (not
+// included). Plain text is taken straight from the file's bytes; a packed
+// stream is inflated a piece at a time as the lines are taken, so the whole
+// text is never held. A stream that ends early (its data stop before the
+// zlib trailer) ends the text at its last whole line.
 class Lines {
  public:
-  explicit Lines(const std::string& text) : text_(text) {}
+  Lines(const std::string& bytes, std::size_t limit) : limit_(limit) {
+    if (bytes.size() < 4 || std::memcmp(bytes.data(), kMagic, 4) != 0) {
+      if (bytes.size() > limit) throw Refused{EFBIG};
+      pos_ = bytes.data();
+      end_ = pos_ + bytes.size();
+      done_ = true;
+      return;
+    }
+    if (bytes.size() - 4 > UINT32_MAX) throw Refused{EFBIG};
+    capacity_ = kPiece;
+    buffer_.reset(new char[capacity_]);
+    pos_ = end_ = buffer_.get();
+    if (inflateInit2(&zs_, 15) != Z_OK) throw Refused{ENOMEM};
+    packed_ = true;
+    zs_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + 4));
+    zs_.avail_in = static_cast<uInt>(bytes.size() - 4);
+  }
+  ~Lines() {
+    if (packed_) inflateEnd(&zs_);
+  }
+  Lines(const Lines&) = delete;
+  Lines& operator=(const Lines&) = delete;
+
+  // True when the stream was cut off before its end.
+  bool Cut() const { return cut_; }
+
   bool Next(std::string_view& line) {
-    if (pos_ >= text_.size()) return false;
-    const std::size_t lf = text_.find('\n', pos_);
-    const std::size_t stop = lf == std::string::npos ? text_.size() : lf;
-    line = std::string_view(text_).substr(pos_, stop - pos_);
-    pos_ = lf == std::string::npos ? text_.size() : lf + 1;
-    return true;
+    for (;;) {
+      if (pos_ < end_) {
+        if (const void* lf = std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_))) {
+          const char* at = static_cast<const char*>(lf);
+          line = std::string_view(pos_, static_cast<std::size_t>(at - pos_));
+          pos_ = at + 1;
+          return true;
+        }
+      }
+      if (done_) {
+        if (pos_ == end_) return false;
+        // The last line has no line feed: whole at the end of the text, not
+        // known to be whole where the stream was cut off.
+        line = std::string_view(pos_, static_cast<std::size_t>(end_ - pos_));
+        pos_ = end_;
+        return !cut_;
+      }
+      Inflate();
+    }
   }
 
  private:
-  const std::string& text_;
-  std::size_t pos_ = 0;
+  static constexpr std::size_t kPiece = std::size_t{1} << 18;
+
+  // Moves the unfinished line to the front and inflates behind it.
+  void Inflate() {
+    const std::size_t kept = static_cast<std::size_t>(end_ - pos_);
+    if (kept > 0 && pos_ != buffer_.get()) std::memmove(buffer_.get(), pos_, kept);
+    if (kept > limit_) throw Refused{EFBIG};
+    if (kept + kPiece / 4 > capacity_) {
+      // One line longer than the buffer: it grows (the text bound holds it).
+      std::unique_ptr<char[]> grown(new char[capacity_ * 2]);
+      std::memcpy(grown.get(), buffer_.get(), kept);
+      buffer_ = std::move(grown);
+      capacity_ *= 2;
+    }
+    char* room = buffer_.get() + kept;
+    const std::size_t size = capacity_ - kept;
+    zs_.next_out = reinterpret_cast<Bytef*>(room);
+    zs_.avail_out = static_cast<uInt>(size);
+    const int rc = inflate(&zs_, Z_NO_FLUSH);
+    const std::size_t got = size - zs_.avail_out;
+    pos_ = buffer_.get();
+    end_ = room + got;
+    total_ += got;
+    if (rc == Z_MEM_ERROR) throw Refused{ENOMEM};
+    if (rc == Z_STREAM_ERROR || rc == Z_DATA_ERROR || rc == Z_NEED_DICT) throw Refused{EILSEQ};
+    if (total_ > limit_) throw Refused{EFBIG};
+    if (rc == Z_STREAM_END) {
+      done_ = true;
+    } else if (got == 0 && (zs_.avail_in == 0 || rc == Z_BUF_ERROR)) {
+      // The data stop before the stream's end.
+      done_ = true;
+      cut_ = true;
+    }
+  }
+
+  std::size_t limit_;
+  z_stream zs_{};
+  bool packed_ = false;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_ = 0;
+  const char* pos_ = nullptr;
+  const char* end_ = nullptr;
+  std::size_t total_ = 0;
+  bool done_ = false;
+  bool cut_ = false;
 };
 
 std::string_view Trim(std::string_view s) {
@@ -119,9 +265,29 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
+// Builds the file's records into a LoadedDrawing, looking at the canvas's
+// layers, fonts and numbering but changing nothing in it. Lines, circles and
+// texts get what the canvas's own creation operations give them (layer pen,
+// "Default" for an unknown layer); the other shapes are built as read.
 class Reader {
  public:
-  Reader(TQuarixCanvasModel& canvas, const std::string& text, bool cut) : c_(canvas), lines_(text), cut_(cut) {}
+  Reader(const TQuarixCanvasModel& canvas, bool replace, Lines& lines, LoadedDrawing& out)
+      : c_(canvas), lines_(lines), out_(out), bounds_(Bounds()) {
+    out_.WorldLeft = canvas.WorldLeft;
+    out_.WorldRight = canvas.WorldRight;
+    out_.WorldBottom = canvas.WorldBottom;
+    out_.WorldTop = canvas.WorldTop;
+    if (replace) {
+      out_.NextLayerNumber = 0;
+      out_.NextShapeNumber = 1;
+      LayerOpen("Default");
+    } else {
+      out_.NextLayerNumber = canvas.NextLayerNumber;
+      out_.NextShapeNumber = canvas.NextShapeNumber;
+      out_.CurrentLayer = canvas.CurrentLayer;
+      for (const TQLayer* l : canvas.Layers) Register(l);
+    }
+  }
 
   void Run() {
     std::string_view line;
@@ -129,53 +295,110 @@ class Reader {
       if (line.empty() || line.front() == '#') continue;
       Fields f(line);
       const std::string_view kw = f.Word();
-      if (kw == "WORLD") World(f);
-      else if (kw == "LAYER") Layer(f);
-      else if (kw == "LINE") LineOrCircle(f, false);
-      else if (kw == "CIRCLE") LineOrCircle(f, true);
-      else if (kw == "POINT") Point(f);
-      else if (kw == "TEXT") Text(f);
-      else if (kw == "POLYLINE") Poly(f, stPolyline, false);
-      else if (kw == "POLYGON") Poly(f, stPolygon, true);
-      else if (kw == "SPLINE") Poly(f, stSpline, false);
-      else if (kw == "ARC3P") Poly(f, stArc, false);
-      else if (kw == "RECTANGLE") Rectangle(f);
-      else if (kw == "ELLIPSE") Ellipse(f);
-      else if (kw == "ARC") Arc(f);
+      switch (kw.size()) {
+        case 3:
+          if (kw == "ARC") Arc(f);
+          break;
+        case 4:
+          if (kw == "LINE") LineOrCircle(f, false);
+          else if (kw == "TEXT") Text(f);
+          break;
+        case 5:
+          if (kw == "POINT") Point(f);
+          else if (kw == "WORLD") World(f);
+          else if (kw == "LAYER") Layer(f);
+          else if (kw == "ARC3P") Poly(f, stArc, false);
+          break;
+        case 6:
+          if (kw == "CIRCLE") LineOrCircle(f, true);
+          else if (kw == "SPLINE") Poly(f, stSpline, false);
+          break;
+        case 7:
+          if (kw == "POLYGON") Poly(f, stPolygon, true);
+          else if (kw == "ELLIPSE") Ellipse(f);
+          break;
+        case 8:
+          if (kw == "POLYLINE") Poly(f, stPolyline, false);
+          break;
+        case 9:
+          if (kw == "RECTANGLE") Rectangle(f);
+          break;
+        default:
+          break;
+      }
     }
   }
 
  private:
-  int Translate(int fileLayer) const {
-    const auto it = layers_.find(fileLayer);
-    return it == layers_.end() ? fileLayer : it->second;
+  // ---- Layers: the canvas's (or, replacing, none) and the file's new ones.
+  void Register(const TQLayer* l) {
+    byName_.try_emplace(l->Name, l->Number);
+    byNumber_.try_emplace(l->Number, l);
   }
 
-  // Numbers a shape built here and puts it at the end of the drawing.
+  int LayerOpen(const std::string& name) {
+    const auto it = byName_.find(name);
+    if (it != byName_.end()) return out_.CurrentLayer = it->second;
+    auto layer = std::make_unique<TQLayer>();
+    layer->Number = out_.NextLayerNumber++;
+    layer->Name = name;
+    out_.Layers.push_back(layer.get());
+    Register(layer.release());
+    return out_.CurrentLayer = out_.Layers.back()->Number;
+  }
+
+  const TQLayer* FindLayer(int number) {
+    if (lastLayer_ && lastLayer_->Number == number) return lastLayer_;
+    const auto it = byNumber_.find(number);
+    if (it == byNumber_.end()) return nullptr;
+    return lastLayer_ = it->second;
+  }
+
+  // The layer a shape made by a creation operation goes on: an unknown
+  // number sends it to "Default" (made again when missing), then current.
+  const TQLayer* LayerForNewShape(int number) {
+    if (const TQLayer* l = FindLayer(number)) return l;
+    return FindLayer(LayerOpen("Default"));
+  }
+
+  int Translate(int fileLayer) const {
+    if (fileLayer == lastFile_) return lastCanvas_;
+    const auto it = layers_.find(fileLayer);
+    lastFile_ = fileLayer;
+    lastCanvas_ = it == layers_.end() ? fileLayer : it->second;
+    return lastCanvas_;
+  }
+
+  // ---- Shapes
+  // Numbers a shape and puts it at the end of the file's drawing.
   template <class T>
   void Append(std::unique_ptr<T> s) {
-    s->Number = c_.NextShapeNumber++;
-    Push(std::move(s));
-  }
-  template <class T>
-  void Push(std::unique_ptr<T> s) {
-    c_.Shapes.push_back(s.get());
+    if (out_.Shapes.size() >= bounds_.Shapes) throw Refused{EFBIG};
+    s->Number = out_.NextShapeNumber++;
+    out_.Shapes.push_back(s.get());
     s.release();
-    c_.ShapeCount = static_cast<int>(c_.Shapes.size());
+  }
+
+  // What the canvas's creation operations give a shape from its layer.
+  static void FromLayer(TQShape& s, const TQLayer& layer) {
+    s.Layer = layer.Number;
+    s.PenFg = layer.PenFg;
+    s.PenWidth = layer.PenWidth;
   }
 
   void World(Fields& f) {
-    f.Real(c_.WorldLeft);
-    f.Real(c_.WorldRight);
-    f.Real(c_.WorldBottom);
-    f.Real(c_.WorldTop);
+    f.Real(out_.WorldLeft);
+    f.Real(out_.WorldRight);
+    f.Real(out_.WorldBottom);
+    f.Real(out_.WorldTop);
   }
 
   void Layer(Fields& f) {
     int number = 0;
     f.Int(number);
     const std::string name(Trim(f.Rest()));
-    layers_[number] = c_.LayerOpen(name);
+    layers_[number] = LayerOpen(name);
+    lastFile_ = INT32_MIN;  // the entry may have changed
   }
 
   void LineOrCircle(Fields& f, bool circle) {
@@ -185,18 +408,33 @@ class Reader {
     f.Real(a), f.Real(b), f.Real(x);
     if (!circle) f.Real(y);
     f.Int(layer), f.Color(color), f.Int(width);
-    if (circle)
-      c_.DrawCircle(a, b, x, Translate(layer));
-    else
-      c_.DrawLine(a, b, x, y, Translate(layer));
-    // The shape just made is the last of the drawing: it is taken from
-    // there, never searched for, so the read stays linear. The layer's pen
-    // bookkeeping looks at appended shapes when it is next consulted.
+    const TQLayer& l = *LayerForNewShape(Translate(layer));
+    if (circle) {
+      auto s = std::make_unique<TQCircle>();
+      s->CenterX = a, s->CenterY = b, s->Radius = x;
+      s->ShapeType = stCircle;
+      FromLayer(*s, l);
+      s->BrushFg = l.BrushFg;
+      s->BrushStyle = l.BrushStyle;
+      Finish(std::move(s), color, width);
+    } else {
+      auto s = std::make_unique<TQLine>();
+      s->X1 = a, s->Y1 = b, s->X2 = x, s->Y2 = y;
+      s->ShapeType = stLine;
+      FromLayer(*s, l);
+      Finish(std::move(s), color, width);
+    }
+  }
+
+  // A colour other than 0 overrides the layer's pen, width included.
+  template <class T>
+  void Finish(std::unique_ptr<T> s, TColor color, int width) {
     if (color != 0) {
-      TQShape* s = c_.Shapes.back();
       s->PenFg = color;
       s->PenWidth = width;
     }
+    s->UpdateBounds();
+    Append(std::move(s));
   }
 
   void Point(Fields& f) {
@@ -216,23 +454,36 @@ class Reader {
     TColor color = 0;
     f.Real(x), f.Real(y), f.Int(layer), f.Int(font), f.Color(color);
     f.Real(height), f.Real(angle), f.Int(bold), f.Int(italic);
-    std::string fontName, text;
+    std::string_view fontName, text;
     if (f.Ok()) {
-      fontName = std::string(f.Word());
-      std::string_view rest = f.Rest();
-      if (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
-      text = std::string(rest);
+      fontName = f.Word();
+      text = f.Rest();
+      if (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     }
-    c_.TextAdd(Translate(layer), text, x, y, font);
-    if (auto* t = dynamic_cast<TQText*>(c_.Shapes.back())) {
-      if (color != 0) t->PenFg = color;
-      t->Height = height;
-      t->Angle = angle;
-      t->Bold = bold != 0;
-      t->Italic = italic != 0;
-      if (!fontName.empty() && fontName != "0") t->FontName = fontName;
-      t->UpdateBounds();  // the box follows the height read
+    const TQLayer& l = *LayerForNewShape(Translate(layer));
+    // As the canvas's TextAdd makes it, then the record's fields.
+    auto t = std::make_unique<TQText>();
+    t->X = x, t->Y = y;
+    t->TextString.assign(text);
+    t->Text = t->TextString;
+    t->FontIndex = font;
+    t->ShapeType = stText;
+    t->Layer = l.Number;
+    t->PenFg = l.PenFg;
+    t->TextAlign = c_.DefaultTextAlign;
+    t->TextJustify = c_.DefaultTextJustify;
+    if (font >= 0 && font < static_cast<int>(c_.Fonts.size())) {
+      const TQFont& tf = c_.Fonts[static_cast<std::size_t>(font)];
+      t->FontName = tf.Name;
     }
+    if (color != 0) t->PenFg = color;
+    t->Height = height;
+    t->Angle = angle;
+    t->Bold = bold != 0;
+    t->Italic = italic != 0;
+    if (!fontName.empty() && fontName != "0") t->FontName.assign(fontName);
+    t->UpdateBounds();
+    Append(std::move(t));
   }
 
   void Poly(Fields& f, int type, bool closed) {
@@ -250,22 +501,23 @@ class Reader {
       p->PenFg = 0;
       p->PenWidth = 1;
     }
-    p->Number = c_.NextShapeNumber++;
     // Exactly `count` lines follow as vertices, whatever they hold; a text
     // that ends early gives no vertices for the missing lines.
+    if (count > 0) p->Points.reserve(static_cast<std::size_t>(std::min(count, 4096)));
     std::string_view line;
     int i = 0;
     for (; i < count && lines_.Next(line); ++i) {
+      if (++vertices_ > bounds_.Vertices) throw Refused{EFBIG};
       Fields v(line);
       double x = 0, y = 0;
       v.Real(x), v.Real(y);
-      p->AddPoint(x, y);
+      p->Points.push_back({x, y});
     }
     // In a text that was cut off, a record whose vertex lines are missing
     // is not whole: it is dropped.
-    if (i < count && cut_) return;
+    if (i < count && lines_.Cut()) return;
     p->UpdateBounds();
-    Push(std::move(p));
+    Append(std::move(p));
   }
 
   void Rectangle(Fields& f) {
@@ -290,7 +542,7 @@ class Reader {
     TColor color = 0;
     f.Real(e->X1), f.Real(e->Y1), f.Real(e->X2), f.Real(e->Y2), f.Int(layer), f.Color(color), f.Int(width);
     e->ShapeType = stEllipse;
-    Finish(std::move(e), layer, color, width);
+    Built(std::move(e), layer, color, width);
   }
 
   void Arc(Fields& f) {
@@ -300,11 +552,13 @@ class Reader {
     f.Real(a->X1), f.Real(a->Y1), f.Real(a->X2), f.Real(a->Y2), f.Real(a->X3), f.Real(a->Y3);
     f.Int(layer), f.Color(color), f.Int(width);
     a->ShapeType = stArc;
-    Finish(std::move(a), layer, color, width);
+    Built(std::move(a), layer, color, width);
   }
 
+  // Ellipses and arcs: the translated layer, the record's pen when its
+  // colour is not 0, else black of width 1.
   template <class T>
-  void Finish(std::unique_ptr<T> s, int layer, TColor color, int width) {
+  void Built(std::unique_ptr<T> s, int layer, TColor color, int width) {
     s->Layer = Translate(layer);
     s->PenFg = color;
     s->PenWidth = color != 0 ? width : 1;
@@ -312,103 +566,36 @@ class Reader {
     Append(std::move(s));
   }
 
-  TQuarixCanvasModel& c_;
-  Lines lines_;
-  bool cut_;
+  const TQuarixCanvasModel& c_;
+  Lines& lines_;
+  LoadedDrawing& out_;
+  const LoadBounds bounds_;
+  std::size_t vertices_ = 0;
+  // File layer number -> canvas layer number, for this read only.
   std::map<int, int> layers_{{0, 0}};
+  mutable int lastFile_ = INT32_MIN;
+  mutable int lastCanvas_ = 0;
+  // Every layer the shapes may go on, first of a name or number winning as
+  // in the canvas's own lookups.
+  std::unordered_map<std::string, int> byName_;
+  std::unordered_map<int, const TQLayer*> byNumber_;
+  const TQLayer* lastLayer_ = nullptr;
 };
 
 }  // namespace
 
-bool UnpackDrawingText(const std::string& bytes, std::string& text, std::size_t limit, bool* cut) {
-  text.clear();
-  if (cut) *cut = false;
-  if (bytes.size() < 4 || std::memcmp(bytes.data(), kMagic, 4) != 0) {
-    if (bytes.size() > limit) return false;
-    text = bytes;
-    return true;
+int ReadDrawing(const std::string& bytes, const TQuarixCanvasModel& canvas, bool replace, LoadedDrawing& out) {
+  try {
+    Lines lines(bytes, Bounds().TextBytes);
+    Reader(canvas, replace, lines, out).Run();
+    return 0;
+  } catch (const Refused& r) {
+    return r.why;
+  } catch (const std::bad_alloc&) {
+    return ENOMEM;
+  } catch (const std::length_error&) {
+    return ENOMEM;
   }
-  if (bytes.size() - 4 > UINT32_MAX) return false;
-  z_stream zs{};
-  if (inflateInit2(&zs, 15) != Z_OK) return false;
-  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + 4));
-  zs.avail_in = static_cast<uInt>(bytes.size() - 4);
-  bool ok = true;
-  bool streamEnd = false;
-  // Inflated straight into the text, which grows as needed (drawing text
-  // packs about four to one).
-  std::size_t used = 0;
-  text.resize(std::min(limit, std::max<std::size_t>(1 << 16, (bytes.size() - 4) * 5)));
-  for (;;) {
-    if (used == text.size()) {
-      if (text.size() >= limit) {
-        // Full at the limit: one byte more means the text is too long.
-        unsigned char probe;
-        zs.next_out = &probe;
-        zs.avail_out = 1;
-        const int rc = inflate(&zs, Z_NO_FLUSH);
-        if (zs.avail_out == 0 || (rc != Z_STREAM_END && rc != Z_BUF_ERROR && rc != Z_OK)) ok = false;
-        streamEnd = rc == Z_STREAM_END;
-        break;
-      }
-      text.resize(std::min(limit, text.size() * 2));
-    }
-    zs.next_out = reinterpret_cast<Bytef*>(text.data() + used);
-    zs.avail_out = static_cast<uInt>(std::min<std::size_t>(text.size() - used, UINT32_MAX));
-    const uInt room = zs.avail_out;
-    const int rc = inflate(&zs, Z_NO_FLUSH);
-    if (rc == Z_STREAM_ERROR || rc == Z_DATA_ERROR || rc == Z_MEM_ERROR || rc == Z_NEED_DICT) {
-      ok = false;
-      break;
-    }
-    const std::size_t got = room - zs.avail_out;
-    used += got;
-    // The end of the stream, or input used up before it (a cut-off file:
-    // what came out so far is the drawing).
-    if (rc == Z_STREAM_END) streamEnd = true;
-    if (rc == Z_STREAM_END || rc == Z_BUF_ERROR || (got == 0 && zs.avail_in == 0)) break;
-  }
-  const bool ended = streamEnd;
-  inflateEnd(&zs);
-  text.resize(ok ? used : 0);
-  if (!ok) {
-    text.clear();
-    return false;
-  }
-  if (!ended) {
-    // A stream cut off before its end: the last line is not known to be
-    // whole, so it is dropped rather than applied as a shorter record.
-    const std::size_t lf = text.rfind('\n');
-    text.resize(lf == std::string::npos ? 0 : lf + 1);
-  }
-  if (cut) *cut = !ended;
-  return true;
-}
-
-bool WithinBounds(const std::string& text) {
-  Lines lines(text);
-  std::string_view line;
-  std::size_t shapes = 0, vertices = 0;
-  while (lines.Next(line)) {
-    if (line.empty() || line.front() == '#') continue;
-    Fields f(line);
-    const std::string_view kw = f.Word();
-    if (kw == "POLYLINE" || kw == "POLYGON" || kw == "SPLINE" || kw == "ARC3P") {
-      int layer = 0, count = 0;
-      f.Int(layer), f.Int(count);
-      for (int i = 0; i < count && lines.Next(line); ++i)
-        if (++vertices > kMaxVertices) return false;
-    } else if (kw != "LINE" && kw != "CIRCLE" && kw != "POINT" && kw != "TEXT" && kw != "RECTANGLE" &&
-               kw != "ELLIPSE" && kw != "ARC") {
-      continue;
-    }
-    if (++shapes > kMaxShapes) return false;
-  }
-  return true;
-}
-
-void ApplyDrawingText(TQuarixCanvasModel& canvas, const std::string& text, bool cut) {
-  Reader(canvas, text, cut).Run();
 }
 
 }  // namespace qvt

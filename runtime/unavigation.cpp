@@ -98,6 +98,23 @@ const char* const kLastFileKey = "Last File Saved    ";  // padded as the progra
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// Why a drawing file could not be read, from the errno its load left.
+std::string DrawingReadFailure(int err) {
+  switch (err) {
+    case EFBIG:
+      return "it holds more than 5000000 shapes, 20000000 vertices or 1 GB of text";
+    case ENOMEM:
+      return "there is not enough memory to read it";
+    case ENOENT:
+      return "it does not exist";
+    case EACCES:
+    case EPERM:
+      return "it may not be read";
+    default:
+      return "it is damaged or not a drawing";
+  }
+}
+
 // A menu item. keyText is a key shown on the item without being bound to it:
 // a key given to several items belongs to the first of them in menu order.
 QAction* Item(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {},
@@ -498,9 +515,18 @@ void TFNav::FormShow() {
   try {
     IniFile ini;
     const std::string last = ini.ReadString("FILE", "Last File Saved", "");
-    if (fcad && !last.empty() && platform::FileExists(last)) {
-      LoadLayoutFile(fcad, last, 0);
-      ShowLastFileFolder(last);
+    if (fcad && !last.empty()) {
+      // The last drawing is reloaded; one that cannot be is told, and the
+      // map starts without it.
+      errno = 0;
+      const int err = !platform::FileExists(last) ? ENOENT : LoadLayoutFile(fcad, last, 0) == 1 ? 0 : errno;
+      if (err == 0) {
+        ShowLastFileFolder(last);
+      } else {
+        const std::string why = DrawingReadFailure(err);
+        LogEvent("Reload failed: " + last + " could not be read (" + why + ")");
+        prompts::ShowMessage(Q("The last saved drawing " + last + " could not be reloaded: " + why + "."));
+      }
     }
     if (fcad) {
       for (const char* name : {"~~Quarix Vessel", "Quarix Grid"}) {
@@ -865,10 +891,21 @@ void TFNav::Open1Click(QObject* Sender) {
   const QString path = prompts::OpenFileName(this, "Dialog Open", kLayoutFilter);
   if (path.isEmpty()) return;
   const std::string file = path.toStdString();
+  // A file that adds nothing (no shape, layer or view) is not a drawing: a
+  // foreign file without the magic is read as plain text and holds no
+  // records.
+  const std::size_t shapes = fcad ? fcad->Shapes.size() : 0, layers = fcad ? fcad->Layers.size() : 0;
+  const std::vector<double> world =
+      fcad ? std::vector<double>{fcad->WorldLeft, fcad->WorldRight, fcad->WorldBottom, fcad->WorldTop}
+           : std::vector<double>{};
   errno = 0;
-  if (LoadLayoutFile(fcad, file, 2) != 1) {
-    const std::string why = errno == EFBIG ? "it holds more than 5000000 shapes or 20000000 vertices"
-                                           : "it is missing, damaged or not a drawing";
+  const bool read = LoadLayoutFile(fcad, file, 2) == 1;
+  const int err = errno;
+  const bool added = fcad && (fcad->Shapes.size() != shapes || fcad->Layers.size() != layers ||
+                              world != std::vector<double>{fcad->WorldLeft, fcad->WorldRight, fcad->WorldBottom,
+                                                          fcad->WorldTop});
+  if (!read || !added) {
+    const std::string why = read ? "it holds no shapes, layers or view to add" : DrawingReadFailure(err);
     LogEvent("Open failed: " + file + " could not be read (" + why + ")");
     prompts::ShowMessage(Q("The file " + file + " could not be read as a drawing: " + why + "."));
     return;

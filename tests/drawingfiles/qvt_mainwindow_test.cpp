@@ -92,6 +92,35 @@ TEST_F(MainWindowFiles, StartReloadsTheLastSavedDrawing) {
   EXPECT_EQ(FNav->windowTitle().toStdString(), "Quarix Depthmark - " + file);
 }
 
+// After a start whose reload of the last drawing failed: the map holds no
+// shape but has its fixed layers, no folder is shown, and the failure was
+// logged and shown with its reason.
+void ExpectReloadTold(const std::string& file, const std::string& why, const std::string& log) {
+  EXPECT_EQ(FNav->fcad->ShapeCount, 0);
+  EXPECT_GE(UserShapeLayer, 0);
+  EXPECT_EQ(FNav->fcad->LayerFindByName("quarix_usershape"), UserShapeLayer);
+  EXPECT_TRUE(LastFileName.empty());
+  EXPECT_NE(log.find("\tReload failed: " + file + " could not be read (it " + why), std::string::npos);
+  ASSERT_FALSE(prompts::CurrentScript().shown.empty());
+  EXPECT_TRUE(prompts::CurrentScript().shown.front().contains("could not be reloaded"));
+  EXPECT_TRUE(prompts::CurrentScript().shown.front().contains(QString::fromStdString(why)));
+}
+
+TEST_F(MainWindowFiles, ADamagedLastDrawingIsToldAtStart) {
+  const std::string file = env.Home() + "damaged.qvt";
+  WriteFileAtomically(file, std::string("QVT1") + "\x78\x9C not deflate data");
+  IniFile().WriteString("FILE", "Last File Saved", file);
+  Start();
+  ExpectReloadTold(file, "is damaged", EventsLog());
+}
+
+TEST_F(MainWindowFiles, AMissingLastDrawingIsToldAtStart) {
+  const std::string file = env.Home() + "gone.qvt";
+  IniFile().WriteString("FILE", "Last File Saved", file);
+  Start();
+  ExpectReloadTold(file, "does not exist", EventsLog());
+}
+
 TEST_F(MainWindowFiles, SaveAsIntoAMissingFolderWritesNothingAndTellsIt) {
   Start();
   const std::string file = env.Home() + "missing/x.qvt";
@@ -123,19 +152,25 @@ TEST_F(MainWindowFiles, SaveIntoAMissingFolderKeepsTheLastFileAndTellsItAndExitS
   EXPECT_FALSE(FNav->isVisible());  // Exit went on and closed the window
 }
 
-TEST_F(MainWindowFiles, OpenOfGarbageLeavesTheMapAndTellsIt) {
+TEST_F(MainWindowFiles, OpenOfGarbageOrAForeignFileLeavesTheMapAndTellsIt) {
   Start();
-  const std::string file = env.Home() + "garbage.qvt";
-  WriteFileAtomically(file, std::string("QVT1") + "\x01\x02 not a zlib stream");
   FNav->fcad->DrawLine(0, 0, 1, 1, UserShapeLayer);
   const std::vector<std::string> before = Describe(*FNav->fcad);
-  prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
-  FNav->Open1->trigger();
-  EXPECT_EQ(Describe(*FNav->fcad), before);
-  EXPECT_EQ(EventsLog().find("\tOpened file: "), std::string::npos);
-  EXPECT_NE(EventsLog().find("\tOpen failed: " + file), std::string::npos);
-  ASSERT_FALSE(prompts::CurrentScript().shown.empty());
-  EXPECT_TRUE(prompts::CurrentScript().shown.back().contains("could not be read"));
+  // Damaged data behind the magic, and a foreign file read as plain text
+  // that holds no record.
+  for (const std::string& bytes : {std::string("QVT1") + "\x01\x02 not a zlib stream",
+                                   std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)}) {
+    const std::string file = env.Home() + "garbage.qvt";
+    WriteFileAtomically(file, bytes);
+    prompts::CurrentScript().shown.clear();
+    prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
+    FNav->Open1->trigger();
+    EXPECT_EQ(Describe(*FNav->fcad), before);
+    EXPECT_EQ(EventsLog().find("\tOpened file: "), std::string::npos);
+    EXPECT_NE(EventsLog().find("\tOpen failed: " + file), std::string::npos);
+    ASSERT_FALSE(prompts::CurrentScript().shown.empty());
+    EXPECT_TRUE(prompts::CurrentScript().shown.back().contains("could not be read"));
+  }
 }
 
 TEST_F(MainWindowFiles, ExportIntoAMissingFolderTellsIt) {
