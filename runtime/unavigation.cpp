@@ -856,6 +856,14 @@ void TFNav::Save1Click(QObject* Sender) {
   if (fSVP && fSVP->cUseSVP->isChecked()) fSVP->SaveDatedCopies();
 }
 
+namespace {
+
+// The layer every imported file was drawn on, by path: an import empties no
+// layer but the one an earlier import of the same file made.
+std::map<std::string, std::string> ImportLayers;
+
+}  // namespace
+
 void TFNav::New1Click(QObject* Sender) {
   if (prompts::AskYesNo("Entire layout will be cleared! Continue?", prompts::Kind::Warning) != prompts::Answer::Yes)
     return;
@@ -883,6 +891,9 @@ void TFNav::Open1Click(QObject* Sender) {
   }
   ShowLastFileFolder(file);
   LogEvent("Opened file: " + file);
+  // The opened drawing may bring shapes onto layers of earlier imports:
+  // those layers are no longer theirs alone.
+  ImportLayers.clear();
   if (fcad) {
     VesselLayer = fcad->LayerFindByName("~~Quarix Vessel");
     if (VesselLayer >= 0) fcad->CadClearShapes(VesselLayer);
@@ -925,6 +936,12 @@ const char* const kImportFilter =
 // made at the first XYZ import, kept until the program ends.
 std::unique_ptr<std::map<std::string, int64_t>> ImportFileAges;
 
+bool LayerHasShapes(const TQuarixCanvas& map, int layer) {
+  for (const TQShape* s : map.Shapes)
+    if (s->Layer == layer) return true;
+  return false;
+}
+
 int64_t FileAge(const std::string& path) {
   std::error_code ec;
   const auto t = std::filesystem::last_write_time(path, ec);
@@ -937,12 +954,30 @@ void TFNav::Import1Click(QObject* Sender) {
   const QString chosen = prompts::OpenFileName(this, "Dialog Open", kImportFilter);
   if (!chosen.isEmpty() && fcad) {
     const std::string path = chosen.toStdString();
-    const std::string layerName = ImportLayerName(path);
+    // An unchanged XYZ file whose points are still on the map is skipped
+    // before anything is emptied.
+    int64_t age = 0;
+    if (ImportKindOf(path) == 1) {
+      age = FileAge(path);
+      if (!ImportFileAges) ImportFileAges = std::make_unique<std::map<std::string, int64_t>>();
+      const auto known = ImportFileAges->find(path);
+      const auto owned = ImportLayers.find(path);
+      const int ownLayer = owned == ImportLayers.end() ? -1 : fcad->LayerFindByName(owned->second);
+      if (known != ImportFileAges->end() && known->second == age && ownLayer >= 0 &&
+          LayerHasShapes(*fcad, ownLayer)) {
+        prompts::ShowMessage("File unchanged since last import. Skipping.");
+        return;
+      }
+    }
+    // The import's own layer: never one of the program's or one that another
+    // file's import or the user filled.
+    const std::string layerName = ChooseImportLayerName(*fcad, path, ImportLayers);
     int layer = fcad->LayerFindByName(layerName);
     if (layer < 0)
       layer = fcad->LayerOpen(layerName);
     else
       fcad->CadClearShapes(layer);
+    ImportLayers[path] = layerName;
     fcad->SetLayerAction(layer, 15);
 
     switch (ImportKindOf(path)) {
@@ -969,13 +1004,6 @@ void TFNav::Import1Click(QObject* Sender) {
         break;
       }
       case 1: {
-        const int64_t age = FileAge(path);
-        if (!ImportFileAges) ImportFileAges = std::make_unique<std::map<std::string, int64_t>>();
-        const auto known = ImportFileAges->find(path);
-        if (known != ImportFileAges->end() && known->second == age) {
-          prompts::ShowMessage("File unchanged since last import. Skipping.");
-          return;
-        }
         const long count = ImportXYZPoints(*fcad, path, layer);
         if (count < 0) {
           prompts::ShowMessage(Q("Failed to open XYZ file: " + path));

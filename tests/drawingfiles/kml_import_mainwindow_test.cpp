@@ -67,16 +67,23 @@ TEST_F(MainWindowImport, XYZFileIsSkippedUntilItChanges) {
             std::string::npos);
   EXPECT_EQ(map->GetLayerAction(map->LayerFindByName("depths")), 15);
 
+  // Skipped before anything is emptied: the points stay.
   EXPECT_EQ(Import(path), std::vector<std::string>{"File unchanged since last import. Skipping."});
-  EXPECT_TRUE(ShapesOn("depths").empty());
+  EXPECT_EQ(ShapesOn("depths").size(), 4u);
 
   fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(5));
   EXPECT_TRUE(Import(path).empty());
   EXPECT_EQ(ShapesOn("depths").size(), 4u);
 
-  // depths.csv goes to the same layer and replaces what was there.
+  // Once its layer was emptied (New), the unchanged file is read again.
+  map->CadClearShapes(map->LayerFindByName("depths"));
+  EXPECT_TRUE(Import(path).empty());
+  EXPECT_EQ(ShapesOn("depths").size(), 4u);
+
+  // depths.csv is another file: it gets a layer of its own and leaves depths alone.
   Import(Write("depths.csv", "1,10,20,5\n"));
-  EXPECT_EQ(ShapesOn("depths").size(), 2u);
+  EXPECT_EQ(ShapesOn("depths").size(), 4u);
+  EXPECT_EQ(ShapesOn("depths.csv").size(), 2u);
 
   EXPECT_EQ(Import(env.Home() + "missing.txt"),
             std::vector<std::string>{"Failed to open XYZ file: " + env.Home() + "missing.txt"});
@@ -130,6 +137,46 @@ TEST_F(MainWindowImport, DxfGoesToItsOwnLayer) {
   EXPECT_TRUE(ShapesOn("harbour").empty());
   EXPECT_FALSE(ShapesOn("_dxf_harbour.dxf").empty());
   EXPECT_NE(EventsLog().find("\tImported DXF: " + path), std::string::npos);
+}
+
+TEST_F(MainWindowImport, ImportsNeverEmptyTheProgramsOrTheUsersLayers) {
+  // A recorded track, the user's drawing, the Default layer and a layer that
+  // came with an opened drawing.
+  const int chart = map->LayerOpen("chart");
+  for (const char* name : {"track_fix", "quarix_usershape", "Default", "chart"})
+    map->DrawPoint(1, 2, map->LayerFindByName(name));
+  const std::string dxf = "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n1\n20\n2\n11\n3\n21\n4\n0\nENDSEC\n";
+  const struct {
+    std::string file, content, layer;
+  } cases[] = {
+      {"track_fix.csv", "1,10,20,5\n", "track_fix.csv"},
+      {"quarix_usershape.xyz", "10 20 5\n", "quarix_usershape.xyz"},
+      {"chart.xyz", "10 20 5\n", "chart.xyz"},
+      {"Default.dxf", dxf, "Default.dxf"},
+      {"sub/chart.xyz", "10 20 5\n11 21 6\n", "chart.xyz (2)"},  // another file of that name
+  };
+  fs::create_directories(env.Home() + "sub");
+  for (const auto& c : cases) {
+    const std::string path = Write(c.file, c.content);
+    EXPECT_TRUE(Import(path).empty()) << c.file;
+    EXPECT_GE(map->LayerFindByName(c.layer), 0) << c.file;
+    EXPECT_EQ(map->GetLayerAction(map->LayerFindByName(c.layer)), 15) << c.file;
+    for (const char* name : {"track_fix", "quarix_usershape", "Default", "chart"})
+      EXPECT_EQ(ShapesOn(name).size(), 1u) << c.file << " emptied " << name;
+  }
+  EXPECT_EQ(ShapesOn("chart.xyz").size(), 2u);
+  EXPECT_EQ(ShapesOn("chart.xyz (2)").size(), 4u);
+  EXPECT_EQ(ShapesOn("_dxf_Default.dxf").size(), 1u);
+  EXPECT_NE(EventsLog().find("to layer: track_fix.csv"), std::string::npos);
+
+  // A changed file goes back to the layer its first import made.
+  const std::string path = Write("track_fix.csv", "1,10,20,5\n2,11,21,6\n");
+  fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(5));
+  EXPECT_TRUE(Import(path).empty());
+  EXPECT_EQ(ShapesOn("track_fix.csv").size(), 4u);
+  EXPECT_EQ(map->LayerFindByName("track_fix.csv (2)"), -1);
+  EXPECT_EQ(ShapesOn("track_fix").size(), 1u);
+  EXPECT_EQ(map->LayerFindByName("chart"), chart);
 }
 
 TEST_F(MainWindowImport, CancelChangesNothing) {
