@@ -116,6 +116,44 @@ TEST_F(MainWindowImport, KmlAndKmzPlacemarksInTheGrid) {
     EXPECT_NE(e.path().filename().string().rfind("temp_kmz_", 0), 0u) << e.path();
 }
 
+// GDAL's LIBKML driver writes ids on Placemark and Document elements
+// (ogr2ogr -f LIBKML of harbour.geojson). Oracle: gdaltransform -s_srs
+// "+proj=longlat +datum=WGS84" -t_srs "+proj=utm +zone=35 +datum=WGS84".
+TEST_F(MainWindowImport, LibkmlPlacemarksWithIds) {
+  SetGrid("6378137", "27");
+  const std::string path = TestData("kml/harbour-libkml.kml");
+  EXPECT_TRUE(Import(path).empty());
+  const auto shapes = ShapesOn("harbour-libkml");
+  ASSERT_EQ(shapes.size(), 6u);  // a point, two polylines, three labels
+  auto* buoy = dynamic_cast<TQPoint*>(shapes[0]);
+  auto* channel = dynamic_cast<TQPolyline*>(shapes[1]);
+  auto* harbour = dynamic_cast<TQPolyline*>(shapes[2]);
+  ASSERT_TRUE(buoy && channel && harbour);
+  EXPECT_NEAR(buoy->X, 708665.117669572, 0.01);
+  EXPECT_NEAR(buoy->Y, 4597281.73469963, 0.01);
+  const double channelWant[3][2] = {{668207.885193807, 4540683.52927658},
+                                    {676485.191829463, 4546432.06719712},
+                                    {684749.693553379, 4552190.39375408}};
+  const double harbourWant[5][2] = {{668207.885193807, 4540683.52927658},
+                                    {669048.973157238, 4540702.84693898},
+                                    {669023.408648841, 4541813.03902555},
+                                    {668182.447998182, 4541793.72040957},
+                                    {668207.885193807, 4540683.52927658}};
+  ASSERT_EQ(channel->Points.size(), 3u);
+  ASSERT_EQ(harbour->Points.size(), 5u);  // the outer ring
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(channel->Points[i].x, channelWant[i][0], 0.01) << i;
+    EXPECT_NEAR(channel->Points[i].y, channelWant[i][1], 0.01) << i;
+  }
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_NEAR(harbour->Points[i].x, harbourWant[i][0], 0.01) << i;
+    EXPECT_NEAR(harbour->Points[i].y, harbourWant[i][1], 0.01) << i;
+  }
+  const char* names[] = {"Buoy 1", "Channel", "Harbour"};
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(dynamic_cast<TQText*>(shapes[3 + i])->TextString, names[i]);
+}
+
 TEST_F(MainWindowImport, KmlFailures) {
   SetGrid("", "27");
   EXPECT_EQ(Import(TestData("kml/harbour.kml")),
@@ -128,6 +166,9 @@ TEST_F(MainWindowImport, KmlFailures) {
   EXPECT_EQ(Import(TestData("kml/nokml.kmz")),
             std::vector<std::string>{"Failed to load KML/KMZ file: No KML file found in KMZ archive"});
   EXPECT_EQ(EventsLog().find("Imported KML/KMZ"), std::string::npos);
+  // A file without usable placemarks says so.
+  EXPECT_EQ(Import(Write("empty.kml", "<kml><Document/></kml>")),
+            std::vector<std::string>{"Failed to load KML/KMZ file: No placemark found in the KML file"});
 }
 
 TEST_F(MainWindowImport, DxfGoesToItsOwnLayer) {
