@@ -14,11 +14,13 @@ using TDxfTextSink = std::function<void(const std::string&)>;
 
 // Upper bound of the lines that the INSERTs of one import copy out of block
 // definitions: a small file could otherwise reference a large block millions
-// of times.
+// of times. What this cap and the reader's vertex caps leave out is told to
+// the user in one message at the end of the import.
 constexpr std::size_t kMaxDxfInsertLines = 1000000;
 
 // Imports the file into its import layer, fits the view to the drawing and
-// asks for a repaint. True when at least one shape was added; false when the
+// asks for a repaint. Entities with an extrusion direction are placed in
+// world coordinates (a circle seen tilted becomes a closed polyline). True when at least one shape was added; false when the
 // file is missing or cannot be opened, has no ENTITIES section (ShowMessage
 // then gets "DXF load failed: ENTITIES section not found"; without a sink the
 // program's message box shows it) or gave no shape.
