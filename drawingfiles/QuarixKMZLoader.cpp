@@ -18,11 +18,11 @@ namespace fs = std::filesystem;
 namespace {
 
 // Blanks and control characters off both ends.
-std::string Trim(const std::string& s) {
+std::string Trim(std::string_view s) {
   std::size_t b = 0, e = s.size();
   while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
   while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
+  return std::string(s.substr(b, e - b));
 }
 
 // One number of a coordinate tuple: blanks and control characters around it
@@ -48,7 +48,7 @@ bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'
 
 // The end of the tag that starts at text[from] ('<'): the position after its
 // '>', with quoted attribute values passed over; npos when it never ends.
-std::size_t TagEnd(const std::string& text, std::size_t from) {
+std::size_t TagEnd(std::string_view text, std::size_t from) {
   char quote = 0;
   for (std::size_t i = from; i < text.size(); ++i) {
     const char c = text[i];
@@ -66,7 +66,7 @@ std::size_t TagEnd(const std::string& text, std::size_t from) {
 // The next tag "<Name" or "</Name" (prefix "<" or "</") at or after pos that
 // is the whole element name: followed by '>', '/' or white space, so
 // attributes are allowed and <Points> is no <Point>. Returns where it starts.
-std::size_t FindTag(const std::string& text, const std::string& prefixed, std::size_t pos) {
+std::size_t FindTag(std::string_view text, const std::string& prefixed, std::size_t pos) {
   for (;;) {
     const std::size_t a = text.find(prefixed, pos);
     if (a == std::string::npos) return a;
@@ -81,15 +81,15 @@ std::size_t FindTag(const std::string& text, const std::string& prefixed, std::s
 // opening tag (attributes and all) to its closing tag; pos then moves past
 // the closing tag. An empty element (<Name/>) has empty content. False when
 // no opening tag comes, or when it is never closed.
-bool NextElementText(const std::string& text, const std::string& name, std::size_t& pos,
-                     std::string& inner) {
+bool NextElementText(std::string_view text, const std::string& name, std::size_t& pos,
+                     std::string_view& inner) {
   const std::string open = "<" + name, close = "</" + name;
   const std::size_t a = FindTag(text, open, pos);
   if (a == std::string::npos) return false;
   const std::size_t from = TagEnd(text, a);
   if (from == std::string::npos) return false;
   if (text[from - 2] == '/') {
-    inner.clear();
+    inner = {};
     pos = from;
     return true;
   }
@@ -97,12 +97,12 @@ bool NextElementText(const std::string& text, const std::string& name, std::size
   if (b == std::string::npos) return false;
   const std::size_t end = text.find('>', b);
   if (end == std::string::npos) return false;
-  inner.assign(text, from, b - from);
+  inner = text.substr(from, b - from);
   pos = end + 1;
   return true;
 }
 
-bool FirstElementText(const std::string& text, const std::string& name, std::string& inner) {
+bool FirstElementText(std::string_view text, const std::string& name, std::string_view& inner) {
   std::size_t pos = 0;
   return NextElementText(text, name, pos, inner);
 }
@@ -226,12 +226,12 @@ bool TQuarixKMZLoader::ParseKML(const std::string& Text) {
     return false;
   }
   std::size_t pos = 0;
-  std::string body;
+  std::string_view body;
   std::size_t found = 0;
   while (NextElementText(Text, "Placemark", pos, body)) {
     ++found;
     TKMLPlacemark placemark;
-    std::string inner;
+    std::string_view inner;
     if (FirstElementText(body, "name", inner)) placemark.Name = Trim(inner);
     if (FirstElementText(body, "description", inner)) placemark.Description = Trim(inner);
     ParseGeometries(body, placemark);
@@ -244,16 +244,16 @@ bool TQuarixKMZLoader::ParseKML(const std::string& Text) {
   return !Placemarks.empty();
 }
 
-void TQuarixKMZLoader::ParseGeometries(const std::string& PlacemarkText, TKMLPlacemark& Placemark) {
+void TQuarixKMZLoader::ParseGeometries(std::string_view PlacemarkText, TKMLPlacemark& Placemark) {
   static const struct {
     int Type;
     const char* Name;
   } passes[] = {{kmlPoint, "Point"}, {kmlLineString, "LineString"}, {kmlPolygon, "Polygon"}};
   for (const auto& pass : passes) {
     std::size_t pos = 0;
-    std::string element;
+    std::string_view element;
     while (NextElementText(PlacemarkText, pass.Name, pos, element)) {
-      std::string coordinates;
+      std::string_view coordinates;
       if (!FirstElementText(element, "coordinates", coordinates)) continue;
       TKMLGeometry geometry;
       geometry.Type = pass.Type;
@@ -263,7 +263,7 @@ void TQuarixKMZLoader::ParseGeometries(const std::string& PlacemarkText, TKMLPla
   }
 }
 
-void TQuarixKMZLoader::ParseCoordinates(const std::string& Text, std::vector<TKMLPoint>& Points) {
+void TQuarixKMZLoader::ParseCoordinates(std::string_view Text, std::vector<TKMLPoint>& Points) {
   // Tuples are separated by blanks, tabs and line ends; one pass over the text.
   const std::size_t n = Text.size();
   std::size_t pos = 0;

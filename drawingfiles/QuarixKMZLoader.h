@@ -7,6 +7,7 @@
 // into grid coordinates.
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // x (out), y (out), latitude, longitude in decimal degrees.
@@ -56,8 +57,8 @@ class TQuarixKMZLoader {
   std::string ExtractKMZ(const std::string& Path);
   // Deletes the work folder this loader created, with everything in it.
   void RemoveTempFolder();
-  void ParseGeometries(const std::string& PlacemarkText, TKMLPlacemark& Placemark);
-  void ParseCoordinates(const std::string& Text, std::vector<TKMLPoint>& Points);
+  void ParseGeometries(std::string_view PlacemarkText, TKMLPlacemark& Placemark);
+  void ParseCoordinates(std::string_view Text, std::vector<TKMLPoint>& Points);
   void ConvertCoordinates();
   std::vector<TKMLPoint> GetAllPoints() const;
   std::vector<std::vector<TKMLPoint>> GetAllLines() const;

@@ -988,11 +988,13 @@ void TFNav::Import1Click(QObject* Sender) {
               "Please configure datum parameters in GPS Settings before importing KML/KMZ files.");
           return;
         }
+        // The points are converted once, after the load (converting them
+        // while parsing as well would give the same numbers at twice the cost).
         TQuarixKMZLoader loader;
-        loader.OnConvertCoordinate = [this](double& X, double& Y, double Latitude, double Longitude) {
-          ConvertKMLCoordinate(X, Y, Latitude, Longitude);
-        };
         if (loader.LoadFromFile(path)) {
+          loader.OnConvertCoordinate = [this](double& X, double& Y, double Latitude, double Longitude) {
+            ConvertKMLCoordinate(X, Y, Latitude, Longitude);
+          };
           loader.ConvertCoordinates();
           DrawKMLPlacemarks(*fcad, loader, layer);
           LogEvent("Imported KML/KMZ: " + path + " to layer: " + layerName);
