@@ -88,6 +88,8 @@ void TDxfOcs::ToWorld(double X, double Y, double Z, double& WX, double& WY) cons
   }
   WX = X * ax_[0] + Y * ay_[0] + Z * az_[0];
   WY = X * ax_[1] + Y * ay_[1] + Z * az_[1];
+  // Values near the limits of a double may overflow: they stay as written.
+  if (!std::isfinite(WX) || !std::isfinite(WY)) WX = X, WY = Y;
 }
 
 double TDxfOcs::WorldAngle(double Degrees) const {

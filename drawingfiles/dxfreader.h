@@ -64,7 +64,8 @@ class TDxfOcs {
   // True when the plane is parallel to the world's xy plane (N is (0, 0, +-1)),
   // so circles stay circles on the map.
   bool IsFlat() const { return az_[0] == 0 && az_[1] == 0; }
-  // World x and y of an object point.
+  // World x and y of an object point (the object x and y where the sum
+  // overflows a double).
   void ToWorld(double X, double Y, double Z, double& WX, double& WY) const;
   // The world direction, in degrees counter-clockwise from the world x axis,
   // of the object direction at Degrees from the object x axis.
