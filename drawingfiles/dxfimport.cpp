@@ -328,11 +328,23 @@ TQBlock* FindBlock(const TQuarixCanvasModel& Model, const std::string& Name) {
 
 void SetDxfTraceSink(TDxfTextSink Sink) { TraceSink() = std::move(Sink); }
 
+std::string ChooseDxfImportLayerName(const TQuarixCanvasModel& Model, const std::string& Path,
+                                     const std::map<std::string, std::string>& Owned) {
+  const auto owned = Owned.find(Path);
+  if (owned != Owned.end() && Model.LayerFindByName(owned->second) >= 0) return owned->second;
+  const std::string base = DxfImportLayerName(Path);
+  if (Model.LayerFindByName(base) < 0) return base;
+  for (int n = 2;; ++n) {
+    const std::string name = base + " (" + std::to_string(n) + ")";
+    if (Model.LayerFindByName(name) < 0) return name;
+  }
+}
+
 bool DXFLoad(TQuarixCanvasModel& Model, const std::string& FileName,
-             const TDxfTextSink& ShowMessage) {
+             const TDxfTextSink& ShowMessage, const std::string& LayerName) {
   if (!platform::FileExists(FileName)) return false;
 
-  const std::string layerName = DxfImportLayerName(FileName);
+  const std::string layerName = LayerName.empty() ? DxfImportLayerName(FileName) : LayerName;
   const int existing = Model.LayerFindByName(layerName);
   if (existing >= 0) Model.CadClearShapes(existing);
   const int layer = Model.LayerOpen(layerName);
@@ -365,6 +377,6 @@ bool DXFLoad(TQuarixCanvasModel& Model, const std::string& FileName,
 }
 
 bool DXFLoadReplace(TQuarixCanvasModel& Model, const std::string& FileName,
-                    const TDxfTextSink& ShowMessage) {
-  return DXFLoad(Model, FileName, ShowMessage);
+                    const TDxfTextSink& ShowMessage, const std::string& LayerName) {
+  return DXFLoad(Model, FileName, ShowMessage, LayerName);
 }

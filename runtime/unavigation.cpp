@@ -861,6 +861,8 @@ namespace {
 // The layer every imported file was drawn on, by path: an import empties no
 // layer but the one an earlier import of the same file made.
 std::map<std::string, std::string> ImportLayers;
+// The "_dxf_" layer every imported DXF file filled, by path.
+std::map<std::string, std::string> DxfImportLayers;
 
 }  // namespace
 
@@ -894,6 +896,7 @@ void TFNav::Open1Click(QObject* Sender) {
   // The opened drawing may bring shapes onto layers of earlier imports:
   // those layers are no longer theirs alone.
   ImportLayers.clear();
+  DxfImportLayers.clear();
   if (fcad) {
     VesselLayer = fcad->LayerFindByName("~~Quarix Vessel");
     if (VesselLayer >= 0) fcad->CadClearShapes(VesselLayer);
@@ -1018,11 +1021,14 @@ void TFNav::Import1Click(QObject* Sender) {
         fcad->WorldExtents();
         break;
       }
-      default:
-        DXFLoadReplace(*fcad, path);
+      default: {
+        const std::string dxfLayer = ChooseDxfImportLayerName(*fcad, path, DxfImportLayers);
+        DxfImportLayers[path] = dxfLayer;
+        DXFLoadReplace(*fcad, path, {}, dxfLayer);
         ShowLastFileFolder(path);
         LogEvent("Imported DXF: " + path);
         break;
+      }
     }
   }
   OpenFixedLayers(fcad);

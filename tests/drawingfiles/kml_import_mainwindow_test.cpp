@@ -220,6 +220,24 @@ TEST_F(MainWindowImport, ImportsNeverEmptyTheProgramsOrTheUsersLayers) {
   EXPECT_EQ(map->LayerFindByName("chart"), chart);
 }
 
+// Two DXF files of one name: each fills a layer of its own, and a layer of
+// that name that came with an opened drawing is left alone.
+TEST_F(MainWindowImport, DxfFilesOfOneNameKeepTheirOwnLayers) {
+  const int opened = map->LayerOpen("_dxf_harbour.dxf");
+  map->DrawPoint(1, 2, opened);
+  const std::string first = TestData("harbour.dxf");
+  fs::create_directories(env.Home() + "other");
+  const std::string second = env.Home() + "other/harbour.dxf";
+  fs::copy_file(TestData("harbour-lines.dxf"), second);
+  Import(first);
+  Import(second);
+  Import(first);  // back to its own layer, emptied and filled again
+  EXPECT_EQ(ShapesOn("_dxf_harbour.dxf").size(), 1u);
+  EXPECT_EQ(ShapesOn("_dxf_harbour.dxf (2)").size(), 2u);  // POINT and LWPOLYLINE
+  EXPECT_EQ(ShapesOn("_dxf_harbour.dxf (3)").size(), 4u);
+  EXPECT_EQ(map->LayerFindByName("_dxf_harbour.dxf (4)"), -1);
+}
+
 TEST_F(MainWindowImport, CancelChangesNothing) {
   const std::size_t layers = map->Layers.size(), shapes = map->Shapes.size();
   prompts::CurrentScript().fileNames.clear();
