@@ -194,6 +194,8 @@ TEST_F(MainWindowImport, ImportsNeverEmptyTheProgramsOrTheUsersLayers) {
       {"quarix_usershape.xyz", "10 20 5\n", "quarix_usershape.xyz"},
       {"chart.xyz", "10 20 5\n", "chart.xyz"},
       {"Default.dxf", dxf, "Default.dxf"},
+      // Not made yet, but the program's: the runline command would draw on it.
+      {"Quarix_Route.txt", "10 20 5\n", "Quarix_Route.txt"},
       {"sub/chart.xyz", "10 20 5\n11 21 6\n", "chart.xyz (2)"},  // another file of that name
   };
   fs::create_directories(env.Home() + "sub");
@@ -218,6 +220,7 @@ TEST_F(MainWindowImport, ImportsNeverEmptyTheProgramsOrTheUsersLayers) {
   EXPECT_EQ(map->LayerFindByName("track_fix.csv (2)"), -1);
   EXPECT_EQ(ShapesOn("track_fix").size(), 1u);
   EXPECT_EQ(map->LayerFindByName("chart"), chart);
+  EXPECT_EQ(map->LayerFindByName("Quarix_Route"), -1);
 }
 
 // Two DXF files of one name: each fills a layer of its own, and a layer of
