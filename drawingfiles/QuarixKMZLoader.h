@@ -1,12 +1,14 @@
 #pragma once
 // The KML/KMZ reader: the placemarks of a KML file, or of the KML file inside
 // a KMZ archive, as plain records (name, description, Point, LineString and
-// Polygon coordinates). Elements are found by searching the text for fixed
-// tags; nothing is parsed as XML, so no entity or external reference is ever
-// resolved. An owner's conversion closure can turn every longitude/latitude
+// Polygon coordinates). Elements are found by searching the text for their
+// tags, with or without attributes (GDAL's LIBKML driver writes ids on
+// placemarks); nothing is parsed as XML, so no entity or external reference
+// is ever resolved. An owner's conversion closure can turn every longitude/latitude
 // into grid coordinates.
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // x (out), y (out), latitude, longitude in decimal degrees.
@@ -48,7 +50,8 @@ class TQuarixKMZLoader {
   TQuarixKMZLoader& operator=(const TQuarixKMZLoader&) = delete;
 
   // Loads a .kml or .kmz file; true when at least one placemark with a
-  // geometry was found. LastError says why not.
+  // geometry was found. LastError says why not, whatever the cause (no file,
+  // no zip, a KML entry refused by a size cap, no placemark, no coordinates).
   bool LoadFromFile(const std::string& Path);
   bool ParseKML(const std::string& Text);
   // The KML text inside a KMZ archive, expanded into a fresh work folder next
@@ -56,8 +59,8 @@ class TQuarixKMZLoader {
   std::string ExtractKMZ(const std::string& Path);
   // Deletes the work folder this loader created, with everything in it.
   void RemoveTempFolder();
-  void ParseGeometries(const std::string& PlacemarkText, TKMLPlacemark& Placemark);
-  void ParseCoordinates(const std::string& Text, std::vector<TKMLPoint>& Points);
+  void ParseGeometries(std::string_view PlacemarkText, TKMLPlacemark& Placemark);
+  void ParseCoordinates(std::string_view Text, std::vector<TKMLPoint>& Points);
   void ConvertCoordinates();
   std::vector<TKMLPoint> GetAllPoints() const;
   std::vector<std::vector<TKMLPoint>> GetAllLines() const;

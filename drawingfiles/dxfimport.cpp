@@ -5,6 +5,7 @@
 #include <cmath>
 #include <fstream>
 #include <unordered_map>
+#include <vector>
 
 #include "drawingfiles/dxfreader.h"
 #include "drawingfiles/dxftext.h"
@@ -35,6 +36,28 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
   explicit TCanvasDxfImport(TQuarixCanvasModel& Model) : m_(Model) {}
 
   int Added() const { return added_; }
+
+  // What the caps left out, as one sentence for the user; empty when
+  // nothing was.
+  std::string LeftOut() const {
+    std::vector<std::string> parts;
+    if (droppedVertices_ > 0)
+      parts.push_back(std::to_string(droppedVertices_) + " vertices of " + std::to_string(cutPolylines_) +
+                      (cutPolylines_ == 1 ? " polyline" : " polylines") + " beyond the limit of " +
+                      std::to_string(dxf::kMaxDxfVertices) + " vertices per polyline");
+    if (droppedSplineValues_ > 0)
+      parts.push_back(std::to_string(droppedSplineValues_) + " control point values of " +
+                      std::to_string(cutSplines_) + (cutSplines_ == 1 ? " spline" : " splines") +
+                      " beyond the limit of " + std::to_string(dxf::kMaxDxfVertices) + " per spline");
+    if (droppedInsertLines_ > 0)
+      parts.push_back(std::to_string(droppedInsertLines_) +
+                      " lines of block references beyond the limit of " +
+                      std::to_string(kMaxDxfInsertLines) + " lines copied from blocks per file");
+    if (parts.empty()) return {};
+    std::string text = "DXF import: left out ";
+    for (std::size_t i = 0; i < parts.size(); ++i) text += (i ? "; " : "") + parts[i];
+    return text + ".";
+  }
 
   void AddLayer(const dxf::TDxfLayerEntry& e) override {
     if (e.Name.empty()) return;
@@ -75,23 +98,44 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
     Append(s, EntityPen(e.Color));
   }
 
+  // A circle whose plane is tilted against the map's is seen as an ellipse:
+  // a closed polyline of 37 vertices (36 segments) then.
   void AddCircle(const dxf::TDxfCircle& e) override {
+    const dxf::TDxfOcs ocs(e.Extrusion);
+    if (!ocs.IsFlat()) {
+      auto* s = NewPolyline(true);
+      for (int i = 0; i <= 36; ++i) {
+        const double a = 2 * kPi * i / 36;
+        double x, y;
+        ocs.ToWorld(e.CenterX + e.Radius * std::cos(a), e.CenterY + e.Radius * std::sin(a), e.CenterZ,
+                    x, y);
+        s->AddPoint(x, y);
+      }
+      Append(s, EntityPen(e.Color));
+      return;
+    }
     auto* s = new TQCircle;
     s->ShapeType = stCircle;
-    s->CenterX = e.CenterX, s->CenterY = e.CenterY, s->Radius = e.Radius;
+    ocs.ToWorld(e.CenterX, e.CenterY, e.CenterZ, s->CenterX, s->CenterY);
+    s->Radius = e.Radius;
     s->UpdateBounds();
     s->PenWidth = LayerPenWidth();
     Append(s, EntityPen(e.Color));
   }
 
-  // 21 vertices (20 segments) counter-clockwise from the start angle.
+  // 21 vertices (20 segments) counter-clockwise from the start angle, in the
+  // arc's own plane.
   void AddArc(const dxf::TDxfArc& e) override {
     double sweep = e.EndAngle - e.StartAngle;
     if (sweep < 0) sweep += 360;
+    const dxf::TDxfOcs ocs(e.Extrusion);
     auto* s = NewPolyline(false);
     for (int i = 0; i <= 20; ++i) {
       const double a = (i * sweep / 20 + e.StartAngle) * kPi / 180;
-      s->AddPoint(e.CenterX + e.Radius * std::cos(a), e.CenterY + e.Radius * std::sin(a));
+      double x, y;
+      ocs.ToWorld(e.CenterX + e.Radius * std::cos(a), e.CenterY + e.Radius * std::sin(a), e.CenterZ, x,
+                  y);
+      s->AddPoint(x, y);
     }
     Append(s, EntityPen(e.Color));
   }
@@ -132,6 +176,10 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
 
   // The control polygon stands for the curve.
   void AddSpline(const dxf::TDxfSpline& e) override {
+    if (e.DroppedValues > 0) {
+      ++cutSplines_;
+      droppedSplineValues_ += e.DroppedValues;
+    }
     if (e.Xs.size() < 2 || e.Ys.size() != e.Xs.size()) return;
     auto* s = NewPolyline((e.Flags & 1) != 0);
     for (std::size_t i = 0; i < e.Xs.size(); ++i) s->AddPoint(e.Xs[i], e.Ys[i]);
@@ -140,10 +188,23 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
 
   // Bulges are not read: every segment is straight.
   void AddPolyline(const dxf::TDxfPolyline& e) override {
+    if (e.DroppedVertices > 0) {
+      ++cutPolylines_;
+      droppedVertices_ += e.DroppedVertices;
+    }
     if (e.Points.size() < 2) return;
     auto* s = NewPolyline((e.Flags & 1) != 0);
     s->Points.reserve(e.Points.size());
-    for (const auto& [x, y] : e.Points) s->AddPoint(x, y);
+    const dxf::TDxfOcs ocs(e.Extrusion);
+    if (ocs.IsWorld()) {
+      for (const auto& [x, y] : e.Points) s->AddPoint(x, y);
+    } else {
+      for (const auto& point : e.Points) {
+        double x, y;
+        ocs.ToWorld(point.first, point.second, e.Elevation, x, y);
+        s->AddPoint(x, y);
+      }
+    }
     Append(s, EntityPen(e.Color));
   }
 
@@ -153,9 +214,10 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
     const std::string stripped = dxf::StripMTextFormatting(e.Text);
     if (stripped.empty()) return;
     const std::string text = dxf::DecodeDxfText(stripped);
+    const dxf::TDxfOcs ocs(e.Extrusion);
     auto* s = new TQText;
     s->ShapeType = stText;
-    s->X = e.X, s->Y = e.Y;
+    ocs.ToWorld(e.X, e.Y, e.Z, s->X, s->Y);
     s->TextString = text;
     s->Text = text;
     s->FontIndex = -1;
@@ -163,7 +225,7 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
     s->UpdateBounds();  // the box of the record's default height 10
     s->Height = e.Height > 0.1 ? e.Height : 2.5;
     s->FontName = "Arial";
-    s->Angle = e.Angle;
+    s->Angle = ocs.WorldAngle(e.Angle);
     s->TextAlign = 0;
     s->TextJustify = 2;
     Append(s, LayerPen());
@@ -180,7 +242,10 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
       if (shape->ShapeType != stLine) continue;
       const auto* bl = dynamic_cast<const TQLine*>(shape);
       if (!bl) continue;
-      if (insertLines_ >= kMaxDxfInsertLines) return;
+      if (insertLines_ >= kMaxDxfInsertLines) {
+        ++droppedInsertLines_;
+        continue;
+      }
       ++insertLines_;
       auto place = [&](double x, double y, double& X, double& Y) {
         const double u = (x - block->BaseX) * e.ScaleX, v = (y - block->BaseY) * e.ScaleY;
@@ -241,6 +306,9 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
   TQuarixCanvasModel& m_;
   int added_ = 0;
   std::size_t insertLines_ = 0;
+  std::size_t droppedInsertLines_ = 0;
+  std::size_t droppedVertices_ = 0, cutPolylines_ = 0;
+  std::size_t droppedSplineValues_ = 0, cutSplines_ = 0;
   std::unordered_map<std::string, const TQBlock*> blockIndex_;
   bool blocksIndexed_ = false;
 };
@@ -260,11 +328,23 @@ TQBlock* FindBlock(const TQuarixCanvasModel& Model, const std::string& Name) {
 
 void SetDxfTraceSink(TDxfTextSink Sink) { TraceSink() = std::move(Sink); }
 
+std::string ChooseDxfImportLayerName(const TQuarixCanvasModel& Model, const std::string& Path,
+                                     const std::map<std::string, std::string>& Owned) {
+  const auto owned = Owned.find(Path);
+  if (owned != Owned.end() && Model.LayerFindByName(owned->second) >= 0) return owned->second;
+  const std::string base = DxfImportLayerName(Path);
+  if (Model.LayerFindByName(base) < 0) return base;
+  for (int n = 2;; ++n) {
+    const std::string name = base + " (" + std::to_string(n) + ")";
+    if (Model.LayerFindByName(name) < 0) return name;
+  }
+}
+
 bool DXFLoad(TQuarixCanvasModel& Model, const std::string& FileName,
-             const TDxfTextSink& ShowMessage) {
+             const TDxfTextSink& ShowMessage, const std::string& LayerName) {
   if (!platform::FileExists(FileName)) return false;
 
-  const std::string layerName = DxfImportLayerName(FileName);
+  const std::string layerName = LayerName.empty() ? DxfImportLayerName(FileName) : LayerName;
   const int existing = Model.LayerFindByName(layerName);
   if (existing >= 0) Model.CadClearShapes(existing);
   const int layer = Model.LayerOpen(layerName);
@@ -288,10 +368,15 @@ bool DXFLoad(TQuarixCanvasModel& Model, const std::string& FileName,
   Model.WorldExtents();
   Model.NeedsRedraw = true;
   Model.Refresh();
+  const std::string leftOut = import.LeftOut();
+  if (!leftOut.empty()) {
+    if (ShowMessage) ShowMessage(leftOut);
+    else prompts::ShowMessage(QString::fromStdString(leftOut));
+  }
   return import.Added() > 0;
 }
 
 bool DXFLoadReplace(TQuarixCanvasModel& Model, const std::string& FileName,
-                    const TDxfTextSink& ShowMessage) {
-  return DXFLoad(Model, FileName, ShowMessage);
+                    const TDxfTextSink& ShowMessage, const std::string& LayerName) {
+  return DXFLoad(Model, FileName, ShowMessage, LayerName);
 }

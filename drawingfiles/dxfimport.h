@@ -6,6 +6,7 @@
 // for its whole life and drawn wherever an INSERT references them.
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "canvas/canvasmodel.h"
@@ -14,22 +15,35 @@ using TDxfTextSink = std::function<void(const std::string&)>;
 
 // Upper bound of the lines that the INSERTs of one import copy out of block
 // definitions: a small file could otherwise reference a large block millions
-// of times.
+// of times. What this cap and the reader's vertex caps leave out is told to
+// the user in one message at the end of the import.
 constexpr std::size_t kMaxDxfInsertLines = 1000000;
 
 // Imports the file into its import layer, fits the view to the drawing and
-// asks for a repaint. True when at least one shape was added; false when the
+// asks for a repaint. Entities with an extrusion direction are placed in
+// world coordinates (a circle seen tilted becomes a closed polyline). True when at least one shape was added; false when the
 // file is missing or cannot be opened, has no ENTITIES section (ShowMessage
 // then gets "DXF load failed: ENTITIES section not found"; without a sink the
 // program's message box shows it) or gave no shape.
+// LayerName, when given, is the import layer's name instead of
+// DxfImportLayerName(FileName).
 bool DXFLoad(TQuarixCanvasModel& Model, const std::string& FileName,
-             const TDxfTextSink& ShowMessage = {});
+             const TDxfTextSink& ShowMessage = {}, const std::string& LayerName = {});
 // The same import; kept for the Import command's replace mode.
 bool DXFLoadReplace(TQuarixCanvasModel& Model, const std::string& FileName,
-                    const TDxfTextSink& ShowMessage = {});
+                    const TDxfTextSink& ShowMessage = {}, const std::string& LayerName = {});
 
 // The import layer's name for a file: "_dxf_" + the name without its folder.
 std::string DxfImportLayerName(const std::string& FileName);
+
+// The import layer for the Import command's import of Path. Owned maps the
+// path of every DXF file imported before to the import layer it filled. That
+// layer is taken again while it exists; otherwise DxfImportLayerName(Path)
+// when no layer bears it, else that name followed by " (2)", " (3)", ...: so
+// a file never empties the layer of another file of the same name, nor one
+// that came with an opened drawing.
+std::string ChooseDxfImportLayerName(const TQuarixCanvasModel& Model, const std::string& Path,
+                                     const std::map<std::string, std::string>& Owned);
 
 // The first block of exactly that name (case counts) among all blocks the
 // canvas holds, the oldest definition first; null when there is none.

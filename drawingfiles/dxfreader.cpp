@@ -1,6 +1,7 @@
 // The ASCII DXF reader: line reader, section searches and the four passes.
 #include "drawingfiles/dxfreader.h"
 
+#include <cmath>
 #include <optional>
 
 #include "drawingfiles/dxftext.h"
@@ -44,6 +45,60 @@ bool TDxfLineReader::ReadTrimmed(std::string& Line) {
 void TDxfLineReader::Rewind() {
   in_.clear();
   in_.rdbuf()->pubseekpos(contentStart_, std::ios_base::in);
+}
+
+// ---------------------------------------------------------------------------
+// Object coordinate systems
+
+namespace {
+
+void Cross(const double a[3], const double b[3], double out[3]) {
+  out[0] = a[1] * b[2] - a[2] * b[1];
+  out[1] = a[2] * b[0] - a[0] * b[2];
+  out[2] = a[0] * b[1] - a[1] * b[0];
+}
+
+bool Normalise(double v[3]) {
+  const double len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+  if (!(len > 0) || !std::isfinite(len)) return false;
+  for (int i = 0; i < 3; ++i) v[i] /= len;
+  return true;
+}
+
+}  // namespace
+
+TDxfOcs::TDxfOcs(const TDxfExtrusion& N) {
+  double n[3] = {N.X, N.Y, N.Z};
+  if (N.X == 0 && N.Y == 0 && N.Z > 0) return;  // the world's own system
+  if (!Normalise(n)) return;
+  static const double wy[3] = {0, 1, 0}, wz[3] = {0, 0, 1};
+  constexpr double kLimit = 1.0 / 64;
+  Cross(std::fabs(n[0]) < kLimit && std::fabs(n[1]) < kLimit ? wy : wz, n, ax_);
+  Normalise(ax_);
+  Cross(n, ax_, ay_);
+  Normalise(ay_);
+  for (int i = 0; i < 3; ++i) az_[i] = n[i];
+  world_ = false;
+}
+
+void TDxfOcs::ToWorld(double X, double Y, double Z, double& WX, double& WY) const {
+  if (world_) {
+    WX = X, WY = Y;
+    return;
+  }
+  WX = X * ax_[0] + Y * ay_[0] + Z * az_[0];
+  WY = X * ax_[1] + Y * ay_[1] + Z * az_[1];
+  // Values near the limits of a double may overflow: they stay as written.
+  if (!std::isfinite(WX) || !std::isfinite(WY)) WX = X, WY = Y;
+}
+
+double TDxfOcs::WorldAngle(double Degrees) const {
+  if (world_) return Degrees;
+  constexpr double kPi = 3.141592653589793;
+  const double a = Degrees * kPi / 180, c = std::cos(a), s = std::sin(a);
+  const double dx = c * ax_[0] + s * ay_[0], dy = c * ax_[1] + s * ay_[1];
+  if (dx == 0 && dy == 0) return Degrees;  // seen edge-on: no direction on the map
+  return std::atan2(dy, dx) * 180 / kPi;
 }
 
 namespace {
@@ -205,7 +260,11 @@ TEnd ReadCircle(TPairs& p, TDxfHandler& h) {
       case 62: e.Color = p.Int(); break;
       case 10: e.CenterX = p.Real(); break;
       case 20: e.CenterY = p.Real(); break;
+      case 30: e.CenterZ = p.Real(); break;
       case 40: e.Radius = p.Real(); break;
+      case 210: e.Extrusion.X = p.Real(); break;
+      case 220: e.Extrusion.Y = p.Real(); break;
+      case 230: e.Extrusion.Z = p.Real(); break;
       default: break;
     }
   }
@@ -221,9 +280,13 @@ TEnd ReadArc(TPairs& p, TDxfHandler& h) {
       case 62: e.Color = p.Int(); break;
       case 10: e.CenterX = p.Real(); break;
       case 20: e.CenterY = p.Real(); break;
+      case 30: e.CenterZ = p.Real(); break;
       case 40: e.Radius = p.Real(); break;
       case 50: e.StartAngle = p.Real(); break;
       case 51: e.EndAngle = p.Real(); break;
+      case 210: e.Extrusion.X = p.Real(); break;
+      case 220: e.Extrusion.Y = p.Real(); break;
+      case 230: e.Extrusion.Z = p.Real(); break;
       default: break;
     }
   }
@@ -287,9 +350,11 @@ TEnd ReadSpline(TPairs& p, TDxfHandler& h) {
       case 70: e.Flags = p.Int(); break;
       case 10:
         if (e.Xs.size() < kMaxDxfVertices) e.Xs.push_back(p.Real());
+        else ++e.DroppedValues;
         break;
       case 20:
         if (e.Ys.size() < kMaxDxfVertices) e.Ys.push_back(p.Real());
+        else ++e.DroppedValues;
         break;
       default: break;
     }
@@ -298,7 +363,8 @@ TEnd ReadSpline(TPairs& p, TDxfHandler& h) {
   return p.End();
 }
 
-TEnd ReadText(TPairs& p, TDxfHandler& h) {
+// An MTEXT's insertion point is a world point: its extrusion is not read.
+TEnd ReadText(TPairs& p, TDxfHandler& h, bool MText) {
   TDxfText e;
   while (p.Next()) {
     switch (p.Code()) {
@@ -306,8 +372,12 @@ TEnd ReadText(TPairs& p, TDxfHandler& h) {
       case 8: e.Layer = p.Value(); break;
       case 10: e.X = p.Real(); break;
       case 20: e.Y = p.Real(); break;
+      case 30: e.Z = p.Real(); break;
       case 40: e.Height = p.Real(); break;
       case 50: e.Angle = p.Real(); break;
+      case 210: if (!MText) e.Extrusion.X = p.Real(); break;
+      case 220: if (!MText) e.Extrusion.Y = p.Real(); break;
+      case 230: if (!MText) e.Extrusion.Z = p.Real(); break;
       default: break;
     }
   }
@@ -329,9 +399,16 @@ TEnd ReadLwPolyline(TPairs& p, TDxfHandler& h) {
         xPending = true;
         break;
       case 20:
-        if (xPending && e.Points.size() < kMaxDxfVertices) e.Points.emplace_back(x, p.Real());
+        if (xPending) {
+          if (e.Points.size() < kMaxDxfVertices) e.Points.emplace_back(x, p.Real());
+          else ++e.DroppedVertices;
+        }
         xPending = false;
         break;
+      case 38: e.Elevation = p.Real(); break;
+      case 210: e.Extrusion.X = p.Real(); break;
+      case 220: e.Extrusion.Y = p.Real(); break;
+      case 230: e.Extrusion.Z = p.Real(); break;
       default: break;
     }
   }
@@ -350,9 +427,15 @@ TEnd ReadPolyline(TDxfLineReader& r, TPairs& p, TDxfHandler& h, std::string& Nex
       case 8: e.Layer = p.Value(); break;
       case 62: e.Color = p.Int(); break;
       case 70: e.Flags = p.Int(); break;
+      case 30: e.Elevation = p.Real(); break;
+      case 210: e.Extrusion.X = p.Real(); break;
+      case 220: e.Extrusion.Y = p.Real(); break;
+      case 230: e.Extrusion.Z = p.Real(); break;
       default: break;
     }
   }
+  // 3D polylines, polygon meshes and polyface meshes hold world points.
+  if (e.Flags & (8 | 16 | 64)) e.Extrusion = TDxfExtrusion();
   TEnd end = p.End();
   std::string name;
   while (end == TEnd::Zero) {
@@ -370,6 +453,7 @@ TEnd ReadPolyline(TDxfLineReader& r, TPairs& p, TDxfHandler& h, std::string& Nex
       else if (p.Code() == 20) y = p.Real();
     }
     if (e.Points.size() < kMaxDxfVertices) e.Points.emplace_back(x, y);
+    else ++e.DroppedVertices;
     end = p.End();
   }
   h.AddPolyline(e);
@@ -421,7 +505,7 @@ void ReadEntities(TDxfLineReader& r, TDxfHandler& h) {
     else if (name == "SOLID" || name == "TRACE") end = ReadSolid(p, h);
     else if (name == "POINT") end = ReadPoint(p, h);
     else if (name == "SPLINE") end = ReadSpline(p, h);
-    else if (name == "TEXT" || name == "MTEXT") end = ReadText(p, h);
+    else if (name == "TEXT" || name == "MTEXT") end = ReadText(p, h, name == "MTEXT");
     else if (name == "LWPOLYLINE") end = ReadLwPolyline(p, h);
     else if (name == "POLYLINE") end = ReadPolyline(r, p, h, pending);
     else if (name == "INSERT") end = ReadInsert(p, h);

@@ -25,7 +25,13 @@
 //
 // Hostile input is bounded: a line keeps at most kMaxDxfLineLength bytes (the
 // rest up to its line feed is dropped), a polyline or spline keeps at most
-// kMaxDxfVertices vertices; only the current lines are held in memory.
+// kMaxDxfVertices vertices and its record counts what it left out; only the
+// current lines are held in memory.
+//
+// Planar entities (LWPOLYLINE, 2D POLYLINE, CIRCLE, ARC, TEXT) give their
+// coordinates in the object coordinate system of their extrusion direction;
+// the records carry that direction and TDxfOcs turns them into world
+// coordinates.
 #include <cstddef>
 #include <istream>
 #include <string>
@@ -37,6 +43,38 @@ constexpr std::size_t kMaxDxfLineLength = 64 * 1024;
 constexpr std::size_t kMaxDxfVertices = 1000000;
 
 // ---- Records handed to the handler (values as read; defaults where absent) --
+
+// The extrusion direction of a planar entity (groups 210, 220, 230). Its
+// coordinates are in the object coordinate system that this direction
+// defines; (0, 0, 1), the default, makes them world coordinates.
+struct TDxfExtrusion {
+  double X = 0, Y = 0, Z = 1;
+};
+
+// The object coordinate system of an extrusion direction, by the DXF
+// reference's arbitrary-axis algorithm: the normalised direction N is the z
+// axis; the x axis is Wy x N when N lies within 1/64 of the world z axis,
+// else Wz x N; the y axis is N x x. A direction of length 0 or with a value
+// that is no number counts as (0, 0, 1).
+class TDxfOcs {
+ public:
+  explicit TDxfOcs(const TDxfExtrusion& N);
+  // True when the system is the world's (coordinates pass unchanged).
+  bool IsWorld() const { return world_; }
+  // True when the plane is parallel to the world's xy plane (N is (0, 0, +-1)),
+  // so circles stay circles on the map.
+  bool IsFlat() const { return az_[0] == 0 && az_[1] == 0; }
+  // World x and y of an object point (the object x and y where the sum
+  // overflows a double).
+  void ToWorld(double X, double Y, double Z, double& WX, double& WY) const;
+  // The world direction, in degrees counter-clockwise from the world x axis,
+  // of the object direction at Degrees from the object x axis.
+  double WorldAngle(double Degrees) const;
+
+ private:
+  bool world_ = true;
+  double ax_[3] = {1, 0, 0}, ay_[3] = {0, 1, 0}, az_[3] = {0, 0, 1};
+};
 
 struct TDxfLayerEntry {
   std::string Name;  // group 2, 8-bit as in the file
@@ -61,17 +99,20 @@ struct TDxfLine {
   double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
 };
 
+// CIRCLE and ARC: centre (10, 20, 30) and angles in the object system.
 struct TDxfCircle {
   std::string Layer = "0";
   int Color = -1;
-  double CenterX = 0, CenterY = 0, Radius = 0;
+  double CenterX = 0, CenterY = 0, CenterZ = 0, Radius = 0;
+  TDxfExtrusion Extrusion;
 };
 
 struct TDxfArc {
   std::string Layer = "0";
   int Color = -1;
-  double CenterX = 0, CenterY = 0, Radius = 0;
+  double CenterX = 0, CenterY = 0, CenterZ = 0, Radius = 0;
   double StartAngle = 0, EndAngle = 360;  // degrees, counter-clockwise
+  TDxfExtrusion Extrusion;
 };
 
 struct TDxfEllipse {
@@ -102,23 +143,35 @@ struct TDxfSpline {
   int Color = -1;
   int Flags = 0;
   std::vector<double> Xs, Ys;
+  // Control point values beyond kMaxDxfVertices, left out.
+  std::size_t DroppedValues = 0;
 };
 
-// POLYLINE (with its VERTEX entities) and LWPOLYLINE.
+// POLYLINE (with its VERTEX entities) and LWPOLYLINE. The points of an
+// LWPOLYLINE and of a 2D POLYLINE lie in the object system at the height
+// Elevation (LWPOLYLINE group 38, POLYLINE group 30); 3D polylines and
+// meshes (flag bits 8, 16, 64) are in world coordinates.
 struct TDxfPolyline {
   std::string Layer = "0";
   int Color = -1;
   int Flags = 0;  // bit value 1: closed
   std::vector<std::pair<double, double>> Points;
+  double Elevation = 0;
+  TDxfExtrusion Extrusion;
+  // Vertices beyond kMaxDxfVertices, left out.
+  std::size_t DroppedVertices = 0;
 };
 
-// TEXT and MTEXT (only the last group 1 chunk of an MTEXT).
+// TEXT and MTEXT (only the last group 1 chunk of an MTEXT). A TEXT's anchor
+// and angle are in the object system of its extrusion; an MTEXT's are world
+// values.
 struct TDxfText {
   std::string Layer = "0";
   std::string Text;  // group 1, trimmed, 8-bit as in the file
-  double X = 0, Y = 0;
+  double X = 0, Y = 0, Z = 0;
   double Height = 2.5;
   double Angle = 0;  // degrees
+  TDxfExtrusion Extrusion;
 };
 
 struct TDxfInsert {

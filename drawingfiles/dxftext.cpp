@@ -59,6 +59,25 @@ std::size_t Utf8Sequence(std::string_view s, std::size_t i, char32_t& cp) {
   return len;
 }
 
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// A "\U+XXXX" escape (four hex digits, either case) at s[i].
+bool UnicodeEscape(const std::string& s, std::size_t i, char32_t& cp) {
+  if (i + 7 > s.size() || s[i] != '\\' || s[i + 1] != 'U' || s[i + 2] != '+') return false;
+  cp = 0;
+  for (std::size_t k = i + 3; k < i + 7; ++k) {
+    const int h = HexValue(s[k]);
+    if (h < 0) return false;
+    cp = cp * 16 + static_cast<char32_t>(h);
+  }
+  return true;
+}
+
 }  // namespace
 
 void TrimLine(std::string& Line) {
@@ -139,6 +158,29 @@ std::string StripMTextFormatting(const std::string& Text) {
   bool inCode = false;
   for (std::size_t i = 0; i < Text.size(); ++i) {
     const char c = Text[i];
+    if (c == '\\' && i + 1 < Text.size() && !inCode) {
+      if (Text[i + 1] == '~') {  // non-breaking space
+        out += ' ';
+        ++i;
+        continue;
+      }
+      char32_t cp = 0;
+      if (UnicodeEscape(Text, i, cp)) {
+        std::size_t used = 7;
+        // A pair of surrogates written as two escapes is one character.
+        char32_t low = 0;
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 7 < Text.size() && Text[i + 7] == '\\' &&
+            UnicodeEscape(Text, i + 7, low) && low >= 0xDC00 && low < 0xE000) {
+          cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+          used = 14;
+        }
+        if (cp >= 0xD800 && cp < 0xE000) cp = 0xFFFD;
+        if (cp < 0x20 || cp == 0x7F) cp = ' ';
+        AppendUtf8(out, cp);
+        i += used - 1;
+        continue;
+      }
+    }
     if (c == '\\' && i + 1 < Text.size()) {
       const char next = Text[i + 1];
       if (kCodes.find(next) != std::string_view::npos) {

@@ -31,8 +31,10 @@ int DXFColorToTColor(int Index);
 
 // The text of an MTEXT value without its format codes: a backslash followed
 // by one of A C F H K L O P Q S T W f p starts a code that runs to the next
-// semicolon or blank (both dropped); two backslashes give one; any other
-// backslash stays.
+// semicolon or blank (both dropped); two backslashes give one; "\~" (a
+// non-breaking space) gives a blank; "\U+XXXX" (four hex digits) gives that
+// character in UTF-8 (two escapes of a surrogate pair give one character,
+// a control character gives a blank); any other backslash stays.
 std::string StripMTextFormatting(const std::string& Text);
 
 // 8-bit DXF text as UTF-8: valid UTF-8 passes unchanged; every other byte is

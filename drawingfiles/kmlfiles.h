@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 // Limits on what a KMZ may expand to and a KML file may hold.
 struct TKMZLimits {
@@ -15,17 +17,27 @@ struct TKMZLimits {
 // Reads a whole text file as lines joined with CR LF after every line (CR LF,
 // LF and a lone CR all end a line). A byte-order mark selects UTF-8 or UTF-16
 // (little or big endian), which is turned into UTF-8; without one the bytes
-// are kept. False when the file cannot be read or is larger than MaxBytes.
+// are kept. False when the file cannot be read or is larger than MaxBytes;
+// Why (when given) then says which.
 bool ReadKMLTextFile(const std::string& Path, std::string& Text,
-                     uint64_t MaxBytes = 256ull << 20);
+                     uint64_t MaxBytes = 256ull << 20, std::string* Why = nullptr);
+
+// What an expansion left out: each refused file entry with the reason.
+struct TKMZExpandReport {
+  std::vector<std::pair<std::string, std::string>> Refused;  // entry name, reason
+};
 
 // Expands the zip archive into Folder (which must exist), keeping the entries'
 // paths. Entries that are absolute, climb with "..", are symbolic links or
 // other non-regular files, or exceed the limits are not written; neither is
 // an entry whose data cannot be read whole. False when the archive cannot be
-// opened at all.
+// opened at all (no zip). Report (when given) lists the file entries with a
+// safe name that were not written, and why.
 bool ExpandKMZArchive(const std::string& ZipPath, const std::string& Folder,
-                      const TKMZLimits& Limits = TKMZLimits());
+                      const TKMZLimits& Limits = TKMZLimits(), TKMZExpandReport* Report = nullptr);
+
+// A byte count as the reasons above write it: "64 MB", "1.5 KB", "300 bytes".
+std::string KMZByteText(uint64_t Bytes);
 
 // An entry name longer than this, or with more folder levels, is refused:
 // each level is checked and made one by one, so a deep name costs work in

@@ -83,3 +83,31 @@ int ImportKindOf(const std::string& Path) {
 std::string ImportLayerName(const std::string& Path) {
   return std::filesystem::path(Path).stem().string();
 }
+
+bool IsProgramLayerName(const std::string& Name) {
+  static const char* const kNames[] = {
+      "Default",          "track_fix",        "track_float",     "track_nofix",
+      "Quarix Grid",      "~~Quarix Vessel",  "quarix_tempshape", "quarix_usershape",
+      "event_number",     "Quarix_Route",     "Quarix_Runlines", "Quarix_SelectPoly"};
+  for (const char* n : kNames)
+    if (Name == n) return true;
+  return Name.rfind("_dxf_", 0) == 0;
+}
+
+std::string ChooseImportLayerName(const TQuarixCanvasModel& Canvas, const std::string& Path,
+                                  const std::map<std::string, std::string>& Owned) {
+  const auto owned = Owned.find(Path);
+  if (owned != Owned.end() && Canvas.LayerFindByName(owned->second) >= 0) return owned->second;
+  auto free = [&Canvas](const std::string& name) {
+    return !name.empty() && !IsProgramLayerName(name) && Canvas.LayerFindByName(name) < 0;
+  };
+  const std::string stem = ImportLayerName(Path);
+  if (free(stem)) return stem;
+  std::string base = std::filesystem::path(Path).filename().string();
+  if (base.empty()) base = stem.empty() ? std::string("import") : stem;
+  if (free(base)) return base;
+  for (int n = 2;; ++n) {
+    const std::string name = base + " (" + std::to_string(n) + ")";
+    if (free(name)) return name;
+  }
+}

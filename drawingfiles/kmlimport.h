@@ -2,6 +2,7 @@
 // The main window's KML/KMZ import: the loaded placemarks drawn on one layer
 // of the map, and the conversion of WGS84 positions into the grid of the
 // device settings. Plain C++ on the canvas model.
+#include <map>
 #include <string>
 
 class TQuarixCanvasModel;
@@ -36,3 +37,18 @@ void ConvertKMLPosition(const TKMLGridSettings& Settings, double& X, double& Y, 
 int ImportKindOf(const std::string& Path);
 // The layer an imported file owns: its name without folder and last extension.
 std::string ImportLayerName(const std::string& Path);
+
+// Whether the program itself makes or looks up a layer of this name (the
+// canvas's "Default", the track, grid, vessel, drawing, label, route,
+// runline and selection layers, and every "_dxf_" layer of a DXF import).
+bool IsProgramLayerName(const std::string& Name);
+
+// The layer an import of Path draws on. Owned maps the path of every file
+// imported before to the layer that import made. The layer of an earlier
+// import of the same path is taken again while it exists; otherwise the
+// file's layer name when no layer bears it and the program does not use it;
+// otherwise the file name with its extension, then that name followed by
+// " (2)", " (3)", ...: the first that is free. So an import only ever empties
+// a layer that an import of the same file made.
+std::string ChooseImportLayerName(const TQuarixCanvasModel& Canvas, const std::string& Path,
+                                  const std::map<std::string, std::string>& Owned);

@@ -1,10 +1,13 @@
 #include "drawingfiles/xyzimport.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "app/formats.h"
 #include "drawingfiles/numberscan.h"
@@ -18,6 +21,40 @@ TQShape* NewShape(TQuarixCanvasModel& canvas, int32_t number) {
   if (!canvas.Shapes.empty() && canvas.Shapes.back()->Number == number) return canvas.Shapes.back();
   return canvas.FindShape(number);
 }
+
+// Whole lines of a file, each with its line feed (the last one may lack it),
+// cut to kMaxXYZLineLength bytes.
+class TXYZLineReader {
+ public:
+  explicit TXYZLineReader(FILE* File) : file_(File), buffer_(256 * 1024) {}
+  bool Next(std::string& Line) {
+    Line.clear();
+    bool any = false;
+    for (;;) {
+      if (pos_ == end_) {
+        end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+        pos_ = 0;
+        if (end_ == 0) return any;
+      }
+      any = true;
+      const char* start = buffer_.data() + pos_;
+      const void* nl = std::memchr(start, '\n', end_ - pos_);
+      const std::size_t n = nl ? static_cast<const char*>(nl) - start + 1 : end_ - pos_;
+      if (Line.size() < kMaxXYZLineLength)
+        Line.append(start, std::min(n, kMaxXYZLineLength - Line.size()));
+      pos_ += n;
+      if (nl) {
+        if (Line.back() != '\n') Line.push_back('\n');
+        return true;
+      }
+    }
+  }
+
+ private:
+  FILE* file_;
+  std::vector<char> buffer_;
+  std::size_t pos_ = 0, end_ = 0;
+};
 
 }  // namespace
 
@@ -54,10 +91,11 @@ long ImportXYZPoints(TQuarixCanvasModel& Canvas, const std::string& FileName, in
   std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(FileName.c_str(), "r"), &std::fclose);
   if (!file) return -1;
   long count = 0;
-  char buffer[1024];
-  while (std::fgets(buffer, sizeof buffer, file.get())) {
+  TXYZLineReader reader(file.get());
+  std::string line;
+  while (reader.Next(line)) {
     double x, y, z;
-    if (!ParseXYZImportPiece(buffer, x, y, z)) continue;
+    if (!ParseXYZImportPiece(line, x, y, z)) continue;
     const int32_t point = Canvas.DrawPoint(x, y, Layer);
     if (point > 0) {
       if (auto* p = dynamic_cast<TQPoint*>(NewShape(Canvas, point))) p->PointSize = 1;

@@ -2,12 +2,17 @@
 // The main window's XYZ import: depth points of a text file drawn as small
 // dots, each with its depth as a centred label, on one layer of the map.
 // Plain C++ on the canvas model.
+#include <cstddef>
 #include <string>
 
 class TQuarixCanvasModel;
 
-// One piece of an XYZ file (a line with its line feed, or at most 1023
-// characters of a longer one). Point lines start with a digit, "-" or "+";
+// A line of an XYZ file keeps at most this many bytes; the rest of a longer
+// line, up to its line feed, is dropped (it never starts a point).
+constexpr std::size_t kMaxXYZLineLength = 64 * 1024;
+
+// One line of an XYZ file, with or without its line feed. Point lines start
+// with a digit, "-" or "+";
 // commas and tabs separate like blanks; four numbers are number, X, Y, Z,
 // three are X, Y, Z. False for anything else, for a piece shorter than 3
 // characters, for non-finite numbers and for X and Y both 0.
@@ -16,6 +21,6 @@ bool ParseXYZImportPiece(const std::string& Piece, double& X, double& Y, double&
 // The depth label of a point: Z with two decimals.
 std::string XYZDepthLabel(double Z);
 
-// Reads the file piece by piece and draws every point with its label on the
+// Reads the file line by line (whole lines, however long) and draws every point with its label on the
 // layer. The number of points drawn, or -1 when the file cannot be opened.
 long ImportXYZPoints(TQuarixCanvasModel& Canvas, const std::string& FileName, int Layer);

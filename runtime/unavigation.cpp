@@ -874,6 +874,16 @@ void TFNav::Save1Click(QObject* Sender) {
   if (fSVP && fSVP->cUseSVP->isChecked()) fSVP->SaveDatedCopies();
 }
 
+namespace {
+
+// The layer every imported file was drawn on, by path: an import empties no
+// layer but the one an earlier import of the same file made.
+std::map<std::string, std::string> ImportLayers;
+// The "_dxf_" layer every imported DXF file filled, by path.
+std::map<std::string, std::string> DxfImportLayers;
+
+}  // namespace
+
 void TFNav::New1Click(QObject* Sender) {
   if (prompts::AskYesNo("Entire layout will be cleared! Continue?", prompts::Kind::Warning) != prompts::Answer::Yes)
     return;
@@ -912,6 +922,10 @@ void TFNav::Open1Click(QObject* Sender) {
   }
   ShowLastFileFolder(file);
   LogEvent("Opened file: " + file);
+  // The opened drawing may bring shapes onto layers of earlier imports:
+  // those layers are no longer theirs alone.
+  ImportLayers.clear();
+  DxfImportLayers.clear();
   if (fcad) {
     VesselLayer = fcad->LayerFindByName("~~Quarix Vessel");
     if (VesselLayer >= 0) fcad->CadClearShapes(VesselLayer);
@@ -954,6 +968,12 @@ const char* const kImportFilter =
 // made at the first XYZ import, kept until the program ends.
 std::unique_ptr<std::map<std::string, int64_t>> ImportFileAges;
 
+bool LayerHasShapes(const TQuarixCanvas& map, int layer) {
+  for (const TQShape* s : map.Shapes)
+    if (s->Layer == layer) return true;
+  return false;
+}
+
 int64_t FileAge(const std::string& path) {
   std::error_code ec;
   const auto t = std::filesystem::last_write_time(path, ec);
@@ -966,12 +986,30 @@ void TFNav::Import1Click(QObject* Sender) {
   const QString chosen = prompts::OpenFileName(this, "Dialog Open", kImportFilter);
   if (!chosen.isEmpty() && fcad) {
     const std::string path = chosen.toStdString();
-    const std::string layerName = ImportLayerName(path);
+    // An unchanged XYZ file whose points are still on the map is skipped
+    // before anything is emptied.
+    int64_t age = 0;
+    if (ImportKindOf(path) == 1) {
+      age = FileAge(path);
+      if (!ImportFileAges) ImportFileAges = std::make_unique<std::map<std::string, int64_t>>();
+      const auto known = ImportFileAges->find(path);
+      const auto owned = ImportLayers.find(path);
+      const int ownLayer = owned == ImportLayers.end() ? -1 : fcad->LayerFindByName(owned->second);
+      if (known != ImportFileAges->end() && known->second == age && ownLayer >= 0 &&
+          LayerHasShapes(*fcad, ownLayer)) {
+        prompts::ShowMessage("File unchanged since last import. Skipping.");
+        return;
+      }
+    }
+    // The import's own layer: never one of the program's or one that another
+    // file's import or the user filled.
+    const std::string layerName = ChooseImportLayerName(*fcad, path, ImportLayers);
     int layer = fcad->LayerFindByName(layerName);
     if (layer < 0)
       layer = fcad->LayerOpen(layerName);
     else
       fcad->CadClearShapes(layer);
+    ImportLayers[path] = layerName;
     fcad->SetLayerAction(layer, 15);
 
     switch (ImportKindOf(path)) {
@@ -982,11 +1020,13 @@ void TFNav::Import1Click(QObject* Sender) {
               "Please configure datum parameters in GPS Settings before importing KML/KMZ files.");
           return;
         }
+        // The points are converted once, after the load (converting them
+        // while parsing as well would give the same numbers at twice the cost).
         TQuarixKMZLoader loader;
-        loader.OnConvertCoordinate = [this](double& X, double& Y, double Latitude, double Longitude) {
-          ConvertKMLCoordinate(X, Y, Latitude, Longitude);
-        };
         if (loader.LoadFromFile(path)) {
+          loader.OnConvertCoordinate = [this](double& X, double& Y, double Latitude, double Longitude) {
+            ConvertKMLCoordinate(X, Y, Latitude, Longitude);
+          };
           loader.ConvertCoordinates();
           DrawKMLPlacemarks(*fcad, loader, layer);
           LogEvent("Imported KML/KMZ: " + path + " to layer: " + layerName);
@@ -998,13 +1038,6 @@ void TFNav::Import1Click(QObject* Sender) {
         break;
       }
       case 1: {
-        const int64_t age = FileAge(path);
-        if (!ImportFileAges) ImportFileAges = std::make_unique<std::map<std::string, int64_t>>();
-        const auto known = ImportFileAges->find(path);
-        if (known != ImportFileAges->end() && known->second == age) {
-          prompts::ShowMessage("File unchanged since last import. Skipping.");
-          return;
-        }
         const long count = ImportXYZPoints(*fcad, path, layer);
         if (count < 0) {
           prompts::ShowMessage(Q("Failed to open XYZ file: " + path));
@@ -1017,11 +1050,14 @@ void TFNav::Import1Click(QObject* Sender) {
         fcad->WorldExtents();
         break;
       }
-      default:
-        DXFLoadReplace(*fcad, path);
+      default: {
+        const std::string dxfLayer = ChooseDxfImportLayerName(*fcad, path, DxfImportLayers);
+        DxfImportLayers[path] = dxfLayer;
+        DXFLoadReplace(*fcad, path, {}, dxfLayer);
         ShowLastFileFolder(path);
         LogEvent("Imported DXF: " + path);
         break;
+      }
     }
   }
   OpenFixedLayers(fcad);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -550,6 +551,24 @@ TEST_F(DxfImport, BlockReferencesCannotMultiplyWithoutBound) {
   ASSERT_TRUE(Import(Blocks(Lines({"0", "BLOCK", "2", "BIG"}) + lines + Lines({"0", "ENDBLK"})) +
                      Entities(inserts)));
   EXPECT_EQ(m.Shapes.size(), kMaxDxfInsertLines);
+  EXPECT_EQ(messages, std::vector<std::string>{
+                          "DXF import: left out 200000 lines of block references beyond the limit "
+                          "of 1000000 lines copied from blocks per file."});
+}
+
+TEST_F(DxfImport, CutPolylinesAndSplinesAreTold) {
+  std::string body = Lines({"0", "LWPOLYLINE"});
+  body.reserve(dxf::kMaxDxfVertices * 14);
+  for (std::size_t i = 0; i < dxf::kMaxDxfVertices + 3; ++i) body += "10\n1\n20\n2\n";
+  body += Lines({"0", "SPLINE"});
+  for (std::size_t i = 0; i < dxf::kMaxDxfVertices + 1; ++i) body += "10\n1\n20\n2\n";
+  ASSERT_TRUE(Import(Entities(body)));
+  ASSERT_EQ(Imported().size(), 2u);
+  EXPECT_EQ(dynamic_cast<TQPolyline*>(Imported()[0])->Points.size(), dxf::kMaxDxfVertices);
+  EXPECT_EQ(messages, std::vector<std::string>{
+                          "DXF import: left out 3 vertices of 1 polyline beyond the limit of 1000000 "
+                          "vertices per polyline; 2 control point values of 1 spline beyond the "
+                          "limit of 1000000 per spline."});
 }
 
 // ---- Files of other writers ------------------------------------------------------------
@@ -634,6 +653,82 @@ TEST_F(DxfImport, RealFileDetails) {
   const TQBlock* star = FindBlock(assorted, "STAR");
   ASSERT_NE(star, nullptr);
   EXPECT_EQ(star->BlockShapes.size(), 5u);
+}
+
+// The vertices of each WKT geometry of a file, one geometry a line (x and y;
+// a Z value is passed over).
+std::vector<std::vector<std::pair<double, double>>> ReadWkt(const std::string& path) {
+  std::vector<std::vector<std::pair<double, double>>> out;
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    const bool z = line.find(" Z ") != std::string::npos;
+    std::replace(line.begin(), line.end(), ',', ' ');
+    std::istringstream values(line.substr(line.find('(') + 1));
+    std::vector<std::pair<double, double>> points;
+    double x, y, zz;
+    while (values >> x >> y && (!z || values >> zz)) points.emplace_back(x, y);
+    out.push_back(points);
+  }
+  return out;
+}
+
+bool Near(std::pair<double, double> a, std::pair<double, double> b, double tolerance = 1e-6) {
+  return std::fabs(a.first - b.first) <= tolerance && std::fabs(a.second - b.second) <= tolerance;
+}
+
+// Entities with an extrusion direction other than (0, 0, 1) lie where GDAL
+// (ogr2ogr -f CSV -lco GEOMETRY=AS_WKT, fixtures *.gdal.wkt) puts them.
+TEST_F(DxfImport, ObjectCoordinateSystemsAgreeWithGdal) {
+  ASSERT_TRUE(DXFLoad(m, TestData("LWPOLYLINE-OCS.dxf")));
+  const auto gdal = ReadWkt(TestData("LWPOLYLINE-OCS.gdal.wkt"));
+  ASSERT_EQ(gdal.size(), 13u);
+  ASSERT_EQ(m.Shapes.size(), 13u);
+  for (std::size_t i = 0; i < 13; ++i) {
+    const auto ours = Vertices(dynamic_cast<TQPolyline*>(m.Shapes[i]));
+    ASSERT_FALSE(ours.empty()) << i;
+    // GDAL adds the points of bulge arcs; ours are the polyline's own vertices.
+    EXPECT_TRUE(Near(ours.front(), gdal[i].front())) << i;
+    EXPECT_TRUE(Near(ours.back(), gdal[i].back())) << i;
+    std::size_t at = 0;
+    for (const auto& v : ours) {
+      while (at < gdal[i].size() && !Near(v, gdal[i][at])) ++at;
+      EXPECT_LT(at, gdal[i].size()) << "shape " << i << " vertex " << v.first << " " << v.second;
+    }
+  }
+
+  // Mirrored (0, 0, -1) and tilted circles, arcs and texts.
+  TQuarixCanvasModel ocs;
+  ASSERT_TRUE(DXFLoad(ocs, TestData("ocs-entities.dxf")));
+  const auto ref = ReadWkt(TestData("ocs-entities.gdal.wkt"));
+  ASSERT_EQ(ocs.Shapes.size(), 6u);
+  ASSERT_EQ(ref.size(), 6u);
+  auto* circle = dynamic_cast<TQCircle*>(ocs.Shapes[0]);
+  ASSERT_NE(circle, nullptr);  // seen flat: still a circle
+  for (const auto& v : ref[0])
+    EXPECT_NEAR(std::hypot(v.first - circle->CenterX, v.second - circle->CenterY), circle->Radius, 1e-6);
+  for (int k : {1, 3}) {  // arcs: GDAL runs them the other way round
+    const auto ours = Vertices(dynamic_cast<TQPolyline*>(ocs.Shapes[k]));
+    ASSERT_EQ(ours.size(), 21u);
+    EXPECT_TRUE(Near(ours.front(), ref[k].back())) << k;
+    EXPECT_TRUE(Near(ours.back(), ref[k].front())) << k;
+  }
+  // The tilted circle is an ellipse on the map: every 20 degrees our
+  // vertices meet GDAL's, which lie every 4 degrees.
+  const auto ellipse = Vertices(dynamic_cast<TQPolyline*>(ocs.Shapes[4]));
+  ASSERT_EQ(ellipse.size(), 37u);
+  for (std::size_t i = 0; i < ellipse.size(); i += 2) {
+    bool found = false;
+    for (const auto& v : ref[4]) found = found || Near(ellipse[i], v);
+    EXPECT_TRUE(found) << i;
+  }
+  for (int k : {2, 5}) {
+    auto* text = dynamic_cast<TQText*>(ocs.Shapes[k]);
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(Near({text->X, text->Y}, ref[k][0])) << k;
+  }
+  // The baseline runs where the mirrored text's runs (GDAL keeps the file's 30).
+  EXPECT_NEAR(dynamic_cast<TQText*>(ocs.Shapes[2])->Angle, 150, 1e-9);
 }
 
 }  // namespace

@@ -63,7 +63,13 @@ TEST(DxfText, MTextFormatCodesAreStripped) {
       {"a\\\\b", "a\\b"},
       {"one\\Ptwo three", "onethree"},
       {"\\fTimes New Roman;Word", "New Roman;Word"},
-      {"a\\~b", "a\\~b"},
+      {"Buoy\\~1", "Buoy 1"},  // non-breaking space
+      {"\\U+03BB \\U+03bb\\U+00e9", "\xCE\xBB \xCE\xBB\xC3\xA9"},
+      {"a\\\\U+03BB", "a\\U+03BB"},  // an escaped backslash: no escape
+      {"\\U+03B", "\\U+03B"},
+      {"\\U+12G4", "\\U+12G4"},
+      {"\\U+D83D\\U+DE00|\\U+D83D|\\U+000A", "\xF0\x9F\x98\x80|\xEF\xBF\xBD| "},
+      {"\\fArial;\\U+03BB\\~m", "\xCE\xBB m"},
       {"a\\lb", "a\\lb"},
       {"end\\", "end\\"},
       {"", ""},

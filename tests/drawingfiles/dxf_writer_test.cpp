@@ -142,13 +142,16 @@ TEST(DxfWriter, RoundTripThroughTheReader) {
   m.DrawPoint(3, 4, 0);
   m.DrawPolyline({{0, 0}, {10, 0}, {10, 10}}, 0, true);
   m.TextAdd(0, "Buoy \xC3\xA9", 7, 8, -1);
+  // Outside code page 1252: Greek, Cyrillic, CJK, Turkish.
+  const std::string other = "\xCE\xBB \xD0\x96 \xE6\xB8\xAF \xC4\xB0\xC5\x9F";
+  m.TextAdd(0, other, 9, 9, -1);
   QTemporaryDir dir;
   const std::string path = dir.path().toStdString() + "/round.dxf";
   ASSERT_EQ(DXFSave(m, path), 1);
 
   TQuarixCanvasModel back;
   ASSERT_TRUE(DXFLoad(back, path));
-  ASSERT_EQ(back.Shapes.size(), 5u);
+  ASSERT_EQ(back.Shapes.size(), 6u);
   auto* l = dynamic_cast<TQLine*>(back.Shapes[0]);
   ASSERT_NE(l, nullptr);
   EXPECT_DOUBLE_EQ(l->X1, 500000.25);
@@ -165,6 +168,7 @@ TEST(DxfWriter, RoundTripThroughTheReader) {
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(t->TextString, "Buoy \xC3\xA9");
   EXPECT_EQ(t->Height, 10);
+  EXPECT_EQ(dynamic_cast<TQText*>(back.Shapes[5])->TextString, other);
 }
 
 // GDAL's DXF driver reads the export: geometry types and coordinates.

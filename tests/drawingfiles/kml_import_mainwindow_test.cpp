@@ -67,16 +67,23 @@ TEST_F(MainWindowImport, XYZFileIsSkippedUntilItChanges) {
             std::string::npos);
   EXPECT_EQ(map->GetLayerAction(map->LayerFindByName("depths")), 15);
 
+  // Skipped before anything is emptied: the points stay.
   EXPECT_EQ(Import(path), std::vector<std::string>{"File unchanged since last import. Skipping."});
-  EXPECT_TRUE(ShapesOn("depths").empty());
+  EXPECT_EQ(ShapesOn("depths").size(), 4u);
 
   fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(5));
   EXPECT_TRUE(Import(path).empty());
   EXPECT_EQ(ShapesOn("depths").size(), 4u);
 
-  // depths.csv goes to the same layer and replaces what was there.
+  // Once its layer was emptied (New), the unchanged file is read again.
+  map->CadClearShapes(map->LayerFindByName("depths"));
+  EXPECT_TRUE(Import(path).empty());
+  EXPECT_EQ(ShapesOn("depths").size(), 4u);
+
+  // depths.csv is another file: it gets a layer of its own and leaves depths alone.
   Import(Write("depths.csv", "1,10,20,5\n"));
-  EXPECT_EQ(ShapesOn("depths").size(), 2u);
+  EXPECT_EQ(ShapesOn("depths").size(), 4u);
+  EXPECT_EQ(ShapesOn("depths.csv").size(), 2u);
 
   EXPECT_EQ(Import(env.Home() + "missing.txt"),
             std::vector<std::string>{"Failed to open XYZ file: " + env.Home() + "missing.txt"});
@@ -109,6 +116,44 @@ TEST_F(MainWindowImport, KmlAndKmzPlacemarksInTheGrid) {
     EXPECT_NE(e.path().filename().string().rfind("temp_kmz_", 0), 0u) << e.path();
 }
 
+// GDAL's LIBKML driver writes ids on Placemark and Document elements
+// (ogr2ogr -f LIBKML of harbour.geojson). Oracle: gdaltransform -s_srs
+// "+proj=longlat +datum=WGS84" -t_srs "+proj=utm +zone=35 +datum=WGS84".
+TEST_F(MainWindowImport, LibkmlPlacemarksWithIds) {
+  SetGrid("6378137", "27");
+  const std::string path = TestData("kml/harbour-libkml.kml");
+  EXPECT_TRUE(Import(path).empty());
+  const auto shapes = ShapesOn("harbour-libkml");
+  ASSERT_EQ(shapes.size(), 6u);  // a point, two polylines, three labels
+  auto* buoy = dynamic_cast<TQPoint*>(shapes[0]);
+  auto* channel = dynamic_cast<TQPolyline*>(shapes[1]);
+  auto* harbour = dynamic_cast<TQPolyline*>(shapes[2]);
+  ASSERT_TRUE(buoy && channel && harbour);
+  EXPECT_NEAR(buoy->X, 708665.117669572, 0.01);
+  EXPECT_NEAR(buoy->Y, 4597281.73469963, 0.01);
+  const double channelWant[3][2] = {{668207.885193807, 4540683.52927658},
+                                    {676485.191829463, 4546432.06719712},
+                                    {684749.693553379, 4552190.39375408}};
+  const double harbourWant[5][2] = {{668207.885193807, 4540683.52927658},
+                                    {669048.973157238, 4540702.84693898},
+                                    {669023.408648841, 4541813.03902555},
+                                    {668182.447998182, 4541793.72040957},
+                                    {668207.885193807, 4540683.52927658}};
+  ASSERT_EQ(channel->Points.size(), 3u);
+  ASSERT_EQ(harbour->Points.size(), 5u);  // the outer ring
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(channel->Points[i].x, channelWant[i][0], 0.01) << i;
+    EXPECT_NEAR(channel->Points[i].y, channelWant[i][1], 0.01) << i;
+  }
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_NEAR(harbour->Points[i].x, harbourWant[i][0], 0.01) << i;
+    EXPECT_NEAR(harbour->Points[i].y, harbourWant[i][1], 0.01) << i;
+  }
+  const char* names[] = {"Buoy 1", "Channel", "Harbour"};
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(dynamic_cast<TQText*>(shapes[3 + i])->TextString, names[i]);
+}
+
 TEST_F(MainWindowImport, KmlFailures) {
   SetGrid("", "27");
   EXPECT_EQ(Import(TestData("kml/harbour.kml")),
@@ -121,6 +166,9 @@ TEST_F(MainWindowImport, KmlFailures) {
   EXPECT_EQ(Import(TestData("kml/nokml.kmz")),
             std::vector<std::string>{"Failed to load KML/KMZ file: No KML file found in KMZ archive"});
   EXPECT_EQ(EventsLog().find("Imported KML/KMZ"), std::string::npos);
+  // A file without usable placemarks says so.
+  EXPECT_EQ(Import(Write("empty.kml", "<kml><Document/></kml>")),
+            std::vector<std::string>{"Failed to load KML/KMZ file: No placemark found in the KML file"});
 }
 
 TEST_F(MainWindowImport, DxfGoesToItsOwnLayer) {
@@ -130,6 +178,67 @@ TEST_F(MainWindowImport, DxfGoesToItsOwnLayer) {
   EXPECT_TRUE(ShapesOn("harbour").empty());
   EXPECT_FALSE(ShapesOn("_dxf_harbour.dxf").empty());
   EXPECT_NE(EventsLog().find("\tImported DXF: " + path), std::string::npos);
+}
+
+TEST_F(MainWindowImport, ImportsNeverEmptyTheProgramsOrTheUsersLayers) {
+  // A recorded track, the user's drawing, the Default layer and a layer that
+  // came with an opened drawing.
+  const int chart = map->LayerOpen("chart");
+  for (const char* name : {"track_fix", "quarix_usershape", "Default", "chart"})
+    map->DrawPoint(1, 2, map->LayerFindByName(name));
+  const std::string dxf = "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n1\n20\n2\n11\n3\n21\n4\n0\nENDSEC\n";
+  const struct {
+    std::string file, content, layer;
+  } cases[] = {
+      {"track_fix.csv", "1,10,20,5\n", "track_fix.csv"},
+      {"quarix_usershape.xyz", "10 20 5\n", "quarix_usershape.xyz"},
+      {"chart.xyz", "10 20 5\n", "chart.xyz"},
+      {"Default.dxf", dxf, "Default.dxf"},
+      // Not made yet, but the program's: the runline command would draw on it.
+      {"Quarix_Route.txt", "10 20 5\n", "Quarix_Route.txt"},
+      {"sub/chart.xyz", "10 20 5\n11 21 6\n", "chart.xyz (2)"},  // another file of that name
+  };
+  fs::create_directories(env.Home() + "sub");
+  for (const auto& c : cases) {
+    const std::string path = Write(c.file, c.content);
+    EXPECT_TRUE(Import(path).empty()) << c.file;
+    EXPECT_GE(map->LayerFindByName(c.layer), 0) << c.file;
+    EXPECT_EQ(map->GetLayerAction(map->LayerFindByName(c.layer)), 15) << c.file;
+    for (const char* name : {"track_fix", "quarix_usershape", "Default", "chart"})
+      EXPECT_EQ(ShapesOn(name).size(), 1u) << c.file << " emptied " << name;
+  }
+  EXPECT_EQ(ShapesOn("chart.xyz").size(), 2u);
+  EXPECT_EQ(ShapesOn("chart.xyz (2)").size(), 4u);
+  EXPECT_EQ(ShapesOn("_dxf_Default.dxf").size(), 1u);
+  EXPECT_NE(EventsLog().find("to layer: track_fix.csv"), std::string::npos);
+
+  // A changed file goes back to the layer its first import made.
+  const std::string path = Write("track_fix.csv", "1,10,20,5\n2,11,21,6\n");
+  fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(5));
+  EXPECT_TRUE(Import(path).empty());
+  EXPECT_EQ(ShapesOn("track_fix.csv").size(), 4u);
+  EXPECT_EQ(map->LayerFindByName("track_fix.csv (2)"), -1);
+  EXPECT_EQ(ShapesOn("track_fix").size(), 1u);
+  EXPECT_EQ(map->LayerFindByName("chart"), chart);
+  EXPECT_EQ(map->LayerFindByName("Quarix_Route"), -1);
+}
+
+// Two DXF files of one name: each fills a layer of its own, and a layer of
+// that name that came with an opened drawing is left alone.
+TEST_F(MainWindowImport, DxfFilesOfOneNameKeepTheirOwnLayers) {
+  const int opened = map->LayerOpen("_dxf_harbour.dxf");
+  map->DrawPoint(1, 2, opened);
+  const std::string first = TestData("harbour.dxf");
+  fs::create_directories(env.Home() + "other");
+  const std::string second = env.Home() + "other/harbour.dxf";
+  fs::copy_file(TestData("harbour-lines.dxf"), second);
+  Import(first);
+  Import(second);
+  Import(first);  // back to its own layer, emptied and filled again
+  EXPECT_EQ(ShapesOn("_dxf_harbour.dxf").size(), 1u);
+  EXPECT_EQ(ShapesOn("_dxf_harbour.dxf (2)").size(), 2u);  // POINT and LWPOLYLINE
+  EXPECT_EQ(ShapesOn("_dxf_harbour.dxf (3)").size(), 4u);
+  EXPECT_EQ(map->LayerFindByName("_dxf_harbour.dxf (4)"), -1);
 }
 
 TEST_F(MainWindowImport, CancelChangesNothing) {

@@ -57,12 +57,15 @@ TEST(XYZImport, PointsAndCentredLabels) {
   QTemporaryDir dir;
   const std::string path = (dir.path() + "/depths.xyz").toStdString();
   std::ofstream(path, std::ios::binary) << "X Y Z\r\n12,500.5,400.25,3.456\r\n0 0 1\r\n"
-                                        << "501 401 -1.2\r\n" << std::string(1500, '7') << "\n";
+                                        << "501 401 -1.2\r\n" << std::string(1500, '7') << "\n"
+                                        // long lines whose tails read like points
+                                        << "#" << std::string(1022, 'x') << "300 400 2.5\n"
+                                        << "Remark " << std::string(kMaxXYZLineLength, ' ') << "300 400 2.5\n";
   TQuarixCanvasModel canvas;
   const int layer = canvas.LayerOpen("depths");
   canvas.SetLayerPenFg(layer, 0x00FF00);
-  // The long line is read in pieces of at most 1023 characters; each is one
-  // number only and gives nothing.
+  // Lines are read whole: a long number line gives nothing, and the tail of
+  // a long comment is no point.
   EXPECT_EQ(ImportXYZPoints(canvas, path, layer), 2);
   ASSERT_EQ(canvas.Shapes.size(), 4u);
   const double want[2][2] = {{500.5, 400.25}, {501, 401}};
@@ -87,6 +90,11 @@ TEST(XYZImport, PointsAndCentredLabels) {
   canvas.SetLayerPenWidth(layer, 3);
   EXPECT_EQ(canvas.Shapes[0]->PenWidth, 3);
   EXPECT_EQ(ImportXYZPoints(canvas, path + ".missing", layer), -1);
+
+  // A last line without a line feed, and a point line padded beyond the buffer.
+  std::ofstream(path, std::ios::binary) << "1 2 3\n4 5 6" << std::string(300000, ' ') << "\n7 8 9";
+  TQuarixCanvasModel again;
+  EXPECT_EQ(ImportXYZPoints(again, path, again.LayerOpen("depths")), 3);
 }
 
 TEST(KMLImport, PlacemarksOnTheLayer) {
