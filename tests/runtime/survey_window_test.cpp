@@ -441,6 +441,25 @@ TEST_F(SurveyRoadWindow, DepthAlarmColoursTheMapOnlyWhileTheSurveyButtonIsDown) 
   EXPECT_EQ(FNav->fcad->BackColor, clSilver);
 }
 
+// A first start has no navigation settings: the map's colour outside an
+// alarm is the background box's colour of creation, white.
+TEST_F(SurveyRoadWindow, AFirstStartsMapStaysWhiteAfterDepthLines) {
+  Start();
+  FGPS->SensorEnabled->setChecked(true);
+  FGPS->cSBESMessage->setCurrentText("NMEA DPT");
+  FGPS->eSBESFormat->setText("%*6s,%lf");
+  Offsets->OffsetA->setText("0.50");
+  Offsets->SV->setText("1500");
+  Offsets->hide();
+  TakeOffsets();
+  FNav->Realtime->setChecked(true);
+  ASSERT_EQ(Navset->edDepthAlert1->text(), "1");
+  for (const char* line : {"$SDDPT,12.34,0.5*00", "$SDDPT,0.40,0.5*00", "$SDDPT,8.00,0.5*00"}) {
+    Sounder(line);
+    EXPECT_EQ(FNav->fcad->BackColor, std::string(line) == "$SDDPT,0.40,0.5*00" ? clRed : clWhite) << line;
+  }
+}
+
 TEST_F(SurveyRoadWindow, SentenceTypesShowTheirFramesAndBattery) {
   StartSurveyWindows();
   TakeOffsets();
