@@ -1,10 +1,104 @@
 #include "app/placement.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QMargins>
+#include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
 #include "app/settingsfile.h"
+
+// Left, Top, Width and Height are the window's frame (title bar and borders
+// included), on saving and on restoring alike, so that a window comes back
+// exactly where it was. Qt positions a top-level window by its frame but
+// sizes it by its client area, and it learns the frame's margins only once
+// the window manager has framed the window: a size restored before that is
+// corrected as soon as the margins are known.
+
+namespace {
+
+// The frame's margins of a window; null while the window has no frame (not
+// yet framed by the window manager, or no window manager at all).
+QMargins FrameMargins(const QWidget* w) {
+  const QRect f = w->frameGeometry();
+  const QRect g = w->geometry();
+  return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
+}
+
+QSize ClientSize(const QSize& frame, const QMargins& m) {
+  return {std::max(1, frame.width() - m.left() - m.right()), std::max(1, frame.height() - m.top() - m.bottom())};
+}
+
+// Puts the restored frame size right once the window manager has framed the
+// window: looks a few times after each showing, then goes away.
+class FrameSizeKeeper : public QObject {
+ public:
+  static constexpr const char* kName = "placementFrameSizeKeeper";
+  FrameSizeKeeper(QWidget* window, QSize frame) : QObject(window), window_(window), frame_(frame) {
+    setObjectName(kName);
+    timer_.setInterval(25);
+    connect(&timer_, &QTimer::timeout, this, [this] { Look(); });
+    window->installEventFilter(this);
+    if (window->isVisible()) timer_.start();
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (watched == window_ && e->type() == QEvent::Show) {
+      looks_ = 0;
+      timer_.start();
+    }
+    return QObject::eventFilter(watched, e);
+  }
+
+ private:
+  static constexpr int kLooks = 80;  // about two seconds
+  void Look() {
+    if (!window_ || ++looks_ > kLooks) {  // a window without a frame: nothing to put right
+      timer_.stop();
+      deleteLater();
+      return;
+    }
+    if (!window_->isVisible() || window_->isMaximized()) return;
+    const QMargins m = FrameMargins(window_);
+    if (m.isNull()) return;
+    const QPoint at = window_->pos();
+    window_->resize(ClientSize(frame_, m));
+    window_->move(at);
+    timer_.stop();
+    deleteLater();
+  }
+
+  QPointer<QWidget> window_;
+  QSize frame_;
+  QTimer timer_;
+  int looks_ = 0;
+};
+
+// A window whose placement is restored on showing remembers it when it is
+// hidden, so that showing it again puts it where it was left (not where the
+// last closing of the program left it).
+class HideSaver : public QObject {
+ public:
+  static constexpr const char* kName = "placementHideSaver";
+  explicit HideSaver(QWidget* window) : QObject(window) {
+    setObjectName(kName);
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    // A spontaneous hide is the window manager's (minimizing): not a closing.
+    if (e->type() == QEvent::Hide && !e->spontaneous() && watched == parent())
+      SaveFormPlacement(static_cast<QWidget*>(watched));
+    return QObject::eventFilter(watched, e);
+  }
+};
+
+}  // namespace
 
 void SaveFormPlacement(QWidget* window) {
   if (!window) return;
@@ -13,7 +107,7 @@ void SaveFormPlacement(QWidget* window) {
   int state = 0;
   if (window->isMaximized()) state = 2;
   else if (window->isMinimized()) state = 1;
-  const QRect g = window->geometry();
+  const QRect g = window->frameGeometry();
   ini.WriteInteger(section, "WindowState", state);
   ini.WriteInteger(section, "Left", g.left());
   ini.WriteInteger(section, "Top", g.top());
@@ -23,6 +117,7 @@ void SaveFormPlacement(QWidget* window) {
 
 void RestoreFormPlacement(QWidget* window, bool withSize) {
   if (!window) return;
+  if (!window->findChild<QObject*>(HideSaver::kName, Qt::FindDirectChildrenOnly)) new HideSaver(window);
   IniFile ini;
   const std::string section = window->objectName().toStdString();
   if (ini.ReadInteger(section, "WindowState", 0) == 2) {
@@ -31,17 +126,24 @@ void RestoreFormPlacement(QWidget* window, bool withSize) {
   }
   int left = ini.ReadInteger(section, "Left", 0);
   int top = ini.ReadInteger(section, "Top", 0);
-  int width = window->width(), height = window->height();
+  const QRect frame = window->frameGeometry();
+  int width = frame.width(), height = frame.height();
   if (withSize) {
     width = ini.ReadInteger(section, "Width", width);
     height = ini.ReadInteger(section, "Height", height);
   }
+  // The frame's top-left corner, and with it the title bar, stays on the
+  // primary screen, where the window can be seen and dragged.
   const QScreen* screen = QGuiApplication::primaryScreen();
-  const QSize sz = screen ? screen->size() : QSize(1920, 1080);
-  if (left < 0) left = 0;
-  if (top < 0) top = 0;
-  if (left >= sz.width()) left = 0;
-  if (top >= sz.height()) top = 0;
+  const QRect sg = screen ? screen->geometry() : QRect(0, 0, 1920, 1080);
+  if (left < sg.left()) left = sg.left();
+  if (top < sg.top()) top = sg.top();
+  if (left > sg.right()) left = sg.left();
+  if (top > sg.bottom()) top = sg.top();
   window->move(left, top);
-  if (withSize) window->resize(width, height);
+  if (!withSize) return;
+  const QMargins m = FrameMargins(window);
+  window->resize(ClientSize({width, height}, m));
+  for (QObject* old : window->findChildren<QObject*>(FrameSizeKeeper::kName, Qt::FindDirectChildrenOnly)) delete old;
+  if (m.isNull()) new FrameSizeKeeper(window, {width, height});
 }

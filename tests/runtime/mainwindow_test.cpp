@@ -104,8 +104,7 @@ TEST_F(MainWindow, StoredPlacementSizesTheWindow) {
   ini.WriteInteger("FNav", "Width", 800);
   ini.WriteInteger("FNav", "Height", 500);
   Start();
-  EXPECT_EQ(FNav->pos(), QPoint(30, 0));
-  EXPECT_EQ(FNav->size(), QSize(800, 500));
+  EXPECT_EQ(FNav->frameGeometry(), QRect(30, 0, 800, 500));  // the frame, title bar included
 }
 
 TEST_F(MainWindow, StoredSettingsAreApplied) {
@@ -383,6 +382,39 @@ TEST_F(Survey, ClosingShutsThePortsAndWritesMapSettingsAndPlacements) {
   const std::string saved = DayLayoutFolder + "2026-01-30 1435.qvt";
   EXPECT_EQ(Count(EventsLog(), "\tAuto-saved: " + saved), 1u);  // the close box saves once
   EXPECT_EQ(ini.ReadString("FILE", "Last File Saved", ""), saved);
+}
+
+// Every window whose placement the program keeps comes back where it was
+// left, frame included: after hiding and showing it again, and after the
+// program was closed and started again.
+TEST_F(MainWindow, WindowsComeBackWhereTheyWereLeft) {
+  Start();
+  auto windows = [] {
+    return std::vector<QWidget*>{FNav, Offsets, Navset, fRealtime, fSVP, fRunline1, fWaterfal};
+  };
+  std::vector<QRect> left;
+  int n = 0;
+  for (QWidget* w : windows()) {
+    SCOPED_TRACE(w->objectName().toStdString());
+    w->show();
+    w->move(40 + 30 * n, 25 + 20 * n);
+    ++n;
+    left.push_back(w->frameGeometry());
+    for (int cycle = 0; cycle < 2; ++cycle) {
+      w->hide();
+      w->show();
+      EXPECT_EQ(w->frameGeometry(), left.back()) << cycle;
+    }
+  }
+  EXPECT_TRUE(FNav->close());
+  TearDown();
+  Start();
+  n = 0;
+  for (QWidget* w : windows()) {
+    SCOPED_TRACE(w->objectName().toStdString());
+    w->show();
+    EXPECT_EQ(w->frameGeometry(), left[n++]);
+  }
 }
 
 TEST_F(MainWindow, ExitSavesTwiceAndBExitWritesNothing) {
