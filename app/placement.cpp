@@ -13,10 +13,11 @@
 
 // Left, Top, Width and Height are the window's frame (title bar and borders
 // included), on saving and on restoring alike, so that a window comes back
-// exactly where it was. Qt positions a top-level window by its frame but
-// sizes it by its client area, and it learns the frame's margins only once
-// the window manager has framed the window: a size restored before that is
-// corrected as soon as the margins are known.
+// exactly where it was. Qt sizes a top-level window by its client area and
+// learns the frame's margins only once the window manager has framed the
+// window (before that, a window whose native window already exists may even
+// be placed by its client area): a placement restored before the margins are
+// known is applied again as soon as they are.
 
 namespace {
 
@@ -32,12 +33,13 @@ QSize ClientSize(const QSize& frame, const QMargins& m) {
   return {std::max(1, frame.width() - m.left() - m.right()), std::max(1, frame.height() - m.top() - m.bottom())};
 }
 
-// Puts the restored frame size right once the window manager has framed the
-// window: looks a few times after each showing, then goes away.
+// Applies a restored frame rectangle again once the window manager has framed
+// the window: looks a few times after each showing, then goes away.
 class FrameSizeKeeper : public QObject {
  public:
   static constexpr const char* kName = "placementFrameSizeKeeper";
-  FrameSizeKeeper(QWidget* window, QSize frame) : QObject(window), window_(window), frame_(frame) {
+  FrameSizeKeeper(QWidget* window, QPoint at, QSize frame, bool withSize)
+      : QObject(window), window_(window), at_(at), frame_(frame), withSize_(withSize) {
     setObjectName(kName);
     timer_.setInterval(25);
     connect(&timer_, &QTimer::timeout, this, [this] { Look(); });
@@ -65,15 +67,16 @@ class FrameSizeKeeper : public QObject {
     if (!window_->isVisible() || window_->isMaximized()) return;
     const QMargins m = FrameMargins(window_);
     if (m.isNull()) return;
-    const QPoint at = window_->pos();
-    window_->resize(ClientSize(frame_, m));
-    window_->move(at);
+    if (withSize_) window_->resize(ClientSize(frame_, m));
+    window_->move(at_);
     timer_.stop();
     deleteLater();
   }
 
   QPointer<QWidget> window_;
+  QPoint at_;
   QSize frame_;
+  bool withSize_ = false;
   QTimer timer_;
   int looks_ = 0;
 };
@@ -141,9 +144,8 @@ void RestoreFormPlacement(QWidget* window, bool withSize) {
   if (left > sg.right()) left = sg.left();
   if (top > sg.bottom()) top = sg.top();
   window->move(left, top);
-  if (!withSize) return;
   const QMargins m = FrameMargins(window);
-  window->resize(ClientSize({width, height}, m));
+  if (withSize) window->resize(ClientSize({width, height}, m));
   for (QObject* old : window->findChildren<QObject*>(FrameSizeKeeper::kName, Qt::FindDirectChildrenOnly)) delete old;
-  if (m.isNull()) new FrameSizeKeeper(window, {width, height});
+  if (m.isNull()) new FrameSizeKeeper(window, {left, top}, {width, height}, withSize);
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -91,6 +93,20 @@ TEST(Helpers, PlacementRestoreKeepsWindowsReachable) {
   EXPECT_EQ(missing.size(), QSize(222, 111));
 }
 
+// Lets the window system frame a shown window and apply what was asked of
+// it (at once on the offscreen platform; a moment with a window manager).
+void Settle(QWidget& w) {
+  QElapsedTimer clock;
+  clock.start();
+  auto framed = [&w] {
+    return w.frameGeometry().size() != w.size() &&
+           !w.findChild<QObject*>("placementFrameSizeKeeper", Qt::FindDirectChildrenOnly);
+  };
+  while (!framed() && clock.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  if (QGuiApplication::platformName() == "offscreen") return;
+  while (clock.elapsed() < 2300) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
 // Left, Top, Width and Height are the frame's: saving and restoring the same
 // rectangle leaves a window where it was through show, hide, show and a
 // restart (a new window of the same name), however wide its frame.
@@ -119,8 +135,9 @@ TEST(Helpers, PlacementLeavesWindowsWhereTheyWere) {
       QWidget w;
       w.setObjectName(c.name);
       w.resize(300, 200);
+      RestoreFormPlacement(&w, c.withSize);  // as a window's showing does, before it is mapped
       w.show();
-      RestoreFormPlacement(&w, c.withSize);
+      Settle(w);
       ASSERT_FALSE(w.frameGeometry().size() == w.size()) << "the platform draws no frame";
       QRect want = c.frame;
       if (!c.withSize) want.setSize(w.frameGeometry().size());
@@ -130,8 +147,9 @@ TEST(Helpers, PlacementLeavesWindowsWhereTheyWere) {
       for (int cycle = 0; cycle < 2; ++cycle) {  // hide and show again
         SaveFormPlacement(&w);
         w.hide();
-        w.show();
         RestoreFormPlacement(&w, c.withSize);
+        w.show();
+        Settle(w);
         EXPECT_EQ(w.frameGeometry(), first) << run << " " << cycle;
       }
       SaveFormPlacement(&w);

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -384,6 +385,20 @@ TEST_F(Survey, ClosingShutsThePortsAndWritesMapSettingsAndPlacements) {
   EXPECT_EQ(ini.ReadString("FILE", "Last File Saved", ""), saved);
 }
 
+// Lets the window system frame a shown window and apply what was asked of
+// it (at once on the offscreen platform; a moment with a window manager).
+void Settle(QWidget* w) {
+  QElapsedTimer clock;
+  clock.start();
+  auto framed = [w] {
+    return !w->isVisible() || (w->frameGeometry().size() != w->size() &&
+                               !w->findChild<QObject*>("placementFrameSizeKeeper", Qt::FindDirectChildrenOnly));
+  };
+  while (!framed() && clock.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  if (QGuiApplication::platformName() == "offscreen") return;
+  while (clock.elapsed() < 2300) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
 // Every window whose placement the program keeps comes back where it was
 // left, frame included: after hiding and showing it again, and after the
 // program was closed and started again.
@@ -397,12 +412,15 @@ TEST_F(MainWindow, WindowsComeBackWhereTheyWereLeft) {
   for (QWidget* w : windows()) {
     SCOPED_TRACE(w->objectName().toStdString());
     w->show();
+    Settle(w);
     w->move(40 + 30 * n, 25 + 20 * n);
+    Settle(w);
     ++n;
     left.push_back(w->frameGeometry());
     for (int cycle = 0; cycle < 2; ++cycle) {
       w->hide();
       w->show();
+      Settle(w);
       EXPECT_EQ(w->frameGeometry(), left.back()) << cycle;
     }
   }
@@ -413,7 +431,12 @@ TEST_F(MainWindow, WindowsComeBackWhereTheyWereLeft) {
   for (QWidget* w : windows()) {
     SCOPED_TRACE(w->objectName().toStdString());
     w->show();
-    EXPECT_EQ(w->frameGeometry(), left[n++]);
+    Settle(w);
+    // The main window and the echogram window keep their size too; the others
+    // size themselves.
+    if (w == FNav || w == fWaterfal) EXPECT_EQ(w->frameGeometry(), left[n]);
+    else EXPECT_EQ(w->frameGeometry().topLeft(), left[n].topLeft());
+    ++n;
   }
 }
 
