@@ -29,8 +29,11 @@ QMargins FrameMargins(const QWidget* w) {
   return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
 }
 
-QSize ClientSize(const QSize& frame, const QMargins& m) {
-  return {std::max(1, frame.width() - m.left() - m.right()), std::max(1, frame.height() - m.top() - m.bottom())};
+// The client size of a stored frame size; a dimension not stored (negative)
+// keeps the window's current one.
+QSize ClientSize(const QSize& frame, const QMargins& m, const QSize& current) {
+  return {frame.width() < 0 ? current.width() : std::max(1, frame.width() - m.left() - m.right()),
+          frame.height() < 0 ? current.height() : std::max(1, frame.height() - m.top() - m.bottom())};
 }
 
 // Applies a restored frame rectangle again once the window manager has framed
@@ -67,7 +70,7 @@ class FrameSizeKeeper : public QObject {
     if (!window_->isVisible() || window_->isMaximized()) return;
     const QMargins m = FrameMargins(window_);
     if (m.isNull()) return;
-    if (withSize_) window_->resize(ClientSize(frame_, m));
+    if (withSize_) window_->resize(ClientSize(frame_, m, window_->size()));
     window_->move(at_);
     timer_.stop();
     deleteLater();
@@ -129,11 +132,11 @@ void RestoreFormPlacement(QWidget* window, bool withSize) {
   }
   int left = ini.ReadInteger(section, "Left", 0);
   int top = ini.ReadInteger(section, "Top", 0);
-  const QRect frame = window->frameGeometry();
-  int width = frame.width(), height = frame.height();
+  // A size that is not stored keeps the window's size.
+  int width = -1, height = -1;
   if (withSize) {
-    width = ini.ReadInteger(section, "Width", width);
-    height = ini.ReadInteger(section, "Height", height);
+    width = ini.ReadInteger(section, "Width", -1);
+    height = ini.ReadInteger(section, "Height", -1);
   }
   // The frame's top-left corner, and with it the title bar, stays on the
   // primary screen, where the window can be seen and dragged.
@@ -145,7 +148,7 @@ void RestoreFormPlacement(QWidget* window, bool withSize) {
   if (top > sg.bottom()) top = sg.top();
   window->move(left, top);
   const QMargins m = FrameMargins(window);
-  if (withSize) window->resize(ClientSize({width, height}, m));
+  if (withSize) window->resize(ClientSize({width, height}, m, window->size()));
   for (QObject* old : window->findChildren<QObject*>(FrameSizeKeeper::kName, Qt::FindDirectChildrenOnly)) delete old;
   if (m.isNull()) new FrameSizeKeeper(window, {left, top}, {width, height}, withSize);
 }

@@ -445,7 +445,7 @@ TEST_F(MainWindow, WindowsComeBackWhereTheyWereLeft) {
 // widths (a longer text is cut at the panel's edge) and the main window its.
 TEST_F(MainWindow, StatusPanelsKeepTheirWidthsAndTheWindowDoesNotWiden) {
   Start();
-  QCoreApplication::processEvents();
+  Settle(FNav);
   const QSize size = FNav->size();
   TQuarixStatusBar* bar = FNav->sStatusBar;
   std::vector<int> widths;
@@ -454,7 +454,7 @@ TEST_F(MainWindow, StatusPanelsKeepTheirWidthsAndTheWindowDoesNotWiden) {
   FNav->ShowLastFileFolder(env.Home() + std::string(200, 'f') + "/2026-01-30 1415.qvt");
   const QString longText = QString(300, 'x');
   for (int i : {0, 1, 2}) bar->SetPanelText(i, longText);
-  QCoreApplication::processEvents();
+  Settle(FNav);
   EXPECT_EQ(FNav->size(), size);
   for (int i = 0; i < bar->PanelCount(); ++i) EXPECT_EQ(bar->PanelWidth(i), widths[i]) << i;
   const auto labels = bar->findChildren<QLabel*>();
