@@ -1,10 +1,110 @@
 #include "app/placement.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QMargins>
+#include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
 #include "app/settingsfile.h"
+
+// Left, Top, Width and Height are the window's frame (title bar and borders
+// included), on saving and on restoring alike, so that a window comes back
+// exactly where it was. Qt sizes a top-level window by its client area and
+// learns the frame's margins only once the window manager has framed the
+// window (before that, a window whose native window already exists may even
+// be placed by its client area): a placement restored before the margins are
+// known is applied again as soon as they are.
+
+namespace {
+
+// The frame's margins of a window; null while the window has no frame (not
+// yet framed by the window manager, or no window manager at all).
+QMargins FrameMargins(const QWidget* w) {
+  const QRect f = w->frameGeometry();
+  const QRect g = w->geometry();
+  return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
+}
+
+// The client size of a stored frame size; a dimension not stored (negative)
+// keeps the window's current one.
+QSize ClientSize(const QSize& frame, const QMargins& m, const QSize& current) {
+  return {frame.width() < 0 ? current.width() : std::max(1, frame.width() - m.left() - m.right()),
+          frame.height() < 0 ? current.height() : std::max(1, frame.height() - m.top() - m.bottom())};
+}
+
+// Applies a restored frame rectangle again once the window manager has framed
+// the window: looks a few times after each showing, then goes away.
+class FrameSizeKeeper : public QObject {
+ public:
+  static constexpr const char* kName = "placementFrameSizeKeeper";
+  FrameSizeKeeper(QWidget* window, QPoint at, QSize frame, bool withSize)
+      : QObject(window), window_(window), at_(at), frame_(frame), withSize_(withSize) {
+    setObjectName(kName);
+    timer_.setInterval(25);
+    connect(&timer_, &QTimer::timeout, this, [this] { Look(); });
+    window->installEventFilter(this);
+    if (window->isVisible()) timer_.start();
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (watched == window_ && e->type() == QEvent::Show) {
+      looks_ = 0;
+      timer_.start();
+    }
+    return QObject::eventFilter(watched, e);
+  }
+
+ private:
+  static constexpr int kLooks = 80;  // about two seconds
+  void Look() {
+    if (!window_ || ++looks_ > kLooks) {  // a window without a frame: nothing to put right
+      timer_.stop();
+      deleteLater();
+      return;
+    }
+    if (!window_->isVisible() || window_->isMaximized()) return;
+    const QMargins m = FrameMargins(window_);
+    if (m.isNull()) return;
+    if (withSize_) window_->resize(ClientSize(frame_, m, window_->size()));
+    window_->move(at_);
+    timer_.stop();
+    deleteLater();
+  }
+
+  QPointer<QWidget> window_;
+  QPoint at_;
+  QSize frame_;
+  bool withSize_ = false;
+  QTimer timer_;
+  int looks_ = 0;
+};
+
+// A window whose placement is restored on showing remembers it when it is
+// hidden, so that showing it again puts it where it was left (not where the
+// last closing of the program left it).
+class HideSaver : public QObject {
+ public:
+  static constexpr const char* kName = "placementHideSaver";
+  explicit HideSaver(QWidget* window) : QObject(window) {
+    setObjectName(kName);
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    // A spontaneous hide is the window manager's (minimizing): not a closing.
+    if (e->type() == QEvent::Hide && !e->spontaneous() && watched == parent())
+      SaveFormPlacement(static_cast<QWidget*>(watched));
+    return QObject::eventFilter(watched, e);
+  }
+};
+
+}  // namespace
 
 void SaveFormPlacement(QWidget* window) {
   if (!window) return;
@@ -13,7 +113,7 @@ void SaveFormPlacement(QWidget* window) {
   int state = 0;
   if (window->isMaximized()) state = 2;
   else if (window->isMinimized()) state = 1;
-  const QRect g = window->geometry();
+  const QRect g = window->frameGeometry();
   ini.WriteInteger(section, "WindowState", state);
   ini.WriteInteger(section, "Left", g.left());
   ini.WriteInteger(section, "Top", g.top());
@@ -23,6 +123,7 @@ void SaveFormPlacement(QWidget* window) {
 
 void RestoreFormPlacement(QWidget* window, bool withSize) {
   if (!window) return;
+  if (!window->findChild<QObject*>(HideSaver::kName, Qt::FindDirectChildrenOnly)) new HideSaver(window);
   IniFile ini;
   const std::string section = window->objectName().toStdString();
   if (ini.ReadInteger(section, "WindowState", 0) == 2) {
@@ -31,17 +132,23 @@ void RestoreFormPlacement(QWidget* window, bool withSize) {
   }
   int left = ini.ReadInteger(section, "Left", 0);
   int top = ini.ReadInteger(section, "Top", 0);
-  int width = window->width(), height = window->height();
+  // A size that is not stored keeps the window's size.
+  int width = -1, height = -1;
   if (withSize) {
-    width = ini.ReadInteger(section, "Width", width);
-    height = ini.ReadInteger(section, "Height", height);
+    width = ini.ReadInteger(section, "Width", -1);
+    height = ini.ReadInteger(section, "Height", -1);
   }
+  // The frame's top-left corner, and with it the title bar, stays on the
+  // primary screen, where the window can be seen and dragged.
   const QScreen* screen = QGuiApplication::primaryScreen();
-  const QSize sz = screen ? screen->size() : QSize(1920, 1080);
-  if (left < 0) left = 0;
-  if (top < 0) top = 0;
-  if (left >= sz.width()) left = 0;
-  if (top >= sz.height()) top = 0;
+  const QRect sg = screen ? screen->geometry() : QRect(0, 0, 1920, 1080);
+  if (left < sg.left()) left = sg.left();
+  if (top < sg.top()) top = sg.top();
+  if (left > sg.right()) left = sg.left();
+  if (top > sg.bottom()) top = sg.top();
   window->move(left, top);
-  if (withSize) window->resize(width, height);
+  const QMargins m = FrameMargins(window);
+  if (withSize) window->resize(ClientSize({width, height}, m, window->size()));
+  for (QObject* old : window->findChildren<QObject*>(FrameSizeKeeper::kName, Qt::FindDirectChildrenOnly)) delete old;
+  if (m.isNull()) new FrameSizeKeeper(window, {left, top}, {width, height}, withSize);
 }

@@ -109,6 +109,11 @@ void TQuarixSerialGPS::SendString(const std::string& Text) {
   if (OnSend) OnSend(this, Text);
 }
 
+void TQuarixSerialGPS::ForgetPosition() {
+  Latitude = 0;
+  Longitude = 0;
+}
+
 std::string TQuarixSerialGPS::PortName(int n) { return "COM" + std::to_string(n); }
 
 int TQuarixSerialGPS::PortNumberFromName(const std::string& Name) {
@@ -129,17 +134,27 @@ int TQuarixSerialGPS::ValidBaudRate(int n) {
   return std::find(std::begin(kRates), std::end(kRates), n) != std::end(kRates) ? n : 9600;
 }
 
+// A port that hangs up or reports an error (a receiver unplugged from its USB
+// adapter) never delivers again: it is closed at once, which tells the owner
+// through OnDisconnect, instead of waiting for the silence watchdog.
 void TQuarixSerialGPS::PollTimerTimer() {
   if (!Active || !Handle) return;
   const int queued = Handle->QueuedBytes();
-  if (queued <= 0) return;
-  char chunk[kMaxReadPerTick];
-  const long got = Handle->Read(chunk, std::min<size_t>(static_cast<size_t>(queued), sizeof chunk));
-  if (got <= 0) return;
-  serialtext::AppendChunk(LineBuffer, chunk, static_cast<size_t>(got));
-  DataSeen = true;
-  IdleReported = false;
-  SplitLines();
+  if (queued > 0) {
+    char chunk[kMaxReadPerTick];
+    const long got = Handle->Read(chunk, std::min<size_t>(static_cast<size_t>(queued), sizeof chunk));
+    if (got > 0) {
+      serialtext::AppendChunk(LineBuffer, chunk, static_cast<size_t>(got));
+      DataSeen = true;
+      IdleReported = false;
+      SplitLines();
+      if (!Active || !Handle) return;  // a line handler closed the port
+    } else if (got < 0) {
+      Close();
+      return;
+    }
+  }
+  if (queued < 0 || Handle->Failed()) Close();
 }
 
 void TQuarixSerialGPS::IdleTimerTimer() {

@@ -75,6 +75,10 @@ class TQuarixSerialGPS : public QObject {
   void Open();
   void Close();
   void SendString(const std::string& Text);
+  // Forgets the decoded latitude and longitude (a receiver that went silent no
+  // longer stands there), so that the next GGA with a position raises
+  // OnPosition3DChange even when it repeats the last one.
+  void ForgetPosition();
 
   double GetLatitude() const { return Latitude; }
   double GetLongitude() const { return Longitude; }

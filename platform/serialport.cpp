@@ -184,6 +184,16 @@ int SerialPort::QueuedBytes() const {
   return n;
 }
 
+bool SerialPort::Failed() const {
+  std::shared_lock lock(stateMutex_);
+  if (fd_ < 0) return true;
+  pollfd p{fd_, POLLIN, 0};
+  int r;
+  do r = ::poll(&p, 1, 0);
+  while (r < 0 && errno == EINTR);
+  return r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 long SerialPort::Read(char* buffer, size_t maxBytes) {
   std::shared_lock lock(stateMutex_);
   if (fd_ < 0) return -1;

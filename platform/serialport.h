@@ -51,10 +51,16 @@ class SerialPort {
   // Later calls of Read, Write and QueuedBytes do nothing.
   void Close();
 
-  // Bytes waiting to be read; -1 when closed or on error.
+  // Bytes waiting to be read; -1 when closed or on error (a line that hung
+  // up answers with an error).
   int QueuedBytes() const;
+  // True when the line hung up (a USB adapter unplugged, the other side of a
+  // pseudo-terminal closed) or reports an error; such a line never delivers
+  // again. Also true when the port is closed. Never waits.
+  bool Failed() const;
   // Reads what is queued, at most maxBytes, never waiting. Returns the count
-  // (0 when nothing is queued) or -1 when closed or on error.
+  // (0 when nothing is queued) or -1 when closed or on error (EIO of a line
+  // that hung up, for one).
   long Read(char* buffer, size_t maxBytes);
   // Writes all bytes, waiting at most about the write time-out. Returns the
   // count written; 0 when the port is closed. Writes of different threads

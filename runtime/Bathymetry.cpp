@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QEventLoop>
+#include <QApplication>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -288,10 +289,13 @@ void TOffsets::bNTRIPShowClick(QObject*) {
   if (frmNTRIPSettings) ShowModally(frmNTRIPSettings);
 }
 
+// An empty edit passes (a first start has them all empty, and the dialog
+// must still let the user move between them or cancel); the Realtime press
+// checks every number anyway.
 void TOffsets::CheckNumber(QLineEdit* edit) {
   double v = 0;
   const std::string text = edit->text().toStdString();
-  if (TryStrToFloat(text, v)) return;
+  if (text.empty() || TryStrToFloat(text, v)) return;
   inExit_ = true;
   prompts::ShowMessage(Q(offsets::ConversionErrorText(text)));
   edit->setFocus();
@@ -345,7 +349,10 @@ bool TOffsets::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::FocusOut && !inExit_) {
     // Leaving an edit for another control of the dialog (not a window switch).
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
-    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason) {
+    // Leaving for the Cancel button checks nothing: cancelling keeps no value.
+    const bool cancelling = QApplication::focusWidget() == BitBtn3;
+    if (!cancelling &&
+        (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason)) {
       if (watched == OffsetA) OffsetAExit(OffsetA);
       else if (watched == OffsetB) OffsetBExit(OffsetB);
       else if (watched == OffsetC) OffsetCExit(OffsetC);

@@ -1,6 +1,7 @@
 #pragma once
 // The main window's status bar: a row of panels of given widths, each with a
-// text, reporting clicks and double clicks.
+// text, reporting clicks and double clicks. A panel keeps its width whatever
+// its text: a longer text is cut at the panel's edge.
 #include <QWidget>
 #include <functional>
 #include <vector>

@@ -247,6 +247,12 @@ class TFNav : public QMainWindow {
   SurveyRoad& SurveyState();
   // Starts the map timer and re-anchors the track.
   void StartMapTimer();
+  // The receiver's fix quality while the survey holds a position the receiver
+  // gave (the last GGA carried one and no idle report zeroed it), else 0.
+  int ReceiverFixQuality() const;
+  // Writes the realtime window's GNSS labels and the map's status box
+  // (GGAFixQuality, GGAOverlayText) from the receiver's state.
+  void ShowReceiverStatus();
   void SurveyReport(const std::string& Text);
 
  protected:

@@ -115,7 +115,35 @@ double GeodeticNumber(const QLineEdit* edit, const char* name, std::vector<std::
 
 constexpr double kDegToRad = std::numbers::pi / 180;
 
+// The receiver gave the position the survey holds: the last GGA carried one
+// and it has not been zeroed by an idle report since.
+bool PositionGiven() { return navloop::PositionUsable(NoValidPosition, GNSSLatitude, GNSSLongitude); }
+
 }  // namespace
+
+int TFNav::ReceiverFixQuality() const {
+  return PositionGiven() && ZGPS1 ? ZGPS1->GetFixQuality() : 0;
+}
+
+// The realtime window's GNSS labels and the map's status box.
+void TFNav::ShowReceiverStatus() {
+  const int quality = ReceiverFixQuality();
+  const int satellites = ZGPS1 ? ZGPS1->GetSatellites() : 0;
+  const navloop::RealtimeLabels labels = navloop::RealtimeLabelTexts(
+      quality, RTKAntennaHeight, Offsets && Offsets->isVisible(), RTKTide, satellites);
+  if (fRealtime) {
+    fRealtime->Fixed->setText(Q(labels.fixed));
+    fRealtime->LAntennaH->setText(Q(labels.antennaHeight));
+    fRealtime->LTideHt->setText(Q(labels.tide));
+    fRealtime->SatelliteLabel->setText(Q(labels.satellites));
+  }
+
+  GGAFixQuality = quality;
+  const std::string speedLabel = fRealtime ? fRealtime->Speed->text().toStdString() : std::string();
+  const std::string status = navloop::StatusText(quality, speedLabel, satellites, RTKAntennaHeight, labels.tide);
+  const bool sensorEnabled = FGPS && Checked(FGPS->SensorEnabled);
+  GGAOverlayText = navloop::OverlayText(status, sensorEnabled, TrueDepthHi, NoValidPosition);
+}
 
 // Every restart of the navigation loop anchors the track afresh on its next
 // usable position, so a pause (idle receiver, a drawing) never draws a jump.
@@ -199,18 +227,29 @@ void TFNav::ZGPS1Connect(QObject* Sender, int Port) {
   }
 }
 
+// The map stops with the receiver, so the status box is brought up to date
+// here: without a receiver there is no fix.
 void TFNav::ZGPS1Disconnect(QObject* Sender, int Port) {
   tMap->stop();
   SurveyReport("Disconnected from GPS on " + TQuarixSerialGPS::PortName(Port));
   Realtime->setChecked(false);
+  ShowReceiverStatus();
+  if (fcad) fcad->update();
 }
 
+// The zeroed position is one the receiver did not give: nothing converts,
+// draws or records it as a position (see PositionGiven). The component
+// forgets its position too, so that the receiver's next GGA is reported
+// even when the boat has not moved meanwhile.
 void TFNav::ZGPS1Idle(QObject* Sender) {
   tMap->stop();
   GNSSLatitude = 0;
   GNSSLongitude = 0;
+  if (ZGPS1) ZGPS1->ForgetPosition();
   SurveyReport("GPS is idle!");
   if (fRealtime) SetWindowColour(fRealtime->GPSGroupBox, clRed);
+  ShowReceiverStatus();
+  if (fcad) fcad->update();
 }
 
 void TFNav::ZGPS1Timeout(QObject* Sender) {
@@ -275,7 +314,8 @@ void TFNav::ZSENSORNewCommand(QObject* Sender, const std::string& Line) {
   in.longitude = GNSSLongitude;
   in.gridEasting = GridEasting;
   in.gridNorthing = GridNorthing;
-  in.fixQuality = ZGPS1 ? ZGPS1->GetFixQuality() : 0;
+  // A sounding without a position the receiver gave says so by fix quality 0.
+  in.fixQuality = ReceiverFixQuality();
 
   const survey::DepthLineResult r = road.depth.TakeLine(in);
   DepthAlarmValue = r.depthAlarmValue;
@@ -308,24 +348,14 @@ void TFNav::tMapTimer(QObject* Sender) {
   const bool measure = fLatency && fLatency->isVisible();
   const uint32_t start = measure ? platform::TickCount() : 0;
 
-  if (frmNTRIPSettings) frmNTRIPSettings->SetGPSPosition(GNSSLatitude, GNSSLongitude, GNSSAltitude);
+  // Only a position the receiver gave is handed on, converted, followed,
+  // drawn and labelled; otherwise the grid position keeps its last value.
+  const bool given = PositionGiven();
+  if (given && frmNTRIPSettings) frmNTRIPSettings->SetGPSPosition(GNSSLatitude, GNSSLongitude, GNSSAltitude);
 
-  const int quality = ZGPS1->GetFixQuality();
-  const int satellites = ZGPS1->GetSatellites();
-  const navloop::RealtimeLabels labels = navloop::RealtimeLabelTexts(
-      quality, RTKAntennaHeight, Offsets && Offsets->isVisible(), RTKTide, satellites);
-  if (fRealtime) {
-    fRealtime->Fixed->setText(Q(labels.fixed));
-    fRealtime->LAntennaH->setText(Q(labels.antennaHeight));
-    fRealtime->LTideHt->setText(Q(labels.tide));
-    fRealtime->SatelliteLabel->setText(Q(labels.satellites));
-  }
-
-  GGAFixQuality = quality;
-  const std::string speedLabel = fRealtime ? fRealtime->Speed->text().toStdString() : std::string();
-  const std::string status = navloop::StatusText(quality, speedLabel, satellites, RTKAntennaHeight, labels.tide);
+  ShowReceiverStatus();
+  const int quality = GGAFixQuality;
   const bool sensorEnabled = FGPS && Checked(FGPS->SensorEnabled);
-  GGAOverlayText = navloop::OverlayText(status, sensorEnabled, TrueDepthHi, NoValidPosition);
 
   std::vector<std::string> reports;
   if (!road.geodesyLoaded && FGPS) {
@@ -366,100 +396,103 @@ void TFNav::tMapTimer(QObject* Sender) {
     track = road.trackEdits.Read({S(Navset->VesselWidth), S(Navset->TrackWidth), S(Navset->TrackDistance)}, reports);
   for (const std::string& r : reports) SurveyReport(r);
 
-  // Grid position. A conversion that does not give its numbers ends the tick:
-  // the grid position keeps its last value.
-  double easting = 0, northing = 0, convergence = 0;
-  std::vector<double> v;
-  if (FGPS && Checked(FGPS->cbUseLCCProjection)) {
-    const std::string shifted =
-        DatumTransform("BLH", navloop::PositionText(GNSSLatitude, GNSSLongitude, GNSSAltitude), DatumParams);
-    if (scanformat::Scan("%lf %lf %lf", shifted, v) < 3) return;
-    const double latitude = v[0], longitude = v[1];
-    int setup = 0, result = 0;
-    double n = 0;
-    if (Checked(FGPS->cLambert1)) {
-      n = SetLCC1Parameters(road.a, road.f, road.lccOrigin, road.lccMeridian, road.lccFalseEasting,
-                            road.lccFalseNorthing, road.lccScale, &setup);
-      if (setup == 0) result = GeodeticToLCC1(latitude * kDegToRad, longitude * kDegToRad, easting, northing);
+  // The position steps; false when the conversion ends the tick.
+  auto placeVessel = [&]() -> bool {
+    // Grid position. A conversion that does not give its numbers ends the tick:
+    // the grid position keeps its last value.
+    double easting = 0, northing = 0, convergence = 0;
+    std::vector<double> v;
+    if (FGPS && Checked(FGPS->cbUseLCCProjection)) {
+      const std::string shifted =
+          DatumTransform("BLH", navloop::PositionText(GNSSLatitude, GNSSLongitude, GNSSAltitude), DatumParams);
+      if (scanformat::Scan("%lf %lf %lf", shifted, v) < 3) return false;
+      const double latitude = v[0], longitude = v[1];
+      int setup = 0, result = 0;
+      double n = 0;
+      if (Checked(FGPS->cLambert1)) {
+        n = SetLCC1Parameters(road.a, road.f, road.lccOrigin, road.lccMeridian, road.lccFalseEasting,
+                              road.lccFalseNorthing, road.lccScale, &setup);
+        if (setup == 0) result = GeodeticToLCC1(latitude * kDegToRad, longitude * kDegToRad, easting, northing);
+      } else {
+        n = SetLCC2Parameters(road.a, road.f, road.lccOrigin, road.lccMeridian, road.lccSP1, road.lccSP2,
+                              road.lccFalseEasting, road.lccFalseNorthing, &setup);
+        if (setup == 0) result = GeodeticToLCC2(latitude * kDegToRad, longitude * kDegToRad, easting, northing);
+      }
+      if (setup != 0) {
+        const std::string text = "The Lambert projection parameters are not accepted (code " +
+                                 std::to_string(setup) + "); no grid position is computed.";
+        if (road.reporter.First(text)) SurveyReport(text);
+        return false;
+      }
+      if (result != 0) return false;
+      convergence = navloop::LambertConvergence(n, longitude, road.lccMeridianDeg);
     } else {
-      n = SetLCC2Parameters(road.a, road.f, road.lccOrigin, road.lccMeridian, road.lccSP1, road.lccSP2,
-                            road.lccFalseEasting, road.lccFalseNorthing, &setup);
-      if (setup == 0) result = GeodeticToLCC2(latitude * kDegToRad, longitude * kDegToRad, easting, northing);
+      convergence = static_cast<double>(TMScaleOrConvergence(
+          "GrdConv", road.a, road.f, GNSSLatitude, GNSSLongitude, road.centralMeridian, road.referenceLatitude,
+          road.scaleFactor, road.falseEasting, road.falseNorthing));
+      const std::string grid = GeographicToGrid(navloop::PositionText(GNSSLatitude, GNSSLongitude), DatumParams,
+                                                road.tmParameters, road.tmEllipsoid);
+      if (scanformat::Scan("%lf %lf", grid, v) < 2) return false;
+      easting = v[0];
+      northing = v[1];
     }
-    if (setup != 0) {
-      const std::string text = "The Lambert projection parameters are not accepted (code " +
-                               std::to_string(setup) + "); no grid position is computed.";
-      if (road.reporter.First(text)) SurveyReport(text);
-      return;
+    GridConvergence = convergence;
+    GridEasting = easting;
+    GridNorthing = northing;
+
+    const double heading = FGPS && Checked(FGPS->GyroEnabled) ? GyroHeading : ZGPS1->GetCourse();
+    GridHeading = heading + GridConvergence;
+
+    if (FollowVesselActive)
+      fcad->WorldPan(GridEasting - (fcad->WorldLeft + fcad->WorldRight) / 2,
+                     GridNorthing - (fcad->WorldTop + fcad->WorldBottom) / 2);
+    else
+      fcad->Refresh();
+
+    // Vessel symbol: only on the vessel layer (shapes drawn on a missing layer
+    // would land on "Default" and pile up, one symbol per tick).
+    const bool vesselLayer = VesselLayer >= 0 && fcad->FindLayer(VesselLayer);
+    if (vesselLayer) fcad->CadClearShapes(VesselLayer);
+    const navloop::VesselSymbol symbol = navloop::VesselSymbolAt(GridEasting, GridNorthing, GridHeading, road.vessel);
+    if (vesselLayer && !symbol.lines.empty()) {
+      fcad->SetLayerPenFg(VesselLayer, Navset ? Navset->VesselColor->Selected() : clBlack);
+      fcad->SetLayerPenWidth(VesselLayer, track.vesselWidth);
+      for (const navloop::Segment& s : symbol.lines) fcad->DrawLine(s.from.x, s.from.y, s.to.x, s.to.y, VesselLayer);
+      for (const navloop::Circle& c : symbol.circles) fcad->DrawCircle(c.centre.x, c.centre.y, c.radius, VesselLayer);
     }
-    if (result != 0) return;
-    convergence = navloop::LambertConvergence(n, longitude, road.lccMeridianDeg);
-  } else {
-    convergence = static_cast<double>(TMScaleOrConvergence(
-        "GrdConv", road.a, road.f, GNSSLatitude, GNSSLongitude, road.centralMeridian, road.referenceLatitude,
-        road.scaleFactor, road.falseEasting, road.falseNorthing));
-    const std::string grid = GeographicToGrid(navloop::PositionText(GNSSLatitude, GNSSLongitude), DatumParams,
-                                              road.tmParameters, road.tmEllipsoid);
-    if (scanformat::Scan("%lf %lf", grid, v) < 2) return;
-    easting = v[0];
-    northing = v[1];
-  }
-  GridConvergence = convergence;
-  GridEasting = easting;
-  GridNorthing = northing;
 
-  const double heading = FGPS && Checked(FGPS->GyroEnabled) ? GyroHeading : ZGPS1->GetCourse();
-  GridHeading = heading + GridConvergence;
-
-  if (FollowVesselActive)
-    fcad->WorldPan(GridEasting - (fcad->WorldLeft + fcad->WorldRight) / 2,
-                   GridNorthing - (fcad->WorldTop + fcad->WorldBottom) / 2);
-  else
-    fcad->Refresh();
-
-  // Vessel symbol: only on the vessel layer (shapes drawn on a missing layer
-  // would land on "Default" and pile up, one symbol per tick).
-  const bool vesselLayer = VesselLayer >= 0 && fcad->FindLayer(VesselLayer);
-  if (vesselLayer) fcad->CadClearShapes(VesselLayer);
-  const navloop::VesselSymbol symbol = navloop::VesselSymbolAt(GridEasting, GridNorthing, GridHeading, road.vessel);
-  if (vesselLayer && !symbol.lines.empty()) {
-    fcad->SetLayerPenFg(VesselLayer, Navset ? Navset->VesselColor->Selected() : clBlack);
-    fcad->SetLayerPenWidth(VesselLayer, track.vesselWidth);
-    for (const navloop::Segment& s : symbol.lines) fcad->DrawLine(s.from.x, s.from.y, s.to.x, s.to.y, VesselLayer);
-    for (const navloop::Circle& c : symbol.circles) fcad->DrawCircle(c.centre.x, c.centre.y, c.radius, VesselLayer);
-  }
-
-  if (sStatusBar->PanelCount() >= 3) {
-    const QString dms = Q(navloop::DmsPanelText(GNSSLatitude, GNSSLongitude));
-    const QString grid = Q(navloop::GridPanelText(GridEasting, GridNorthing));
-    sStatusBar->SetPanelText(0, dms);
-    sStatusBar->SetPanelWidth(0, sStatusBar->TextWidth(dms) + 20);
-    sStatusBar->SetPanelText(1, grid);
-    sStatusBar->SetPanelWidth(1, sStatusBar->TextWidth(grid) + 20);
-  }
-
-  // Track point on the layer of the fix quality.
-  const bool usable = navloop::PositionUsable(NoValidPosition, GNSSLatitude, GNSSLongitude);
-  const navloop::TrackGate::Decision d = road.track.Offer(GridEasting, GridNorthing, track.trackDistance, usable);
-  if (d.step == navloop::TrackGate::Step::Accepted && Navset) {
-    const navloop::TrackStyle style =
-        navloop::TrackStyleFor(quality, Navset->ColorTracklines1->Selected(), Navset->ColorTracklines0->Selected());
-    const int layer = fcad->LayerFindByName(style.layer);
-    if (layer >= 0) {
-      fcad->SetLayerPenFg(layer, style.color);
-      fcad->SetLayerPenWidth(layer, track.trackWidth);
-      if (Checked(Navset->cLineOrDot))
-        fcad->DrawLine(GridEasting, GridNorthing, d.reference.x, d.reference.y, layer);
-      else
-        fcad->DrawPoint(GridEasting, GridNorthing, layer);
+    // The panels keep their widths (a longer text is cut at the panel's
+    // edge), so the main window never widens with its status texts.
+    if (sStatusBar->PanelCount() >= 3) {
+      sStatusBar->SetPanelText(0, Q(navloop::DmsPanelText(GNSSLatitude, GNSSLongitude)));
+      sStatusBar->SetPanelText(1, Q(navloop::GridPanelText(GridEasting, GridNorthing)));
     }
-  }
 
-  if (ShowDepthLabels && TrueDepthHi > 0 && !(GridEasting == 0 && GridNorthing == 0)) {
-    fcad->SetDepthLabelSettings(ShowDepthLabels, DepthLabelSpacing, DepthLabelFontName, DepthLabelFontSize,
-                                DepthLabelColor);
-    fcad->AddDepthLabel(GridEasting, GridNorthing, TrueDepthHi);
-  }
+    // Track point on the layer of the fix quality.
+    const navloop::TrackGate::Decision d = road.track.Offer(GridEasting, GridNorthing, track.trackDistance, true);
+    if (d.step == navloop::TrackGate::Step::Accepted && Navset) {
+      const navloop::TrackStyle style =
+          navloop::TrackStyleFor(quality, Navset->ColorTracklines1->Selected(), Navset->ColorTracklines0->Selected());
+      const int layer = fcad->LayerFindByName(style.layer);
+      if (layer >= 0) {
+        fcad->SetLayerPenFg(layer, style.color);
+        fcad->SetLayerPenWidth(layer, track.trackWidth);
+        if (Checked(Navset->cLineOrDot))
+          fcad->DrawLine(GridEasting, GridNorthing, d.reference.x, d.reference.y, layer);
+        else
+          fcad->DrawPoint(GridEasting, GridNorthing, layer);
+      }
+    }
+
+    if (ShowDepthLabels && TrueDepthHi > 0 && !(GridEasting == 0 && GridNorthing == 0)) {
+      fcad->SetDepthLabelSettings(ShowDepthLabels, DepthLabelSpacing, DepthLabelFontName, DepthLabelFontSize,
+                                  DepthLabelColor);
+      fcad->AddDepthLabel(GridEasting, GridNorthing, TrueDepthHi);
+    }
+    return true;
+  };
+  if (!given) fcad->Refresh();  // the status box changed; the vessel stays where the receiver last put it
+  else if (!placeVessel()) return;
 
   if (sensorEnabled) {
     const bool lowInUse = fRealtime && !fRealtime->DepthFrameLo->isHidden();

@@ -19,8 +19,8 @@ std::string ReadDigits(const IniFile& ini, const char* key, const std::string& d
   const std::string v = ini.ReadString(kSection, key, def);
   return DigitsOnly(v, maxLength) ? v : def;
 }
-TColor ReadColor(const IniFile& ini, const char* key) {
-  return static_cast<TColor>(ini.ReadInteger(kSection, key, 0));
+TColor ReadColor(const IniFile& ini, const char* key, TColor def) {
+  return static_cast<TColor>(ini.ReadInteger(kSection, key, static_cast<int>(def)));
 }
 }  // namespace
 
@@ -29,10 +29,10 @@ NavigationSettings ReadNavigationSettings(const IniFile& ini) {
   s.vesselWidth = ReadDigits(ini, "VesselWidth", "3", kWidthMaxLength);
   s.trackWidth = ReadDigits(ini, "TrackWidth", "3", kWidthMaxLength);
   s.trackDistance = ReadDigits(ini, "TrackDistance", "20", kDistanceMaxLength);
-  s.vesselColor = ReadColor(ini, "VesselColor");
-  s.trackFixColor = ReadColor(ini, "ColorTracklines1");
-  s.trackFloatColor = ReadColor(ini, "ColorTracklines0");
-  s.backgroundColor = ReadColor(ini, "BackgroundColor");
+  s.vesselColor = ReadColor(ini, "VesselColor", s.vesselColor);
+  s.trackFixColor = ReadColor(ini, "ColorTracklines1", s.trackFixColor);
+  s.trackFloatColor = ReadColor(ini, "ColorTracklines0", s.trackFloatColor);
+  s.backgroundColor = ReadColor(ini, "BackgroundColor", s.backgroundColor);
   s.lineOrDot = ini.ReadBool(kSection, "cLineOrDot", true);
   s.depthAlert = ini.ReadString(kSection, "edDepthAlert", "1");
   return s;

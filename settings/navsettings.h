@@ -15,10 +15,11 @@ struct NavigationSettings {
   std::string vesselWidth = "3";
   std::string trackWidth = "3";
   std::string trackDistance = "20";
-  TColor vesselColor = clBlack;
-  TColor trackFixColor = clBlack;    // ColorTracklines1
-  TColor trackFloatColor = clBlack;  // ColorTracklines0
-  TColor backgroundColor = clBlack;
+  // The colours the boxes have at creation.
+  TColor vesselColor = clNavy;
+  TColor trackFixColor = clGreen;     // ColorTracklines1
+  TColor trackFloatColor = clYellow;  // ColorTracklines0
+  TColor backgroundColor = clWhite;
   bool lineOrDot = true;
   std::string depthAlert = "1";
 };
@@ -31,7 +32,8 @@ constexpr int kDistanceMaxLength = 8;
 // (an empty text passes: the edits' own handlers refill it).
 bool DigitsOnly(const std::string& text, int maxLength);
 
-// Missing keys give the defaults above (black for the four colours). A stored
+// Missing keys give the defaults above; a missing colour keeps the colour its
+// box has at creation, so a first start draws on white. A stored
 // width or distance that its digits-only edit would not accept gives the
 // default instead, so the navigation loop never meets a text it cannot
 // convert.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -89,6 +91,75 @@ TEST(Helpers, PlacementRestoreKeepsWindowsReachable) {
   RestoreFormPlacement(&missing, true);
   EXPECT_EQ(missing.pos(), QPoint(0, 0));
   EXPECT_EQ(missing.size(), QSize(222, 111));
+}
+
+// Lets the window system frame a shown window and apply what was asked of
+// it (at once on the offscreen platform; a moment with a window manager).
+void Settle(QWidget& w) {
+  QElapsedTimer clock;
+  clock.start();
+  auto framed = [&w] {
+    return w.frameGeometry().size() != w.size() &&
+           !w.findChild<QObject*>("placementFrameSizeKeeper", Qt::FindDirectChildrenOnly);
+  };
+  while (!framed() && clock.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  if (QGuiApplication::platformName() == "offscreen") return;
+  while (clock.elapsed() < 2300) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// Left, Top, Width and Height are the frame's: saving and restoring the same
+// rectangle leaves a window where it was through show, hide, show and a
+// restart (a new window of the same name), however wide its frame.
+TEST(Helpers, PlacementLeavesWindowsWhereTheyWere) {
+  TempEnv env;
+  struct Case {
+    const char* name;
+    bool withSize;
+    QRect stored;
+    QRect frame;  // where the frame goes
+  };
+  const Case cases[] = {
+      {"Offsets", false, {1, 20, 999, 999}, {1, 20, 0, 0}},
+      {"FNav", true, {40, 30, 987, 600}, {40, 30, 987, 600}},
+      {"FNav", true, {0, -20, 987, 600}, {0, 0, 987, 600}},  // the title bar back on the screen
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    IniFile ini;
+    ini.WriteInteger(c.name, "Left", c.stored.left());
+    ini.WriteInteger(c.name, "Top", c.stored.top());
+    ini.WriteInteger(c.name, "Width", c.stored.width());
+    ini.WriteInteger(c.name, "Height", c.stored.height());
+    QRect first;
+    for (int run = 0; run < 2; ++run) {  // a start and a restart
+      QWidget w;
+      w.setObjectName(c.name);
+      w.resize(300, 200);
+      RestoreFormPlacement(&w, c.withSize);  // as a window's showing does, before it is mapped
+      w.show();
+      Settle(w);
+      ASSERT_FALSE(w.frameGeometry().size() == w.size()) << "the platform draws no frame";
+      QRect want = c.frame;
+      if (!c.withSize) want.setSize(w.frameGeometry().size());
+      EXPECT_EQ(w.frameGeometry(), want) << run;
+      if (run == 0) first = w.frameGeometry();
+      EXPECT_EQ(w.frameGeometry(), first);
+      for (int cycle = 0; cycle < 2; ++cycle) {  // hide and show again
+        SaveFormPlacement(&w);
+        w.hide();
+        RestoreFormPlacement(&w, c.withSize);
+        w.show();
+        Settle(w);
+        EXPECT_EQ(w.frameGeometry(), first) << run << " " << cycle;
+      }
+      SaveFormPlacement(&w);
+    }
+    const IniFile saved;
+    EXPECT_EQ(saved.ReadInteger(c.name, "Left", -1), first.left());
+    EXPECT_EQ(saved.ReadInteger(c.name, "Top", -1), first.top());
+    EXPECT_EQ(saved.ReadInteger(c.name, "Width", -1), first.width());
+    EXPECT_EQ(saved.ReadInteger(c.name, "Height", -1), first.height());
+  }
 }
 
 TEST(Helpers, AnsiToWide) {

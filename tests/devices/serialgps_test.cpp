@@ -13,6 +13,7 @@
 
 #include "app/settingsfile.h"
 #include "app/textfile.h"
+#include "tests/devices/unpluggablepty.h"
 #include "tests/platform/ptypair.h"
 #include "tests/support/tempenv.h"
 
@@ -561,6 +562,54 @@ TEST_F(SerialGPSTest, DestructionRaisesNothingAndClosesThePort) {
   EXPECT_FALSE(handed->IsOpen());
   gps.Open();  // the port is free again
   EXPECT_TRUE(gps.Active);
+}
+
+TEST_F(SerialGPSTest, AForgottenPositionIsReportedAgainByTheSameSentence) {
+  OpenPort();
+  Deliver(std::string(kGGA) + "\r\n");
+  gps.ForgetPosition();
+  EXPECT_EQ(gps.GetLatitude(), 0);
+  EXPECT_EQ(gps.GetLongitude(), 0);
+  EXPECT_EQ(gps.GetFixQuality(), 1);
+  Deliver(std::string(kGGA) + "\r\n");
+  std::vector<std::string> kinds;
+  for (const auto& e : events)
+    if (e.kind == "position") kinds.push_back(e.kind);
+  EXPECT_EQ(kinds.size(), 2u);
+  EXPECT_NEAR(gps.GetLatitude(), 48.1173, 1e-12);
+}
+
+// A line that hangs up (the other side of the pseudo-terminal closed, as when
+// a USB adapter is pulled out) is closed on the next poll tick and told as a
+// disconnection; lines that arrived before it are still handled.
+TEST_F(SerialGPSTest, AHungUpLineIsClosedAndToldOnTheNextTick) {
+  UnpluggablePty unplugged;
+  ASSERT_TRUE(unplugged.Ok());
+  MapPort(8, unplugged.DevicePath());
+  gps.Port = 8;
+  OpenPort();
+  ASSERT_TRUE(unplugged.Send(std::string(kGGA) + "\r\n"));
+  ASSERT_TRUE(WaitFor([&] { return gps.Handle->QueuedBytes() > 0; }));
+  gps.PollTimerTimer();
+  EXPECT_TRUE(gps.Active);
+  EXPECT_EQ(gps.GetFixQuality(), 1);
+
+  std::shared_ptr<platform::SerialPort> handed = gps.Handle;
+  EXPECT_FALSE(handed->Failed());
+  unplugged.Unplug();
+  EXPECT_TRUE(handed->Failed());
+  gps.PollTimerTimer();
+  EXPECT_FALSE(gps.Active);
+  EXPECT_FALSE(gps.PollTimer->isActive());
+  EXPECT_FALSE(gps.IdleTimer->isActive());
+  EXPECT_FALSE(handed->IsOpen());
+  EXPECT_EQ(gps.GetFixQuality(), 0);
+  EXPECT_EQ(gps.GetLatitude(), 0);
+  std::vector<std::string> expected = {"line", "position", "disconnect"};
+  EXPECT_EQ(Kinds(), expected);
+  EXPECT_EQ(events.back().values, std::vector<double>{8});
+  gps.PollTimerTimer();  // told once
+  EXPECT_EQ(Kinds(), expected);
 }
 
 TEST(SerialGPSNames, PortNumberFromName) {

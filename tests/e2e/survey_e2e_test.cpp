@@ -6,11 +6,13 @@
 
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcessEnvironment>
 #include <algorithm>
 #include <regex>
 #include <string>
 
+#include "tests/devices/unpluggablepty.h"
 #include "tests/e2e/vncclient.h"
 #include "tests/platform/ptypair.h"
 #include "tests/support/programrunner.h"
@@ -85,13 +87,31 @@ class SurveyE2E : public ::testing::Test {
     return screen.Capture(pixels_) && Pixel(kOffsetsLeft + 5, kOffsetsTop + 5) != 0;
   }
 
-  // Starts the program, closes the offsets dialog shown at start and presses Realtime.
-  void StartSurvey() {
-    ASSERT_TRUE(gnss.Ok() && sounder.Ok());
-    run.WriteSettings(Settings(gnss.DevicePath(), sounder.DevicePath()));
+  // Starts the program with the receiver on the given pseudo-terminal and
+  // starts the survey as a user does.
+  void StartSurvey(const std::string& receiverDevice) {
+    ASSERT_TRUE(sounder.Ok());
+    run.WriteSettings(Settings(receiverDevice, sounder.DevicePath()));
     ASSERT_TRUE(StartOnScreen()) << run.Output().toStdString();
+    CancelOffsetsAndPressRealtime();
+  }
+  void StartSurvey() {
+    ASSERT_TRUE(gnss.Ok());
+    StartSurvey(gnss.DevicePath());
+  }
 
-    // The offsets dialog's Cancel button is the right-most of its bottom row.
+  QString Day() const {
+    return QString::fromStdString(run.Home()) + "QVT/" + QDate::currentDate().toString("yyyy-MM-dd") + "/";
+  }
+  std::string LogFile(const char* suffix) const {
+    return ReadFile(Day() + "LOG/" + QDate::currentDate().toString("yyyy-MM-dd") + suffix);
+  }
+
+  // The survey started as a user does it: the offsets dialog shown at start
+  // closed with its Cancel button, then Realtime pressed.
+  void CancelOffsetsAndPressRealtime() {
+    // The offsets dialog is shown at start: close it with its Cancel button,
+    // the right-most of its bottom row.
     ASSERT_TRUE(run.WaitFor([&] { return OffsetsShown(); })) << run.Output().toStdString();
     int right = kOffsetsLeft + 5, bottom = kOffsetsTop + 5;
     while (Pixel(right, kOffsetsTop + 5) != 0) ++right;
@@ -103,13 +123,6 @@ class SurveyE2E : public ::testing::Test {
     ASSERT_TRUE(screen.Click(38, 36));
     ASSERT_TRUE(run.WaitFor([&] { return LogFile(" Events.log").find("\tRealtime STARTED") != std::string::npos; }))
         << LogFile(" Events.log") << run.Output().toStdString();
-  }
-
-  QString Day() const {
-    return QString::fromStdString(run.Home()) + "QVT/" + QDate::currentDate().toString("yyyy-MM-dd") + "/";
-  }
-  std::string LogFile(const char* suffix) const {
-    return ReadFile(Day() + "LOG/" + QDate::currentDate().toString("yyyy-MM-dd") + suffix);
   }
 
   ProgramRunner run;
@@ -190,6 +203,50 @@ TEST_F(SurveyE2E, SigtermDuringASurveyClosesAsFileExitDoes) {
   EXPECT_NE(ini.find("Last File Saved    =" + drawing), std::string::npos) << ini;
   EXPECT_NE(ini.find("PlanWorldLeft="), std::string::npos) << ini;
   EXPECT_NE(ini.find("[Offsets]"), std::string::npos) << ini;
+}
+
+// The receiver's USB adapter pulled out during a survey (its pseudo-terminal
+// closed under the port): the disconnection is told within a second, in the
+// events log, and the soundings after it carry fix quality 0.
+TEST_F(SurveyE2E, AnUnpluggedReceiverIsToldWithinASecondAndLaterSoundingsCarryNoFix) {
+  UnpluggablePty receiver;
+  ASSERT_TRUE(receiver.Ok());
+  StartSurvey(receiver.DevicePath());
+  if (HasFatalFailure()) return;
+
+  const QString day = QDate::currentDate().toString("yyyy-MM-dd");
+  const QString coordinates = Day() + "LOG/" + day + " Coordinates.csv";
+  auto lastRecord = [&] {
+    const std::string csv = ReadFile(coordinates);
+    const size_t end = csv.rfind("\r\n");
+    const size_t begin = end == std::string::npos || end == 0 ? std::string::npos : csv.rfind("\r\n", end - 1);
+    return begin == std::string::npos ? std::string() : csv.substr(begin + 2, end - begin - 2);
+  };
+  auto fixOf = [](const std::string& record) {  // the 15th column
+    size_t p = 0;
+    for (int i = 0; i < 14 && p != std::string::npos; ++i) p = record.find(',', p + 1);
+    return p == std::string::npos ? std::string() : record.substr(p + 1, record.find(',', p + 1) - p - 1);
+  };
+
+  ASSERT_TRUE(receiver.Send("$GPGGA,120000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*00\r\n"));
+  ASSERT_TRUE(run.WaitFor([&] { return !LogFile(" QDM_GNSS_V3.log").empty(); }));
+  ASSERT_TRUE(sounder.Send("$SDDPT,12.34,0.5*00\r\n"));
+  ASSERT_TRUE(run.WaitFor([&] { return lastRecord().find("12.34") != std::string::npos; }))
+      << run.Output().toStdString();
+  EXPECT_EQ(fixOf(lastRecord()), "4") << lastRecord();
+
+  receiver.Unplug();
+  QElapsedTimer clock;
+  clock.start();
+  ASSERT_TRUE(run.WaitFor([&] { return LogFile(" Events.log").find("\tDisconnected from GPS on COM5") != std::string::npos; },
+                          5000))
+      << LogFile(" Events.log");
+  EXPECT_LT(clock.elapsed(), 1000);
+
+  ASSERT_TRUE(sounder.Send("$SDDPT,13.50,0.5*00\r\n"));
+  ASSERT_TRUE(run.WaitFor([&] { return lastRecord().find("13.5") != std::string::npos; }))
+      << run.Output().toStdString();
+  EXPECT_EQ(fixOf(lastRecord()), "0") << lastRecord();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QtTest/QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <memory>
@@ -174,6 +175,36 @@ TEST_F(OffsetsDialog, LeadingNumberEndsWithConversionError) {
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].toStdString(), "'2.00m' is not a valid floating point value");
   EXPECT_TRUE(dialog->isVisible());
+}
+
+// A first start shows the dialog with empty edits: the user can click from
+// edit to edit and cancel; a text that is not a number is still refused when
+// leaving for another edit, but not when leaving for Cancel.
+TEST_F(OffsetsDialog, FirstStartCanBeCancelled) {
+  dialog->show();
+  dialog->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  for (QLineEdit* e : {dialog->OffsetA, dialog->OffsetB, dialog->OffsetC, dialog->SV, dialog->TideHt})
+    ASSERT_TRUE(e->text().isEmpty());
+  dialog->OffsetA->setFocus();
+  QTest::mouseClick(dialog->SV, Qt::LeftButton);
+  EXPECT_EQ(QApplication::focusWidget(), dialog->SV);
+  QTest::mouseClick(dialog->BitBtn3, Qt::LeftButton);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_TRUE(Shown().empty());
+
+  dialog->show();
+  dialog->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  dialog->OffsetA->setFocus();
+  dialog->OffsetA->setText("abc");
+  QTest::mouseClick(dialog->SV, Qt::LeftButton);
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].toStdString(), "'abc' is not a valid floating point value");
+  EXPECT_EQ(QApplication::focusWidget(), dialog->OffsetA);
+  QTest::mouseClick(dialog->BitBtn3, Qt::LeftButton);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(Shown().size(), 1u);
 }
 
 TEST_F(OffsetsDialog, ExitChecksClockAndHeight) {

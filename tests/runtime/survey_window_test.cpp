@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -26,6 +28,7 @@
 #include "platform/clock.h"
 #include "devices/QuarixSerialGPS.h"
 #include "runtime/statuspanels.h"
+#include "tests/devices/unpluggablepty.h"
 #include "tests/platform/ptypair.h"
 #include "tests/runtime/formsfixture.h"
 
@@ -438,6 +441,25 @@ TEST_F(SurveyRoadWindow, DepthAlarmColoursTheMapOnlyWhileTheSurveyButtonIsDown) 
   EXPECT_EQ(FNav->fcad->BackColor, clSilver);
 }
 
+// A first start has no navigation settings: the map's colour outside an
+// alarm is the background box's colour of creation, white.
+TEST_F(SurveyRoadWindow, AFirstStartsMapStaysWhiteAfterDepthLines) {
+  Start();
+  FGPS->SensorEnabled->setChecked(true);
+  FGPS->cSBESMessage->setCurrentText("NMEA DPT");
+  FGPS->eSBESFormat->setText("%*6s,%lf");
+  Offsets->OffsetA->setText("0.50");
+  Offsets->SV->setText("1500");
+  Offsets->hide();
+  TakeOffsets();
+  FNav->Realtime->setChecked(true);
+  ASSERT_EQ(Navset->edDepthAlert1->text(), "1");
+  for (const char* line : {"$SDDPT,12.34,0.5*00", "$SDDPT,0.40,0.5*00", "$SDDPT,8.00,0.5*00"}) {
+    Sounder(line);
+    EXPECT_EQ(FNav->fcad->BackColor, std::string(line) == "$SDDPT,0.40,0.5*00" ? clRed : clWhite) << line;
+  }
+}
+
 TEST_F(SurveyRoadWindow, SentenceTypesShowTheirFramesAndBattery) {
   StartSurveyWindows();
   TakeOffsets();
@@ -567,7 +589,8 @@ TEST_F(SurveyRoadWindow, TickConvertsFollowsAndFillsStatusBarAndNtripWindow) {
   EXPECT_EQ(FNav->sStatusBar->PanelText(0), QString::fromUtf8("0°0'3.600\"N, 9°0'7.200\"E"));
   EXPECT_EQ(FNav->sStatusBar->PanelText(1).toStdString(),
             "E" + FormatFixed(GridEasting, 2) + ", N" + FormatFixed(GridNorthing, 2));
-  EXPECT_EQ(FNav->sStatusBar->PanelWidth(1), FNav->sStatusBar->TextWidth(FNav->sStatusBar->PanelText(1)) + 20);
+  EXPECT_EQ(FNav->sStatusBar->PanelWidth(0), 100);  // the texts are cut, the panels keep their widths
+  EXPECT_EQ(FNav->sStatusBar->PanelWidth(1), 100);
   EXPECT_EQ(frmNTRIPSettings->edtLatitude->text(), "0.00100000");
   EXPECT_EQ(frmNTRIPSettings->edtLongitude->text(), "9.00200000");
 
@@ -863,6 +886,83 @@ TEST_F(SurveyRoadWindow, DepthLabelAndDepthAndSpeedPanel) {
   EXPECT_EQ(FNav->fcad->CurrentSpeed, 1);
 }
 
+// A position the receiver did not give (zeroed by the idle report, or a GGA
+// without one) is neither handed on, converted, followed, drawn nor labelled,
+// and the soundings taken meanwhile say so by fix quality 0.
+TEST_F(SurveyRoadWindow, APositionTheReceiverDidNotGiveLeavesNoTrace) {
+  struct Row {
+    const char* name;
+    std::function<void()> lose;
+    const char* status;  // the status box's text begins so
+    bool toldAtOnce;     // before the next tick
+  };
+  const std::vector<Row> rows = {
+      {"idle report", [] { FNav->ZGPS1Idle(FNav->ZGPS1); }, "No Fix | ", true},
+      {"GGA without a position", [this] { At(0, 0, 0); }, "No Fix | ", false},
+      {"GGA without a time", [] { NoValidPosition = true; }, "*** EMPTY GGA - NO POSITION ***", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    StartSurveyWindows();
+    ShowDepthLabels = true;
+    DepthLabelSpacing = 1;
+    TakeOffsets();
+    At(0.001, 9.002);
+    TrueDepthHi = 12.68;
+    Tick();
+    const double easting = GridEasting, northing = GridNorthing;
+    const double left = FNav->fcad->WorldLeft, top = FNav->fcad->WorldTop;
+    const size_t labels = FNav->fcad->DepthLabels.size();
+    ASSERT_EQ(labels, 1u);
+    std::vector<double> vessel;
+    for (TQShape* s : ShapesOn(FNav->fcad, "~~Quarix Vessel"))
+      if (auto* line = dynamic_cast<TQLine*>(s)) vessel.push_back(line->X1);
+    ASSERT_FALSE(vessel.empty());
+    const QString panel = FNav->sStatusBar->PanelText(1);
+
+    row.lose();
+    // The idle report stops the map, so it tells the status box itself; the
+    // map goes on ticking all the same once a finished drawing restarts it.
+    if (row.toldAtOnce) EXPECT_EQ(GGAOverlayText.rfind(row.status, 0), 0u) << GGAOverlayText;
+    TrueDepthHi = 7.5;
+    Tick();
+    Tick();
+    EXPECT_EQ(GGAOverlayText.rfind(row.status, 0), 0u) << GGAOverlayText;
+    EXPECT_EQ(GGAFixQuality, 0);
+    EXPECT_EQ(fRealtime->Fixed->text(), "0");
+    EXPECT_EQ(GridEasting, easting);
+    EXPECT_EQ(GridNorthing, northing);
+    EXPECT_EQ(FNav->fcad->WorldLeft, left);
+    EXPECT_EQ(FNav->fcad->WorldTop, top);
+    EXPECT_EQ(FNav->fcad->DepthLabels.size(), labels);
+    std::vector<double> after;
+    for (TQShape* s : ShapesOn(FNav->fcad, "~~Quarix Vessel"))
+      if (auto* line = dynamic_cast<TQLine*>(s)) after.push_back(line->X1);
+    EXPECT_EQ(after, vessel);
+    EXPECT_EQ(FNav->sStatusBar->PanelText(1), panel);
+    EXPECT_EQ(frmNTRIPSettings->edtLatitude->text(), "0.00100000");
+
+    // A sounding meanwhile: the last grid position with fix quality 0.
+    Sounder("$SDDPT,12.34,0.5*00");
+    const std::string record = env.ReadFile(CoordinatesFileName);
+    const QStringList fields = QString::fromStdString(record).trimmed().split('\n').last().split(',');
+    ASSERT_EQ(fields.size(), 18);
+    EXPECT_EQ(fields[3].toStdString(), FormatFixed(easting, 2));
+    EXPECT_EQ(fields[14], "0");
+
+    // A position given again counts again.
+    NoValidPosition = false;
+    At(0.002, 9.002);
+    Tick();
+    EXPECT_EQ(GGAFixQuality, 4);
+    EXPECT_GT(GridNorthing, northing);
+    Sounder("$SDDPT,12.34,0.5*00");
+    EXPECT_EQ(QString::fromStdString(env.ReadFile(CoordinatesFileName)).trimmed().split('\n').last().split(',')[14],
+              "4");
+    TearDown();
+  }
+}
+
 TEST_F(SurveyRoadWindow, LatencyOfTheTickWhileItsWindowIsShown) {
   StartSurveyWindows();
   uint32_t tick = 1000;
@@ -930,6 +1030,64 @@ TEST_F(SurveyRoadPorts, SoundingTravelsFromThePortsIntoTheRecordsAndTheTrack) {
   ASSERT_EQ(ShapesOn(FNav->fcad, "track_fix").size(), 1u);
   EXPECT_NEAR(dynamic_cast<TQPoint*>(ShapesOn(FNav->fcad, "track_fix")[0])->X, GridEasting, 1e-6);
   EXPECT_TRUE(FMsg->Msg->toPlainText().contains("Connected to GPS on COM5"));
+}
+
+// The receiver's USB adapter pulled out during a survey (the pseudo-terminal
+// closed under the port): told as a disconnection within a second, on the
+// port's own timer; the soundings after it carry fix quality 0 until the
+// receiver gives a position again.
+TEST_F(SurveyRoadWindow, AnUnpluggedReceiverIsToldAtOnceAndLaterSoundingsCarryNoFix) {
+  UnpluggablePty gnss;
+  PtyPair sounder;
+  ASSERT_TRUE(gnss.Ok() && sounder.Ok());
+  {
+    IniFile ini;
+    ini.WriteString("SERIAL_PORT_MAP", "COM5", gnss.DevicePath());
+    ini.WriteString("SERIAL_PORT_MAP", "COM6", sounder.DevicePath());
+  }
+  StartSurveyWindows();
+  FGPS->Port->setCurrentText("COM5");
+  FGPS->SPort->setCurrentText("COM6");
+  FNav->RealtimeClick();
+  ASSERT_TRUE(FNav->ZGPS1->Active && FNav->ZSENSOR->Active);
+  ASSERT_TRUE(FNav->ZGPS1->PollTimer->isActive());
+
+  auto sounding = [&](const std::string& line) {
+    NewDepthAvailable = false;
+    EXPECT_TRUE(sounder.Send(line + "\r\n"));
+    EXPECT_TRUE(WaitFor([] {
+      FNav->ZSENSOR->PollTimerTimer();
+      return NewDepthAvailable;
+    }));
+    const std::string record = env.ReadFile(CoordinatesFileName);
+    return QString::fromStdString(record).trimmed().split('\n').last().split(',');
+  };
+
+  ASSERT_TRUE(gnss.Send("$GPGGA,120000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*00\r\n"));
+  ASSERT_TRUE(WaitFor([] {
+    FNav->ZGPS1->PollTimerTimer();
+    return GNSSLongitude == 9;
+  }));
+  Tick();
+  EXPECT_EQ(sounding("$SDDPT,12.34,0.5*00")[14], "4");
+  FMsg->hide();
+
+  gnss.Unplug();
+  QElapsedTimer clock;
+  clock.start();
+  while (FNav->ZGPS1->Active && clock.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_FALSE(FNav->ZGPS1->Active);
+  EXPECT_LT(clock.elapsed(), 1000);
+  EXPECT_TRUE(FMsg->isVisible());
+  EXPECT_EQ(LastLine(FMsg->Msg), "Disconnected from GPS on COM5");
+  EXPECT_EQ(Count(EventsLog(), "\tDisconnected from GPS on COM5"), 1u);
+  EXPECT_FALSE(FNav->tMap->isActive());
+  EXPECT_EQ(GGAOverlayText.rfind("No Fix | ", 0), 0u) << GGAOverlayText;
+
+  const QStringList later = sounding("$SDDPT,13.00,0.5*00");
+  EXPECT_EQ(later[9], "13");
+  EXPECT_EQ(later[14], "0");
+  FNav->RealtimeClick();  // stop
 }
 
 }  // namespace

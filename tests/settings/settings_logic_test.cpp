@@ -564,8 +564,10 @@ TEST(NavSettings, SectionRoundTripAndDefaults) {
     EXPECT_EQ(s.trackDistance, "20");
     EXPECT_EQ(s.depthAlert, "1");
     EXPECT_TRUE(s.lineOrDot);
-    EXPECT_EQ(s.vesselColor, clBlack);
-    EXPECT_EQ(s.backgroundColor, clBlack);
+    EXPECT_EQ(s.vesselColor, clNavy);
+    EXPECT_EQ(s.trackFixColor, clGreen);
+    EXPECT_EQ(s.trackFloatColor, clYellow);
+    EXPECT_EQ(s.backgroundColor, clWhite);
   }
   navsettings::NavigationSettings s;
   s.vesselWidth = "4";

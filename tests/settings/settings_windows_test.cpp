@@ -505,8 +505,11 @@ TEST_F(SettingsWindows, NavigationSettingsWithoutSettingsFile) {
   EXPECT_EQ(Navset->TrackDistance->text(), "20");
   EXPECT_EQ(Navset->edDepthAlert1->text(), "1");
   EXPECT_TRUE(Navset->cLineOrDot->isChecked());
-  for (TColorBox* box : {Navset->VesselColor, Navset->fcadColor, Navset->ColorTracklines1, Navset->ColorTracklines0})
-    EXPECT_EQ(box->Selected(), clBlack);
+  // Missing colour keys keep the boxes' colours of creation.
+  EXPECT_EQ(Navset->VesselColor->Selected(), clNavy);
+  EXPECT_EQ(Navset->fcadColor->Selected(), clWhite);
+  EXPECT_EQ(Navset->ColorTracklines1->Selected(), clGreen);
+  EXPECT_EQ(Navset->ColorTracklines0->Selected(), clYellow);
   EXPECT_EQ(Navset->eVesselUpdateRate->text(), "500");
 }
 
@@ -522,7 +525,7 @@ TEST_F(SettingsWindows, NavigationSettingsCloseStoresAndShowLoads) {
   EXPECT_FALSE(Navset->isVisible());
   const std::string file = Settings();
   EXPECT_NE(file.find("[NAVIGATION_SETTINGS]\r\nVesselWidth=3\r\nTrackWidth=5\r\nTrackDistance=35\r\n"
-                      "VesselColor=8388608\r\nColorTracklines1=0\r\nColorTracklines0=0\r\n"
+                      "VesselColor=8388608\r\nColorTracklines1=32768\r\nColorTracklines0=65535\r\n"
                       "BackgroundColor=16777215\r\ncLineOrDot=0\r\nedDepthAlert=2.5\r\n"),
             std::string::npos)
       << file;
