@@ -82,6 +82,7 @@ const Style* FindStyle(const std::string& name) {
 
 const char* const kDesignButtonText = "quarixDesignButtonText";
 const char* const kStateText = "quarixStateText";  // text colour given by a state colour of a parent
+const char* const kDesignText = "quarixDesignText";  // a label's own text colour of the design
 constexpr double kReadableContrast = 4.5;
 
 double Luminance(const QColor& c) {
@@ -192,9 +193,13 @@ void SetStateColour(QWidget* w, const QColor& background) {
   // colour is given to each of them.
   if (!w->testAttribute(Qt::WA_StyleSheet)) return;
   for (QWidget* child : w->findChildren<QWidget*>()) {
+    // A label's design colour stays where it reads on the state colour.
+    const QColor design = child->property(kDesignText).value<QColor>();
+    const QColor childText =
+        design.isValid() && ContrastRatio(design, background) >= kReadableContrast ? design : text;
     QPalette c = child->palette();
-    c.setColor(QPalette::WindowText, text);
-    c.setColor(QPalette::ButtonText, text);
+    c.setColor(QPalette::WindowText, childText);
+    c.setColor(QPalette::ButtonText, childText);
     child->setPalette(c);
     child->setProperty(kStateText, true);
   }
@@ -208,7 +213,17 @@ void ClearStateColour(QWidget* w) {
     if (child->property(kStateText).isValid()) {
       child->setProperty(kStateText, QVariant());
       child->setPalette(QPalette());
+      const QColor design = child->property(kDesignText).value<QColor>();
+      if (design.isValid()) SetDesignTextColour(child, design);
     }
+}
+
+void SetDesignTextColour(QWidget* w, const QColor& colour) {
+  if (!w) return;
+  w->setProperty(kDesignText, colour);
+  QPalette p = w->palette();
+  p.setColor(QPalette::WindowText, colour);
+  w->setPalette(p);
 }
 
 void SetDesignButtonTextColour(QWidget* w, const QColor& colour) {

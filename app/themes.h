@@ -35,6 +35,10 @@ QColor ReadableTextColour(const QColor& background);
 void SetStateColour(QWidget* w, const QColor& background);
 // The control and its children take the theme's colours again.
 void ClearStateColour(QWidget* w);
+// A label's own text colour (the realtime window's teal tide height): kept
+// under a state colour of its parent where it reads there, black or white
+// where it does not.
+void SetDesignTextColour(QWidget* w, const QColor& colour);
 // A text colour of the design (the survey button's navy caption) on a control
 // that draws on the theme's button face: kept where it reads there, the
 // theme's button text where it does not; decided again at every theme change.

@@ -44,7 +44,7 @@ QLabel* ValueLabel(QWidget* parent, const char* name, int top, int pixelSize, bo
   if (pixelSize > 0) f.setPixelSize(pixelSize);
   f.setBold(bold);
   l->setFont(f);
-  if (color != clBlack) l->setStyleSheet(QString("color: %1").arg(ToQColor(color).name()));
+  if (color != clBlack) SetDesignTextColour(l, ToQColor(color));
   l->setGeometry(8, top, kWidth - 24, pixelSize > 0 ? pixelSize + 8 : 18);
   return l;
 }

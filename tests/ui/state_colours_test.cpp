@@ -107,7 +107,8 @@ TEST_F(StateColours, RealtimeBoxesAndLatencyReadInEveryState) {
       FNav->ZGPS1->FixQuality = quality;
       FNav->ZGPS1NewCommand(FNav->ZGPS1, "$GPZDA,120000.00,30,01,2026,00,00*00");
       ASSERT_EQ(ShownFixQuality, quality);
-      for (QLabel* l : {fRealtime->Fixed, fRealtime->SatelliteLabel, fRealtime->Speed, fRealtime->LAntennaH})
+      for (QLabel* l :
+           {fRealtime->Fixed, fRealtime->SatelliteLabel, fRealtime->Speed, fRealtime->LAntennaH, fRealtime->LTideHt})
         EXPECT_GE(LabelContrast(l, fRealtime->GPSGroupBox), kReadable) << theme << " " << quality;
     }
     EXPECT_GE(LabelContrast(fRealtime->lDepthHi, fRealtime->DepthFrameHi), kReadable) << theme;
@@ -127,7 +128,10 @@ TEST_F(StateColours, StopGivesTheGnssBoxBackToTheTheme) {
   FNav->Realtime->click();
   FNav->ZGPS1Idle(FNav->ZGPS1);  // red
   ASSERT_EQ(fRealtime->GPSGroupBox->palette().color(QPalette::Window), ToQColor(clRed));
+  EXPECT_GE(LabelContrast(fRealtime->LTideHt, fRealtime->GPSGroupBox), kReadable);
   FNav->Realtime->click();
+  // The tide height has its teal again.
+  EXPECT_EQ(fRealtime->LTideHt->palette().color(QPalette::WindowText), ToQColor(clTeal));
   ASSERT_TRUE(Theme("Dark"));
   EXPECT_EQ(fRealtime->GPSGroupBox->palette().color(QPalette::Window),
             QApplication::palette(fRealtime->GPSGroupBox).color(QPalette::Window));
