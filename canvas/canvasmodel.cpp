@@ -106,9 +106,15 @@ int TQuarixCanvasModel::LayerOpen(const std::string& Name) {
 
 void TQuarixCanvasModel::LayerCopy(int From, int To, int Mode) {
   if (Mode == 1) ForgetPenChecks(To);
-  if (Mode == 1)
-    for (TQShape* s : Shapes)
-      if (s->Layer == From) s->Layer = To;
+  if (Mode == 1) {
+    const std::size_t filed = index_.Synced();
+    for (std::size_t i = 0; i < Shapes.size(); ++i) {
+      TQShape* s = Shapes[i];
+      if (s->Layer != From) continue;
+      if (i < filed) index_.LayerChanged(From, To);
+      s->Layer = To;
+    }
+  }
   NeedsRedraw = true;
 }
 

@@ -14,6 +14,7 @@
 
 #include "app/color.h"
 #include "canvas/gdicanvas.h"
+#include "canvas/shapeindex.h"
 #include "canvas/shapes.h"
 
 class TQuarixCanvasModel;
@@ -381,6 +382,17 @@ class TQuarixCanvasModel {
   TColor GGABoxColor() const;
   TColor GGATextColor() const;
 
+  // The spatial index: a rebuild looks only at the shapes it names for the
+  // view. Drawings below ShapeIndexMinimum shapes are passed over in full.
+  bool ShapeIndexEnabled = true;
+  std::size_t ShapeIndexMinimum = 4096;
+  // Announces records changed directly rather than through the canvas's
+  // operations (a box moved, a record replaced in the list): the index is
+  // built anew and the drawing redrawn.
+  void ShapesChanged();
+  // Heap bytes of the spatial index.
+  std::size_t ShapeIndexBytes() const { return index_.Bytes(); }
+
   // Times the control was asked to repaint (counted by the plain model).
   int InvalidateCount = 0;
   int ScreenCursor = crDefault;
@@ -400,7 +412,21 @@ class TQuarixCanvasModel {
   // turned, mirrored, vertices changed): such an edit can keep the box.
   uint64_t GeometryVersion = 0;
 
+  // Position of the shape with that number in Shapes, or SIZE_MAX.
+  std::size_t ShapePosition(int32_t Number) const;
+  // Lowest position holding a shape of one of the layers (SIZE_MAX when
+  // none), found from the end of the list with the index's layer counts.
+  std::size_t LowestPositionOf(const std::vector<int>& LayerNumbers) const;
+  bool UseShapeIndex() const { return ShapeIndexEnabled && Shapes.size() >= ShapeIndexMinimum; }
+  // The box of the shape at that position changed through an edit.
+  void ShapeBoxChanged(std::size_t Position);
+
+  mutable TShapeIndex index_;
+
  private:
+  // Deletes the shapes at the given ascending positions, keeping the order
+  // of the others.
+  void RemovePositions(const std::vector<std::size_t>& Positions, bool dropFromSelection);
   TQLayer* LayerForNewShape(int Layer);
   int32_t AppendShape(TQShape* Shape, TQLayer* Layer, bool CopyBrush, bool CopyPenStyle);
   template <typename Remove>

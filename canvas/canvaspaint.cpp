@@ -102,10 +102,9 @@ TRenderPlan TQuarixCanvasModel::BuildRenderPlan(std::size_t HashUpTo) const {
   const int H = std::max(1, ControlHeight());
 
   // Layer table: the visible layers whose number lies in 0 .. NextLayerNumber.
-  LayerSet visible, volatiles;
+  LayerSet visible;
   for (const TQLayer* l : Layers)
     if (l->Visible && l->Number >= 0 && l->Number <= NextLayerNumber) visible.Add(l->Number);
-  for (int n : volatileLayers_) volatiles.Add(n);
 
   double worldWidth = WorldRight - WorldLeft;
   if (worldWidth <= 0) worldWidth = 1.0;
@@ -117,15 +116,14 @@ TRenderPlan TQuarixCanvasModel::BuildRenderPlan(std::size_t HashUpTo) const {
   const std::size_t n = Shapes.size();
   std::vector<uint32_t> texts;  // candidates of the text pass, in order
   uint64_t hash = 0xcbf29ce484222325ULL;
-  for (std::size_t i = 0; i < n; ++i) {
+  auto consider = [&](std::size_t i) {
     const TQShape* s = Shapes[i];
-    if (plan.VolatileStart == SIZE_MAX && volatiles.Contains(s->Layer)) plan.VolatileStart = i;
-    if (!s->Visible || !visible.Contains(s->Layer) || !s->HasFiniteBounds()) continue;
-    if (s->MaxX < left || s->MinX > right || s->MaxY < bottom || s->MinY > topY) continue;
+    if (!s->Visible || !visible.Contains(s->Layer) || !s->HasFiniteBounds()) return;
+    if (s->MaxX < left || s->MinX > right || s->MaxY < bottom || s->MinY > topY) return;
     switch (s->ShapeType) {
       case stText:
         if (typeid(*s) == typeid(TQText)) texts.push_back(static_cast<uint32_t>(i));
-        continue;
+        return;
       case stRectangle:
       case stLine:
         break;
@@ -134,14 +132,14 @@ TRenderPlan TQuarixCanvasModel::BuildRenderPlan(std::size_t HashUpTo) const {
           const auto* p = static_cast<const TQPoint*>(s);
           const int px = TruncPixel((p->X - left) / upp), py = TruncPixel((topY - p->Y) / upp);
           const int dx = px - lastX, dy = py - lastY;
-          if (dx > -kThinning && dx < kThinning && dy > -kThinning && dy < kThinning) continue;
+          if (dx > -kThinning && dx < kThinning && dy > -kThinning && dy < kThinning) return;
           lastX = px;
           lastY = py;
           break;
         }
         [[fallthrough]];
       default:
-        if (s->MaxX - s->MinX < half && s->MaxY - s->MinY < half) continue;
+        if (s->MaxX - s->MinX < half && s->MaxY - s->MinY < half) return;
         break;
     }
     plan.FirstPass.push_back(static_cast<uint32_t>(i));
@@ -149,7 +147,21 @@ TRenderPlan TQuarixCanvasModel::BuildRenderPlan(std::size_t HashUpTo) const {
       ++plan.PrefixCount;
       hash = MixShape(hash, s);
     }
+  };
+  // The shapes the index names for the view, in drawing order; or all of
+  // them when there is no index or the view holds most of the drawing.
+  std::vector<uint32_t> candidates;
+  bool indexed = false;
+  if (UseShapeIndex()) {
+    index_.Sync(Shapes);
+    indexed = index_.Synced() == n && index_.Query(Shapes, left, right, bottom, topY, candidates);
   }
+  if (indexed) {
+    for (uint32_t i : candidates) consider(i);
+  } else {
+    for (std::size_t i = 0; i < n; ++i) consider(i);
+  }
+  if (!volatileLayers_.empty()) plan.VolatileStart = LowestPositionOf(volatileLayers_);
   plan.PrefixHash = hash;
 
   const int cols = W / kTextCell + 2, rows = H / kTextCell + 2;

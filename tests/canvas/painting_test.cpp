@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <functional>
+#include <random>
+#include <cmath>
 
 #include "canvas/QuarixCanvas.h"
 #include "canvas/qpaintercanvas.h"
@@ -291,6 +293,40 @@ TEST_F(Painting, CachedPicturesMatchAPaintFromScratch) {
     EXPECT_TRUE(Paint() == reference) << name << " (painted again)";
   }
   GGAOverlayText = savedText;
+}
+
+// A survey-sized drawing painted with the spatial index looks exactly as
+// painted by a pass over every shape, from a close view to the whole map.
+TEST_F(Painting, IndexedPictureEqualsAPlainPass) {
+  c.resize(640, 400);
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> pos(0, 5000), len(1, 200), ang(0, 6.283);
+  const int chart = c.LayerOpen("chart"), track = c.LayerOpen("track_fix"), soundings = c.LayerOpen("soundings");
+  c.SetLayerPenFg(track, clLime);
+  for (int i = 0; i < 8000; ++i) {
+    const double x = pos(rng), y = pos(rng), a = ang(rng), l = len(rng);
+    c.DrawLine(x, y, x + l * std::cos(a), y + l * std::sin(a), chart);
+    if (i % 4 == 0) c.DrawPolyline({{x, y}, {x + l, y + l / 2}, {x + l / 3, y + l}}, chart, i % 8 == 0);
+    if (i % 5 == 0) c.DrawCircle(x, y, l / 20, chart);
+    if (i % 3 == 0) c.TextAdd(soundings, std::to_string(i % 40), x, y, 0);
+  }
+  for (int i = 0; i < 20000; ++i) c.DrawPoint(1000 + (i % 2000) * 1.3, 1000 + (i / 2000) * 25.0, track);
+  c.DrawRectangle(-100, -100, 5100, 5100, chart);  // larger than any cell
+  c.ShapeTranslate(5, 2500, 2500);
+  c.ShapeDelete(100);
+  c.CadClearShapes(soundings);
+  for (int i = 0; i < 300; ++i) c.TextAdd(soundings, "7.5", pos(rng), pos(rng), 0);
+  const double views[][4] = {{2000, 2100, 2200, 2000}, {900, 1400, 1700, 900}, {0, 5000, 5000, 0}, {-500, 6000, 6000, -1000}};
+  for (const auto& v : views) {
+    c.WorldSet(v[0], v[1], v[2], v[3]);
+    c.ShapeIndexEnabled = true;
+    const QImage indexed = FromScratch(c);
+    c.ShapeIndexEnabled = false;
+    const QImage plain = FromScratch(c);
+    c.ShapeIndexEnabled = true;
+    EXPECT_TRUE(indexed == plain) << v[0] << " " << v[2];
+    EXPECT_TRUE(Paint() == plain) << "the control's own paint, " << v[0] << " " << v[2];
+  }
 }
 
 TEST_F(Painting, StatusBoxHitTestWithRealMetrics) {
