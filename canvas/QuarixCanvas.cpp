@@ -145,6 +145,7 @@ bool TQuarixCanvas::RebuildBackBufferIfNeeded() {
     lastRebuildKey_ = key;
     // Background, grid and the first-pass shapes before `end`.
     auto paintBase = [&](QImage& image, std::size_t end) {
+      ++BaseRebuildCount;
       QPainter painter(&image);
       TQPainterCanvas canvas(painter, image);
       canvas.Brush = TBrushState{BackColor, bsSolid};

@@ -32,6 +32,9 @@ class TQuarixCanvas : public QWidget, public TQuarixCanvasModel {
   // many times it was rebuilt.
   QImage BackBuffer;
   int RebuildCount = 0;
+  // Rebuilds that drew the whole drawing rather than the cached base picture
+  // plus what was added since.
+  int BaseRebuildCount = 0;
 
   // Shows the component's banner in a plain message box.
   void AboutBox();

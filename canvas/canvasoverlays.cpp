@@ -78,12 +78,16 @@ void TQuarixCanvasModel::ClearDepthLabels() {
 
 void TQuarixCanvasModel::SetDepthLabelSettings(bool Show, double Spacing, const std::string& FontName,
                                                int FontSize, TColor Color) {
+  // The navigation loop sets them on every tick: the labels are drawn again
+  // only when a setting really changed.
+  const bool same = LabelShow == Show && LabelSpacing == Spacing && LabelFontName == FontName &&
+                    LabelFontSize == FontSize && LabelColor == Color;
   LabelShow = Show;
   LabelSpacing = Spacing;
   LabelFontName = FontName;
   LabelFontSize = FontSize;
   LabelColor = Color;
-  ++LabelsVersion;
+  if (!same) ++LabelsVersion;
   InvalidateControl();
 }
 
