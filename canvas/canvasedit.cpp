@@ -27,6 +27,7 @@ void TQuarixCanvasModel::RemovePositions(const std::vector<std::size_t>& gone, b
   if (gone.empty()) return;
   const std::size_t n = Shapes.size(), first = gone.front();
   index_.Remove(Shapes, gone);
+  MarkDrawingChanged(first);
   struct Check {
     TQLayer* layer;
     std::size_t at;
@@ -89,13 +90,13 @@ std::size_t TQuarixCanvasModel::LowestPositionOf(const std::vector<int>& numbers
 void TQuarixCanvasModel::ShapeBoxChanged(std::size_t Position) {
   if (Position < Shapes.size()) index_.Refile(Shapes[Position], static_cast<uint32_t>(Position));
   ++GeometryVersion;
-  NeedsRedraw = true;
+  MarkDrawingChanged(Position);
 }
 
 void TQuarixCanvasModel::ShapesChanged() {
   index_.Invalidate();
   ++GeometryVersion;
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 // ---------------------------------------------------------------------------
@@ -191,13 +192,13 @@ void TQuarixCanvasModel::ShapeSelect(int32_t Number, bool Add) {
     s->IsSelected = true;
     SelectedShapes.push_back(Number);
   }
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 void TQuarixCanvasModel::ShapeDeselect(int32_t Number) {
   if (TQShape* s = FindShape(Number)) s->IsSelected = false;
   RemoveFromSelection(Number);
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 void TQuarixCanvasModel::CadSelectShapes() {
@@ -205,12 +206,12 @@ void TQuarixCanvasModel::CadSelectShapes() {
     s->IsSelected = true;
     SelectedShapes.push_back(s->Number);
   }
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 void TQuarixCanvasModel::CadDeselectShapes() {
   ClearSelection();
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 void TQuarixCanvasModel::ShapeSelectDelete() {
@@ -228,7 +229,7 @@ void TQuarixCanvasModel::ShapeSelectMoveDelta(double DX, double DY) {
       ShapeBoxChanged(i);
     }
   ++GeometryVersion;
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 std::vector<int32_t> TQuarixCanvasModel::GetShapeSelectNumbers() const { return SelectedShapes; }
@@ -245,7 +246,7 @@ void TQuarixCanvasModel::ShapeToLayer(int32_t Number, int Layer) {
     if (at < index_.Synced()) index_.LayerChanged(s->Layer, Layer);
     s->Layer = Layer;
     ForgetPenChecks(Layer);
-    NeedsRedraw = true;
+    MarkDrawingChanged();
   }
 }
 
@@ -254,7 +255,7 @@ void TQuarixCanvasModel::ShapeToFront(int32_t Number) {
   if (it != Shapes.end()) std::rotate(it, it + 1, Shapes.end());
   index_.Invalidate();
   ForgetAllPenChecks();
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 void TQuarixCanvasModel::ShapeToBack(int32_t Number) {
@@ -262,7 +263,7 @@ void TQuarixCanvasModel::ShapeToBack(int32_t Number) {
   if (it != Shapes.end()) std::rotate(Shapes.begin(), it, it + 1);
   index_.Invalidate();
   ForgetAllPenChecks();
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 void TQuarixCanvasModel::ShapeZOrderJump(int32_t Number, int32_t Direction) {
@@ -437,7 +438,7 @@ void TQuarixCanvasModel::SelectInPolygon(const P* Polygon, std::size_t Count,
   } catch (...) {
     return;  // what was selected so far stays selected
   }
-  NeedsRedraw = true;
+  MarkDrawingChanged();
   InvalidateControl();
 }
 
@@ -466,7 +467,7 @@ void TQuarixCanvasModel::SelectShapesOnLayers(const std::vector<int32_t>& LayerL
     s->IsSelected = true;
     SelectedShapes.push_back(s->Number);
   }
-  NeedsRedraw = true;
+  MarkDrawingChanged();
   InvalidateControl();
 }
 

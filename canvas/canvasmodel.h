@@ -5,6 +5,7 @@
 // Plain C++ (no widgets): the control size is passed in, and the few things
 // the window does (invalidate, cursor, text metrics) are virtual hooks.
 // TQuarixCanvas (QuarixCanvas.h) is the Qt control built on it.
+#include <algorithm>
 #include <cstdint>
 #include <cstddef>
 #include <functional>
@@ -63,10 +64,13 @@ struct TRenderPlan {
   // Index of the first shape on a layer that is emptied by layer (the
   // vessel's): the drawing before it changes only by edits.
   std::size_t VolatileStart = SIZE_MAX;
-  // First-pass entries before the index asked for, and a hash of what they
-  // draw with (record, box, pen, brush, selection).
-  std::size_t PrefixCount = 0;
-  uint64_t PrefixHash = 0;
+};
+
+// Where the planning of a rebuild stands after some of the shapes: the last
+// drawn point of the thinning and the text cells taken.
+struct TPlanState {
+  int LastX = -9999, LastY = -9999;
+  std::vector<char> Taken;
 };
 
 // Grid lines and labels of one rebuild, in pixels.
@@ -363,17 +367,27 @@ class TQuarixCanvasModel {
   void DrawCurrentSpeedOverlay(TCanvas*) {}
   void DrawGGAOverlay(TCanvas* Canvas);
 
-  // Decisions of the painting, open to tests. HashUpTo: the shape index up
-  // to which PrefixCount and PrefixHash are taken.
-  TRenderPlan BuildRenderPlan(std::size_t HashUpTo = 0) const;
+  // Decisions of the painting, open to tests. With State, also where the
+  // planning stood before the first shape at or after StateAt.
+  TRenderPlan BuildRenderPlan(std::size_t StateAt = SIZE_MAX, TPlanState* State = nullptr) const;
+  // The plan of the shapes from index From on, as the whole drawing's plan
+  // has them when its planning stood at State before From (the drawing
+  // limit aside).
+  TRenderPlan ContinueRenderPlan(std::size_t From, TPlanState State) const;
   // Draws the plan's first-pass shapes with index in [From, To), or its texts.
   void DrawPlanShapes(TCanvas* Canvas, const TRenderPlan& Plan, std::size_t From, std::size_t To);
   void DrawPlanTexts(TCanvas* Canvas, const TRenderPlan& Plan);
-  // PrefixCount and PrefixHash of a plan for another shape index.
-  void PlanPrefix(const TRenderPlan& Plan, std::size_t UpTo, std::size_t& Count, uint64_t& Hash) const;
+  // Draws the shapes with the given indexes, as a plan does.
+  void DrawShapeList(TCanvas* Canvas, const std::vector<uint32_t>& Indexes);
+  // A hash of what the shapes with the given indexes draw with (record, box,
+  // pen, brush, selection, visibility).
+  uint64_t HashShapes(const std::vector<uint32_t>& Indexes) const;
   // The overlays in their painting order, split where the labels lie.
   void RenderUnderLabels(TCanvas* Canvas);
   void RenderLabels(TCanvas* Canvas);
+  // The labels that may reach into the pixel rectangle [Left, Right) x
+  // [Top, Bottom), drawn as RenderLabels draws them.
+  void RenderLabelsNear(TCanvas* Canvas, int Left, int Top, int Right, int Bottom);
   void RenderOverLabels(TCanvas* Canvas);
   bool BuildGridPlan(TGridPlan& Plan) const;
   TDepthPanelTexts DepthPanelTexts() const;
@@ -411,12 +425,22 @@ class TQuarixCanvasModel {
   // Grows whenever a shape's geometry is edited in place (moved, scaled,
   // turned, mirrored, vertices changed): such an edit can keep the box.
   uint64_t GeometryVersion = 0;
+  // The lowest index in Shapes whose shape was changed, removed or moved
+  // since the painting last took note (SIZE_MAX: none); appending changes
+  // nothing before the end.
+  std::size_t DrawingChangedFrom = 0;
+  void MarkDrawingChanged(std::size_t From = 0) {
+    DrawingChangedFrom = std::min(DrawingChangedFrom, From);
+    NeedsRedraw = true;
+  }
 
   // Position of the shape with that number in Shapes, or SIZE_MAX.
   std::size_t ShapePosition(int32_t Number) const;
   // Lowest position holding a shape of one of the layers (SIZE_MAX when
   // none), found from the end of the list with the index's layer counts.
   std::size_t LowestPositionOf(const std::vector<int>& LayerNumbers) const;
+  // Index of the first shape on a layer emptied by layer, SIZE_MAX when none.
+  std::size_t VolatileStart() const { return LowestPositionOf(volatileLayers_); }
   bool UseShapeIndex() const { return ShapeIndexEnabled && Shapes.size() >= ShapeIndexMinimum; }
   // The box of the shape at that position changed through an edit.
   void ShapeBoxChanged(std::size_t Position);
@@ -445,6 +469,8 @@ class TQuarixCanvasModel {
 
   int clientWidth_ = 400;
   int clientHeight_ = 300;
+
+ protected:
   std::vector<int> volatileLayers_;  // layers emptied by number or name
 };
 

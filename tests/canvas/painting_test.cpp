@@ -329,6 +329,43 @@ TEST_F(Painting, IndexedPictureEqualsAPlainPass) {
   }
 }
 
+// Ticks over a view that stays put redraw only around the vessel; the frame
+// must still be the one a paint from scratch gives, where the vessel passes
+// over texts, labels and the track, and when labels come and settings stay.
+TEST_F(Painting, TicksOverAStillViewMatchAPaintFromScratch) {
+  const std::string savedText = GGAOverlayText;
+  GGAOverlayText = "RTK Fix";
+  c.resize(320, 240);
+  c.WorldSet(0, 240, 320, 0);
+  const int chart = c.LayerOpen("chart"), track = c.LayerOpen("track_fix"), soundings = c.LayerOpen("soundings");
+  const int vessel = c.LayerOpen("~~Quarix Vessel");
+  c.SetLayerPenFg(track, clLime);
+  c.SetLayerPenFg(soundings, clNavy);
+  for (int i = 0; i < 60; ++i) c.DrawLine(i * 5, 0, 320 - i * 3, 240, chart);
+  for (int i = 0; i < 40; ++i) c.TextAdd(soundings, std::to_string(10 + i), (i % 8) * 40 + 5, (i / 8) * 48 + 20, 0);
+  for (int i = 0; i < 25; ++i) c.AddDepthLabel(i * 13.0, 120 + (i % 3) * 4, 5 + i * 0.5);
+  c.AddEventLabel(160, 118, 7);
+  double vx = 0, vy = 110;
+  for (int t = 0; t < 60; ++t) {
+    c.CadClearShapes(vessel);
+    c.DrawLine(vx, vy, vx + 12, vy + 6, vessel);
+    c.DrawCircle(vx, vy, 9, vessel);
+    c.DrawPoint(vx, vy, track);
+    c.SetDepthLabelSettings(true, 10, "Arial", 12, clBlack);
+    if (t % 7 == 0) c.AddDepthLabel(vx, vy + 3, t * 0.1);
+    c.SetLayerPenFg(track, clLime);
+    c.SetCurrentDepth(t * 0.1, 0, true);
+    c.Refresh();
+    vx += 5.5;
+    vy += (t % 10 < 5) ? 1.5 : -1.5;
+    const QImage& cached = Paint();
+    ASSERT_TRUE(cached == FromScratch(c)) << "tick " << t;
+  }
+  EXPECT_GE(c.RebuildCount, 60);
+  EXPECT_LE(c.BaseRebuildCount, 3) << "the still view keeps its base picture";
+  GGAOverlayText = savedText;
+}
+
 TEST_F(Painting, StatusBoxHitTestWithRealMetrics) {
   const std::string saved = GGAOverlayText;
   GGAOverlayText = "RTK Fix";
