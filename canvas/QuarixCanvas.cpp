@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "app/displaysettings.h"
+#include "app/formats.h"
 #include "canvas/qpaintercanvas.h"
 #include "platform/prompts.h"
 
@@ -211,13 +212,24 @@ QRect TQuarixCanvas::PixelsOf(const TRenderPlan& plan) const {
   return r;
 }
 
+bool TQuarixCanvas::OnlyLabelsAdded(const TLabelKey& key) const {
+  const TLabelKey& b = backLabelKey_;
+  return backLabels_ && key.Depths > b.Depths && key.Version - b.Version == key.Depths - b.Depths &&
+         key.Events == b.Events && key.Show == b.Show && key.FontName == b.FontName && key.FontSize == b.FontSize &&
+         key.Color == b.Color && key.EventSize == b.EventSize && key.EventColor == b.EventColor && b.Depths > 0 &&
+         DepthLabels.front().X == backFirstLabelX_ && DepthLabels.front().Y == backFirstLabelY_;
+}
+
 bool TQuarixCanvas::RebuildBackBufferIfNeeded() {
   const int w = width(), h = height();
   const bool wantLabels = LabelsShown() && !UnderLabels();
   const TLabelKey labelKey = CurrentLabelKey();
-  const bool labelsStale = backLabels_ != wantLabels || (wantLabels && !(labelKey == backLabelKey_));
+  const bool labelsAdded = wantLabels && !(labelKey == backLabelKey_) && OnlyLabelsAdded(labelKey);
+  const bool labelsStale =
+      backLabels_ != wantLabels || (wantLabels && !(labelKey == backLabelKey_) && !labelsAdded);
   const bool sized = BackBuffer.width() == w && BackBuffer.height() == h && BackBuffer.format() == QImage::Format_RGB32;
-  if (!NeedsRedraw && sized && !labelsStale) return false;
+  const bool labelsCurrent = backLabels_ == wantLabels && (!wantLabels || labelKey == backLabelKey_);
+  if (!NeedsRedraw && sized && labelsCurrent) return false;
   if (!sized) {
     BackBuffer = QImage(w, h, QImage::Format_RGB32);
     backFromBase_ = false;
@@ -251,8 +263,19 @@ bool TQuarixCanvas::RebuildBackBufferIfNeeded() {
       const TRenderPlan suffix = ContinueRenderPlan(baseEnd_, baseState_);
       const QRect extras = PixelsOf(suffix);
       if (backFromBase_ && !labelsStale) {
-        // Only where the shapes after the stable part were or are now.
-        const QRect dirty = (backExtras_ | extras) & BackBuffer.rect();
+        // Only where the shapes after the stable part were or are now, and
+        // where labels were added.
+        QRect dirty = backExtras_ | extras;
+        if (labelsAdded) {
+          const int px = std::abs(LabelFontSize) * 4 / 3 + 2;
+          for (std::size_t i = backLabelKey_.Depths; i < DepthLabels.size(); ++i) {
+            int x = 0, y = 0;
+            WorldToScreen(DepthLabels[i].X, DepthLabels[i].Y, x, y);
+            const int half = static_cast<int>(FormatFixed(DepthLabels[i].Depth, 1).size()) * px / 2 + px + 4;
+            dirty |= QRect(QPoint(x - half, y - px - 4), QPoint(x + half, y + px + 4));
+          }
+        }
+        dirty &= BackBuffer.rect();
         if (!dirty.isEmpty()) {
           CopyRect(baseBuffer_, BackBuffer, dirty);
           canvas.SetClip(dirty.left(), dirty.top(), dirty.right() + 1, dirty.bottom() + 1);
@@ -274,6 +297,7 @@ bool TQuarixCanvas::RebuildBackBufferIfNeeded() {
   }
   backLabels_ = wantLabels;
   backLabelKey_ = labelKey;
+  if (!DepthLabels.empty()) backFirstLabelX_ = DepthLabels.front().X, backFirstLabelY_ = DepthLabels.front().Y;
   NeedsRedraw = false;
   ++RebuildCount;
   return true;

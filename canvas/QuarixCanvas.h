@@ -121,4 +121,8 @@ class TQuarixCanvas : public QWidget, public TQuarixCanvasModel {
   TLabelKey CurrentLabelKey() const;
   bool backLabels_ = false;
   TLabelKey backLabelKey_;
+  double backFirstLabelX_ = 0, backFirstLabelY_ = 0;
+  // Depth labels added since the back buffer was composed, and nothing else
+  // about the labels changed.
+  bool OnlyLabelsAdded(const TLabelKey& key) const;
 };

@@ -353,6 +353,7 @@ TEST_F(Painting, TicksOverAStillViewMatchAPaintFromScratch) {
     c.DrawPoint(vx, vy, track);
     c.SetDepthLabelSettings(true, 10, "Arial", 12, clBlack);
     if (t % 7 == 0) c.AddDepthLabel(vx, vy + 3, t * 0.1);
+    if (t % 9 == 4) c.AddDepthLabel(300 - t * 4.0, 220, t * 0.3);  // away from the vessel
     c.SetLayerPenFg(track, clLime);
     c.SetCurrentDepth(t * 0.1, 0, true);
     c.Refresh();
@@ -363,6 +364,15 @@ TEST_F(Painting, TicksOverAStillViewMatchAPaintFromScratch) {
   }
   EXPECT_GE(c.RebuildCount, 60);
   EXPECT_LE(c.BaseRebuildCount, 3) << "the still view keeps its base picture";
+  // The navigation loop sets the label settings on every tick: the same
+  // settings draw nothing again, other ones do.
+  const int rebuilds = c.RebuildCount;
+  c.SetDepthLabelSettings(true, 10, "Arial", 12, clBlack);
+  Paint();
+  EXPECT_EQ(c.RebuildCount, rebuilds);
+  c.SetDepthLabelSettings(true, 10, "Arial", 14, clBlack);
+  EXPECT_TRUE(Paint() == FromScratch(c));
+  EXPECT_EQ(c.RebuildCount, rebuilds + 1);
   GGAOverlayText = savedText;
 }
 
