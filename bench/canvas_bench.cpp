@@ -340,6 +340,7 @@ SCENE(BM_TickWholeView, 2)->Arg(1)->Arg(2)->Arg(4);
 // heap of another (its memory figure and the placement of its records are
 // those of a program that built just that drawing).
 int RunScene(int days, int argc, char** argv, int out) {
+  figures.clear();  // the parent's, copied by fork
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
