@@ -69,7 +69,7 @@ class TQuarixCanvas : public QWidget, public TQuarixCanvasModel {
   bool LabelsShown() const { return (LabelShow && !DepthLabels.empty()) || !EventLabels.empty(); }
 
   bool pressedForClick_ = false;
-  QImage frame_;  // the frame while a rubber band or measure lies under the labels
+  QImage frame_;  // the frame: back buffer and overlays, shown by paintEvent
 
   // The picture of the drawing's stable part: background, grid and the
   // first-pass shapes before baseEnd_ (where the shapes of layers emptied by

@@ -472,7 +472,11 @@ void TQuarixCanvasModel::SelectShapesOnLayers(const std::vector<int32_t>& LayerL
 }
 
 void TQuarixCanvasModel::ClearSelection() {
-  for (TQShape* s : Shapes) s->IsSelected = false;
+  for (std::size_t i = 0; i < Shapes.size(); ++i) {
+    if (!Shapes[i]->IsSelected) continue;
+    Shapes[i]->IsSelected = false;
+    DrawingChangedFrom = std::min(DrawingChangedFrom, i);  // it draws in its own colour again
+  }
   SelectedShapes.clear();
 }
 

@@ -52,7 +52,10 @@ constexpr int toolSelectAlt = -1;
 constexpr int toolZoomWindow = -3;
 constexpr int toolDragZoom = -4;
 
-// Upper bound of shapes drawn per rebuild.
+// Upper bound of shapes drawn per rebuild of the whole drawing. The control
+// keeps the picture of such a rebuild while it draws what is added after it
+// (at most a few thousand shapes) over it, so between two whole rebuilds
+// that many more may show.
 constexpr std::size_t kMaxShapesDrawn = 500000;
 
 // Which shapes a rebuild draws, in order: the first pass (everything but
