@@ -24,6 +24,7 @@
 #include <chrono>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 #include <cmath>
@@ -345,7 +346,9 @@ int RunScene(int days, int argc, char** argv, int out) {
   QApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   std::vector<char*> args(argv, argv + argc);
-  std::string filter = "--benchmark_filter=/" + std::to_string(days) + "/";
+  // Within the scene, the benchmarks CANVAS_BENCH_ONLY names (a pattern), or all.
+  const char* only = std::getenv("CANVAS_BENCH_ONLY");
+  std::string filter = "--benchmark_filter=" + std::string(only ? only : "") + ".*/" + std::to_string(days) + "/";
   args.push_back(filter.data());
   int count = static_cast<int>(args.size());
   benchmark::Initialize(&count, args.data());
@@ -360,7 +363,10 @@ int RunScene(int days, int argc, char** argv, int out) {
 }
 
 int main(int argc, char** argv) {
-  for (int days : {1, 2, 4}) {
+  // CANVAS_BENCH_DAYS=4 runs that scene alone.
+  std::vector<int> scenes = {1, 2, 4};
+  if (const char* d = std::getenv("CANVAS_BENCH_DAYS")) scenes = {std::atoi(d)};
+  for (int days : scenes) {
     int fds[2];
     if (pipe(fds) != 0) return 1;
     std::fflush(stdout);
