@@ -4,7 +4,7 @@
 //  - a track of 180,000 points on the three track layers (survey lines 5 km
 //    long, 25 m apart),
 //  - depth labels every 10 m of track (the canvas keeps the last 10,000) and
-//    500 event labels;
+//    500 event labels; the day's runlines, drawn before any of it;
 // scenes of 1, 2 and 4 days (430,000 to 1.7 million shapes), each day's
 // area east of the previous day's, with the vessel symbol at the end of the
 // last day's track: following the vessel sees as much at 4 days as at 1.
@@ -147,6 +147,15 @@ Survey& Scene(int days) {
   c.SetLayerPenFg(d->fix, clLime);
   c.SetLayerPenFg(d->flt, clYellow);
   c.SetLayerPenFg(d->nofix, clRed);
+  // The planned lines of every day, drawn by the runline generator, which
+  // empties its layer first.
+  const int runlines = c.LayerOpen("Quarix_Runlines");
+  c.CadClearShapes(runlines);
+  for (int day = 0; day < days; ++day)
+    for (int line = 0; line < kLinesPerDay; ++line) {
+      const double x = kEast0 + day * kArea + 5000, y = kNorth0 + 5000 + line * 25.0;
+      c.DrawLine(x, y, x + 5000, y, runlines);
+    }
   for (int day = 0; day < days; ++day) {
     AddBackground(c, rng, kEast0 + day * kArea);
     AddTrack(*d, day, kEast0 + day * kArea);

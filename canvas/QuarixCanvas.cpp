@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cstring>
 
 #include "app/displaysettings.h"
@@ -103,6 +104,10 @@ namespace {
 
 // Shapes drawn after the stable part before that part is rebuilt.
 constexpr std::size_t kMaxSuffix = 4096;
+// The stable part ends before the shapes of layers emptied by layer (the
+// vessel's) among this many last shapes; such shapes further back (runlines
+// drawn anew once) belong to it, and emptying their layer rebuilds it.
+constexpr std::size_t kVolatileTail = kMaxSuffix / 2;
 // Up to this many shapes in the stable part, its records are also checked
 // against a hash on every rebuild, so that a record edited directly (not
 // through the canvas) shows at once. Beyond it only the canvas's own
@@ -153,9 +158,17 @@ bool TQuarixCanvas::BaseStillValid(const TBaseKey& key) {
   return true;
 }
 
-void TQuarixCanvas::BuildBase(const TBaseKey& key) {
+std::size_t TQuarixCanvas::StableEnd() const {
   const std::size_t n = Shapes.size();
-  const std::size_t end = std::min(VolatileStart(), n);
+  std::size_t end = n;
+  if (volatileLayers_.empty()) return end;
+  for (std::size_t i = n; i-- > (n > kVolatileTail ? n - kVolatileTail : 0);)
+    if (std::find(volatileLayers_.begin(), volatileLayers_.end(), Shapes[i]->Layer) != volatileLayers_.end()) end = i;
+  return end;
+}
+
+void TQuarixCanvas::BuildBase(const TBaseKey& key) {
+  const std::size_t end = StableEnd();
   TPlanState state;
   const TRenderPlan plan = BuildRenderPlan(end, &state);
   basePrefix_.clear();
@@ -239,7 +252,7 @@ bool TQuarixCanvas::RebuildBackBufferIfNeeded() {
     const bool steadyView = key == lastRebuildKey_;
     lastRebuildKey_ = key;
     bool reuse = BaseStillValid(key);
-    if (!reuse && steadyView && Shapes.size() - std::min(VolatileStart(), Shapes.size()) <= kMaxSuffix) {
+    if (!reuse && steadyView) {
       BuildBase(key);
       backFromBase_ = false;
       ++BaseRebuildCount;

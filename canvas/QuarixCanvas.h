@@ -72,8 +72,8 @@ class TQuarixCanvas : public QWidget, public TQuarixCanvasModel {
   QImage frame_;  // the frame: back buffer and overlays, shown by paintEvent
 
   // The picture of the drawing's stable part: background, grid and the
-  // first-pass shapes before baseEnd_ (where the shapes of layers emptied by
-  // layer, the vessel's, begin). A navigation tick draws only what follows
+  // first-pass shapes before baseEnd_ (where the last shapes of layers
+  // emptied by layer, the vessel's, begin). A navigation tick draws only what follows
   // it, and the texts, over it. Valid while the view, the background and
   // the grid are the same and nothing before baseEnd_ changed.
   struct TBaseKey {
@@ -88,6 +88,8 @@ class TQuarixCanvas : public QWidget, public TQuarixCanvasModel {
   };
   TBaseKey CurrentBaseKey() const;
   bool BaseStillValid(const TBaseKey& key);
+  // Where the stable part of a new base picture ends.
+  std::size_t StableEnd() const;
   void BuildBase(const TBaseKey& key);
   // Pixels the shapes and texts of a plan may cover (left, top, right, bottom).
   QRect PixelsOf(const TRenderPlan& plan) const;

@@ -376,6 +376,29 @@ TEST_F(Painting, TicksOverAStillViewMatchAPaintFromScratch) {
   GGAOverlayText = savedText;
 }
 
+// Runlines drawn anew once, early in a large drawing, stay in the base
+// picture; only the vessel's last shapes are drawn over it on each tick.
+TEST_F(Painting, ALayerRedrawnLongAgoKeepsTheBasePicture) {
+  c.resize(320, 240);
+  c.WorldSet(0, 240, 320, 0);
+  const int runlines = c.LayerOpen("Quarix_Runlines"), track = c.LayerOpen("track_fix");
+  const int vessel = c.LayerOpen("~~Quarix Vessel");
+  c.CadClearShapes(runlines);
+  for (int i = 0; i < 10; ++i) c.DrawLine(0, i * 24 + 5, 320, i * 24 + 5, runlines);
+  for (int i = 0; i < 6000; ++i) c.DrawPoint(std::fmod(i * 0.37, 320), std::fmod(i * 0.113, 240), track);
+  const int before = c.BaseRebuildCount;
+  for (int t = 0; t < 12; ++t) {
+    c.CadClearShapes(vessel);
+    c.DrawCircle(20 + t * 20, 120, 8, vessel);
+    c.DrawPoint(20 + t * 20, 121, track);
+    c.Refresh();
+    ASSERT_TRUE(Paint() == FromScratch(c)) << "tick " << t;
+  }
+  EXPECT_LE(c.BaseRebuildCount - before, 2);
+  c.CadClearShapes(runlines);  // now the base picture must go
+  EXPECT_TRUE(Paint() == FromScratch(c));
+}
+
 TEST_F(Painting, StatusBoxHitTestWithRealMetrics) {
   const std::string saved = GGAOverlayText;
   GGAOverlayText = "RTK Fix";
