@@ -68,25 +68,6 @@ std::size_t TQuarixCanvasModel::ShapePosition(int32_t Number) const {
   return SIZE_MAX;
 }
 
-std::size_t TQuarixCanvasModel::LowestPositionOf(const std::vector<int>& numbers) const {
-  if (numbers.empty()) return SIZE_MAX;
-  auto wanted = [&numbers](int layer) { return std::find(numbers.begin(), numbers.end(), layer) != numbers.end(); };
-  std::size_t lowest = SIZE_MAX;
-  if (UseShapeIndex()) {
-    index_.Sync(Shapes);
-    if (index_.InStep(Shapes) && index_.Synced() == Shapes.size()) {
-      std::size_t left = 0;
-      for (int l : numbers) left += index_.LayerCount(l);
-      for (std::size_t i = Shapes.size(); left > 0 && i-- > 0;)
-        if (wanted(Shapes[i]->Layer)) lowest = i, --left;
-      return lowest;
-    }
-  }
-  for (std::size_t i = 0; i < Shapes.size(); ++i)
-    if (wanted(Shapes[i]->Layer)) return i;
-  return lowest;
-}
-
 void TQuarixCanvasModel::ShapeBoxChanged(std::size_t Position) {
   if (Position < Shapes.size()) index_.Refile(Shapes[Position], static_cast<uint32_t>(Position));
   ++GeometryVersion;

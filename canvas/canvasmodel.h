@@ -64,9 +64,6 @@ struct TRenderPlan {
   std::vector<uint32_t> FirstPass;
   std::vector<uint32_t> Texts;
   std::size_t Size() const { return FirstPass.size() + Texts.size(); }
-  // Index of the first shape on a layer that is emptied by layer (the
-  // vessel's): the drawing before it changes only by edits.
-  std::size_t VolatileStart = SIZE_MAX;
 };
 
 // Where the planning of a rebuild stands after some of the shapes: the last
@@ -439,11 +436,6 @@ class TQuarixCanvasModel {
 
   // Position of the shape with that number in Shapes, or SIZE_MAX.
   std::size_t ShapePosition(int32_t Number) const;
-  // Lowest position holding a shape of one of the layers (SIZE_MAX when
-  // none), found from the end of the list with the index's layer counts.
-  std::size_t LowestPositionOf(const std::vector<int>& LayerNumbers) const;
-  // Index of the first shape on a layer emptied by layer, SIZE_MAX when none.
-  std::size_t VolatileStart() const { return LowestPositionOf(volatileLayers_); }
   bool UseShapeIndex() const { return ShapeIndexEnabled && Shapes.size() >= ShapeIndexMinimum; }
   // The box of the shape at that position changed through an edit.
   void ShapeBoxChanged(std::size_t Position);

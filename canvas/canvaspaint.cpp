@@ -208,7 +208,6 @@ TRenderPlan TQuarixCanvasModel::BuildRenderPlan(std::size_t StateAt, TPlanState*
     for (std::size_t i = 0; i < n; ++i) consider(i);
   }
   if (State && !stateTaken) planner.TakeLastPoint(*State);
-  if (!volatileLayers_.empty()) plan.VolatileStart = LowestPositionOf(volatileLayers_);
 
   bool cellsTaken = false;
   for (uint32_t i : texts) {
