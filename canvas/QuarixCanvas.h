@@ -5,7 +5,9 @@
 // translation of Qt's mouse, wheel, key and resize events.
 #include <QImage>
 #include <QWidget>
+#include <QRect>
 #include <functional>
+#include <vector>
 
 #include "canvas/canvasmodel.h"
 
@@ -32,6 +34,9 @@ class TQuarixCanvas : public QWidget, public TQuarixCanvasModel {
   // many times it was rebuilt.
   QImage BackBuffer;
   int RebuildCount = 0;
+  // Rebuilds that drew the whole drawing rather than the cached base picture
+  // plus what was added since.
+  int BaseRebuildCount = 0;
 
   // Shows the component's banner in a plain message box.
   void AboutBox();
@@ -58,18 +63,19 @@ class TQuarixCanvas : public QWidget, public TQuarixCanvasModel {
   void MeasureText(const TFontState& Font, const std::string& Text, int& W, int& H) const override;
 
  private:
-  void Paint(QPainter& Painter, QImage* TargetImage);
   bool RebuildBackBufferIfNeeded();
   void HandlePress(QMouseEvent* event);
+  bool UnderLabels() const { return (IsDrawing && HasFirstPoint) || DistanceActive; }
+  bool LabelsShown() const { return (LabelShow && !DepthLabels.empty()) || !EventLabels.empty(); }
 
   bool pressedForClick_ = false;
-  QImage frame_;  // back buffer plus overlays, shown by paintEvent
+  QImage frame_;  // the frame: back buffer and overlays, shown by paintEvent
 
-  // The picture of the drawing's stable part (background, grid and the
-  // first-pass shapes before baseEnd_), so that a navigation tick redraws
-  // only what it changed. Valid while the view, the background and the grid
-  // are the same, no shape was edited in place, and the render plan of that
-  // part is unchanged.
+  // The picture of the drawing's stable part: background, grid and the
+  // first-pass shapes before baseEnd_ (where the last shapes of layers
+  // emptied by layer, the vessel's, begin). A navigation tick draws only what follows
+  // it, and the texts, over it. Valid while the view, the background and
+  // the grid are the same and nothing before baseEnd_ changed.
   struct TBaseKey {
     double Left = 0, Right = 0, Top = 0, Bottom = 0;
     int Width = 0, Height = 0;
@@ -81,18 +87,29 @@ class TQuarixCanvas : public QWidget, public TQuarixCanvasModel {
     bool operator==(const TBaseKey&) const = default;
   };
   TBaseKey CurrentBaseKey() const;
+  bool BaseStillValid(const TBaseKey& key);
+  // Where the stable part of a new base picture ends.
+  std::size_t StableEnd() const;
+  void BuildBase(const TBaseKey& key);
+  // Pixels the shapes and texts of a plan may cover (left, top, right, bottom).
+  QRect PixelsOf(const TRenderPlan& plan) const;
   QImage baseBuffer_;
   TBaseKey baseKey_;
   TBaseKey lastRebuildKey_;  // the view of the previous rebuild
   bool baseValid_ = false;
   std::size_t baseEnd_ = 0;
-  std::size_t basePrefixCount_ = 0;
-  uint64_t basePrefixHash_ = 0;
+  const TQShape* baseLast_ = nullptr;   // the shape before baseEnd_
+  std::vector<uint32_t> basePrefix_;    // first-pass shapes in the picture
+  std::vector<uint32_t> baseTexts_;     // texts before baseEnd_, drawn over everything
+  uint64_t baseHash_ = 0;
+  TPlanState baseState_;                // the planning at baseEnd_
 
-  // The back buffer with the depth and event labels on it, used while
-  // nothing is drawn beneath the labels.
+  // What the back buffer holds beyond the base: whether it was composed from
+  // it, the pixels of what was drawn after the base's texts' start, and
+  // whether (and which) labels are on it.
+  bool backFromBase_ = false;
+  QRect backExtras_;
   struct TLabelKey {
-    int Rebuild = -1;
     uint64_t Version = 0;
     std::size_t Depths = 0, Events = 0;
     bool Show = false;
@@ -104,6 +121,10 @@ class TQuarixCanvas : public QWidget, public TQuarixCanvasModel {
     bool operator==(const TLabelKey&) const = default;
   };
   TLabelKey CurrentLabelKey() const;
-  QImage labelBuffer_;
-  TLabelKey labelKey_;
+  bool backLabels_ = false;
+  TLabelKey backLabelKey_;
+  double backFirstLabelX_ = 0, backFirstLabelY_ = 0;
+  // Depth labels added since the back buffer was composed, and nothing else
+  // about the labels changed.
+  bool OnlyLabelsAdded(const TLabelKey& key) const;
 };

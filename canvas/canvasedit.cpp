@@ -12,10 +12,22 @@ void TQuarixCanvasModel::RemoveFromSelection(int32_t Number) {
 }
 
 // Deletes the shapes `remove` picks in one pass that keeps the order of the
-// others. The layers' pen bookkeeping moves with the compacted list.
+// others.
 template <typename Remove>
 void TQuarixCanvasModel::RemoveShapes(Remove remove, bool dropFromSelection) {
-  const std::size_t n = Shapes.size();
+  std::vector<std::size_t> gone;
+  for (std::size_t i = 0; i < Shapes.size(); ++i)
+    if (remove(Shapes[i])) gone.push_back(i);
+  RemovePositions(gone, dropFromSelection);
+}
+
+// Only the shapes from the first removed one on move. The layers' pen
+// bookkeeping and the spatial index move with the compacted list.
+void TQuarixCanvasModel::RemovePositions(const std::vector<std::size_t>& gone, bool dropFromSelection) {
+  if (gone.empty()) return;
+  const std::size_t n = Shapes.size(), first = gone.front();
+  index_.Remove(Shapes, gone);
+  MarkDrawingChanged(first);
   struct Check {
     TQLayer* layer;
     std::size_t at;
@@ -27,29 +39,45 @@ void TQuarixCanvasModel::RemoveShapes(Remove remove, bool dropFromSelection) {
       l->PenFgUniform = l->PenWidthUniform = false;
       continue;
     }
-    checks.push_back({l, l->PenChecked});
+    if (l->PenChecked <= first) continue;  // the shapes it covers stay where they are
+    const auto below = std::lower_bound(gone.begin(), gone.end(), l->PenChecked) - gone.begin();
+    checks.push_back({l, l->PenChecked - static_cast<std::size_t>(below)});
   }
-  std::sort(checks.begin(), checks.end(), [](const Check& a, const Check& b) { return a.at < b.at; });
-  std::size_t kept = 0, next = 0;
-  auto settle = [&](std::size_t at) {
-    for (; next < checks.size() && checks[next].at == at; ++next) {
-      checks[next].layer->PenChecked = kept;
-      checks[next].layer->PenCheckedLast = kept ? Shapes[kept - 1] : nullptr;
-    }
-  };
-  for (std::size_t i = 0; i < n; ++i) {
-    settle(i);
+  std::size_t kept = first, r = 0;
+  for (std::size_t i = first; i < n; ++i) {
     TQShape* s = Shapes[i];
-    if (remove(s)) {
+    if (r < gone.size() && gone[r] == i) {
+      ++r;
       if (dropFromSelection) RemoveFromSelection(s->Number);
       delete s;
     } else {
       Shapes[kept++] = s;
     }
   }
-  settle(n);
   Shapes.resize(kept);
+  for (const Check& c : checks) {
+    c.layer->PenChecked = c.at;
+    c.layer->PenCheckedLast = c.at ? Shapes[c.at - 1] : nullptr;
+  }
   SyncShapeCount();
+}
+
+std::size_t TQuarixCanvasModel::ShapePosition(int32_t Number) const {
+  for (std::size_t i = 0; i < Shapes.size(); ++i)
+    if (Shapes[i]->Number == Number) return i;
+  return SIZE_MAX;
+}
+
+void TQuarixCanvasModel::ShapeBoxChanged(std::size_t Position) {
+  if (Position < Shapes.size()) index_.Refile(Shapes[Position], static_cast<uint32_t>(Position));
+  ++GeometryVersion;
+  MarkDrawingChanged(Position);
+}
+
+void TQuarixCanvasModel::ShapesChanged() {
+  index_.Invalidate();
+  ++GeometryVersion;
+  MarkDrawingChanged();
 }
 
 // ---------------------------------------------------------------------------
@@ -60,11 +88,26 @@ void TQuarixCanvasModel::LayerClear(int Layer) { CadClearShapes(Layer); }
 void TQuarixCanvasModel::CadClearShapes(int Layer) {
   if (Layer == -1) {
     RemoveShapes([](const TQShape*) { return true; }, false);
+    index_.Invalidate();
     SelectedShapes.clear();
     NextShapeNumber = 1;
   } else {
-    // The vessel layer is cleared this way on every navigation tick.
-    RemoveShapes([Layer](const TQShape* s) { return s->Layer == Layer; }, true);
+    // The vessel layer is cleared this way on every navigation tick: with
+    // the index's layer count the search stops at the layer's last shape
+    // from the end, so it costs what the layer holds.
+    bool done = false;
+    if (UseShapeIndex()) {
+      index_.Sync(Shapes);
+      if (index_.InStep(Shapes) && index_.Synced() == Shapes.size()) {
+        std::vector<std::size_t> gone;
+        for (std::size_t left = index_.LayerCount(Layer), i = Shapes.size(); left > 0 && i-- > 0;)
+          if (Shapes[i]->Layer == Layer) gone.push_back(i), --left;
+        std::reverse(gone.begin(), gone.end());
+        RemovePositions(gone, true);
+        done = true;
+      }
+    }
+    if (!done) RemoveShapes([Layer](const TQShape* s) { return s->Layer == Layer; }, true);
     if (std::find(volatileLayers_.begin(), volatileLayers_.end(), Layer) == volatileLayers_.end())
       volatileLayers_.push_back(Layer);
   }
@@ -116,8 +159,7 @@ void TQuarixCanvasModel::ClearDrawingState() {
 void TQuarixCanvasModel::ShapeDelete(int32_t Number) {
   for (std::size_t i = Shapes.size(); i-- > 0;) {
     if (Shapes[i]->Number == Number) {
-      const TQShape* target = Shapes[i];
-      RemoveShapes([target](const TQShape* s) { return s == target; }, false);
+      RemovePositions({i}, false);
       break;
     }
   }
@@ -131,13 +173,13 @@ void TQuarixCanvasModel::ShapeSelect(int32_t Number, bool Add) {
     s->IsSelected = true;
     SelectedShapes.push_back(Number);
   }
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 void TQuarixCanvasModel::ShapeDeselect(int32_t Number) {
   if (TQShape* s = FindShape(Number)) s->IsSelected = false;
   RemoveFromSelection(Number);
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 void TQuarixCanvasModel::CadSelectShapes() {
@@ -145,12 +187,12 @@ void TQuarixCanvasModel::CadSelectShapes() {
     s->IsSelected = true;
     SelectedShapes.push_back(s->Number);
   }
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 void TQuarixCanvasModel::CadDeselectShapes() {
   ClearSelection();
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 void TQuarixCanvasModel::ShapeSelectDelete() {
@@ -162,10 +204,13 @@ void TQuarixCanvasModel::ShapeSelectDelete() {
 }
 
 void TQuarixCanvasModel::ShapeSelectMoveDelta(double DX, double DY) {
-  for (TQShape* s : Shapes)
-    if (s->IsSelected) s->Translate(DX, DY);
+  for (std::size_t i = 0; i < Shapes.size(); ++i)
+    if (Shapes[i]->IsSelected) {
+      Shapes[i]->Translate(DX, DY);
+      ShapeBoxChanged(i);
+    }
   ++GeometryVersion;
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 std::vector<int32_t> TQuarixCanvasModel::GetShapeSelectNumbers() const { return SelectedShapes; }
@@ -176,25 +221,30 @@ int32_t TQuarixCanvasModel::ShapeHitTest(double X, double Y) const { return GetS
 // Drawing order and editing
 
 void TQuarixCanvasModel::ShapeToLayer(int32_t Number, int Layer) {
-  if (TQShape* s = FindShape(Number)) {
+  const std::size_t at = ShapePosition(Number);
+  if (at != SIZE_MAX) {
+    TQShape* s = Shapes[at];
+    if (at < index_.Synced()) index_.LayerChanged(s->Layer, Layer);
     s->Layer = Layer;
     ForgetPenChecks(Layer);
-    NeedsRedraw = true;
+    MarkDrawingChanged();
   }
 }
 
 void TQuarixCanvasModel::ShapeToFront(int32_t Number) {
   auto it = std::find_if(Shapes.begin(), Shapes.end(), [&](TQShape* s) { return s->Number == Number; });
   if (it != Shapes.end()) std::rotate(it, it + 1, Shapes.end());
+  index_.Invalidate();
   ForgetAllPenChecks();
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 void TQuarixCanvasModel::ShapeToBack(int32_t Number) {
   auto it = std::find_if(Shapes.begin(), Shapes.end(), [&](TQShape* s) { return s->Number == Number; });
   if (it != Shapes.end()) std::rotate(Shapes.begin(), it, it + 1);
+  index_.Invalidate();
   ForgetAllPenChecks();
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 void TQuarixCanvasModel::ShapeZOrderJump(int32_t Number, int32_t Direction) {
@@ -205,34 +255,38 @@ void TQuarixCanvasModel::ShapeZOrderJump(int32_t Number, int32_t Direction) {
 }
 
 void TQuarixCanvasModel::ShapeTranslate(int32_t Number, double DX, double DY) {
-  if (TQShape* s = FindShape(Number)) {
+  const std::size_t at = ShapePosition(Number);
+  if (at != SIZE_MAX) {
+    TQShape* s = Shapes[at];
     s->Translate(DX, DY);
-    ++GeometryVersion;
-    NeedsRedraw = true;
+    ShapeBoxChanged(at);
   }
 }
 
 void TQuarixCanvasModel::ShapeScale(int32_t Number, double SX, double SY, double CX, double CY) {
-  if (TQShape* s = FindShape(Number)) {
+  const std::size_t at = ShapePosition(Number);
+  if (at != SIZE_MAX) {
+    TQShape* s = Shapes[at];
     s->Scale(SX, SY, CX, CY);
-    ++GeometryVersion;
-    NeedsRedraw = true;
+    ShapeBoxChanged(at);
   }
 }
 
 void TQuarixCanvasModel::ShapeRotate(int32_t Number, double Degrees, double CX, double CY) {
-  if (TQShape* s = FindShape(Number)) {
+  const std::size_t at = ShapePosition(Number);
+  if (at != SIZE_MAX) {
+    TQShape* s = Shapes[at];
     s->Rotate(Degrees, CX, CY);
-    ++GeometryVersion;
-    NeedsRedraw = true;
+    ShapeBoxChanged(at);
   }
 }
 
 void TQuarixCanvasModel::ShapeReflect(int32_t Number, int Axis, double CX, double CY) {
-  if (TQShape* s = FindShape(Number)) {
+  const std::size_t at = ShapePosition(Number);
+  if (at != SIZE_MAX) {
+    TQShape* s = Shapes[at];
     s->Scale(Axis == 0 ? -1 : 1, Axis == 1 ? -1 : 1, CX, CY);
-    ++GeometryVersion;
-    NeedsRedraw = true;
+    ShapeBoxChanged(at);
   }
 }
 
@@ -251,10 +305,10 @@ double TQuarixCanvasModel::ShapePointGetY(int32_t Number, int Index) const {
 }
 
 void TQuarixCanvasModel::ShapePointSet(int32_t Number, int Index, double X, double Y) {
-  if (TQPolyline* p = AsPolyline(FindShape(Number))) {
+  const std::size_t at = ShapePosition(Number);
+  if (TQPolyline* p = at == SIZE_MAX ? nullptr : AsPolyline(Shapes[at])) {
     p->SetPoint(Index, X, Y);
-    ++GeometryVersion;
-    NeedsRedraw = true;
+    ShapeBoxChanged(at);
   }
 }
 
@@ -263,8 +317,7 @@ void TQuarixCanvasModel::ShapePointInsert(int32_t Number, int Index, double X, d
   if (!p || Index < 0 || Index > p->PointCount()) return;
   p->Points.insert(p->Points.begin() + Index, TPointD{X, Y});
   p->UpdateBounds();
-  ++GeometryVersion;
-  NeedsRedraw = true;
+  ShapeBoxChanged(ShapePosition(Number));
 }
 
 void TQuarixCanvasModel::ShapePointDelete(int32_t Number, int Index) {
@@ -272,8 +325,7 @@ void TQuarixCanvasModel::ShapePointDelete(int32_t Number, int Index) {
   if (!p || Index < 0 || Index >= p->PointCount()) return;
   p->Points.erase(p->Points.begin() + Index);
   p->UpdateBounds();
-  ++GeometryVersion;
-  NeedsRedraw = true;
+  ShapeBoxChanged(ShapePosition(Number));
 }
 
 int TQuarixCanvasModel::ShapePointCount(int32_t Number) const {
@@ -367,7 +419,7 @@ void TQuarixCanvasModel::SelectInPolygon(const P* Polygon, std::size_t Count,
   } catch (...) {
     return;  // what was selected so far stays selected
   }
-  NeedsRedraw = true;
+  MarkDrawingChanged();
   InvalidateControl();
 }
 
@@ -396,12 +448,16 @@ void TQuarixCanvasModel::SelectShapesOnLayers(const std::vector<int32_t>& LayerL
     s->IsSelected = true;
     SelectedShapes.push_back(s->Number);
   }
-  NeedsRedraw = true;
+  MarkDrawingChanged();
   InvalidateControl();
 }
 
 void TQuarixCanvasModel::ClearSelection() {
-  for (TQShape* s : Shapes) s->IsSelected = false;
+  for (std::size_t i = 0; i < Shapes.size(); ++i) {
+    if (!Shapes[i]->IsSelected) continue;
+    Shapes[i]->IsSelected = false;
+    DrawingChangedFrom = std::min(DrawingChangedFrom, i);  // it draws in its own colour again
+  }
   SelectedShapes.clear();
 }
 

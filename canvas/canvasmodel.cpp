@@ -106,10 +106,16 @@ int TQuarixCanvasModel::LayerOpen(const std::string& Name) {
 
 void TQuarixCanvasModel::LayerCopy(int From, int To, int Mode) {
   if (Mode == 1) ForgetPenChecks(To);
-  if (Mode == 1)
-    for (TQShape* s : Shapes)
-      if (s->Layer == From) s->Layer = To;
-  NeedsRedraw = true;
+  if (Mode == 1) {
+    const std::size_t filed = index_.Synced();
+    for (std::size_t i = 0; i < Shapes.size(); ++i) {
+      TQShape* s = Shapes[i];
+      if (s->Layer != From) continue;
+      if (i < filed) index_.LayerChanged(From, To);
+      s->Layer = To;
+    }
+  }
+  MarkDrawingChanged();
 }
 
 void TQuarixCanvasModel::LayerSelectShapes(int Layer, bool Add) {
@@ -119,7 +125,7 @@ void TQuarixCanvasModel::LayerSelectShapes(int Layer, bool Add) {
     s->IsSelected = true;
     SelectedShapes.push_back(s->Number);
   }
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 void TQuarixCanvasModel::LayerDeselectShapes(int Layer) {
@@ -129,7 +135,7 @@ void TQuarixCanvasModel::LayerDeselectShapes(int Layer) {
     const TQShape* s = FindShape(SelectedShapes[i]);
     if (s && s->Layer == Layer) SelectedShapes.erase(SelectedShapes.begin() + static_cast<long>(i));
   }
-  NeedsRedraw = true;
+  MarkDrawingChanged();
 }
 
 // ---------------------------------------------------------------------------
@@ -207,9 +213,13 @@ void TQuarixCanvasModel::CheckAppendedPens(TQLayer* l) {
 // checked.
 void TQuarixCanvasModel::RestyleLayer(TQLayer* l) {
   bool widthUniform = true;
-  for (TQShape* s : Shapes) {
+  for (std::size_t i = 0; i < Shapes.size(); ++i) {
+    TQShape* s = Shapes[i];
     if (s->Layer != l->Number) continue;
-    if (s->PenFg != l->PenFg) s->PenFg = l->PenFg;
+    if (s->PenFg != l->PenFg) {
+      s->PenFg = l->PenFg;
+      MarkDrawingChanged(i);
+    }
     if (s->PenWidth != l->PenWidth) widthUniform = false;
   }
   l->PenFgUniform = true;
@@ -250,9 +260,13 @@ void TQuarixCanvasModel::SetLayerPenWidth(int Layer, int Value) {
   if (!(l->PenWidth == Value && l->PenWidthUniform)) {
     l->PenWidth = Value;
     bool colourUniform = true;
-    for (TQShape* s : Shapes) {
+    for (std::size_t i = 0; i < Shapes.size(); ++i) {
+      TQShape* s = Shapes[i];
       if (s->Layer != Layer) continue;
-      if (s->PenWidth != Value) s->PenWidth = Value;
+      if (s->PenWidth != Value) {
+        s->PenWidth = Value;
+        MarkDrawingChanged(i);
+      }
       if (s->PenFg != l->PenFg) colourUniform = false;
     }
     l->PenWidthUniform = true;
@@ -326,7 +340,7 @@ bool TQuarixCanvasModel::GetLayerVisible(int Layer) const {
 void TQuarixCanvasModel::SetLayerVisible(int Layer, bool Value) {
   if (TQLayer* l = FindLayer(Layer)) {
     l->Visible = Value;
-    NeedsRedraw = true;
+    MarkDrawingChanged();
   }
 }
 
@@ -346,7 +360,7 @@ void TQuarixCanvasModel::SetShapePenWidth(int32_t Shape, int Value) {
   if (TQShape* s = FindShape(Shape)) {
     s->PenWidth = Value;
     ForgetPenChecks(s->Layer);
-    NeedsRedraw = true;
+    MarkDrawingChanged();
   }
 }
 
@@ -358,7 +372,7 @@ void TQuarixCanvasModel::SetShapePenFg(int32_t Shape, TColor Value) {
   if (TQShape* s = FindShape(Shape)) {
     s->PenFg = Value;
     ForgetPenChecks(s->Layer);
-    NeedsRedraw = true;
+    MarkDrawingChanged();
   }
 }
 
@@ -369,7 +383,7 @@ int TQuarixCanvasModel::GetShapePenStyle(int32_t Shape) const {
 void TQuarixCanvasModel::SetShapePenStyle(int32_t Shape, int Value) {
   if (TQShape* s = FindShape(Shape)) {
     s->PenStyle = Value;
-    NeedsRedraw = true;
+    MarkDrawingChanged();
   }
 }
 
@@ -380,7 +394,7 @@ TColor TQuarixCanvasModel::GetShapeBrushFg(int32_t Shape) const {
 void TQuarixCanvasModel::SetShapeBrushFg(int32_t Shape, TColor Value) {
   if (TQShape* s = FindShape(Shape)) {
     s->BrushFg = Value;
-    NeedsRedraw = true;
+    MarkDrawingChanged();
   }
 }
 
@@ -391,7 +405,7 @@ TBrushStyle TQuarixCanvasModel::GetShapeBrushStyle(int32_t Shape) const {
 void TQuarixCanvasModel::SetShapeBrushStyle(int32_t Shape, int Value) {
   if (TQShape* s = FindShape(Shape)) {
     s->BrushStyle = static_cast<TBrushStyle>(Value & 0xFF);
-    NeedsRedraw = true;
+    MarkDrawingChanged();
   }
 }
 
@@ -402,7 +416,7 @@ int TQuarixCanvasModel::GetShapeBrushMode(int32_t Shape) const {
 void TQuarixCanvasModel::SetShapeBrushMode(int32_t Shape, int Value) {
   if (TQShape* s = FindShape(Shape)) {
     s->BrushMode = Value;
-    NeedsRedraw = true;
+    MarkDrawingChanged();
   }
 }
 
@@ -423,7 +437,7 @@ std::string TQuarixCanvasModel::GetShapeText(int32_t Shape) const {
 void TQuarixCanvasModel::SetShapeText(int32_t Shape, const std::string& Value) {
   if (TQShape* s = FindShape(Shape)) {
     s->Text = Value;
-    NeedsRedraw = true;
+    MarkDrawingChanged();
   }
 }
 
@@ -442,7 +456,7 @@ int32_t TQuarixCanvasModel::GetShapeZOrder(int32_t Shape) const {
 void TQuarixCanvasModel::SetShapeZOrder(int32_t Shape, int32_t Value) {
   if (TQShape* s = FindShape(Shape)) {
     s->ZOrder = Value;
-    NeedsRedraw = true;
+    MarkDrawingChanged();
   }
 }
 
@@ -458,7 +472,7 @@ int TQuarixCanvasModel::GetShapeTextAlign(int32_t Shape) const {
 void TQuarixCanvasModel::SetShapeTextAlign(int32_t Shape, int Value) {
   if (TQText* t = AsText(FindShape(Shape))) {
     t->TextAlign = Value;
-    NeedsRedraw = true;
+    MarkDrawingChanged();
   }
 }
 
@@ -469,7 +483,7 @@ int TQuarixCanvasModel::GetShapeTextJustify(int32_t Shape) const {
 void TQuarixCanvasModel::SetShapeTextJustify(int32_t Shape, int Value) {
   if (TQText* t = AsText(FindShape(Shape))) {
     t->TextJustify = Value;
-    NeedsRedraw = true;
+    MarkDrawingChanged();
   }
 }
 
@@ -480,7 +494,7 @@ int TQuarixCanvasModel::GetShapePointSize(int32_t Shape) const {
 void TQuarixCanvasModel::SetShapePointSize(int32_t Shape, int Value) {
   if (TQPoint* p = AsPoint(FindShape(Shape))) {
     p->PointSize = Value;
-    NeedsRedraw = true;
+    MarkDrawingChanged();
   }
 }
 

@@ -5,6 +5,7 @@
 // Plain C++ (no widgets): the control size is passed in, and the few things
 // the window does (invalidate, cursor, text metrics) are virtual hooks.
 // TQuarixCanvas (QuarixCanvas.h) is the Qt control built on it.
+#include <algorithm>
 #include <cstdint>
 #include <cstddef>
 #include <functional>
@@ -14,6 +15,7 @@
 
 #include "app/color.h"
 #include "canvas/gdicanvas.h"
+#include "canvas/shapeindex.h"
 #include "canvas/shapes.h"
 
 class TQuarixCanvasModel;
@@ -50,7 +52,10 @@ constexpr int toolSelectAlt = -1;
 constexpr int toolZoomWindow = -3;
 constexpr int toolDragZoom = -4;
 
-// Upper bound of shapes drawn per rebuild.
+// Upper bound of shapes drawn per rebuild of the whole drawing. The control
+// keeps the picture of such a rebuild while it draws what is added after it
+// (at most a few thousand shapes) over it, so between two whole rebuilds
+// that many more may show.
 constexpr std::size_t kMaxShapesDrawn = 500000;
 
 // Which shapes a rebuild draws, in order: the first pass (everything but
@@ -59,13 +64,13 @@ struct TRenderPlan {
   std::vector<uint32_t> FirstPass;
   std::vector<uint32_t> Texts;
   std::size_t Size() const { return FirstPass.size() + Texts.size(); }
-  // Index of the first shape on a layer that is emptied by layer (the
-  // vessel's): the drawing before it changes only by edits.
-  std::size_t VolatileStart = SIZE_MAX;
-  // First-pass entries before the index asked for, and a hash of what they
-  // draw with (record, box, pen, brush, selection).
-  std::size_t PrefixCount = 0;
-  uint64_t PrefixHash = 0;
+};
+
+// Where the planning of a rebuild stands after some of the shapes: the last
+// drawn point of the thinning and the text cells taken.
+struct TPlanState {
+  int LastX = -9999, LastY = -9999;
+  std::vector<char> Taken;
 };
 
 // Grid lines and labels of one rebuild, in pixels.
@@ -362,17 +367,27 @@ class TQuarixCanvasModel {
   void DrawCurrentSpeedOverlay(TCanvas*) {}
   void DrawGGAOverlay(TCanvas* Canvas);
 
-  // Decisions of the painting, open to tests. HashUpTo: the shape index up
-  // to which PrefixCount and PrefixHash are taken.
-  TRenderPlan BuildRenderPlan(std::size_t HashUpTo = 0) const;
+  // Decisions of the painting, open to tests. With State, also where the
+  // planning stood before the first shape at or after StateAt.
+  TRenderPlan BuildRenderPlan(std::size_t StateAt = SIZE_MAX, TPlanState* State = nullptr) const;
+  // The plan of the shapes from index From on, as the whole drawing's plan
+  // has them when its planning stood at State before From (the drawing
+  // limit aside).
+  TRenderPlan ContinueRenderPlan(std::size_t From, TPlanState State) const;
   // Draws the plan's first-pass shapes with index in [From, To), or its texts.
   void DrawPlanShapes(TCanvas* Canvas, const TRenderPlan& Plan, std::size_t From, std::size_t To);
   void DrawPlanTexts(TCanvas* Canvas, const TRenderPlan& Plan);
-  // PrefixCount and PrefixHash of a plan for another shape index.
-  void PlanPrefix(const TRenderPlan& Plan, std::size_t UpTo, std::size_t& Count, uint64_t& Hash) const;
+  // Draws the shapes with the given indexes, as a plan does.
+  void DrawShapeList(TCanvas* Canvas, const std::vector<uint32_t>& Indexes);
+  // A hash of what the shapes with the given indexes draw with (record, box,
+  // pen, brush, selection, visibility).
+  uint64_t HashShapes(const std::vector<uint32_t>& Indexes) const;
   // The overlays in their painting order, split where the labels lie.
   void RenderUnderLabels(TCanvas* Canvas);
   void RenderLabels(TCanvas* Canvas);
+  // The labels that may reach into the pixel rectangle [Left, Right) x
+  // [Top, Bottom), drawn as RenderLabels draws them.
+  void RenderLabelsNear(TCanvas* Canvas, int Left, int Top, int Right, int Bottom);
   void RenderOverLabels(TCanvas* Canvas);
   bool BuildGridPlan(TGridPlan& Plan) const;
   TDepthPanelTexts DepthPanelTexts() const;
@@ -380,6 +395,17 @@ class TQuarixCanvasModel {
   std::string GGABoxText() const;
   TColor GGABoxColor() const;
   TColor GGATextColor() const;
+
+  // The spatial index: a rebuild looks only at the shapes it names for the
+  // view. Drawings below ShapeIndexMinimum shapes are passed over in full.
+  bool ShapeIndexEnabled = true;
+  std::size_t ShapeIndexMinimum = 4096;
+  // Announces records changed directly rather than through the canvas's
+  // operations (a box moved, a record replaced in the list): the index is
+  // built anew and the drawing redrawn.
+  void ShapesChanged();
+  // Heap bytes of the spatial index.
+  std::size_t ShapeIndexBytes() const { return index_.Bytes(); }
 
   // Times the control was asked to repaint (counted by the plain model).
   int InvalidateCount = 0;
@@ -399,8 +425,27 @@ class TQuarixCanvasModel {
   // Grows whenever a shape's geometry is edited in place (moved, scaled,
   // turned, mirrored, vertices changed): such an edit can keep the box.
   uint64_t GeometryVersion = 0;
+  // The lowest index in Shapes whose shape was changed, removed or moved
+  // since the painting last took note (SIZE_MAX: none); appending changes
+  // nothing before the end.
+  std::size_t DrawingChangedFrom = 0;
+  void MarkDrawingChanged(std::size_t From = 0) {
+    DrawingChangedFrom = std::min(DrawingChangedFrom, From);
+    NeedsRedraw = true;
+  }
+
+  // Position of the shape with that number in Shapes, or SIZE_MAX.
+  std::size_t ShapePosition(int32_t Number) const;
+  bool UseShapeIndex() const { return ShapeIndexEnabled && Shapes.size() >= ShapeIndexMinimum; }
+  // The box of the shape at that position changed through an edit.
+  void ShapeBoxChanged(std::size_t Position);
+
+  mutable TShapeIndex index_;
 
  private:
+  // Deletes the shapes at the given ascending positions, keeping the order
+  // of the others.
+  void RemovePositions(const std::vector<std::size_t>& Positions, bool dropFromSelection);
   TQLayer* LayerForNewShape(int Layer);
   int32_t AppendShape(TQShape* Shape, TQLayer* Layer, bool CopyBrush, bool CopyPenStyle);
   template <typename Remove>
@@ -419,6 +464,8 @@ class TQuarixCanvasModel {
 
   int clientWidth_ = 400;
   int clientHeight_ = 300;
+
+ protected:
   std::vector<int> volatileLayers_;  // layers emptied by number or name
 };
 

@@ -78,12 +78,16 @@ void TQuarixCanvasModel::ClearDepthLabels() {
 
 void TQuarixCanvasModel::SetDepthLabelSettings(bool Show, double Spacing, const std::string& FontName,
                                                int FontSize, TColor Color) {
+  // The navigation loop sets them on every tick: the labels are drawn again
+  // only when a setting really changed.
+  const bool same = LabelShow == Show && LabelSpacing == Spacing && LabelFontName == FontName &&
+                    LabelFontSize == FontSize && LabelColor == Color;
   LabelShow = Show;
   LabelSpacing = Spacing;
   LabelFontName = FontName;
   LabelFontSize = FontSize;
   LabelColor = Color;
-  ++LabelsVersion;
+  if (!same) ++LabelsVersion;
   InvalidateControl();
 }
 
@@ -248,19 +252,27 @@ namespace {
 // Writes each label's text centred on its point, in the given font on a
 // clear brush. Labels more than 50 pixels left or right of the control, or
 // 20 above or below it, are left out.
+// With `near`, only the labels whose text may reach into that pixel
+// rectangle (left, top, right, bottom) are drawn.
 template <typename Label, typename TextOf>
 void DrawLabelTexts(const TQuarixCanvasModel& m, TCanvas* c, const TFontState& font,
-                    const std::vector<Label>& labels, TextOf textOf) {
+                    const std::vector<Label>& labels, TextOf textOf, const int* near = nullptr) {
   c->Font = font;
   c->Brush.Style = bsClear;
   const int w = m.ControlWidth(), h = m.ControlHeight();
+  // Far enough from the rectangle that no label of this font reaches it.
+  const int reach = near ? 64 + 16 * std::max(1, std::abs(font.Size)) : 0;
   for (const Label& l : labels) {
     int px = 0, py = 0;
     m.WorldToScreen(l.X, l.Y, px, py);
     if (px < -50 || px > w + 50 || py < -20 || py > h + 20) continue;
+    if (near && (px < near[0] - reach || px > near[2] + reach || py < near[1] - reach || py > near[3] + reach))
+      continue;
     const std::string text = textOf(l);
     const int tw = c->TextWidth(text), th = c->TextHeight(text);
-    c->TextOut(px - tw / 2, py - th / 2, text);
+    const int x = px - tw / 2, y = py - th / 2;
+    if (near && (x - 4 >= near[2] || x + tw + 4 <= near[0] || y - 4 >= near[3] || y + th + 4 <= near[1])) continue;
+    c->TextOut(x, y, text);
   }
 }
 
@@ -277,6 +289,18 @@ void TQuarixCanvasModel::DrawEventLabelsOverlay(TCanvas* c) {
   DrawLabelTexts(*this, c, TFontState{"Arial", ::EventLabelFontSize, true, false, 0, ::EventLabelColor},
                  EventLabels, [](const EventLabel& l) { return std::to_string(l.EventNumber); });
   c->Font.Bold = false;
+}
+
+void TQuarixCanvasModel::RenderLabelsNear(TCanvas* c, int Left, int Top, int Right, int Bottom) {
+  const int near[4] = {Left, Top, Right, Bottom};
+  if (LabelShow && !DepthLabels.empty())
+    DrawLabelTexts(*this, c, TFontState{LabelFontName, LabelFontSize, false, false, 0, LabelColor}, DepthLabels,
+                   [](const DepthLabel& l) { return FormatFixed(l.Depth, 1); }, near);
+  if (!EventLabels.empty()) {
+    DrawLabelTexts(*this, c, TFontState{"Arial", ::EventLabelFontSize, true, false, 0, ::EventLabelColor},
+                   EventLabels, [](const EventLabel& l) { return std::to_string(l.EventNumber); }, near);
+    c->Font.Bold = false;
+  }
 }
 
 void TQuarixCanvasModel::DrawCurrentDepthOverlay(TCanvas* c) {

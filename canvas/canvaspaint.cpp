@@ -96,74 +96,128 @@ uint64_t MixShape(uint64_t h, const TQShape* s) {
 
 }  // namespace
 
-TRenderPlan TQuarixCanvasModel::BuildRenderPlan(std::size_t HashUpTo) const {
-  TRenderPlan plan;
-  const int W = std::max(1, ControlWidth());
-  const int H = std::max(1, ControlHeight());
+namespace {
 
-  // Layer table: the visible layers whose number lies in 0 .. NextLayerNumber.
-  LayerSet visible, volatiles;
-  for (const TQLayer* l : Layers)
-    if (l->Visible && l->Number >= 0 && l->Number <= NextLayerNumber) visible.Add(l->Number);
-  for (int n : volatileLayers_) volatiles.Add(n);
+// The planning of one rebuild: the window, the visible layers, the thinning
+// and the text cells.
+class Planner {
+ public:
+  Planner(const TQuarixCanvasModel& m, const std::vector<TQLayer*>& layers) : m_(m) {
+    W_ = std::max(1, m.ControlWidth());
+    H_ = std::max(1, m.ControlHeight());
+    for (const TQLayer* l : layers)
+      if (l->Visible && l->Number >= 0 && l->Number <= m.NextLayerNumber) visible_.Add(l->Number);
+    double worldWidth = m.WorldRight - m.WorldLeft;
+    if (worldWidth <= 0) worldWidth = 1.0;
+    upp_ = worldWidth / W_;
+    half_ = upp_ * 0.5;
+    left_ = m.WorldLeft, right_ = m.WorldRight, bottom_ = m.WorldBottom, top_ = m.WorldTop;
+    cols_ = W_ / kTextCell + 2;
+    rows_ = H_ / kTextCell + 2;
+    state_.Taken.assign(static_cast<std::size_t>(cols_) * static_cast<std::size_t>(rows_), 0);
+  }
+  void Start(const TPlanState& s) {
+    state_.LastX = s.LastX, state_.LastY = s.LastY;
+    if (s.Taken.size() == state_.Taken.size()) state_.Taken = s.Taken;
+  }
+  const TPlanState& State() const { return state_; }
+  void TakeLastPoint(TPlanState& s) const { s.LastX = state_.LastX, s.LastY = state_.LastY; }
 
-  double worldWidth = WorldRight - WorldLeft;
-  if (worldWidth <= 0) worldWidth = 1.0;
-  const double upp = worldWidth / W;
-  const double half = upp * 0.5;
-  const double left = WorldLeft, right = WorldRight, bottom = WorldBottom, topY = WorldTop;
-
-  int lastX = -9999, lastY = -9999;
-  const std::size_t n = Shapes.size();
-  std::vector<uint32_t> texts;  // candidates of the text pass, in order
-  uint64_t hash = 0xcbf29ce484222325ULL;
-  for (std::size_t i = 0; i < n; ++i) {
-    const TQShape* s = Shapes[i];
-    if (plan.VolatileStart == SIZE_MAX && volatiles.Contains(s->Layer)) plan.VolatileStart = i;
-    if (!s->Visible || !visible.Contains(s->Layer) || !s->HasFiniteBounds()) continue;
-    if (s->MaxX < left || s->MinX > right || s->MaxY < bottom || s->MinY > topY) continue;
+  // The first pass: a shape in the window on a visible layer, thinned.
+  void Consider(std::size_t i, TRenderPlan& plan, std::vector<uint32_t>& texts) {
+    const TQShape* s = m_.Shapes[i];
+    if (!s->Visible || !visible_.Contains(s->Layer) || !s->HasFiniteBounds()) return;
+    if (s->MaxX < left_ || s->MinX > right_ || s->MaxY < bottom_ || s->MinY > top_) return;
     switch (s->ShapeType) {
       case stText:
         if (typeid(*s) == typeid(TQText)) texts.push_back(static_cast<uint32_t>(i));
-        continue;
+        return;
       case stRectangle:
       case stLine:
         break;
       case stPoint:
         if (typeid(*s) == typeid(TQPoint)) {
           const auto* p = static_cast<const TQPoint*>(s);
-          const int px = TruncPixel((p->X - left) / upp), py = TruncPixel((topY - p->Y) / upp);
-          const int dx = px - lastX, dy = py - lastY;
-          if (dx > -kThinning && dx < kThinning && dy > -kThinning && dy < kThinning) continue;
-          lastX = px;
-          lastY = py;
+          const int px = TruncPixel((p->X - left_) / upp_), py = TruncPixel((top_ - p->Y) / upp_);
+          const int dx = px - state_.LastX, dy = py - state_.LastY;
+          if (dx > -kThinning && dx < kThinning && dy > -kThinning && dy < kThinning) return;
+          state_.LastX = px;
+          state_.LastY = py;
           break;
         }
         [[fallthrough]];
       default:
-        if (s->MaxX - s->MinX < half && s->MaxY - s->MinY < half) continue;
+        if (s->MaxX - s->MinX < half_ && s->MaxY - s->MinY < half_) return;
         break;
     }
     plan.FirstPass.push_back(static_cast<uint32_t>(i));
-    if (i < HashUpTo) {
-      ++plan.PrefixCount;
-      hash = MixShape(hash, s);
-    }
   }
-  plan.PrefixHash = hash;
 
-  const int cols = W / kTextCell + 2, rows = H / kTextCell + 2;
-  std::vector<char> taken(static_cast<std::size_t>(cols) * static_cast<std::size_t>(rows), 0);
-  for (uint32_t i : texts) {
-    const auto* t = static_cast<const TQText*>(Shapes[i]);
-    const int px = TruncPixel((t->X - left) / upp), py = TruncPixel((topY - t->Y) / upp);
-    const int col = std::clamp(px / kTextCell, 0, cols - 1);
-    const int row = std::clamp(py / kTextCell, 0, rows - 1);
-    char& cell = taken[static_cast<std::size_t>(col) + static_cast<std::size_t>(row) * static_cast<std::size_t>(cols)];
-    if (cell) continue;
+  // The text pass: one text per cell.
+  void ConsiderText(uint32_t i, TRenderPlan& plan) {
+    const auto* t = static_cast<const TQText*>(m_.Shapes[i]);
+    const int px = TruncPixel((t->X - left_) / upp_), py = TruncPixel((top_ - t->Y) / upp_);
+    const int col = std::clamp(px / kTextCell, 0, cols_ - 1);
+    const int row = std::clamp(py / kTextCell, 0, rows_ - 1);
+    char& cell = state_.Taken[static_cast<std::size_t>(col) + static_cast<std::size_t>(row) * static_cast<std::size_t>(cols_)];
+    if (cell) return;
     cell = 1;
     plan.Texts.push_back(i);
   }
+
+  double Left() const { return left_; }
+  double Right() const { return right_; }
+  double Bottom() const { return bottom_; }
+  double Top() const { return top_; }
+
+ private:
+  const TQuarixCanvasModel& m_;
+  LayerSet visible_;
+  int W_ = 1, H_ = 1, cols_ = 2, rows_ = 2;
+  double upp_ = 1, half_ = 0.5, left_ = 0, right_ = 0, bottom_ = 0, top_ = 0;
+  TPlanState state_;
+};
+
+}  // namespace
+
+TRenderPlan TQuarixCanvasModel::BuildRenderPlan(std::size_t StateAt, TPlanState* State) const {
+  TRenderPlan plan;
+  Planner planner(*this, Layers);
+  const std::size_t n = Shapes.size();
+  std::vector<uint32_t> texts;  // candidates of the text pass, in order
+  bool stateTaken = false;
+  auto consider = [&](std::size_t i) {
+    if (State && !stateTaken && i >= StateAt) {
+      planner.TakeLastPoint(*State);
+      stateTaken = true;
+    }
+    planner.Consider(i, plan, texts);
+  };
+  // The shapes the index names for the view, in drawing order; or all of
+  // them when there is no index or the view holds most of the drawing.
+  std::vector<uint32_t> candidates;
+  bool indexed = false;
+  if (UseShapeIndex()) {
+    index_.Sync(Shapes);
+    indexed = index_.Synced() == n &&
+              index_.Query(Shapes, planner.Left(), planner.Right(), planner.Bottom(), planner.Top(), candidates);
+  }
+  if (indexed) {
+    for (uint32_t i : candidates) consider(i);
+  } else {
+    for (std::size_t i = 0; i < n; ++i) consider(i);
+  }
+  if (State && !stateTaken) planner.TakeLastPoint(*State);
+
+  bool cellsTaken = false;
+  for (uint32_t i : texts) {
+    if (State && !cellsTaken && i >= StateAt) {
+      State->Taken = planner.State().Taken;
+      cellsTaken = true;
+    }
+    planner.ConsiderText(i, plan);
+  }
+  if (State && !cellsTaken) State->Taken = planner.State().Taken;
 
   // Over the limit, the oldest shapes in drawing order give way, so the
   // vessel and the recent track are always drawn.
@@ -178,10 +232,17 @@ TRenderPlan TQuarixCanvasModel::BuildRenderPlan(std::size_t HashUpTo) const {
     }
     plan.FirstPass.erase(plan.FirstPass.begin(), plan.FirstPass.begin() + static_cast<long>(a));
     plan.Texts.erase(plan.Texts.begin(), plan.Texts.begin() + static_cast<long>(b));
-    // The prefix figures describe the untrimmed pass; a trimmed plan is never
-    // taken for a cached prefix.
-    plan.PrefixCount = SIZE_MAX;
   }
+  return plan;
+}
+
+TRenderPlan TQuarixCanvasModel::ContinueRenderPlan(std::size_t From, TPlanState State) const {
+  TRenderPlan plan;
+  Planner planner(*this, Layers);
+  planner.Start(State);
+  std::vector<uint32_t> texts;
+  for (std::size_t i = From; i < Shapes.size(); ++i) planner.Consider(i, plan, texts);
+  for (uint32_t i : texts) planner.ConsiderText(i, plan);
   return plan;
 }
 
@@ -255,15 +316,17 @@ void TQuarixCanvasModel::DrawPlanShapes(TCanvas* Canvas, const TRenderPlan& Plan
                  Plan.FirstPass.end(), To);
 }
 
-void TQuarixCanvasModel::PlanPrefix(const TRenderPlan& Plan, std::size_t UpTo, std::size_t& Count,
-                                    uint64_t& Hash) const {
-  Count = 0;
-  Hash = 0xcbf29ce484222325ULL;
-  for (uint32_t i : Plan.FirstPass) {
-    if (i >= UpTo || i >= Shapes.size()) break;
-    ++Count;
-    Hash = MixShape(Hash, Shapes[i]);
+uint64_t TQuarixCanvasModel::HashShapes(const std::vector<uint32_t>& Indexes) const {
+  uint64_t hash = 0xcbf29ce484222325ULL;
+  for (uint32_t i : Indexes) {
+    if (i >= Shapes.size()) return ~hash;
+    hash = MixShape(hash, Shapes[i]);
   }
+  return hash;
+}
+
+void TQuarixCanvasModel::DrawShapeList(TCanvas* Canvas, const std::vector<uint32_t>& Indexes) {
+  DrawInContrast(*this, Canvas, Indexes.begin(), Indexes.end(), SIZE_MAX);
 }
 
 void TQuarixCanvasModel::DrawPlanTexts(TCanvas* Canvas, const TRenderPlan& Plan) {

@@ -54,7 +54,7 @@ void TQuarixCanvasModel::FinishRightButton(double WX, double WY) {
       DrawingPolyline->UpdateBounds();
       Shapes.push_back(DrawingPolyline);
       SyncShapeCount();
-      NeedsRedraw = true;
+      MarkDrawingChanged();
     } else {
       delete DrawingPolyline;
     }
@@ -103,7 +103,7 @@ void TQuarixCanvasModel::MouseDown(TMouseButton Button, int16_t Shift, int X, in
         SelectedShapes.push_back(n);
         if (OnShapeNumberSelected) OnShapeNumberSelected(this, static_cast<int16_t>(shape->ShapeType), n);
       }
-      NeedsRedraw = true;
+      MarkDrawingChanged();
       InvalidateControl();
     }
     LeftToolStep(X, Y, wx, wy);
@@ -189,7 +189,7 @@ void TQuarixCanvasModel::LeftToolStep(int X, int Y, double wx, double wy) {
           DrawingPolyline = nullptr;
           HasFirstPoint = false;
           RubberX1 = RubberY1 = 0;
-          NeedsRedraw = true;
+          MarkDrawingChanged();
         } else {
           RubberX1 = wx;
           RubberY1 = wy;
@@ -199,7 +199,7 @@ void TQuarixCanvasModel::LeftToolStep(int X, int Y, double wx, double wy) {
         DrawingPolyline->AddPoint(wx, wy);
         RubberX1 = wx;
         RubberY1 = wy;
-        NeedsRedraw = true;
+        MarkDrawingChanged();
         InvalidateControl();
       }
       break;

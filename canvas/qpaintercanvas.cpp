@@ -76,16 +76,24 @@ TQPainterCanvas::TQPainterCanvas(QPainter& Painter, QImage& Image) : painter_(Pa
     bits_ = reinterpret_cast<uint32_t*>(image_.bits());
     stride_ = static_cast<int>(image_.bytesPerLine() / 4);
   }
+  clipRight_ = width_;
+  clipBottom_ = height_;
   painter_.setRenderHint(QPainter::Antialiasing, false);
   painter_.setRenderHint(QPainter::TextAntialiasing, true);
+}
+
+void TQPainterCanvas::SetClip(int left, int top, int right, int bottom) {
+  clipLeft_ = std::clamp(left, 0, width_);
+  clipTop_ = std::clamp(top, 0, height_);
+  clipRight_ = std::clamp(right, clipLeft_, width_);
+  clipBottom_ = std::clamp(bottom, clipTop_, height_);
+  painter_.setClipRect(QRect(clipLeft_, clipTop_, clipRight_ - clipLeft_, clipBottom_ - clipTop_));
 }
 
 bool TQPainterCanvas::ThinPen() const { return Pen.Width <= 1 && bits_ != nullptr; }
 
 void TQPainterCanvas::PlotRun(int x, int y, uint32_t rgb, bool xorMode) {
-  if (static_cast<unsigned>(x) >= static_cast<unsigned>(width_) ||
-      static_cast<unsigned>(y) >= static_cast<unsigned>(height_))
-    return;
+  if (x < clipLeft_ || x >= clipRight_ || y < clipTop_ || y >= clipBottom_) return;
   uint32_t& px = bits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(stride_) + static_cast<std::size_t>(x)];
   if (xorMode)
     px ^= (rgb & 0x00FFFFFFu);
@@ -98,7 +106,7 @@ void TQPainterCanvas::SetPixel(int x, int y, TColor color) {
     PlotRun(x, y, ToRgb(color), false);
     return;
   }
-  if (x >= 0 && y >= 0 && x < width_ && y < height_) image_.setPixel(x, y, ToRgb(color));
+  if (x >= clipLeft_ && y >= clipTop_ && x < clipRight_ && y < clipBottom_) image_.setPixel(x, y, ToRgb(color));
 }
 
 void TQPainterCanvas::ThinLine(int x1, int y1, int x2, int y2, bool lastPixel) {
@@ -252,9 +260,9 @@ void TQPainterCanvas::RoundRect(int left, int top, int right, int bottom, int el
 }
 
 void TQPainterCanvas::Span(int y, int x0, int x1, uint32_t rgb, bool xorMode) {
-  if (y < 0 || y >= height_) return;
-  x0 = std::max(x0, 0);
-  x1 = std::min(x1, width_ - 1);
+  if (y < clipTop_ || y >= clipBottom_) return;
+  x0 = std::max(x0, clipLeft_);
+  x1 = std::min(x1, clipRight_ - 1);
   uint32_t* row = bits_ + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride_);
   for (int x = x0; x <= x1; ++x) row[x] = xorMode ? (row[x] ^ (rgb & 0x00FFFFFFu)) : rgb;
 }
@@ -389,8 +397,8 @@ bool TQPainterCanvas::BlitCachedText(int x, int y, const std::string& text) {
   const QImage& cov = sprite->coverage;
   const QRgb rgb = ToRgb(Font.Color);
   const int cr = qRed(rgb), cg = qGreen(rgb), cb = qBlue(rgb);
-  const int y0 = std::max(0, -y), y1 = std::min(cov.height(), height_ - y);
-  const int xmin = std::max(0, -x), xmax = std::min(cov.width(), width_ - x);
+  const int y0 = std::max(0, clipTop_ - y), y1 = std::min(cov.height(), clipBottom_ - y);
+  const int xmin = std::max(0, clipLeft_ - x), xmax = std::min(cov.width(), clipRight_ - x);
   for (int yy = y0; yy < y1; ++yy) {
     const int x0 = std::max(xmin, sprite->rows[static_cast<std::size_t>(yy)].first);
     const int x1 = std::min(xmax, sprite->rows[static_cast<std::size_t>(yy)].second);

@@ -36,6 +36,10 @@ class TQPainterCanvas : public TCanvas {
   int TextHeight(const std::string& text) override;
 
   // The QFont of a font state (cached).
+  // Limits every drawing to the pixels of [left, right) x [top, bottom);
+  // what is drawn inside is the same as without the limit.
+  void SetClip(int left, int top, int right, int bottom);
+
   static QFont MakeFont(const TFontState& font);
   static QRgb ToRgb(TColor color);
 
@@ -64,6 +68,7 @@ class TQPainterCanvas : public TCanvas {
   int stride_ = 0;  // pixels per row
   int width_ = 0;
   int height_ = 0;
+  int clipLeft_ = 0, clipTop_ = 0, clipRight_ = 0, clipBottom_ = 0;
   int dotPhase_ = 0;
   // The font in use: the state it was made from, the font, its metrics and
   // its number in the process-wide font cache.

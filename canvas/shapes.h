@@ -69,6 +69,9 @@ class TQShape {
   TColor BrushBg = 0xFFFFFF;  // stored only
   int BrushMode = 0;  // stored only
   int ZOrder = 0;     // stored only; the drawing order is the canvas's list order
+  // Bookkeeping of the canvas's spatial index, not shape data: the cell the
+  // record is filed under (it fills what would otherwise be padding).
+  uint32_t IndexCell = 0xFFFFFFFFu;
   TShapeText Notes;
   TShapeText Text;
 
@@ -98,7 +101,6 @@ class TQShape {
 class TQLine : public TQShape {
  public:
   double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
-  double Reserved = 0;  // kept 0 by every creator
 
   void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom, int PixelWidth,
             int PixelHeight) override;

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <functional>
+#include <random>
+#include <cmath>
 
 #include "canvas/QuarixCanvas.h"
 #include "canvas/qpaintercanvas.h"
@@ -291,6 +293,110 @@ TEST_F(Painting, CachedPicturesMatchAPaintFromScratch) {
     EXPECT_TRUE(Paint() == reference) << name << " (painted again)";
   }
   GGAOverlayText = savedText;
+}
+
+// A survey-sized drawing painted with the spatial index looks exactly as
+// painted by a pass over every shape, from a close view to the whole map.
+TEST_F(Painting, IndexedPictureEqualsAPlainPass) {
+  c.resize(640, 400);
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> pos(0, 5000), len(1, 200), ang(0, 6.283);
+  const int chart = c.LayerOpen("chart"), track = c.LayerOpen("track_fix"), soundings = c.LayerOpen("soundings");
+  c.SetLayerPenFg(track, clLime);
+  for (int i = 0; i < 8000; ++i) {
+    const double x = pos(rng), y = pos(rng), a = ang(rng), l = len(rng);
+    c.DrawLine(x, y, x + l * std::cos(a), y + l * std::sin(a), chart);
+    if (i % 4 == 0) c.DrawPolyline({{x, y}, {x + l, y + l / 2}, {x + l / 3, y + l}}, chart, i % 8 == 0);
+    if (i % 5 == 0) c.DrawCircle(x, y, l / 20, chart);
+    if (i % 3 == 0) c.TextAdd(soundings, std::to_string(i % 40), x, y, 0);
+  }
+  for (int i = 0; i < 20000; ++i) c.DrawPoint(1000 + (i % 2000) * 1.3, 1000 + (i / 2000) * 25.0, track);
+  c.DrawRectangle(-100, -100, 5100, 5100, chart);  // larger than any cell
+  c.ShapeTranslate(5, 2500, 2500);
+  c.ShapeDelete(100);
+  c.CadClearShapes(soundings);
+  for (int i = 0; i < 300; ++i) c.TextAdd(soundings, "7.5", pos(rng), pos(rng), 0);
+  const double views[][4] = {{2000, 2100, 2200, 2000}, {900, 1400, 1700, 900}, {0, 5000, 5000, 0}, {-500, 6000, 6000, -1000}};
+  for (const auto& v : views) {
+    c.WorldSet(v[0], v[1], v[2], v[3]);
+    c.ShapeIndexEnabled = true;
+    const QImage indexed = FromScratch(c);
+    c.ShapeIndexEnabled = false;
+    const QImage plain = FromScratch(c);
+    c.ShapeIndexEnabled = true;
+    EXPECT_TRUE(indexed == plain) << v[0] << " " << v[2];
+    EXPECT_TRUE(Paint() == plain) << "the control's own paint, " << v[0] << " " << v[2];
+  }
+}
+
+// Ticks over a view that stays put redraw only around the vessel; the frame
+// must still be the one a paint from scratch gives, where the vessel passes
+// over texts, labels and the track, and when labels come and settings stay.
+TEST_F(Painting, TicksOverAStillViewMatchAPaintFromScratch) {
+  const std::string savedText = GGAOverlayText;
+  GGAOverlayText = "RTK Fix";
+  c.resize(320, 240);
+  c.WorldSet(0, 240, 320, 0);
+  const int chart = c.LayerOpen("chart"), track = c.LayerOpen("track_fix"), soundings = c.LayerOpen("soundings");
+  const int vessel = c.LayerOpen("~~Quarix Vessel");
+  c.SetLayerPenFg(track, clLime);
+  c.SetLayerPenFg(soundings, clNavy);
+  for (int i = 0; i < 60; ++i) c.DrawLine(i * 5, 0, 320 - i * 3, 240, chart);
+  for (int i = 0; i < 40; ++i) c.TextAdd(soundings, std::to_string(10 + i), (i % 8) * 40 + 5, (i / 8) * 48 + 20, 0);
+  for (int i = 0; i < 25; ++i) c.AddDepthLabel(i * 13.0, 120 + (i % 3) * 4, 5 + i * 0.5);
+  c.AddEventLabel(160, 118, 7);
+  double vx = 0, vy = 110;
+  for (int t = 0; t < 60; ++t) {
+    c.CadClearShapes(vessel);
+    c.DrawLine(vx, vy, vx + 12, vy + 6, vessel);
+    c.DrawCircle(vx, vy, 9, vessel);
+    c.DrawPoint(vx, vy, track);
+    c.SetDepthLabelSettings(true, 10, "Arial", 12, clBlack);
+    if (t % 7 == 0) c.AddDepthLabel(vx, vy + 3, t * 0.1);
+    if (t % 9 == 4) c.AddDepthLabel(300 - t * 4.0, 220, t * 0.3);  // away from the vessel
+    c.SetLayerPenFg(track, clLime);
+    c.SetCurrentDepth(t * 0.1, 0, true);
+    c.Refresh();
+    vx += 5.5;
+    vy += (t % 10 < 5) ? 1.5 : -1.5;
+    const QImage& cached = Paint();
+    ASSERT_TRUE(cached == FromScratch(c)) << "tick " << t;
+  }
+  EXPECT_GE(c.RebuildCount, 60);
+  EXPECT_LE(c.BaseRebuildCount, 3) << "the still view keeps its base picture";
+  // The navigation loop sets the label settings on every tick: the same
+  // settings draw nothing again, other ones do.
+  const int rebuilds = c.RebuildCount;
+  c.SetDepthLabelSettings(true, 10, "Arial", 12, clBlack);
+  Paint();
+  EXPECT_EQ(c.RebuildCount, rebuilds);
+  c.SetDepthLabelSettings(true, 10, "Arial", 14, clBlack);
+  EXPECT_TRUE(Paint() == FromScratch(c));
+  EXPECT_EQ(c.RebuildCount, rebuilds + 1);
+  GGAOverlayText = savedText;
+}
+
+// Runlines drawn anew once, early in a large drawing, stay in the base
+// picture; only the vessel's last shapes are drawn over it on each tick.
+TEST_F(Painting, ALayerRedrawnLongAgoKeepsTheBasePicture) {
+  c.resize(320, 240);
+  c.WorldSet(0, 240, 320, 0);
+  const int runlines = c.LayerOpen("Quarix_Runlines"), track = c.LayerOpen("track_fix");
+  const int vessel = c.LayerOpen("~~Quarix Vessel");
+  c.CadClearShapes(runlines);
+  for (int i = 0; i < 10; ++i) c.DrawLine(0, i * 24 + 5, 320, i * 24 + 5, runlines);
+  for (int i = 0; i < 6000; ++i) c.DrawPoint(std::fmod(i * 0.37, 320), std::fmod(i * 0.113, 240), track);
+  const int before = c.BaseRebuildCount;
+  for (int t = 0; t < 12; ++t) {
+    c.CadClearShapes(vessel);
+    c.DrawCircle(20 + t * 20, 120, 8, vessel);
+    c.DrawPoint(20 + t * 20, 121, track);
+    c.Refresh();
+    ASSERT_TRUE(Paint() == FromScratch(c)) << "tick " << t;
+  }
+  EXPECT_LE(c.BaseRebuildCount - before, 2);
+  c.CadClearShapes(runlines);  // now the base picture must go
+  EXPECT_TRUE(Paint() == FromScratch(c));
 }
 
 TEST_F(Painting, StatusBoxHitTestWithRealMetrics) {
