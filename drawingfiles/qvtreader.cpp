@@ -457,6 +457,8 @@ class Reader {
     std::string_view fontName, text;
     if (f.Ok()) {
       fontName = f.Word();
+      // A font name ends at a NUL, as it always did when names were C strings.
+      fontName = fontName.substr(0, fontName.find('\0'));
       text = f.Rest();
       if (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     }
