@@ -102,7 +102,7 @@ TEST(TurkishFile, IsWrittenInTheDictionaryFileLayout) {
   EXPECT_EQ(written, Shipped());
   // Every Turkish text leads back to its own key.
   EXPECT_EQ(Translation->ReverseDictionary.size(), Translation->Dictionary.size());
-  // The texts the Parts give in Turkish stand as they are.
+  // Turkish texts the program has always shown stand as they are.
   EXPECT_EQ(Translation->Dictionary["SVP Profile Used"], "Ses Hızı Profili Devrede");
   EXPECT_EQ(Translation->Dictionary["Single SV Used"], "Tek Ses Hızı Değeri");
   EXPECT_EQ(Translation->Dictionary["Failed! Name of surveyor cannot be missing"],
