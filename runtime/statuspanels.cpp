@@ -1,26 +1,40 @@
 #include "runtime/statuspanels.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 
 TQuarixStatusBar::TQuarixStatusBar(int panelCount, int panelWidth, QWidget* parent) : QWidget(parent) {
   setObjectName("sStatusBar");
-  auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
   for (int i = 0; i < panelCount; ++i) {
     auto* l = new QLabel(this);
     l->setFrameShape(QFrame::Panel);
     l->setFrameShadow(QFrame::Sunken);
-    l->setFixedWidth(panelWidth);
     l->setAttribute(Qt::WA_TransparentForMouseEvents);
-    layout->addWidget(l);
     panels_.push_back(l);
     widths_.push_back(panelWidth);
   }
-  layout->addStretch(1);
   setFixedHeight(fontMetrics().height() + 6);
+  // The panels are placed by hand, not by a layout: however wide they grow,
+  // the bar asks its window for no width, and what passes the window's right
+  // edge is cut there.
+  setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  PlacePanels();
+}
+
+QSize TQuarixStatusBar::sizeHint() const { return {0, height()}; }
+QSize TQuarixStatusBar::minimumSizeHint() const { return {0, height()}; }
+
+void TQuarixStatusBar::PlacePanels() {
+  int left = 0;
+  for (std::size_t i = 0; i < panels_.size(); ++i) {
+    panels_[i]->setGeometry(left, 0, widths_[i], height());
+    left += widths_[i];
+  }
+}
+
+void TQuarixStatusBar::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  PlacePanels();
 }
 
 QString TQuarixStatusBar::PanelText(int index) const {
@@ -40,8 +54,9 @@ int TQuarixStatusBar::PanelWidth(int index) const {
 
 void TQuarixStatusBar::SetPanelWidth(int index, int width) {
   if (index < 0 || index >= PanelCount()) return;
+  if (widths_[index] == width) return;
   widths_[index] = width;
-  panels_[index]->setFixedWidth(width);
+  PlacePanels();
 }
 
 int TQuarixStatusBar::TextWidth(const QString& text) const { return fontMetrics().horizontalAdvance(text); }

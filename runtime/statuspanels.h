@@ -1,7 +1,7 @@
 #pragma once
 // The main window's status bar: a row of panels of given widths, each with a
-// text, reporting clicks and double clicks. A panel keeps its width whatever
-// its text: a longer text is cut at the panel's edge.
+// text, reporting clicks and double clicks. The bar never widens its window:
+// panels that pass the window's right edge are cut there.
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -24,11 +24,16 @@ class TQuarixStatusBar : public QWidget {
   std::function<void(QObject* Sender)> OnClick;
   std::function<void(QObject* Sender)> OnDblClick;
 
+ QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
  protected:
+  void resizeEvent(QResizeEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
 
  private:
+  void PlacePanels();
   std::vector<QLabel*> panels_;
   std::vector<int> widths_;
 };

@@ -1099,7 +1099,9 @@ void TFNav::Export1Click(QObject* Sender) {
 void TFNav::ShowLastFileFolder(const std::string& Path) {
   LastFileName = Path;
   if (!sStatusBar || sStatusBar->PanelCount() <= 3) return;
-  sStatusBar->SetPanelText(3, Q(LastFileFolderText(Path)));  // cut at the panel's edge
+  const QString folder = Q(LastFileFolderText(Path));
+  sStatusBar->SetPanelText(3, folder);
+  sStatusBar->SetPanelWidth(3, sStatusBar->TextWidth(folder) + 20);
 }
 
 void TFNav::StatusBarFolderClick(QObject* Sender) {

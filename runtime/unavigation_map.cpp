@@ -230,7 +230,9 @@ void TFNav::fcadWorldMouseDown(TQuarixCanvasModel*, int16_t Button, int16_t, int
     return;
   }
   if (!sStatusBar || sStatusBar->PanelCount() < 3) return;
-  sStatusBar->SetPanelText(2, QString::fromStdString(ClickedText(X, Y)));  // cut at the panel's edge
+  const QString text = QString::fromStdString(ClickedText(X, Y));
+  sStatusBar->SetPanelText(2, text);
+  sStatusBar->SetPanelWidth(2, sStatusBar->TextWidth(text) + 20);
 }
 
 void TFNav::fcadDrawBegin(TQuarixCanvasModel*, int16_t, double, double) {

@@ -461,11 +461,13 @@ void TFNav::tMapTimer(QObject* Sender) {
       for (const navloop::Circle& c : symbol.circles) fcad->DrawCircle(c.centre.x, c.centre.y, c.radius, VesselLayer);
     }
 
-    // The panels keep their widths (a longer text is cut at the panel's
-    // edge), so the main window never widens with its status texts.
     if (sStatusBar->PanelCount() >= 3) {
-      sStatusBar->SetPanelText(0, Q(navloop::DmsPanelText(GNSSLatitude, GNSSLongitude)));
-      sStatusBar->SetPanelText(1, Q(navloop::GridPanelText(GridEasting, GridNorthing)));
+      const QString dms = Q(navloop::DmsPanelText(GNSSLatitude, GNSSLongitude));
+      const QString grid = Q(navloop::GridPanelText(GridEasting, GridNorthing));
+      sStatusBar->SetPanelText(0, dms);
+      sStatusBar->SetPanelWidth(0, sStatusBar->TextWidth(dms) + 20);
+      sStatusBar->SetPanelText(1, grid);
+      sStatusBar->SetPanelWidth(1, sStatusBar->TextWidth(grid) + 20);
     }
 
     // Track point on the layer of the fix quality.

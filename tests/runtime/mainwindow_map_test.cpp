@@ -316,7 +316,7 @@ TEST_F(MapCommands, DistanceMeasureAndClickCoordinates) {
 
   down(1, 500123.456, 4400123);
   EXPECT_EQ(Panel(2), "Clicked: E500123.46, N4400123.00");
-  EXPECT_EQ(FNav->sStatusBar->PanelWidth(2), 100);  // the text is cut, the panel keeps its width
+  EXPECT_EQ(FNav->sStatusBar->PanelWidth(2), FNav->sStatusBar->TextWidth(Panel(2)) + 20);
 }
 
 TEST_F(MapCommands, ZoomCommandsAndFollow) {

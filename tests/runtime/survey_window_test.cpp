@@ -589,8 +589,8 @@ TEST_F(SurveyRoadWindow, TickConvertsFollowsAndFillsStatusBarAndNtripWindow) {
   EXPECT_EQ(FNav->sStatusBar->PanelText(0), QString::fromUtf8("0°0'3.600\"N, 9°0'7.200\"E"));
   EXPECT_EQ(FNav->sStatusBar->PanelText(1).toStdString(),
             "E" + FormatFixed(GridEasting, 2) + ", N" + FormatFixed(GridNorthing, 2));
-  EXPECT_EQ(FNav->sStatusBar->PanelWidth(0), 100);  // the texts are cut, the panels keep their widths
-  EXPECT_EQ(FNav->sStatusBar->PanelWidth(1), 100);
+  for (int i : {0, 1})
+    EXPECT_EQ(FNav->sStatusBar->PanelWidth(i), FNav->sStatusBar->TextWidth(FNav->sStatusBar->PanelText(i)) + 20);
   EXPECT_EQ(frmNTRIPSettings->edtLatitude->text(), "0.00100000");
   EXPECT_EQ(frmNTRIPSettings->edtLongitude->text(), "9.00200000");
 
