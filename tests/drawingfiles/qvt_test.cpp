@@ -772,6 +772,13 @@ TEST_F(QvtDamaged, ATextPastItsBoundFailsWhole) {
 }
 
 TEST_F(QvtDamaged, RunningOutOfMemoryPartWayLeavesTheMapAsItWas) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves the address space that this test limits";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  GTEST_SKIP() << "AddressSanitizer reserves the address space that this test limits";
+#endif
+#endif
   // A packed drawing of a million points (a few hundred kilobytes that build
   // well over a hundred megabytes of shapes), read with the address space
   // held to what the process has now plus 64 MB.

@@ -191,7 +191,7 @@ TEST_F(SurveyE2E, SigtermDuringASurveyClosesAsFileExitDoes) {
   run.Process().terminate();
   ASSERT_TRUE(run.Process().waitForFinished(15000));
   EXPECT_EQ(run.Process().exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(run.Process().exitCode(), 0);
+  EXPECT_EQ(run.Process().exitCode(), 0) << run.Output().toStdString();
 
   const std::string events = LogFile(" Events.log");
   const std::regex saved("Auto-saved: ([^\\r\\n]+\\.qvt)");
