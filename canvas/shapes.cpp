@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
+#include <deque>
 #include <mutex>
 #include <new>
 
@@ -71,46 +71,39 @@ ShapePool& Pool() {
 }
 
 // The strings of the records' non-empty text fields, by slot. Slot 0 stands
-// for the empty text and is never handed out; released slots are reused.
+// for the empty text and is never handed out; released slots are reused. A
+// deque keeps every string in place as the table grows.
 class TextTable {
  public:
   uint32_t Acquire(const std::string& s) {
-    auto text = std::make_unique<std::string>(s);
     std::lock_guard<std::mutex> lock(mutex_);
-    uint32_t id;
     if (!free_.empty()) {
-      id = free_.back();
+      const uint32_t id = free_.back();
+      slots_[id] = s;
       free_.pop_back();
-    } else {
-      if (slots_.size() > 0xFFFFFFFEu) throw std::bad_alloc();
-      id = static_cast<uint32_t>(slots_.size());
-      slots_.push_back(nullptr);
+      return id;
     }
-    slots_[id] = text.release();
-    return id;
+    if (slots_.size() > 0xFFFFFFFEu) throw std::bad_alloc();
+    slots_.push_back(s);
+    return static_cast<uint32_t>(slots_.size() - 1);
   }
   std::string* Slot(uint32_t id) {
     std::lock_guard<std::mutex> lock(mutex_);
-    return slots_[id];
+    return &slots_[id];
   }
   void Release(uint32_t id) noexcept {
-    std::string* text;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      text = slots_[id];
-      slots_[id] = nullptr;
-      try {
-        free_.push_back(id);
-      } catch (...) {
-        // The slot stays unused; nothing is lost but its reuse.
-      }
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::string().swap(slots_[id]);
+    try {
+      free_.push_back(id);
+    } catch (...) {
+      // The slot stays unused; nothing is lost but its reuse.
     }
-    delete text;
   }
 
  private:
   std::mutex mutex_;
-  std::vector<std::string*> slots_{nullptr};
+  std::deque<std::string> slots_{std::string()};
   std::vector<uint32_t> free_;
 };
 

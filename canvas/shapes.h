@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -213,10 +214,32 @@ class TQText : public TQShape {
   int DrawFontSize() const;
 };
 
+// Allocator of shape data kept beside the records: it draws on the records'
+// pool, which serves small blocks without per-allocation overhead.
+template <class T>
+struct TShapePoolAllocator {
+  using value_type = T;
+  TShapePoolAllocator() = default;
+  template <class U>
+  TShapePoolAllocator(const TShapePoolAllocator<U>&) noexcept {}  // NOLINT(implicit)
+  T* allocate(std::size_t n) {
+    if (n > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_array_new_length();
+    return static_cast<T*>(TQShape::operator new(n * sizeof(T)));
+  }
+  void deallocate(T* p, std::size_t n) noexcept { TQShape::operator delete(p, n * sizeof(T)); }
+  template <class U>
+  friend bool operator==(const TShapePoolAllocator&, const TShapePoolAllocator<U>&) noexcept {
+    return true;
+  }
+};
+
+// The vertices of a polyline.
+using TPointList = std::vector<TPointD, TShapePoolAllocator<TPointD>>;
+
 class TQPolyline : public TQShape {
  public:
   bool Closed = false;
-  std::vector<TPointD> Points;
+  TPointList Points;
 
   void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom, int PixelWidth,
             int PixelHeight) override;
