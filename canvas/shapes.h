@@ -56,15 +56,21 @@ class TQShape {
   TQShape& operator=(const TQShape&) = default;
   virtual ~TQShape() = default;
 
-  // Fields are ordered by size so that the record has no padding inside; the
-  // one-byte fields come last, where a derived record may place a small field
-  // of its own in what would otherwise be the tail padding.
+  // The fields every pass over the drawing reads (box, layer, type, flags,
+  // pen) come first, so they share the record's first cache line. Fields are
+  // placed so that the record has no padding inside; two one-byte fields come
+  // last, where a derived record may place a small field of its own in what
+  // would otherwise be the tail padding.
   double MinX = 0;  // bounding box in world units, kept by UpdateBounds
   double MinY = 0;
   double MaxX = 0;
   double MaxY = 0;
   int32_t Number = 0;
   int Layer = 0;
+  uint8_t ShapeType = 0;  // one of the type codes above
+  TBrushStyle BrushStyle = bsClear;
+  bool IsSelected = false;
+  bool Visible = true;
   TColor PenFg = 0;
   int PenWidth = 1;
   TColor BrushFg = 0xFFFFFF;
@@ -75,10 +81,6 @@ class TQShape {
   uint32_t IndexCell = 0xFFFFFFFFu;
   TShapeText Notes;
   TShapeText Text;
-  uint8_t ShapeType = 0;  // one of the type codes above
-  TBrushStyle BrushStyle = bsClear;
-  bool IsSelected = false;
-  bool Visible = true;
   int8_t PenStyle = 0;   // stored only; never applied when drawing
   int8_t BrushMode = 0;  // stored only
 
