@@ -382,7 +382,7 @@ int TQuarixCanvasModel::GetShapePenStyle(int32_t Shape) const {
 }
 void TQuarixCanvasModel::SetShapePenStyle(int32_t Shape, int Value) {
   if (TQShape* s = FindShape(Shape)) {
-    s->PenStyle = Value;
+    s->PenStyle = StoredCode(Value);
     MarkDrawingChanged();
   }
 }
@@ -415,7 +415,7 @@ int TQuarixCanvasModel::GetShapeBrushMode(int32_t Shape) const {
 }
 void TQuarixCanvasModel::SetShapeBrushMode(int32_t Shape, int Value) {
   if (TQShape* s = FindShape(Shape)) {
-    s->BrushMode = Value;
+    s->BrushMode = StoredCode(Value);
     MarkDrawingChanged();
   }
 }
@@ -515,7 +515,7 @@ int32_t TQuarixCanvasModel::AppendShape(TQShape* Shape, TQLayer* Layer, bool Cop
   Shape->Number = NextShapeNumber++;
   Shape->PenFg = Layer->PenFg;
   Shape->PenWidth = Layer->PenWidth;
-  if (CopyPenStyle) Shape->PenStyle = Layer->PenStyle;
+  if (CopyPenStyle) Shape->PenStyle = StoredCode(Layer->PenStyle);
   if (CopyBrush) {
     Shape->BrushFg = Layer->BrushFg;
     Shape->BrushStyle = Layer->BrushStyle;

@@ -51,6 +51,7 @@ void TQuarixCanvasModel::StartShape(double WX, double WY, bool RaiseDrawBegin) {
 void TQuarixCanvasModel::FinishRightButton(double WX, double WY) {
   if (DrawingPolyline) {
     if (DrawingPolyline->PointCount() >= 2) {
+      DrawingPolyline->Points.shrink_to_fit();  // finished: no room for more vertices
       DrawingPolyline->UpdateBounds();
       Shapes.push_back(DrawingPolyline);
       SyncShapeCount();
@@ -183,6 +184,7 @@ void TQuarixCanvasModel::LeftToolStep(int X, int Y, double wx, double wy) {
       } else if (CurrentTool == stArc) {
         DrawingPolyline->AddPoint(wx, wy);
         if (DrawingPolyline->PointCount() >= 3) {
+          DrawingPolyline->Points.shrink_to_fit();
           DrawingPolyline->UpdateBounds();
           Shapes.push_back(DrawingPolyline);
           SyncShapeCount();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <mutex>
 #include <new>
 
@@ -67,6 +68,49 @@ ShapePool& Pool() {
   // Never destroyed: records may still be released during static destruction.
   static ShapePool* pool = new ShapePool;
   return *pool;
+}
+
+// The strings of the records' non-empty text fields, by slot. Slot 0 stands
+// for the empty text and is never handed out; released slots are reused. A
+// deque keeps every string in place as the table grows.
+class TextTable {
+ public:
+  uint32_t Acquire(const std::string& s) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!free_.empty()) {
+      const uint32_t id = free_.back();
+      slots_[id] = s;
+      free_.pop_back();
+      return id;
+    }
+    if (slots_.size() > 0xFFFFFFFEu) throw std::bad_alloc();
+    slots_.push_back(s);
+    return static_cast<uint32_t>(slots_.size() - 1);
+  }
+  std::string* Slot(uint32_t id) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return &slots_[id];
+  }
+  void Release(uint32_t id) noexcept {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::string().swap(slots_[id]);
+    try {
+      free_.push_back(id);
+    } catch (...) {
+      // The slot stays unused; nothing is lost but its reuse.
+    }
+  }
+
+ private:
+  std::mutex mutex_;
+  std::deque<std::string> slots_{std::string()};
+  std::vector<uint32_t> free_;
+};
+
+TextTable& Texts() {
+  // Never destroyed, like the pool.
+  static TextTable* table = new TextTable;
+  return *table;
 }
 
 // World-to-pixel mapping of one Draw call.
@@ -199,6 +243,10 @@ void BrushOf(TCanvas* c, const TQShape& s) {
 
 // ---------------------------------------------------------------------------
 // TQShape
+
+uint32_t TShapeText::Acquire(const std::string& s) { return Texts().Acquire(s); }
+std::string* TShapeText::Slot(uint32_t id) { return Texts().Slot(id); }
+void TShapeText::Release(uint32_t id) noexcept { Texts().Release(id); }
 
 void* TQShape::operator new(std::size_t size) { return Pool().Allocate(size); }
 void TQShape::operator delete(void* p, std::size_t size) noexcept { Pool().Release(p, size); }

@@ -3,9 +3,11 @@
 // records keep their geometry in world units (grid metres, y up), draw
 // themselves onto a GDI-style TCanvas, hit-test, keep their bounding box and
 // move, scale and rotate themselves.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,10 @@ constexpr int stPoint = 17;
 constexpr int stCircle = 19;
 constexpr int stEllipse = 20;
 
+// A shape keeps its pen style and brush mode codes (small numbers) in a
+// byte; a value outside its range is held at the nearer end.
+inline int8_t StoredCode(int Value) { return static_cast<int8_t>(std::clamp(Value, -128, 127)); }
+
 // The colour selected shapes draw in.
 constexpr TColor kSelectedColor = 0x0000FF;
 
@@ -50,30 +56,33 @@ class TQShape {
   TQShape& operator=(const TQShape&) = default;
   virtual ~TQShape() = default;
 
-  // The fields every pass over the drawing reads (box, layer, type, pen,
-  // flags) come first, so they share the record's first cache line.
+  // The fields every pass over the drawing reads (box, layer, type, flags,
+  // pen) come first, so they share the record's first cache line. Fields are
+  // placed so that the record has no padding inside; two one-byte fields come
+  // last, where a derived record may place a small field of its own in what
+  // would otherwise be the tail padding.
   double MinX = 0;  // bounding box in world units, kept by UpdateBounds
   double MinY = 0;
   double MaxX = 0;
   double MaxY = 0;
   int32_t Number = 0;
   int Layer = 0;
-  int ShapeType = 0;
-  TColor PenFg = 0;
-  int PenWidth = 1;
+  uint8_t ShapeType = 0;  // one of the type codes above
   TBrushStyle BrushStyle = bsClear;
   bool IsSelected = false;
   bool Visible = true;
-  int PenStyle = 0;  // stored only; never applied when drawing
+  TColor PenFg = 0;
+  int PenWidth = 1;
   TColor BrushFg = 0xFFFFFF;
   TColor BrushBg = 0xFFFFFF;  // stored only
-  int BrushMode = 0;  // stored only
-  int ZOrder = 0;     // stored only; the drawing order is the canvas's list order
+  int ZOrder = 0;             // stored only; the drawing order is the canvas's list order
   // Bookkeeping of the canvas's spatial index, not shape data: the cell the
-  // record is filed under (it fills what would otherwise be padding).
+  // record is filed under.
   uint32_t IndexCell = 0xFFFFFFFFu;
   TShapeText Notes;
   TShapeText Text;
+  int8_t PenStyle = 0;   // stored only; never applied when drawing
+  int8_t BrushMode = 0;  // stored only
 
   // Left/Right/Top/Bottom: world coordinates of the control's edges.
   virtual void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom,
@@ -126,9 +135,9 @@ class TQCircle : public TQShape {
 
 class TQRectangle : public TQShape {
  public:
+  bool Rounded = false;
   double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
   double Value = 0;  // cell value of an XYZ grid cell
-  bool Rounded = false;
   double CornerRadius = 10.0;  // world units
 
   void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom, int PixelWidth,
@@ -142,8 +151,8 @@ class TQRectangle : public TQShape {
 
 class TQPoint : public TQShape {
  public:
-  double X = 0, Y = 0, Z = 0;
   int PointSize = 3;  // half the size of the bounding box, world units
+  double X = 0, Y = 0, Z = 0;
 
   void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom, int PixelWidth,
             int PixelHeight) override;
@@ -182,17 +191,17 @@ class TQArc : public TQShape {
 
 class TQText : public TQShape {
  public:
-  double X = 0, Y = 0;  // anchor
-  std::string TextString;
+  bool Bold = false;
+  bool Italic = false;
   int FontIndex = -1;  // index into the canvas's font table at creation
+  double X = 0, Y = 0;  // anchor
   double Angle = 0;    // degrees, counter-clockwise
+  double Height = 10.0;  // font size in points; world size of the box
+  std::string TextString;
+  std::string FontName = "Arial";
   int TextAlign = 0;   // 0 left, 1 centre, 2 right
   int TextJustify = 0; // 0 top, 1 middle, 2 bottom
   int Reserved = 0;    // kept 0 by every creator
-  double Height = 10.0;  // font size in points; world size of the box
-  std::string FontName = "Arial";
-  bool Bold = false;
-  bool Italic = false;
 
   void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom, int PixelWidth,
             int PixelHeight) override;
@@ -207,10 +216,32 @@ class TQText : public TQShape {
   int DrawFontSize() const;
 };
 
+// Allocator of shape data kept beside the records: it draws on the records'
+// pool, which serves small blocks without per-allocation overhead.
+template <class T>
+struct TShapePoolAllocator {
+  using value_type = T;
+  TShapePoolAllocator() = default;
+  template <class U>
+  TShapePoolAllocator(const TShapePoolAllocator<U>&) noexcept {}  // NOLINT(implicit)
+  T* allocate(std::size_t n) {
+    if (n > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_array_new_length();
+    return static_cast<T*>(TQShape::operator new(n * sizeof(T)));
+  }
+  void deallocate(T* p, std::size_t n) noexcept { TQShape::operator delete(p, n * sizeof(T)); }
+  template <class U>
+  friend bool operator==(const TShapePoolAllocator&, const TShapePoolAllocator<U>&) noexcept {
+    return true;
+  }
+};
+
+// The vertices of a polyline.
+using TPointList = std::vector<TPointD, TShapePoolAllocator<TPointD>>;
+
 class TQPolyline : public TQShape {
  public:
-  std::vector<TPointD> Points;
   bool Closed = false;
+  TPointList Points;
 
   void Draw(TCanvas* Canvas, double Left, double Right, double Top, double Bottom, int PixelWidth,
             int PixelHeight) override;

@@ -1,8 +1,10 @@
 #pragma once
 // A text field of a shape record. Almost every shape of a survey map leaves
-// its notes and free text empty, so an empty text costs one pointer instead
-// of a whole std::string; a set text lives on the heap.
+// its notes and free text empty, so a text costs a 32-bit handle in the
+// record: 0 when empty, else the slot of a heap string in a table shared by
+// all records.
 #include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <string>
 
@@ -12,8 +14,8 @@ class TShapeText {
   TShapeText(const std::string& s) { assign(s); }  // NOLINT(implicit)
   TShapeText(const char* s) { assign(s ? std::string(s) : std::string()); }  // NOLINT(implicit)
   TShapeText(const TShapeText& other) { assign(other.str()); }
-  TShapeText(TShapeText&& other) noexcept : p_(other.p_) { other.p_ = nullptr; }
-  ~TShapeText() { delete p_; }
+  TShapeText(TShapeText&& other) noexcept : id_(other.id_) { other.id_ = 0; }
+  ~TShapeText() { clear(); }
 
   TShapeText& operator=(const TShapeText& other) {
     if (this != &other) assign(other.str());
@@ -21,9 +23,9 @@ class TShapeText {
   }
   TShapeText& operator=(TShapeText&& other) noexcept {
     if (this != &other) {
-      delete p_;
-      p_ = other.p_;
-      other.p_ = nullptr;
+      clear();
+      id_ = other.id_;
+      other.id_ = 0;
     }
     return *this;
   }
@@ -37,14 +39,14 @@ class TShapeText {
   }
 
   operator const std::string&() const { return str(); }  // NOLINT(implicit)
-  const std::string& str() const { return p_ ? *p_ : Empty(); }
+  const std::string& str() const { return id_ ? *Slot(id_) : Empty(); }
   const char* c_str() const { return str().c_str(); }
-  bool empty() const { return p_ == nullptr; }
-  std::size_t size() const { return p_ ? p_->size() : 0; }
+  bool empty() const { return id_ == 0; }
+  std::size_t size() const { return id_ ? Slot(id_)->size() : 0; }
   std::size_t length() const { return size(); }
-  void clear() {
-    delete p_;
-    p_ = nullptr;
+  void clear() noexcept {
+    if (id_) Release(id_);
+    id_ = 0;
   }
 
   friend bool operator==(const TShapeText& a, const TShapeText& b) { return a.str() == b.str(); }
@@ -60,14 +62,19 @@ class TShapeText {
     return empty;
   }
   void assign(const std::string& s) {
-    if (s.empty()) {
+    if (s.empty())
       clear();
-    } else if (p_) {
-      *p_ = s;
-    } else {
-      p_ = new std::string(s);
-    }
+    else if (id_)
+      *Slot(id_) = s;
+    else
+      id_ = Acquire(s);
   }
 
-  std::string* p_ = nullptr;
+  // The shared table (shapes.cpp): a new slot holding a copy of s, the string
+  // of a slot (stable until the slot is released), and the slot's release.
+  static uint32_t Acquire(const std::string& s);
+  static std::string* Slot(uint32_t id);
+  static void Release(uint32_t id) noexcept;
+
+  uint32_t id_ = 0;
 };

@@ -294,6 +294,12 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
     s->ShapeType = Closed ? stPolygon : stPolyline;
     return s;
   }
+  // A polyline is whole when appended: its vertex list gives back what it
+  // reserved while growing.
+  void Append(TQPolyline* s, TColor Pen) {
+    s->Points.shrink_to_fit();
+    Append(static_cast<TQShape*>(s), Pen);
+  }
   void Append(TQShape* s, TColor Pen) {
     s->Layer = ImportLayer();
     s->Number = m_.NextShapeNumber++;

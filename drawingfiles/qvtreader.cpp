@@ -518,6 +518,7 @@ class Reader {
     // In a text that was cut off, a record whose vertex lines are missing
     // is not whole: it is dropped.
     if (i < count && lines_.Cut()) return;
+    p->Points.shrink_to_fit();  // the count may promise more than the file holds
     p->UpdateBounds();
     Append(std::move(p));
   }

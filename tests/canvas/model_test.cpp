@@ -114,6 +114,27 @@ TEST(CanvasModel, CreationRecreatesMissingDefault) {
   EXPECT_EQ(m.FindLayer(m.GetShapeOnLayer(n))->Name, "Default");
 }
 
+// A shape keeps its pen style and brush mode in a byte: codes beyond it are
+// held at its ends, the rest kept as given.
+TEST(CanvasModel, ShapePenStyleAndBrushModeCodes) {
+  Model m;
+  const int l = m.LayerOpen("L");
+  m.SetLayerPenStyle(l, 300);
+  const int32_t poly = m.DrawPolyline({{0, 0}, {1, 1}}, l, false);
+  EXPECT_EQ(m.GetShapePenStyle(poly), 127);
+  EXPECT_EQ(m.GetLayerPenStyle(l), 300);
+  for (const int code : {0, 5, -1, 127, -128}) {
+    m.SetShapePenStyle(poly, code);
+    m.SetShapeBrushMode(poly, code);
+    EXPECT_EQ(m.GetShapePenStyle(poly), code);
+    EXPECT_EQ(m.GetShapeBrushMode(poly), code);
+  }
+  m.SetShapePenStyle(poly, 1000);
+  m.SetShapeBrushMode(poly, -1000);
+  EXPECT_EQ(m.GetShapePenStyle(poly), 127);
+  EXPECT_EQ(m.GetShapeBrushMode(poly), -128);
+}
+
 TEST(CanvasModel, CreationCopiesLayerPenAndBrush) {
   Model m;
   const int l = m.LayerOpen("L");

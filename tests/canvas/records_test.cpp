@@ -5,6 +5,9 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "canvas/shapes.h"
 
@@ -315,4 +318,45 @@ TEST(ShapeRecords, TextDrawSize) {
     t.Height = height;
     EXPECT_EQ(t.DrawFontSize(), size) << height;
   }
+}
+
+// The text fields of the records share one table of strings: each record
+// keeps its own text through copies, moves, reassignment and the reuse of
+// freed slots.
+TEST(ShapeRecords, TextFieldsStayTheRecordsOwn) {
+  TQLine a;
+  a.Notes = "depth 12.3";
+  a.Text = std::string("first");
+  TQLine b = a;
+  b.Notes = "changed";
+  EXPECT_EQ(a.Notes.str(), "depth 12.3");
+  EXPECT_EQ(b.Notes.str(), "changed");
+  EXPECT_EQ(b.Text.str(), "first");
+
+  a.Text = a.Text;  // NOLINT(self-assign)
+  a.Notes = a.Notes.str();
+  EXPECT_EQ(a.Text.str(), "first");
+  EXPECT_EQ(a.Notes.str(), "depth 12.3");
+
+  TShapeText moved = std::move(b.Notes);
+  EXPECT_TRUE(b.Notes.empty());
+  EXPECT_EQ(moved.str(), "changed");
+  b.Text = "";
+  EXPECT_TRUE(b.Text.empty());
+  EXPECT_EQ(b.Text.str(), "");
+
+  // Slots freed by many records are taken again by new ones.
+  std::vector<std::pair<std::unique_ptr<TQShape>, std::string>> many;
+  for (int round = 0; round < 3; ++round) {
+    for (int i = 0; i < 1000; ++i) {
+      std::string text = "p" + std::to_string(round) + "." + std::to_string(i);
+      many.emplace_back(std::make_unique<TQPoint>(), text);
+      many.back().first->Text = text;
+    }
+    for (std::size_t i = 0; i < many.size(); i += 2) many[i].first.reset();
+    std::erase_if(many, [](const auto& m) { return !m.first; });
+  }
+  for (const auto& [shape, text] : many) EXPECT_EQ(shape->Text.str(), text);
+  EXPECT_EQ(moved.str(), "changed");
+  EXPECT_EQ(a.Notes.str(), "depth 12.3");
 }

@@ -67,7 +67,7 @@ T* Add(TQuarixCanvasModel& c, int type, int layer, std::function<void(T&)> fill)
 TQPolyline* Poly(TQuarixCanvasModel& c, int type, bool closed, std::vector<TPointD> pts, int layer = 0) {
   return Add<TQPolyline>(c, type, layer, [&](TQPolyline& p) {
     p.Closed = closed;
-    p.Points = pts;
+    p.Points.assign(pts.begin(), pts.end());
     p.PenFg = 0x00FF00;
     p.PenWidth = 2;
   });
