@@ -19,8 +19,10 @@ cmake --build "$ROOT/build-asan" -j "$(nproc)"
 threads=(devices/serial_test ntrip/ntrip_client_test ntrip/ntrip_window_test)
 build_with_clang "$ROOT/build-tsan" "-fsanitize=thread" -DQUARIX_BUILD_BENCH=OFF
 cmake --build "$ROOT/build-tsan" -j "$(nproc)" --target "${threads[@]##*/}"
+# Tests that start str2str are left out: Qt starts a process with clone(), which clang 14's ThreadSanitizer does
+# not follow, and its runtime then fails its own check in the test process.
 for t in "${threads[@]}"; do
   TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$supp/tsan.supp" \
-    "$ROOT/build-tsan/tests/$t"
+    "$ROOT/build-tsan/tests/$t" --gtest_filter='-*WithStr2str*'
 done
 echo "ThreadSanitizer: ${#threads[@]} test programs passed"
