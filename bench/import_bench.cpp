@@ -30,6 +30,7 @@
 #include "drawingfiles/dxfimport.h"
 #include "drawingfiles/kmlimport.h"
 #include "drawingfiles/xyzimport.h"
+#include "tests/support/utm35.h"
 
 namespace fs = std::filesystem;
 
@@ -160,19 +161,6 @@ bool MakeKml(const std::string& dir, const std::string& kml) {
                                    "' > /dev/null 2>&1").c_str()) == 0;
   fs::remove(csv);
   return ok && fs::exists(kml);
-}
-
-TKMLGridSettings Utm35() {
-  TKMLGridSettings s;
-  s.SemiMajorAxis = "6378137";
-  s.Flattening = "0.0033528106647474";
-  s.Scale = s.RX = s.RY = s.RZ = s.SX = s.SY = s.SZ = "0";
-  s.CentralMeridian = "27";
-  s.ReferenceLatitude = "0";
-  s.ScaleFactor = "0.9996";
-  s.FalseEasting = "500000";
-  s.FalseNorthing = "0";
-  return s;
 }
 
 void Ratio(const char* what, double ours, double reference, double target) {

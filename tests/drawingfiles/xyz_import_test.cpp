@@ -12,6 +12,7 @@
 #include "drawingfiles/kmlimport.h"
 #include "drawingfiles/xyzimport.h"
 #include "tests/support/tempenv.h"
+#include "tests/support/utm35.h"
 
 namespace {
 
@@ -149,19 +150,6 @@ TEST(KMLImport, BranchAndLayerOfAFile) {
     EXPECT_EQ(ImportKindOf(c.path), c.kind) << c.path;
     EXPECT_EQ(ImportLayerName(c.path), c.layer) << c.path;
   }
-}
-
-TKMLGridSettings Utm35() {
-  TKMLGridSettings s;
-  s.SemiMajorAxis = "6378137";
-  s.Flattening = "0.0033528106647474";
-  s.Scale = s.RX = s.RY = s.RZ = s.SX = s.SY = s.SZ = "0";
-  s.CentralMeridian = "27";
-  s.ReferenceLatitude = "0";
-  s.ScaleFactor = "0.9996";
-  s.FalseEasting = "500000";
-  s.FalseNorthing = "0";
-  return s;
 }
 
 TEST(KMLImport, GridTexts) {
