@@ -13,7 +13,6 @@
 
 #include "app/settingsfile.h"
 #include "app/textfile.h"
-#include "tests/devices/unpluggablepty.h"
 #include "tests/platform/ptypair.h"
 #include "tests/support/tempenv.h"
 
@@ -583,7 +582,7 @@ TEST_F(SerialGPSTest, AForgottenPositionIsReportedAgainByTheSameSentence) {
 // a USB adapter is pulled out) is closed on the next poll tick and told as a
 // disconnection; lines that arrived before it are still handled.
 TEST_F(SerialGPSTest, AHungUpLineIsClosedAndToldOnTheNextTick) {
-  UnpluggablePty unplugged;
+  PtyPair unplugged;
   ASSERT_TRUE(unplugged.Ok());
   MapPort(8, unplugged.DevicePath());
   gps.Port = 8;

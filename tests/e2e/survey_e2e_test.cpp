@@ -12,7 +12,6 @@
 #include <regex>
 #include <string>
 
-#include "tests/devices/unpluggablepty.h"
 #include "tests/e2e/vncclient.h"
 #include "tests/platform/ptypair.h"
 #include "tests/support/programrunner.h"
@@ -209,7 +208,7 @@ TEST_F(SurveyE2E, SigtermDuringASurveyClosesAsFileExitDoes) {
 // closed under the port): the disconnection is told within a second, in the
 // events log, and the soundings after it carry fix quality 0.
 TEST_F(SurveyE2E, AnUnpluggedReceiverIsToldWithinASecondAndLaterSoundingsCarryNoFix) {
-  UnpluggablePty receiver;
+  PtyPair receiver;
   ASSERT_TRUE(receiver.Ok());
   StartSurvey(receiver.DevicePath());
   if (HasFatalFailure()) return;

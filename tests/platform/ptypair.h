@@ -30,6 +30,12 @@ class PtyPair {
   PtyPair& operator=(const PtyPair&) = delete;
 
   bool Ok() const { return master_ >= 0 && keeper_ >= 0 && !devicePath_.empty(); }
+  // Closes the test's side: to the program the line hangs up, like a
+  // receiver whose USB adapter was pulled out.
+  void Unplug() {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+  }
   const std::string& DevicePath() const { return devicePath_; }
   int MasterFd() const { return master_; }
   // The test's own handle of the device side (opened before any exclusive

@@ -28,7 +28,6 @@
 #include "platform/clock.h"
 #include "devices/QuarixSerialGPS.h"
 #include "runtime/statuspanels.h"
-#include "tests/devices/unpluggablepty.h"
 #include "tests/platform/ptypair.h"
 #include "tests/runtime/formsfixture.h"
 
@@ -1037,7 +1036,7 @@ TEST_F(SurveyRoadPorts, SoundingTravelsFromThePortsIntoTheRecordsAndTheTrack) {
 // port's own timer; the soundings after it carry fix quality 0 until the
 // receiver gives a position again.
 TEST_F(SurveyRoadWindow, AnUnpluggedReceiverIsToldAtOnceAndLaterSoundingsCarryNoFix) {
-  UnpluggablePty gnss;
+  PtyPair gnss;
   PtyPair sounder;
   ASSERT_TRUE(gnss.Ok() && sounder.Ok());
   {
