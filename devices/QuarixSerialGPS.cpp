@@ -20,6 +20,7 @@ namespace {
 constexpr int kDefaultDelay = 50;
 constexpr int kDefaultIdleInterval = 10000;
 constexpr size_t kMaxReadPerTick = 1023;
+constexpr int kDefaultReopenInterval = 3000;
 }  // namespace
 
 TQuarixSerialGPS::TQuarixSerialGPS(QObject* AOwner) : QObject(AOwner) {
@@ -29,13 +30,18 @@ TQuarixSerialGPS::TQuarixSerialGPS(QObject* AOwner) : QObject(AOwner) {
   IdleTimer = new QTimer(this);
   IdleTimer->setInterval(kDefaultIdleInterval);
   connect(IdleTimer, &QTimer::timeout, this, &TQuarixSerialGPS::IdleTimerTimer);
+  ReopenTimer = new QTimer(this);
+  ReopenTimer->setInterval(kDefaultReopenInterval);
+  connect(ReopenTimer, &QTimer::timeout, this, &TQuarixSerialGPS::ReopenTimerTimer);
 }
 
 TQuarixSerialGPS::~TQuarixSerialGPS() {
   PollTimer->stop();
   IdleTimer->stop();
+  ReopenTimer->stop();
   PollTimer->disconnect(this);
   IdleTimer->disconnect(this);
+  ReopenTimer->disconnect(this);
   // No event at destruction: the owner may already be half gone.
   OnConnect = nullptr;
   OnDisconnect = nullptr;
@@ -48,8 +54,10 @@ TQuarixSerialGPS::~TQuarixSerialGPS() {
   Close();
   delete PollTimer;
   delete IdleTimer;
+  delete ReopenTimer;
   PollTimer = nullptr;
   IdleTimer = nullptr;
+  ReopenTimer = nullptr;
 }
 
 void TQuarixSerialGPS::Open() {
@@ -66,7 +74,13 @@ void TQuarixSerialGPS::Open() {
   // A port that does not exist, is in use or rejects the settings stays
   // closed without a report; the owner sees Active false and no OnConnect.
   Handle = platform::SerialPort::Open(SerialDevicePath(Port), line);
+  // A line that hangs up at once (a device still going away) is no opening.
+  if (Handle && Handle->Failed()) {
+    Handle->Close();
+    Handle.reset();
+  }
   if (!Handle) return;
+  ReopenTimer->stop();
 
   Active = true;
   LineBuffer.clear();
@@ -87,6 +101,7 @@ void TQuarixSerialGPS::Open() {
 void TQuarixSerialGPS::Close() {
   PollTimer->stop();
   IdleTimer->stop();
+  ReopenTimer->stop();
   if (!Active) return;
   // Marks the shared port closed: a thread that still holds it writes nothing.
   if (Handle) Handle->Close();
@@ -150,11 +165,29 @@ void TQuarixSerialGPS::PollTimerTimer() {
       SplitLines();
       if (!Active || !Handle) return;  // a line handler closed the port
     } else if (got < 0) {
-      Close();
+      LosePort();
       return;
     }
   }
-  if (queued < 0 || Handle->Failed()) Close();
+  if (queued < 0 || Handle->Failed()) LosePort();
+}
+
+// The port went away under the component: told, then tried again until the
+// device is back or the owner closes it.
+void TQuarixSerialGPS::LosePort() {
+  Close();
+  ReopenTimer->setInterval(ReopenInterval < 1 ? kDefaultReopenInterval : ReopenInterval);
+  ReopenTimer->start();
+}
+
+void TQuarixSerialGPS::ReopenTimerTimer() {
+  if (Active) {
+    ReopenTimer->stop();
+    return;
+  }
+  Reopening = true;
+  Open();  // stops the attempts when the port opens; a failed attempt is not told
+  Reopening = false;
 }
 
 void TQuarixSerialGPS::IdleTimerTimer() {
@@ -170,7 +203,7 @@ void TQuarixSerialGPS::IdleTimerTimer() {
 
 void TQuarixSerialGPS::SplitLines() {
   std::string line;
-  while (serialtext::TakeLine(LineBuffer, line))
+  while (serialtext::TakeLine(LineBuffer, line, CarriesNMEA))
     if (!line.empty()) HandleLine(line);
   serialtext::BoundRest(LineBuffer);
 }

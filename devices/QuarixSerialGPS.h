@@ -9,6 +9,11 @@
 // Port and Handle directly. Handle is the shared port object: a component
 // given it (the NTRIP client) may write into it from its own thread; after
 // Close such writes are dropped.
+//
+// A port that hangs up (a device unplugged) is closed and told through
+// OnDisconnect; the component then tries to open it again every
+// ReopenInterval ms until the device is back (OnConnect, with Reopening set)
+// or the owner closes it.
 #include <QObject>
 #include <cstdint>
 #include <fstream>
@@ -40,6 +45,9 @@ class TQuarixSerialGPS : public QObject {
   bool EnableDTR = false;
   bool EnableRTS = false;
   std::string LogFileName;        // path of the raw log
+  // The port carries NMEA: every "$" starts a new sentence, so a sentence is
+  // never glued to line noise that came before it without a line feed.
+  bool CarriesNMEA = false;
 
   // Decoded values.
   double Latitude = 0;   // degrees, north positive (last GGA)
@@ -58,6 +66,9 @@ class TQuarixSerialGPS : public QObject {
   bool IdleReported = false;    // the current silence has been reported
   int RawLogFd = -1;            // the raw log while the port is open
   bool RawLogFailed = false;    // a failed write has been told; cleared when writing works again
+  QTimer* ReopenTimer = nullptr;  // owned; tries a lost port again
+  int ReopenInterval = 3000;      // ms between the attempts; below 1 means 3000
+  bool Reopening = false;         // true while OnConnect tells a lost port opened again
 
   // Events, sender first; an empty event is not raised.
   std::function<void(QObject* Sender, int Port)> OnConnect;
@@ -97,9 +108,11 @@ class TQuarixSerialGPS : public QObject {
   // Timer handlers, public so that tests run a tick directly.
   void PollTimerTimer();  // one poll: read what is queued and handle complete lines
   void IdleTimerTimer();  // one watchdog tick
+  void ReopenTimerTimer();  // one attempt to open a lost port again
 
  private:
   void SplitLines();
+  void LosePort();
   void HandleLine(const std::string& line);
   void WriteRawLog(const std::string& line);
   void OpenRawLog();

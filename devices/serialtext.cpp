@@ -23,11 +23,13 @@ std::string TrimLine(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
-bool TakeLine(std::string& buffer, std::string& line) {
-  const size_t lf = buffer.find('\n');
-  if (lf == std::string::npos) return false;
-  line = TrimLine(buffer.substr(0, lf + 1));
-  buffer.erase(0, lf + 1);
+bool TakeLine(std::string& buffer, std::string& line, bool sentences) {
+  size_t end = buffer.find('\n');
+  if (end != std::string::npos) ++end;
+  if (sentences) end = std::min(end, buffer.find('$', 1));
+  if (end == std::string::npos) return false;
+  line = TrimLine(buffer.substr(0, end));
+  buffer.erase(0, end);
   return true;
 }
 

@@ -15,7 +15,9 @@ void AppendChunk(std::string& buffer, const char* data, size_t length);
 // Takes the text up to and including the first line feed off the buffer and
 // returns it without leading and trailing blanks and control characters.
 // False (buffer unchanged) when the buffer holds no line feed.
-bool TakeLine(std::string& buffer, std::string& line);
+// With sentences (a stream of NMEA), a "$" also ends the text before it: line
+// noise without a line feed never swallows the sentence that follows it.
+bool TakeLine(std::string& buffer, std::string& line, bool sentences = false);
 
 // Leading and trailing characters up to and including the blank removed.
 std::string TrimLine(const std::string& text);

@@ -63,6 +63,7 @@ void TQuarixNTRIPClient::FreeWorker() {
   }
   worker->Join();
   delete worker;
+  ServeHandOvers();  // the blocks it received last, before anything of a next connection
 }
 
 void TQuarixNTRIPClient::Disconnect() {
@@ -81,11 +82,12 @@ void TQuarixNTRIPClient::FetchSourceTable() {
 }
 
 void TQuarixNTRIPClient::SetSerialHandle(platform::SerialHandle handle) {
+  const bool set = handle != nullptr;
   {
     std::lock_guard<std::mutex> lock(serialMutex_);
     serial_ = std::move(handle);
   }
-  Log("Serial port handle set");
+  Log(set ? "Serial port handle set" : "Serial port handle cleared");
 }
 
 platform::SerialHandle TQuarixNTRIPClient::GetSerialHandle() {
@@ -183,6 +185,16 @@ void TQuarixNTRIPClient::RunOnMainThread(std::function<void()> call) {
   queueCv_.wait(lock, [&] { return item->done; });
 }
 
+void TQuarixNTRIPClient::PostToMainThread(std::function<void()> call) {
+  auto item = std::make_shared<HandOver>();
+  item->call = std::move(call);
+  {
+    std::lock_guard<std::mutex> lock(queueMutex_);
+    queue_.push_back(item);
+  }
+  QMetaObject::invokeMethod(this, [this] { ServeHandOvers(); }, Qt::QueuedConnection);
+}
+
 void TQuarixNTRIPClient::ServeHandOvers() {
   for (;;) {
     std::shared_ptr<HandOver> item, outer;
@@ -210,6 +222,10 @@ void TQuarixNTRIPClient::ServeHandOvers() {
 
 // ---------------------------------------------------------------------------
 // Worker
+
+namespace {
+constexpr long kMaxPostedBytes = 1L << 20;
+}  // namespace
 
 TNTRIPWorkerThread::TNTRIPWorkerThread(TQuarixNTRIPClient* client, int requestMode)
     : Client(client), RequestMode(requestMode) {
@@ -265,10 +281,15 @@ void TNTRIPWorkerThread::HandleReceivedData(const char* data, int length) {
     std::lock_guard<std::mutex> lock(Client->ReceivedDataMutex);
     ntrip::AppendTail(Client->ReceivedData, data, std::size_t(length));
   }
+  // The receiver gets the block first, whatever the user-interface thread is doing.
   if (Client->ForwardToSerial) Client->WriteToSerial(data, length);
   // The block is copied so the main thread never reads the receive buffer.
-  std::string block(data, std::size_t(length));
-  Client->RunOnMainThread([c = Client, block] {
+  // While that thread does not come round, blocks beyond a bound are not
+  // handed over (they are forwarded and counted all the same).
+  if (Client->postedBytes_ > kMaxPostedBytes) return;
+  Client->postedBytes_ += length;
+  Client->PostToMainThread([c = Client, block = std::string(data, std::size_t(length))] {
+    c->postedBytes_ -= long(block.size());
     c->HandleData(reinterpret_cast<const uint8_t*>(block.data()), int(block.size()));
   });
 }

@@ -84,6 +84,9 @@ class TQuarixNTRIPClient : public QObject {
 
   // Worker side of a hand-over: runs call on the user-interface thread and waits for it.
   void RunOnMainThread(std::function<void()> call);
+  // The same without waiting, for the received blocks: the worker goes on
+  // receiving and forwarding while the user-interface thread is busy.
+  void PostToMainThread(std::function<void()> call);
   // Runs the pending hand-overs; on the user-interface thread.
   void ServeHandOvers();
 
@@ -98,6 +101,7 @@ class TQuarixNTRIPClient : public QObject {
   std::condition_variable queueCv_;
   std::deque<std::shared_ptr<HandOver>> queue_;
   std::shared_ptr<HandOver> running_;  // the hand-over being run, if any
+  std::atomic<long> postedBytes_{0};   // bytes of received blocks not yet handed over
   void FreeWorker();
   friend class TNTRIPWorkerThread;
 };

@@ -255,6 +255,8 @@ void TfrmNTRIPSettings::btnConnectClick(QObject*) {
     Client->AutoReconnect = false;
     Client->Disconnect();
     btnConnect->setText("Connect");
+    ShownStatus = 0;  // the client reports nothing for a disconnection it was asked for
+    UpdateCaption();
     return;
   }
   if (Text(boxMountpoint).empty()) {
@@ -330,16 +332,27 @@ void TfrmNTRIPSettings::NTRIPClientStatus(QObject*, int code, const std::string&
       AddLog("Auto-connect enabled for next startup");
     }
   }
-  struct Caption { const char* button; const char* title; };
-  static const Caption captions[] = {{"Connect", "Disconnected"},
-                                     {"Connecting...", "Connecting..."},
-                                     {"Disconnect", "Connected"},
-                                     {"Disconnect", "Receiving Data"},
-                                     {"Connect", "Error"}};
+  static const char* const buttons[] = {"Connect", "Connecting...", "Disconnect", "Disconnect", "Connect"};
   if (code >= 0 && code <= 4) {
-    btnConnect->setText(captions[code].button);
-    setWindowTitle(QString("Quarix NTRIP Client - ") + captions[code].title);
+    btnConnect->setText(buttons[code]);
+    ShownStatus = code;
+    UpdateCaption();
   }
+}
+
+bool TfrmNTRIPSettings::CorrectionsForwarded() {
+  if (!Client) return false;
+  if (!Client->ForwardToSerial) return OutputPortOpen && OutputPortHandle && OutputPortHandle->IsOpen();
+  const platform::SerialHandle port = Client->GetSerialHandle();
+  return port && port->IsOpen();
+}
+
+void TfrmNTRIPSettings::UpdateCaption() {
+  static const char* const titles[] = {"Disconnected", "Connecting...", "Connected", "Receiving Data", "Error"};
+  if (ShownStatus < 0 || ShownStatus > 4) return;
+  QString title = QString("Quarix NTRIP Client - ") + titles[ShownStatus];
+  if ((ShownStatus == 2 || ShownStatus == 3) && !CorrectionsForwarded()) title += " - Not Forwarded (no GPS port)";
+  if (title != windowTitle()) setWindowTitle(title);
 }
 
 void TfrmNTRIPSettings::tmrUpdateTimer(QObject*) {
@@ -362,6 +375,7 @@ void TfrmNTRIPSettings::tmrUpdateTimer(QObject*) {
   lblBytesSentValue->setText(Q(Grouped(Client->BytesSent)));
   lblBytesSentValue->adjustSize();
   pbProgress->setValue((received % 5000) / 50);
+  UpdateCaption();  // the receiver's port may have closed meanwhile
 }
 
 void TfrmNTRIPSettings::NTRIPClientData(QObject*, const uint8_t* data, int length) {
@@ -399,15 +413,22 @@ void TfrmNTRIPSettings::LogBaseStationEvent(const std::string& stationText) {
 }
 
 void TfrmNTRIPSettings::SetGPSPort(platform::SerialHandle handle, const std::string& portName) {
+  if (handle && !handle->IsOpen()) handle.reset();
   GPSPort = handle;
   if (Client) {
+    const bool given = handle != nullptr;
     Client->SetSerialHandle(std::move(handle));
-    AddLog("Serial port handle connected");
+    if (given)
+      AddLog("Serial port handle connected");
+    else if (Client->ForwardToSerial)
+      AddLog("GPS port " + (portName.empty() ? GPSPortName : portName) +
+             " closed - corrections are not forwarded until it is open again");
   }
   if (!portName.empty()) {
     GPSPortName = portName;
     if (boxOutputPort->count() > 0) boxOutputPort->setItemText(0, Q(GPSPortName + " This Port (GPS)"));
   }
+  UpdateCaption();
 }
 
 void TfrmNTRIPSettings::SetGPSPosition(double latitude, double longitude, double altitude) {

@@ -63,6 +63,7 @@ class TfrmNTRIPSettings : public QWidget {
   std::string GPSPortName;           // e.g. "COM3", given by SetGPSPort
   platform::SerialHandle GPSPort;    // the receiver's open port, as last handed over
   double GPSAltitude = 0;            // altitude of the last position given
+  int ShownStatus = -1;               // the client's status the caption shows; -1 before the first
   bool PendingAutoConnect = false;
   bool DataFlowing = false;
   bool AutoConnect = false;
@@ -96,8 +97,14 @@ class TfrmNTRIPSettings : public QWidget {
   // Appends a time-stamped line to the log, keeping at most 100 lines.
   void AddLog(const std::string& text);
   void UpdatePositionMode();
-  // The receiver's open port and its name ("COM3").
+  // The receiver's open port and its name ("COM3"); an empty handle when the
+  // port closed: the corrections are then not forwarded until the next one.
   void SetGPSPort(platform::SerialHandle handle, const std::string& portName);
+  // A port takes the corrections: the receiver's, or the separate output port.
+  bool CorrectionsForwarded();
+  // The window's caption for the last status, telling when the corrections
+  // that arrive are not forwarded.
+  void UpdateCaption();
   // The receiver's position in signed decimal degrees and metres; ignored
   // while the manual position is selected.
   void SetGPSPosition(double latitude, double longitude, double altitude);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <iterator>
 #include <memory>
 
 #include <QGuiApplication>
@@ -16,9 +17,15 @@ namespace {
 
 int wakePipe[2] = {-1, -1};
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+// The signals whose handler is ours; the others were ignored by whoever
+// started us and stay ignored to the end. Written before any handler is set.
+volatile sig_atomic_t handled[std::size(kSignals)] = {};
 
+// Only the signals we handle go back to their default action: a signal
+// ignored at start (SIGHUP under nohup) never ends the program.
 void RestoreDefaultActions() {
-  for (int s : kSignals) ::signal(s, SIG_DFL);
+  for (size_t i = 0; i < std::size(kSignals); ++i)
+    if (handled[i]) ::signal(kSignals[i], SIG_DFL);
 }
 
 // Only async-signal-safe calls here: the rest runs on the event loop.
@@ -55,11 +62,12 @@ void OnTerminationRequest(std::function<void()> onRequest) {
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
   sa.sa_flags = SA_RESTART;
-  for (int s : kSignals) {
+  for (size_t i = 0; i < std::size(kSignals); ++i) {
     // A signal ignored by whoever started us (nohup, a background job) stays ignored.
     struct sigaction old {};
-    if (::sigaction(s, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
-    ::sigaction(s, &sa, nullptr);
+    if (::sigaction(kSignals[i], nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    handled[i] = 1;
+    ::sigaction(kSignals[i], &sa, nullptr);
   }
 
   // The desktop session ends: save now, as the session manager expects the

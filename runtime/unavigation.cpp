@@ -443,6 +443,7 @@ void TFNav::FormCreate() {
   // 5. The GNSS receiver.
   ZGPS1 = new TQuarixSerialGPS(this);
   ZGPS1->setObjectName("ZGPS1");
+  ZGPS1->CarriesNMEA = true;
   ZGPS1->OnConnect = [this](QObject* s, int port) { ZGPS1Connect(s, port); };
   ZGPS1->OnDisconnect = [this](QObject* s, int port) { ZGPS1Disconnect(s, port); };
   ZGPS1->OnIdle = [this](QObject* s) { ZGPS1Idle(s); };
@@ -455,10 +456,12 @@ void TFNav::FormCreate() {
   ZGPS1->OnSend = [this](QObject* s, const std::string& text) { ZGPS1Send(s, text); };
   ZGPS1->OnRawLogProblem = [this](QObject*, const std::string& text) { SurveyReport(text); };
 
-  // 6. The echo sounder: only its lines are handled.
+  // 6. The echo sounder: its lines, and its port lost and found again.
   ZSENSOR = new TQuarixSerialGPS(this);
   ZSENSOR->setObjectName("ZSENSOR");
   ZSENSOR->OnNewCommand = [this](QObject* s, const std::string& line) { ZSENSORNewCommand(s, line); };
+  ZSENSOR->OnConnect = [this](QObject* s, int port) { ZSENSORConnect(s, port); };
+  ZSENSOR->OnDisconnect = [this](QObject* s, int port) { ZSENSORDisconnect(s, port); };
   ZSENSOR->OnRawLogProblem = [this](QObject*, const std::string& text) { SurveyReport(text); };
 
   // 7. The map, filling Panel4, on the panel colour of the style in force.

@@ -170,6 +170,8 @@ class TFNav : public QMainWindow {
   void ZGPS1Send(QObject* Sender, const std::string& Text);
   void ZSENSORNewCommand(QObject* Sender, const std::string& Line);
   void ZSENSORTimeout(QObject* Sender = nullptr);
+  void ZSENSORConnect(QObject* Sender, int Port);
+  void ZSENSORDisconnect(QObject* Sender, int Port);
 
   // Map events, drawing tools and keys.
   void fcadShapeNumberSelected(TQuarixCanvasModel* Sender, int16_t ShapeType, int32_t ShapeNumber);

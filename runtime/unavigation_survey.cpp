@@ -216,10 +216,18 @@ void TFNav::ZGPS1SpeedChange(QObject* Sender, double Speed) {
   if (fRealtime) fRealtime->Speed->setText(Q(gnss::KnotsText(Speed)));
 }
 
+// The RTK corrections follow the receiver's port: every opening (the survey's
+// start, a port found again) hands it to the NTRIP window, every closing
+// takes it back.
 void TFNav::ZGPS1Connect(QObject* Sender, int Port) {
   const std::string text = "Connected to GPS on " + TQuarixSerialGPS::PortName(Port);
-  if (FMsg) FMsg->AddLine(Q(text));
-  LogEvent(text);
+  if (ZGPS1 && ZGPS1->Reopening) {
+    SurveyReport(text);
+  } else {
+    if (FMsg) FMsg->AddLine(Q(text));
+    LogEvent(text);
+  }
+  if (frmNTRIPSettings && ZGPS1) frmNTRIPSettings->SetGPSPort(ZGPS1->Handle, TQuarixSerialGPS::PortName(Port));
   Realtime->setChecked(true);
   if (fcad) {
     VesselLayer = fcad->LayerFindByName("~~Quarix Vessel");
@@ -231,6 +239,7 @@ void TFNav::ZGPS1Connect(QObject* Sender, int Port) {
 // here: without a receiver there is no fix.
 void TFNav::ZGPS1Disconnect(QObject* Sender, int Port) {
   tMap->stop();
+  if (frmNTRIPSettings) frmNTRIPSettings->SetGPSPort(nullptr, TQuarixSerialGPS::PortName(Port));
   SurveyReport("Disconnected from GPS on " + TQuarixSerialGPS::PortName(Port));
   Realtime->setChecked(false);
   ShowReceiverStatus();
@@ -271,6 +280,27 @@ void TFNav::ZSENSORTimeout(QObject* Sender) {
 
 // ---------------------------------------------------------------------------
 // Echo sounder
+
+// The sounder's port opened: at the survey's start, or found again after it
+// was lost (told as loudly as the loss). Its sentence types of NMEA start
+// every sentence with "$", which then also ends any line noise before it.
+void TFNav::ZSENSORConnect(QObject* Sender, int Port) {
+  const std::string messageType = FGPS ? FGPS->cSBESMessage->currentText().toStdString() : std::string();
+  if (ZSENSOR)
+    ZSENSOR->CarriesNMEA = messageType.rfind("NMEA ", 0) == 0 || messageType.rfind("Quarix XDR ", 0) == 0;
+  const std::string text = "Connected to NMEA Sensor on " + TQuarixSerialGPS::PortName(Port);
+  if (ZSENSOR && ZSENSOR->Reopening) {
+    SurveyReport(text);
+  } else {
+    if (FMsg) FMsg->AddLine(Q(text));
+    LogEvent(text);
+  }
+}
+
+// The survey goes on without soundings; the component tries the port again.
+void TFNav::ZSENSORDisconnect(QObject* Sender, int Port) {
+  SurveyReport("Disconnected from NMEA Sensor on " + TQuarixSerialGPS::PortName(Port));
+}
 
 void TFNav::ZSENSORNewCommand(QObject* Sender, const std::string& Line) {
   SurveyRoad& road = SurveyState();

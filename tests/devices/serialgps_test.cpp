@@ -9,6 +9,8 @@
 
 #include <QTimer>
 #include <climits>
+#include <filesystem>
+#include <memory>
 #include <thread>
 
 #include "app/settingsfile.h"
@@ -609,6 +611,94 @@ TEST_F(SerialGPSTest, AHungUpLineIsClosedAndToldOnTheNextTick) {
   EXPECT_EQ(events.back().values, std::vector<double>{8});
   gps.PollTimerTimer();  // told once
   EXPECT_EQ(Kinds(), expected);
+}
+
+// Line noise without a line feed (a wrong baud rate, a loose plug) before a
+// sentence: on a port that carries NMEA the "$" ends the noise, which becomes
+// a line of its own, and the sentence is taken whatever the noise held.
+TEST_F(SerialGPSTest, OnANmeaPortEverySentenceStartsAtItsDollar) {
+  gps.CarriesNMEA = true;
+  OpenPort();
+  std::string noise;
+  for (int i = 0; i < 2616; ++i) noise += char(0x80 + i % 100);  // no line feed, no "$"
+  DeliverAll(noise.substr(0, 2000));
+  Deliver(noise.substr(2000) + kGGA + "\r\n");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{noise, kGGA}));
+  EXPECT_NEAR(gps.Latitude, 48.1173, 1e-12);
+
+  // Noise holding "$" of its own, and a sentence cut short by the next one.
+  events.clear();
+  Deliver(std::string("x$G\x7f\x01$GPG") + kVTG + "\r\n");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"x", "$G\x7f", "$GPG", kVTG}));  // trimmed as every line
+  EXPECT_NEAR(gps.Course, 54.7, 1e-12);
+
+  // A port of other lines keeps them whole up to their line feed.
+  gps.Close();
+  gps.CarriesNMEA = false;
+  OpenPort();
+  Deliver(std::string("noise") + kGGA + "\r\n");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{std::string("noise") + kGGA}));
+}
+
+// A device unplugged during a survey and plugged in again: the component
+// tells the loss, tries the port every few seconds without a word while it is
+// missing, and tells the reopening through OnConnect with Reopening set; the
+// owner's Close ends the attempts.
+TEST_F(SerialGPSTest, ALostPortIsTriedAgainUntilTheDeviceIsBack) {
+  const std::string link = env.Home() + "gnss-device";
+  auto plugIn = [&](const PtyPair& device) {
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(device.DevicePath(), link);
+  };
+  auto first = std::make_unique<PtyPair>();
+  ASSERT_TRUE(first->Ok());
+  plugIn(*first);
+  MapPort(9, link);
+  gps.Port = 9;
+  bool reopening = false;
+  gps.OnConnect = [&](QObject* s, int port) {
+    reopening = gps.Reopening;
+    Add(s, {"connect", {double(port)}, ""});
+  };
+  OpenPort();
+  EXPECT_FALSE(gps.ReopenTimer->isActive());
+  EXPECT_EQ(gps.ReopenTimer->interval(), 3000);
+
+  first.reset();  // unplugged: the device is gone
+  gps.PollTimerTimer();
+  EXPECT_FALSE(gps.Active);
+  EXPECT_TRUE(gps.ReopenTimer->isActive());
+  gps.ReopenTimerTimer();  // still missing: nothing told
+  EXPECT_EQ(Kinds(), std::vector<std::string>{"disconnect"});
+  EXPECT_TRUE(gps.ReopenTimer->isActive());
+
+  PtyPair second;
+  ASSERT_TRUE(second.Ok());
+  plugIn(second);
+  gps.ReopenTimerTimer();
+  EXPECT_TRUE(gps.Active);
+  EXPECT_TRUE(reopening);
+  EXPECT_FALSE(gps.Reopening);
+  EXPECT_FALSE(gps.ReopenTimer->isActive());
+  EXPECT_EQ(Kinds(), (std::vector<std::string>{"disconnect", "connect"}));
+  ASSERT_TRUE(second.Send(std::string(kGGA) + "\r\n"));
+  ASSERT_TRUE(WaitFor([&] { return gps.Handle->QueuedBytes() > 0; }));
+  gps.PollTimerTimer();
+  EXPECT_EQ(Lines(), std::vector<std::string>{kGGA});
+
+  // Lost again, then the survey stops: no more attempts.
+  second.Unplug();
+  gps.PollTimerTimer();
+  EXPECT_TRUE(gps.ReopenTimer->isActive());
+  gps.Close();
+  EXPECT_FALSE(gps.ReopenTimer->isActive());
+  // An owner's opening is no reopening.
+  PtyPair third;
+  ASSERT_TRUE(third.Ok());
+  plugIn(third);
+  gps.Open();
+  EXPECT_TRUE(gps.Active);
+  EXPECT_FALSE(reopening);
 }
 
 TEST(SerialGPSNames, PortNumberFromName) {

@@ -441,3 +441,39 @@ TEST(NtripClientWithStr2str, AWrongPasswordIs401AndNotTriedAgain) {
   EXPECT_FALSE(r.client.ReconnectTimer->isActive());
   EXPECT_FALSE(r.Logged("Reconnect attempt 1/10"));
 }
+
+// A caster sending 1,000 bytes at a time while the user-interface thread is
+// held busy (an import, a screenshot): the blocks reach the receiver's port
+// all the same, and are handed to that thread, in order, once it is free.
+TEST(NtripClientWithStr2str, CorrectionsReachThePortWhileTheWindowThreadIsBusy) {
+  if (!Str2str::Installed()) GTEST_SKIP() << "str2str (rtklib) is not installed";
+  Str2str caster;
+  ASSERT_TRUE(caster.Feed());
+  Pty pty;
+  ASSERT_TRUE(pty.port);
+  Recorder r(caster.CasterPort());
+  r.client.Username = "user";
+  r.client.Password = "secret";
+  r.client.SetSerialHandle(pty.port);
+  r.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return r.Count(2) == 1; }));
+  caster.Send("first");
+  ASSERT_TRUE(PumpUntil([&] { return r.Count(3) == 1; }));
+  ASSERT_EQ(pty.ReadAvailable(5), "first");
+
+  // From here on this thread serves no event until every block has reached
+  // the port: each block must arrive without its help.
+  std::string sent, forwarded;
+  for (int i = 0; i < 30; ++i) {
+    const std::string block(1000, char('A' + i % 26));
+    caster.Send(block);
+    sent += block;
+    forwarded += pty.ReadAvailable(block.size());
+    ASSERT_EQ(forwarded.size(), sent.size()) << "block " << i << " did not reach the port";
+  }
+  EXPECT_EQ(forwarded, sent);
+  EXPECT_EQ(r.data, "first");  // nothing was handed over meanwhile
+  ASSERT_TRUE(PumpUntil([&] { return r.data.size() >= 5 + sent.size(); }));
+  EXPECT_EQ(r.data, "first" + sent);
+  r.client.Disconnect();
+}

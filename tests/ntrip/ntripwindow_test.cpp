@@ -327,7 +327,25 @@ TEST_F(NtripWindow, ConnectionThroughACasterAndTheReport) {
   ConnectTo(caster);
   EXPECT_EQ(w->btnConnect->text(), "Disconnect");
   ASSERT_TRUE(PumpUntil([&] { return w->DataFlowing; }));
+  // The caption tells whether the corrections go anywhere: to the receiver's
+  // port while one is open, nowhere when it closed.
+  EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client - Receiving Data - Not Forwarded (no GPS port)");
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ::grantpt(master);
+  ::unlockpt(master);
+  platform::SerialHandle receiver = platform::SerialPort::Open(::ptsname(master), {});
+  ASSERT_TRUE(receiver);
+  w->SetGPSPort(receiver, "COM5");
+  EXPECT_TRUE(Logged("Serial port handle connected"));
   EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client - Receiving Data");
+  receiver->Close();  // the receiver's port closed: the next tick tells it
+  w->tmrUpdateTimer();
+  EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client - Receiving Data - Not Forwarded (no GPS port)");
+  w->SetGPSPort(nullptr, "COM5");
+  EXPECT_TRUE(Logged("GPS port COM5 closed - corrections are not forwarded until it is open again"));
+  EXPECT_EQ(w->Client->GetSerialHandle(), nullptr);
+  ::close(master);
   EXPECT_TRUE(Logged("Auto-connect enabled for next startup"));
   EXPECT_EQ(Ini("AutoConnect"), "1");
   EXPECT_EQ(Ini("MountPoint"), "MP");
@@ -353,6 +371,7 @@ TEST_F(NtripWindow, ConnectionThroughACasterAndTheReport) {
 
   w->btnConnectClick();  // manual disconnect
   EXPECT_EQ(w->btnConnect->text(), "Connect");
+  EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client - Disconnected");
   EXPECT_EQ(Ini("AutoConnect"), "0");
   EXPECT_EQ(w->Client->Worker, nullptr);
 }
