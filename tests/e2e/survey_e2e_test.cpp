@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QProcessEnvironment>
 #include <algorithm>
+#include <filesystem>
+#include <memory>
 #include <regex>
 #include <string>
 
@@ -246,6 +248,68 @@ TEST_F(SurveyE2E, AnUnpluggedReceiverIsToldWithinASecondAndLaterSoundingsCarryNo
   ASSERT_TRUE(run.WaitFor([&] { return lastRecord().find("13.5") != std::string::npos; }))
       << run.Output().toStdString();
   EXPECT_EQ(fixOf(lastRecord()), "0") << lastRecord();
+}
+
+// A cable blip under both devices during a survey: each pseudo-terminal is
+// closed (the device gone) and another one appears under the same name (the
+// device back). Both losses and both returns are told in the events log, and
+// soundings with their positions are recorded again without Stop/Realtime.
+TEST_F(SurveyE2E, UnpluggedDevicesAreOpenedAgainWhenTheyComeBack) {
+  const std::string receiverLink = run.Home() + "receiver", sounderLink = run.Home() + "sounder";
+  auto plugIn = [](const std::string& link, const PtyPair& device) {
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(device.DevicePath(), link);
+  };
+  auto receiver = std::make_unique<PtyPair>(), echo = std::make_unique<PtyPair>();
+  ASSERT_TRUE(receiver->Ok() && echo->Ok());
+  plugIn(receiverLink, *receiver);
+  plugIn(sounderLink, *echo);
+  run.WriteSettings(Settings(receiverLink, sounderLink));
+  ASSERT_TRUE(StartOnScreen()) << run.Output().toStdString();
+  CancelOffsetsAndPressRealtime();
+  if (HasFatalFailure()) return;
+
+  const QString coordinates =
+      Day() + "LOG/" + QDate::currentDate().toString("yyyy-MM-dd") + " Coordinates.csv";
+  auto recorded = [&](const std::string& fields) {
+    return run.WaitFor([&] { return ReadFile(coordinates).find(fields) != std::string::npos; });
+  };
+  auto told = [&](const std::string& text, size_t times) {
+    return run.WaitFor([&] {
+      const std::string events = LogFile(" Events.log");
+      size_t n = 0;
+      for (size_t p = events.find("\t" + text); p != std::string::npos; p = events.find("\t" + text, p + 1)) ++n;
+      return n >= times;
+    });
+  };
+  ASSERT_TRUE(told("Connected to NMEA Sensor on COM6", 1)) << LogFile(" Events.log");
+  ASSERT_TRUE(receiver->Send("$GPGGA,120000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*00\r\n"));
+  ASSERT_TRUE(run.WaitFor([&] { return !LogFile(" QDM_GNSS_V3.log").empty(); }));
+  run.WaitFor([] { return false; }, 1000);  // a few map ticks (200 ms each) place the vessel
+  ASSERT_TRUE(echo->Send("$SDDPT,12.34,0.5*00\r\n"));
+  ASSERT_TRUE(recorded(",0,9,500000.00,1000.00,-11.68,")) << ReadFile(coordinates);
+
+  receiver.reset();
+  echo.reset();
+  EXPECT_TRUE(told("Disconnected from GPS on COM5", 1)) << LogFile(" Events.log");
+  EXPECT_TRUE(told("Disconnected from NMEA Sensor on COM6", 1)) << LogFile(" Events.log");
+
+  receiver = std::make_unique<PtyPair>();
+  echo = std::make_unique<PtyPair>();
+  ASSERT_TRUE(receiver->Ok() && echo->Ok());
+  plugIn(receiverLink, *receiver);
+  plugIn(sounderLink, *echo);
+  ASSERT_TRUE(told("Connected to GPS on COM5", 2)) << LogFile(" Events.log");
+  ASSERT_TRUE(told("Connected to NMEA Sensor on COM6", 2)) << LogFile(" Events.log");
+
+  // 0.01' north: 18.42 m on the grid.
+  ASSERT_TRUE(receiver->Send("$GPGGA,120010.00,0000.0100,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*00\r\n"));
+  ASSERT_TRUE(run.WaitFor([&] { return LogFile(" QDM_GNSS_V3.log").find("120010.00") != std::string::npos; }));
+  run.WaitFor([] { return false; }, 1000);
+  ASSERT_TRUE(echo->Send("$SDDPT,13.50,0.5*00\r\n"));
+  EXPECT_TRUE(recorded(",500000.00,1018.42,-12.82,")) << ReadFile(coordinates);
+  const std::string events = LogFile(" Events.log");
+  EXPECT_EQ(events.find("Realtime STOPPED"), std::string::npos) << events;
 }
 
 }  // namespace

@@ -25,11 +25,13 @@
 #include "app/settingsfile.h"
 #include "app/textfile.h"
 #include "canvas/QuarixCanvas.h"
+#include "ntrip/QuarixNTRIPClient.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "devices/QuarixSerialGPS.h"
 #include "runtime/statuspanels.h"
 #include "runtime/windowlogic.h"
+#include "tests/ntrip/str2str.h"
 #include "tests/platform/ptypair.h"
 #include "tests/runtime/formsfixture.h"
 #include "ui/QuarixKeyboard.h"
@@ -351,6 +353,72 @@ TEST_F(Survey, NtripCommandHandsOverTheOpenGnssPortAndPosition) {
   ASSERT_NE(frmNTRIPSettings, nullptr);
   EXPECT_EQ(frmNTRIPSettings->parent(), FNav);
   EXPECT_TRUE(frmNTRIPSettings->isWindow());
+}
+
+// RTK corrections through RTKLIB's str2str follow the receiver's port: the
+// caster connected before the survey (by hand, or by the auto-connect at
+// start), then Realtime, Stop and Realtime again: after each start the
+// corrections reach the port open now; while none is open the NTRIP window
+// says that they are not forwarded.
+class SurveyWithCaster : public Survey {
+ protected:
+  void SetUp() override {
+    Survey::SetUp();
+    if (HasFatalFailure()) return;
+    if (!Str2str::Installed()) GTEST_SKIP() << "str2str (rtklib) is not installed";
+    ASSERT_TRUE(caster.Feed());
+    IniFile ini;
+    ini.WriteString("NTRIP", "Server", "127.0.0.1");
+    ini.WriteInteger("NTRIP", "Port", caster.CasterPort());
+    ini.WriteString("NTRIP", "Username", "user");
+    ini.WriteString("NTRIP", "Password", "secret");
+    ini.WriteString("NTRIP", "MountPoint", "MP");
+  }
+  // Sends bytes through the caster; true when the receiver's port got them.
+  bool Relayed(const std::string& bytes) {
+    caster.Send(bytes);
+    return gnss.Receive(bytes.size()) == bytes;
+  }
+  void StartStopStart() {
+    auto* w = frmNTRIPSettings;
+    ASSERT_TRUE(PumpUntil([&] { return w->Client->Connected.load(); }));
+    caster.Send("before the survey");
+    ASSERT_TRUE(PumpUntil([&] { return w->DataFlowing; }));
+    const QString notForwarded = "Quarix NTRIP Client - Receiving Data - Not Forwarded (no GPS port)";
+    EXPECT_EQ(w->windowTitle(), notForwarded);
+
+    FNav->RealtimeClick();
+    ASSERT_TRUE(FNav->ZGPS1->Active);
+    EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client - Receiving Data");
+    EXPECT_TRUE(Relayed(std::string("\xd3\x00\x13first survey", 15)));
+
+    FNav->RealtimeClick();
+    EXPECT_EQ(w->windowTitle(), notForwarded);
+    EXPECT_TRUE(w->memoLog->toPlainText().contains(
+        "GPS port COM5 closed - corrections are not forwarded until it is open again"));
+
+    FNav->RealtimeClick();
+    ASSERT_TRUE(FNav->ZGPS1->Active);
+    EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client - Receiving Data");
+    EXPECT_TRUE(Relayed(std::string("\xd3\x00\x13second survey", 16)));
+    EXPECT_EQ(w->Client->GetSerialHandle(), FNav->ZGPS1->Handle);
+  }
+  Str2str caster;
+};
+
+TEST_F(SurveyWithCaster, CorrectionsFollowTheReceiversPortThroughStopAndRealtime) {
+  Start();
+  UsePorts("COM5", "COM6", false);
+  frmNTRIPSettings->btnConnectClick();
+  StartStopStart();
+}
+
+TEST_F(SurveyWithCaster, AutoConnectAtStartForwardsToThePortOfEachSurvey) {
+  IniFile().WriteBool("NTRIP", "AutoConnect", true);
+  Start();
+  UsePorts("COM5", "COM6", false);
+  EXPECT_TRUE(frmNTRIPSettings->PendingAutoConnect);
+  StartStopStart();
 }
 
 TEST_F(Survey, ClosingShutsThePortsAndWritesMapSettingsAndPlacements) {
