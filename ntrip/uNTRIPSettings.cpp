@@ -341,9 +341,7 @@ void TfrmNTRIPSettings::NTRIPClientStatus(QObject*, int code, const std::string&
 }
 
 bool TfrmNTRIPSettings::CorrectionsForwarded() {
-  if (!Client) return false;
-  if (!Client->ForwardToSerial) return OutputPortOpen && OutputPortHandle && OutputPortHandle->IsOpen();
-  const platform::SerialHandle port = Client->GetSerialHandle();
+  const platform::SerialHandle port = Client ? Client->GetSerialHandle() : nullptr;
   return port && port->IsOpen();
 }
 
@@ -379,8 +377,7 @@ void TfrmNTRIPSettings::tmrUpdateTimer(QObject*) {
 }
 
 void TfrmNTRIPSettings::NTRIPClientData(QObject*, const uint8_t* data, int length) {
-  LastDataTime = platform::Now();
-  if (OutputPortOpen && OutputPortHandle) WriteOutputPort(data, length);
+  LastDataTime = platform::Now();  // the client has forwarded the block already
   for (const rtcm3::StationFix& s : rtcm3::FindStations(data, length)) {
     if (s.id == BaseStationId && std::fabs(s.latitude - BaseLatitude) <= 0.00001 &&
         std::fabs(s.longitude - BaseLongitude) <= 0.00001)
@@ -414,13 +411,12 @@ void TfrmNTRIPSettings::LogBaseStationEvent(const std::string& stationText) {
 
 void TfrmNTRIPSettings::SetGPSPort(platform::SerialHandle handle, const std::string& portName) {
   if (handle && !handle->IsOpen()) handle.reset();
-  GPSPort = handle;
+  GPSPort = std::move(handle);
   if (Client) {
-    const bool given = handle != nullptr;
-    Client->SetSerialHandle(std::move(handle));
-    if (given)
+    HandForwardPort();
+    if (GPSPort)
       AddLog("Serial port handle connected");
-    else if (Client->ForwardToSerial)
+    else if (!OutputPortHandle)
       AddLog("GPS port " + (portName.empty() ? GPSPortName : portName) +
              " closed - corrections are not forwarded until it is open again");
   }
@@ -584,11 +580,9 @@ void TfrmNTRIPSettings::OpenOutputPort() {
   if (index == 0) {
     OutputPortHandle.reset();
     OutputPortOpen = true;
-    if (Client) Client->ForwardToSerial = true;
     AddLog("Output enabled: Using GPS input port");
     return;
   }
-  if (Client) Client->ForwardToSerial = false;
   const std::string name = Text(boxOutputPort);
   const int baudIndex = boxOutputBaud->currentIndex();
   platform::SerialLineSettings line;
@@ -606,6 +600,7 @@ void TfrmNTRIPSettings::OpenOutputPort() {
     return;
   }
   OutputPortOpen = true;
+  HandForwardPort();
   AddLog("Output port opened: " + name + " @ " + Text(boxOutputBaud));
 }
 
@@ -613,15 +608,16 @@ void TfrmNTRIPSettings::CloseOutputPort() {
   if (OutputPortHandle) {
     OutputPortHandle->Close();
     OutputPortHandle.reset();
+    HandForwardPort();
     AddLog("Output port closed");
   }
   OutputPortOpen = false;
-  if (Client) Client->ForwardToSerial = true;
 }
 
-void TfrmNTRIPSettings::WriteOutputPort(const uint8_t* data, int length) {
-  if (OutputPortOpen && boxOutputPort->currentIndex() != 0 && OutputPortHandle && length > 0)
-    OutputPortHandle->Write(reinterpret_cast<const char*>(data), std::size_t(length));
+// The client writes the corrections from its own thread into one port: the
+// separate output port while it is open, otherwise the receiver's port.
+void TfrmNTRIPSettings::HandForwardPort() {
+  if (Client) Client->SetSerialHandle(OutputPortHandle ? OutputPortHandle : GPSPort);
 }
 
 // ---------------------------------------------------------------------------

@@ -58,7 +58,8 @@ class TfrmNTRIPSettings : public QWidget {
   TQuarixNTRIPClient* Client = nullptr;
   std::string IniFileName;
   std::string ProfilesFileName;
-  platform::SerialHandle OutputPortHandle;  // separate correction output port, empty when none
+  platform::SerialHandle OutputPortHandle;  // separate correction output port, empty when none; takes the
+                                            // corrections in place of the receiver's port while open
   bool OutputPortOpen = false;
   std::string GPSPortName;           // e.g. "COM3", given by SetGPSPort
   platform::SerialHandle GPSPort;    // the receiver's open port, as last handed over
@@ -116,7 +117,7 @@ class TfrmNTRIPSettings : public QWidget {
   void ListOutputPorts();
   void OpenOutputPort();
   void CloseOutputPort();
-  void WriteOutputPort(const uint8_t* data, int length);
+  void HandForwardPort();
 
   static std::string RTCMMessageName(int number);
 

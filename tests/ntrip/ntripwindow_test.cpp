@@ -464,16 +464,31 @@ TEST_F(NtripWindow, SeparateOutputPort) {
   EXPECT_TRUE(Logged("Failed to open output port: COM8"));
   EXPECT_FALSE(w->chkOutputPort->isChecked());
   EXPECT_FALSE(w->OutputPortOpen);
-  EXPECT_TRUE(w->Client->ForwardToSerial);
+  EXPECT_EQ(w->Client->GetSerialHandle(), nullptr);
 
+  // The separate port takes the corrections in place of the receiver's, from
+  // the client's own thread.
+  const int receiverSide = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(receiverSide, 0);
+  ::grantpt(receiverSide);
+  ::unlockpt(receiverSide);
+  platform::SerialHandle receiver = platform::SerialPort::Open(::ptsname(receiverSide), {});
+  ASSERT_TRUE(receiver);
+  w->SetGPSPort(receiver, "COM5");
+  EXPECT_EQ(w->Client->GetSerialHandle(), receiver);
   w->boxOutputPort->setCurrentIndex(com9);
   w->boxOutputBaud->setCurrentIndex(1);
   w->chkOutputPort->setChecked(true);
   EXPECT_TRUE(Logged("Output port opened: COM9 @ 9600"));
-  EXPECT_FALSE(w->Client->ForwardToSerial);
+  EXPECT_EQ(w->Client->GetSerialHandle(), w->OutputPortHandle);
+  EXPECT_TRUE(w->Client->ForwardToSerial);
   EXPECT_EQ(Ini("OutputEnabled"), "1");
   EXPECT_EQ(Ini("OutputPort"), "COM9");
-  Feed("RTCM");
+  w->SetGPSPort(receiver, "COM5");  // the receiver's port opened again meanwhile
+  EXPECT_EQ(w->Client->GetSerialHandle(), w->OutputPortHandle);
+  FakeCaster caster({{{"ICY 200 OK\r\nRTCM"}, false}});
+  ConnectTo(caster);
+  ASSERT_TRUE(PumpUntil([&] { return w->DataFlowing; }));
   std::string got;
   pollfd p{master, POLLIN, 0};
   while (got.size() < 4 && ::poll(&p, 1, 5000) > 0) {
@@ -483,11 +498,14 @@ TEST_F(NtripWindow, SeparateOutputPort) {
     got.append(buf, std::size_t(n));
   }
   EXPECT_EQ(got, "RTCM");
+  w->btnConnectClick();  // manual disconnect
 
   w->chkOutputPort->setChecked(false);
   EXPECT_TRUE(Logged("Output port closed"));
-  EXPECT_TRUE(w->Client->ForwardToSerial);
   EXPECT_EQ(w->OutputPortHandle, nullptr);
+  EXPECT_EQ(w->Client->GetSerialHandle(), receiver);
+  receiver->Close();
+  ::close(receiverSide);
   ::close(master);
 }
 
