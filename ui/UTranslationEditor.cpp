@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/taborder.h"
 #include "platform/prompts.h"
 #include "ui/QuarixTranslation.h"
 
@@ -94,6 +95,7 @@ TfTranslationEditor::TfTranslationEditor(QWidget* owner) : QWidget(owner, Qt::Wi
     if (filling_) return;
     sgTranslationsSetEditText(sgTranslations, item->column(), item->row() + 1, item->text());
   });
+  SetReadingTabOrder(this);
 
   Modified = false;
 }
