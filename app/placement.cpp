@@ -104,7 +104,31 @@ class HideSaver : public QObject {
   }
 };
 
+// Asks, on hiding, for the place the window is left at, which its next
+// showing then keeps.
+class PlaceKeeper : public QObject {
+ public:
+  static constexpr const char* kName = "placementPlaceKeeper";
+  explicit PlaceKeeper(QWidget* window) : QObject(window) {
+    setObjectName(kName);
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::Hide && !e->spontaneous() && watched == parent()) {
+      auto* w = static_cast<QWidget*>(watched);
+      if (!w->isMaximized() && !w->isMinimized() && !w->isFullScreen()) w->move(w->pos());
+    }
+    return QObject::eventFilter(watched, e);
+  }
+};
+
 }  // namespace
+
+void KeepPlaceWhenHidden(QWidget* window) {
+  if (window && !window->findChild<QObject*>(PlaceKeeper::kName, Qt::FindDirectChildrenOnly)) new PlaceKeeper(window);
+}
 
 void SaveFormPlacement(QWidget* window) {
   if (!window) return;

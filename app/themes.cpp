@@ -83,6 +83,7 @@ const Style* FindStyle(const std::string& name) {
 const char* const kDesignButtonText = "quarixDesignButtonText";
 const char* const kStateText = "quarixStateText";  // text colour given by a state colour of a parent
 const char* const kDesignText = "quarixDesignText";  // a label's own text colour of the design
+const char* const kStateColour = "quarixStateColour";  // the state colour a control is painted in
 constexpr double kReadableContrast = 4.5;
 
 double Luminance(const QColor& c) {
@@ -107,6 +108,21 @@ void ApplyDesignButtonText(QWidget* w) {
 void RefreshDesignButtonTexts() {
   for (QWidget* w : QApplication::allWidgets())
     if (w->property(kDesignButtonText).isValid()) ApplyDesignButtonText(w);
+}
+
+// A change of style polishes every control anew, and a control under a style
+// sheet gets back the palette it had when it was first polished: every
+// control in a state colour is painted in it again.
+void RefreshStateColours() {
+  for (QWidget* w : QApplication::allWidgets()) {
+    const QVariant colour = w->property(kStateColour);
+    if (colour.isValid()) SetStateColour(w, colour.value<QColor>());
+  }
+}
+
+void RefreshOwnColours() {
+  RefreshStateColours();
+  RefreshDesignButtonTexts();
 }
 
 QPalette PaletteOf(const Style& s) {
@@ -147,7 +163,7 @@ bool ApplyTheme(const std::string& name) {
       if (QStyle* own = QStyleFactory::create(gDefaultStyle)) QApplication::setStyle(own);
     QApplication::setPalette(gDefaultPalette);
     gActive = name;
-    RefreshDesignButtonTexts();
+    RefreshOwnColours();
     return true;
   }
   const Style* s = FindStyle(name);
@@ -158,7 +174,7 @@ bool ApplyTheme(const std::string& name) {
   if (QStyle* fusion = QStyleFactory::create("Fusion")) QApplication::setStyle(fusion);
   QApplication::setPalette(PaletteOf(*s));
   gActive = name;
-  RefreshDesignButtonTexts();
+  RefreshOwnColours();
   return true;
 }
 
@@ -182,6 +198,7 @@ QColor ReadableTextColour(const QColor& background) {
 void SetStateColour(QWidget* w, const QColor& background) {
   if (!w) return;
   w->setProperty(kDesignButtonText, QVariant());  // the state's text colour rules now
+  w->setProperty(kStateColour, background);
   const QColor text = ReadableTextColour(background);
   QPalette p = w->palette();
   p.setColor(QPalette::Window, background);
@@ -208,6 +225,7 @@ void SetStateColour(QWidget* w, const QColor& background) {
 void ClearStateColour(QWidget* w) {
   if (!w) return;
   w->setProperty(kDesignButtonText, QVariant());
+  w->setProperty(kStateColour, QVariant());
   w->setPalette(QPalette());
   for (QWidget* child : w->findChildren<QWidget*>())
     if (child->property(kStateText).isValid()) {

@@ -161,7 +161,7 @@ TfrmNTRIPSettings::TfrmNTRIPSettings(QWidget* parent) : QWidget(parent, Qt::Wind
   boxOutputBaud = combo("boxOutputBaud", 223, 395, 80);
   for (int rate : kBaudRates) boxOutputBaud->addItem(QString::number(rate));
   boxOutputBaud->setCurrentIndex(5);
-  btnConnect = button("btnConnect", "Connect", 2, 469, 65, 25);
+  btnConnect = button("btnConnect", "Connect", 2, 469, 88, 25);  // room for "Connecting..."
   Button1 = button("Button1", "RTCM Parsing", 95, 469, 122, 25);
   btnClose = button("btnClose", "Close", 246, 469, 62, 25);
   tmrUpdate = new QTimer(this);

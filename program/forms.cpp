@@ -1,6 +1,8 @@
 #include "program/forms.h"
 
 #include "app/About.h"
+#include "app/placement.h"
+#include "app/taborder.h"
 #include "settings/UGPS.h"
 #include "settings/unavset.h"
 #include "ntrip/uNTRIPSettings.h"
@@ -38,4 +40,12 @@ void CreateForms() {
   fSVPGraph = new TfSVPGraph();
   frmNTRIPSettings = new TfrmNTRIPSettings();
   fRTCMParsing = new TfRTCMParsing();
+  // In every window Tab follows the reading order of the fields, and a window
+  // shown again comes back where it was left.
+  for (QWidget* w : std::initializer_list<QWidget*>{FNav, Navset, FShape, FGPS, fRealtime, FMsg, Offsets, formAbout,
+                                                    fSVP, fRunline1, fLatency, fWaterfal, fTheme, fJoystick,
+                                                    fSVPGraph, frmNTRIPSettings, fRTCMParsing}) {
+    SetReadingTabOrder(w);
+    KeepPlaceWhenHidden(w);
+  }
 }

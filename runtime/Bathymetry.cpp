@@ -281,6 +281,15 @@ void TOffsets::FormCloseQuery(QObject*, bool& CanClose) {
 
 void TOffsets::FormDblClick(QObject*) { setFixedHeight(410); }
 
+// A longer caption (the profile button's state, a translation) widens the
+// fixed dialog so that every button shows its text whole.
+bool TOffsets::event(QEvent* e) {
+  const bool done = QDialog::event(e);
+  if (e->type() == QEvent::LayoutRequest && layout() && layout()->sizeHint().width() > width())
+    setFixedWidth(layout()->sizeHint().width());
+  return done;
+}
+
 void TOffsets::bSVPClick(QObject*) {
   if (fSVP) fSVP->show();
 }

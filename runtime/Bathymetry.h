@@ -55,6 +55,7 @@ class TOffsets : public QDialog {
   offsets::Entries CurrentEntries() const;
 
  protected:
+  bool event(QEvent* e) override;
   void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;

@@ -1243,7 +1243,24 @@ void TFNav::TranslationEditor1Click(QObject* Sender) {
 // ---------------------------------------------------------------------------
 // Key preview
 
+// The keypad and the keyboard serve an edit of another window: they go when
+// that window is hidden (closed, cancelled, Escape), whatever hid it.
+void TFNav::HideKeyboardsOf(QWidget* window) {
+  const auto serves = [window](const QWidget* target) { return target && target->window() == window; };
+  if (NumericKeypad && serves(NumericKeypad->TargetControl)) {
+    NumericKeypad->hide();
+    NumericKeypad->TargetControl = nullptr;
+  }
+  if (SimpleKeyboard && serves(SimpleKeyboard->TargetControl)) {
+    SimpleKeyboard->hide();
+    SimpleKeyboard->TargetControl = nullptr;
+  }
+}
+
 bool TFNav::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::Hide && watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow() &&
+      watched != this)
+    HideKeyboardsOf(static_cast<QWidget*>(watched));
   if (e->type() != QEvent::KeyPress || !watched->isWidgetType()) return QMainWindow::eventFilter(watched, e);
   auto* w = static_cast<QWidget*>(watched);
   // A key event travels from the focus widget up to its window; the window

@@ -138,6 +138,8 @@ class TFNav : public QMainWindow {
   // On-screen keyboards for the offsets window's edits.
   void ShowNumericKeypad(QWidget* Target);
   void ShowSimpleKeyboard(QWidget* Target);
+  // Hides the keypad and the keyboard when they type into a control of window.
+  void HideKeyboardsOf(QWidget* window);
 
   // File commands.
   void New1Click(QObject* Sender = nullptr);

@@ -125,11 +125,37 @@ void TQuarixTranslation::SetText(const std::string& code, const std::string& key
   Dictionary[key] = text;
 }
 
-void TQuarixTranslation::SaveLanguage(const std::string& code) const {
-  if (code == "en" || code != CurrentLanguage) return;
+bool TQuarixTranslation::SaveLanguage(const std::string& code) const {
+  if (code == "en" || code != CurrentLanguage) return false;
   const std::string file = LanguageFileName(code);
-  if (file.empty()) return;
-  WriteFileAtomically(file, translation::WriteLanguageJson(Dictionary));
+  if (file.empty()) return false;
+  return WriteFileAtomically(file, translation::WriteLanguageJson(Dictionary));
+}
+
+bool TQuarixTranslation::SaveLanguageTexts(const std::string& code, const std::map<std::string, std::string>& texts) {
+  const std::string file = LanguageFileName(code);
+  if (code == "en" || file.empty()) return false;
+  std::map<std::string, std::string> merged;
+  if (code == CurrentLanguage) {
+    merged = Dictionary;
+  } else if (platform::FileExists(file)) {
+    // Never replace a file whose other texts could not be read.
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(file, ec);
+    std::string bytes;
+    if (ec || size > translation::kMaxLanguageFileBytes || !ReadWholeFile(file, bytes) ||
+        !translation::ParseLanguageJson(bytes, merged))
+      return false;
+  }
+  for (const auto& [key, text] : texts) merged[key] = text;
+  if (!WriteFileAtomically(file, translation::WriteLanguageJson(merged))) return false;
+  if (code == CurrentLanguage) {
+    Dictionary = std::move(merged);
+    // The texts shown so far still translate back to their keys.
+    for (const auto& [key, text] : texts)
+      if (!text.empty()) ReverseDictionary[text] = key;
+  }
+  return true;
 }
 
 void TQuarixTranslation::Reload() {

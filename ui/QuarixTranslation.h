@@ -5,8 +5,9 @@
 // never has a file. Keys the current language lacks are collected in
 // "Languages/missing.log".
 //
-// No operation reports a failure: a missing or unreadable language file is an
-// empty dictionary, a file that cannot be written is left as it was.
+// Reading reports no failure: a missing or unreadable language file is an
+// empty dictionary. A file that cannot be written is left as it was; the
+// writing operations tell whether they wrote.
 #include <map>
 #include <string>
 #include <vector>
@@ -46,8 +47,16 @@ class TQuarixTranslation {
   std::string GetText(const std::string& code, const std::string& key) const;
   // Sets the text of key, only for the current language and never for "en".
   void SetText(const std::string& code, const std::string& key, const std::string& text);
-  // Writes Dictionary to the language file, only for the current language and never for "en".
-  void SaveLanguage(const std::string& code) const;
+  // Writes Dictionary to the language file, only for the current language and
+  // never for "en". False when nothing was written.
+  bool SaveLanguage(const std::string& code) const;
+  // Gives a language the texts (key -> text) and writes its file, whether or
+  // not it is current: the current language's texts go into Dictionary, any
+  // other language's are merged with what its file holds. False, with nothing
+  // changed, for "en" (its texts are the keys themselves), for a code that
+  // names no file, for an existing file that cannot be read, and when the
+  // file cannot be written.
+  bool SaveLanguageTexts(const std::string& code, const std::map<std::string, std::string>& texts);
   // Scans the languages again and reloads the current one (unless "en").
   void Reload();
   // Adds the key to "missing.log" once.

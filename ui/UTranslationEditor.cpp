@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/taborder.h"
 #include "platform/prompts.h"
 #include "ui/QuarixTranslation.h"
 
@@ -94,6 +95,7 @@ TfTranslationEditor::TfTranslationEditor(QWidget* owner) : QWidget(owner, Qt::Wi
     if (filling_) return;
     sgTranslationsSetEditText(sgTranslations, item->column(), item->row() + 1, item->text());
   });
+  SetReadingTabOrder(this);
 
   Modified = false;
 }
@@ -192,7 +194,12 @@ void TfTranslationEditor::cbLanguageChange(QObject* Sender) {
       if (shown >= 0) cbLanguage->setCurrentIndex(shown);
       return;
     }
-    if (a == prompts::Answer::Yes && Translation) StoreTranslationRows(*Translation, GridLanguage(), GridRows());
+    if (a == prompts::Answer::Yes && Translation && !SaveGrid()) {
+      // Nothing was written: the edits stay in the grid, as with Cancel.
+      const int shown = cbLanguage->findText(Q(GridLanguage()), Qt::MatchFixedString | Qt::MatchCaseSensitive);
+      if (shown >= 0) cbLanguage->setCurrentIndex(shown);
+      return;
+    }
   }
   LoadTranslationGrid();
   Modified = false;
@@ -210,9 +217,19 @@ void TfTranslationEditor::btReloadClick(QObject* Sender) {
 
 void TfTranslationEditor::btSaveClick(QObject* Sender) {
   if (!Translation) return;
-  StoreTranslationRows(*Translation, GridLanguage(), GridRows());
+  if (!SaveGrid()) return;
   Modified = false;
   LabelStatus->setText("Saved!");
+}
+
+bool TfTranslationEditor::SaveGrid() {
+  const std::string language = GridLanguage();
+  if (StoreTranslationRows(*Translation, language, GridRows())) return true;
+  if (language == "en")
+    LabelStatus->setText("Not saved: the English texts are the keys themselves");
+  else
+    LabelStatus->setText(Q("Not saved: " + Translation->LanguageFileName(language) + " cannot be written"));
+  return false;
 }
 
 void TfTranslationEditor::btAddKeyClick(QObject* Sender) {

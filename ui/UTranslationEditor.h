@@ -1,6 +1,6 @@
 #pragma once
 // The translation editor: the texts of every language next to their English
-// keys, the current language's texts editable, keys added, the current
+// keys, the texts of the language shown editable, keys added, that
 // language's file saved. It works only through the dictionary `Translation`.
 #include <QWidget>
 #include <string>
@@ -58,6 +58,9 @@ class TfTranslationEditor : public QWidget {
  private:
   void FillGrid(const std::vector<TranslationRow>& rows, const std::string& language);
   void AppendRow(const TranslationRow& row);
+  // Writes the grid's texts to the file of the language it shows; when that
+  // cannot be done the status says so and the result is false.
+  bool SaveGrid();
   bool filling_ = false;  // cells written by the window itself are no edits
 };
 

@@ -1,5 +1,7 @@
 #include "ui/translationgrid.h"
 
+#include <map>
+
 #include "ui/QuarixTranslation.h"
 
 std::vector<TranslationRow> TranslationRows(const TQuarixTranslation& dictionary, const std::string& language) {
@@ -10,14 +12,12 @@ std::vector<TranslationRow> TranslationRows(const TQuarixTranslation& dictionary
   return rows;
 }
 
-void StoreTranslationRows(TQuarixTranslation& dictionary, const std::string& language,
+bool StoreTranslationRows(TQuarixTranslation& dictionary, const std::string& language,
                           const std::vector<TranslationRow>& rows) {
-  for (const TranslationRow& row : rows) {
-    if (row.Key.empty()) continue;
-    dictionary.SetText(language, row.Key, row.Text);
-    dictionary.SetText("en", row.Key, row.English);  // ignored: English is the key itself
-  }
-  dictionary.SaveLanguage(language);
+  std::map<std::string, std::string> texts;
+  for (const TranslationRow& row : rows)
+    if (!row.Key.empty()) texts[row.Key] = row.Text;
+  return dictionary.SaveLanguageTexts(language, texts);
 }
 
 std::string TrimmedKey(const std::string& text) {

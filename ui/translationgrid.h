@@ -16,11 +16,12 @@ struct TranslationRow {
 // One row per key in key order; one empty row when there are no keys.
 std::vector<TranslationRow> TranslationRows(const TQuarixTranslation& dictionary, const std::string& language);
 
-// Hands every row's text to the dictionary for language and saves that
-// language's file. The dictionary keeps texts only for its current language
-// (never for "en"), so for any other language nothing changes. Rows without a
-// key (the empty row of an empty grid) are passed over.
-void StoreTranslationRows(TQuarixTranslation& dictionary, const std::string& language,
+// Gives every row's text to language and writes that language's file, the
+// current language or not. English cells are never kept (English is the key
+// itself), and rows without a key (the empty row of an empty grid) are passed
+// over. False when nothing could be written: for "en", or when the file cannot
+// be read or written.
+bool StoreTranslationRows(TQuarixTranslation& dictionary, const std::string& language,
                           const std::vector<TranslationRow>& rows);
 
 // A typed key with blanks and control characters removed at both ends.

@@ -162,6 +162,25 @@ TEST(Helpers, PlacementLeavesWindowsWhereTheyWere) {
   }
 }
 
+// A window the program never placed itself asks, once hidden, for the place
+// it was left at, so the window manager does not place it anew.
+TEST(Helpers, WindowShownAgainKeepsItsPlace) {
+  QWidget w;
+  w.resize(240, 120);
+  KeepPlaceWhenHidden(&w);
+  KeepPlaceWhenHidden(&w);  // once is enough
+  EXPECT_EQ(w.findChildren<QObject*>("placementPlaceKeeper", Qt::FindDirectChildrenOnly).size(), 1);
+  w.show();
+  Settle(w);
+  EXPECT_FALSE(w.testAttribute(Qt::WA_Moved));
+  const QRect first = w.frameGeometry();
+  w.hide();
+  EXPECT_TRUE(w.testAttribute(Qt::WA_Moved));
+  w.show();
+  Settle(w);
+  EXPECT_EQ(w.frameGeometry(), first);
+}
+
 TEST(Helpers, AnsiToWide) {
   EXPECT_EQ(AnsiToWide("")[0], 0);
   auto w = AnsiToWide("Ş1");

@@ -1,6 +1,7 @@
 // Every caption of every window shows whole, in English and in Turkish: no
 // label, button, check box, radio button, group box, tab or column header
-// holds a text wider than the room its control gives it.
+// holds a text wider than the room its control gives it, in any of the texts
+// its states give it.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -19,6 +20,8 @@
 #include <QTextDocument>
 #include <QToolButton>
 #include <filesystem>
+#include <functional>
+#include <QPlainTextEdit>
 
 #include "app/fonts.h"
 #include "platform/paths.h"
@@ -27,6 +30,9 @@
 #include "ui/QuarixKeyboard.h"
 #include "ui/QuarixTranslation.h"
 #include "ui/UTranslationEditor.h"
+#include "ntrip/uNTRIPSettings.h"
+#include "planning/USoundVelocity.h"
+#include "runtime/Bathymetry.h"
 
 namespace {
 
@@ -56,6 +62,13 @@ struct Clip {
 class CaptionWalker {
  public:
   std::vector<Clip> clips;
+  int measured = 0;  // captions measured, whole or not
+
+  // One control in its window as it stands.
+  void Control(QWidget* window, QWidget* c) {
+    Settle();
+    Measure(window, c);
+  }
 
   void Window(QWidget* w) {
     for (auto* tabs : w->findChildren<QTabWidget*>()) {
@@ -82,30 +95,34 @@ class CaptionWalker {
   void Controls(QWidget* window, QWidget* root) {
     std::vector<QWidget*> all{root};
     for (auto* c : root->findChildren<QWidget*>()) all.push_back(c);
-    for (QWidget* c : all) {
-      if (!c->isVisibleTo(window) || c->width() <= 0) continue;
-      if (qobject_cast<TQuarixStatusBar*>(c->parentWidget())) continue;  // panels, not captions
-      if (auto* l = qobject_cast<QLabel*>(c))
-        Label(window, l);
-      else if (auto* b = qobject_cast<QPushButton*>(c))
-        Button(window, b, QStyle::SE_PushButtonContents);
-      else if (auto* b = qobject_cast<QCheckBox*>(c))
-        Button(window, b, QStyle::SE_CheckBoxContents);
-      else if (auto* b = qobject_cast<QRadioButton*>(c))
-        Button(window, b, QStyle::SE_RadioButtonContents);
-      else if (auto* t = qobject_cast<QToolButton*>(c))
-        Tool(window, t);
-      else if (auto* g = qobject_cast<QGroupBox*>(c))
-        Group(window, g);
-      else if (auto* bar = qobject_cast<QTabBar*>(c))
-        Tabs(window, bar);
-      else if (auto* h = qobject_cast<QHeaderView*>(c))
-        Header(window, h);
-    }
+    for (QWidget* c : all) Measure(window, c);
+  }
+
+  void Measure(QWidget* window, QWidget* c) {
+    if (!c->isVisibleTo(window) || c->width() <= 0) return;
+    if (qobject_cast<TQuarixStatusBar*>(c->parentWidget())) return;  // panels, not captions
+    if (auto* l = qobject_cast<QLabel*>(c))
+      Label(window, l);
+    else if (auto* b = qobject_cast<QPushButton*>(c))
+      Button(window, b, QStyle::SE_PushButtonContents);
+    else if (auto* b = qobject_cast<QCheckBox*>(c))
+      Button(window, b, QStyle::SE_CheckBoxContents);
+    else if (auto* b = qobject_cast<QRadioButton*>(c))
+      Button(window, b, QStyle::SE_RadioButtonContents);
+    else if (auto* t = qobject_cast<QToolButton*>(c))
+      Tool(window, t);
+    else if (auto* g = qobject_cast<QGroupBox*>(c))
+      Group(window, g);
+    else if (auto* bar = qobject_cast<QTabBar*>(c))
+      Tabs(window, bar);
+    else if (auto* h = qobject_cast<QHeaderView*>(c))
+      Header(window, h);
   }
 
   void Report(QWidget* window, QWidget* c, const QString& text, int width, int room) {
-    if (text.trimmed().isEmpty() || width <= room) return;
+    if (text.trimmed().isEmpty()) return;
+    ++measured;
+    if (width <= room) return;
     clips.push_back({window->objectName() + " / " + c->objectName() + " (" + c->metaObject()->className() +
                          "): \"" + text + "\"",
                      width, room});
@@ -243,12 +260,72 @@ class CaptionsFit : public FormsTest {
             fSVPGraph, frmNTRIPSettings, fRTCMParsing, fTranslationEditor};
   }
 
+  // A control whose caption changes with a state, and how each of its states
+  // is brought about. A new state text is one more line here.
+  struct StateTexts {
+    QWidget* window;
+    QWidget* control;
+    std::vector<std::pair<const char*, std::function<void()>>> states;
+  };
+
+  static std::function<void()> Caption(QAbstractButton* b, const char* english) {
+    return [b, english] { b->setText(QString::fromStdString(Translation->Translate(english))); };
+  }
+  static std::function<void()> NtripStatus(int code) {
+    return [code] { frmNTRIPSettings->NTRIPClientStatus(nullptr, code, ""); };
+  }
+
+  static std::vector<StateTexts> States() {
+    return {
+        // The survey button: its untranslated start and stop texts, and the
+        // ones a translation gives it in either state.
+        {FNav,
+         FNav->Realtime,
+         {{"Start", [] { FNav->Realtime->setText("Start"); }},
+          {"Stop", [] { FNav->Realtime->setText("Stop"); }},
+          {"Realtime", Caption(FNav->Realtime, "Realtime")},
+          {"Stop translated", Caption(FNav->Realtime, "Stop")}}},
+        // The offsets dialog's profile button: the sound velocity in use.
+        {Offsets,
+         Offsets->bSVP,
+         {{"profile used", [] { UseProfile(true); }},
+          {"single value used", [] { UseProfile(false); }},
+          {"designed", Caption(Offsets->bSVP, "Sound Velocity Profile")}}},
+        {Offsets, Offsets->BitBtn1, {{"designed", Caption(Offsets->BitBtn1, "Realtime")}}},
+        // The NTRIP window's connect button through the client's states.
+        {frmNTRIPSettings,
+         frmNTRIPSettings->btnConnect,
+         {{"disconnected", NtripStatus(0)},
+          {"connecting", NtripStatus(1)},
+          {"connected", NtripStatus(2)},
+          {"receiving", NtripStatus(3)},
+          {"error", NtripStatus(4)}}},
+    };
+  }
+
+  // The profile switch of the sound-velocity window, with a column to use.
+  static void UseProfile(bool use) {
+    fSVP->mSVPColumn->setPlainText("1500\n1501\n");
+    fSVP->cUseSVP->setChecked(use);
+    fSVP->cUseSVPClick();
+  }
+
   std::vector<Clip> Walk() {
     CaptionWalker walker;
     for (QWidget* w : Windows()) {
       w->show();
       CaptionWalker::Settle();
       walker.Window(w);
+    }
+    EXPECT_GT(walker.measured, 0) << "no caption measured";
+    for (const StateTexts& s : States()) {
+      s.window->show();
+      for (const auto& [state, apply] : s.states) {
+        apply();
+        const int before = walker.measured;
+        walker.Control(s.window, s.control);
+        EXPECT_GT(walker.measured, before) << s.control->objectName().toStdString() << " " << state << ": not measured";
+      }
     }
     return walker.clips;
   }
@@ -271,6 +348,21 @@ TEST_F(CaptionsFit, EveryCaptionShowsWholeInEnglishAndTurkish) {
   fTranslationEditor->show();  // translates its own captions when shown
   const auto turkish = Walk();
   EXPECT_TRUE(turkish.empty()) << "Turkish:\n" << Describe(turkish);
+}
+
+// A walk that measured nothing would pass whatever the captions: it fails.
+TEST(CaptionWalk, CountsWhatItMeasures) {
+  QWidget w;
+  w.setObjectName("w");
+  auto* b = new QPushButton("A caption far too long for its button", &w);
+  b->setGeometry(0, 0, 40, 24);
+  new QLabel("", &w);
+  w.show();
+  CaptionWalker walker;
+  walker.Window(&w);
+  EXPECT_EQ(walker.measured, 1);
+  ASSERT_EQ(walker.clips.size(), 1u);
+  EXPECT_NE(walker.clips[0].where.indexOf("A caption far too long"), -1);
 }
 
 }  // namespace

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <functional>
+#include <QTest>
 #include <QToolButton>
 
+#include "platform/prompts.h"
 #include "tests/runtime/formsfixture.h"
 #include "ui/QuarixKeyboard.h"
 
@@ -43,6 +46,37 @@ TEST_F(OffsetsKeypad, DraftAndNegativeTideTypedOnTheKeypad) {
   ASSERT_NE(FNav->SimpleKeyboard, nullptr);
   Press(FNav->SimpleKeyboard->Keys, "ST.2");
   EXPECT_EQ(Offsets->Location->text(), "ST.2");
+}
+
+// The keypad and the keyboard go with the dialog they type into, however it
+// is hidden; a keyboard serving another window stays.
+TEST_F(OffsetsKeypad, KeyboardsHideWithTheDialog) {
+  Start();
+  prompts::CurrentScript() = {};
+  const std::function<void()> hides[] = {
+      [] { QTest::keyClick(Offsets->OffsetA, Qt::Key_Escape); },
+      [] { Offsets->hide(); },
+  };
+  for (const auto& hide : hides) {
+    Offsets->show();
+    Offsets->NumericEditClick(Offsets->OffsetA);
+    Offsets->TextEditClick(Offsets->Location);
+    ASSERT_TRUE(FNav->NumericKeypad->isVisible());
+    ASSERT_TRUE(FNav->SimpleKeyboard->isVisible());
+    hide();
+    ASSERT_FALSE(Offsets->isVisible());
+    EXPECT_FALSE(FNav->NumericKeypad->isVisible());
+    EXPECT_FALSE(FNav->SimpleKeyboard->isVisible());
+    EXPECT_EQ(FNav->NumericKeypad->TargetControl, nullptr);
+  }
+  // The keyboard typing into the sound-velocity window stays when the offsets go.
+  fSVP->show();
+  FNav->ShowSimpleKeyboard(fSVP->eSearchString);
+  Offsets->show();
+  Offsets->hide();
+  EXPECT_TRUE(FNav->SimpleKeyboard->isVisible());
+  fSVP->hide();
+  EXPECT_FALSE(FNav->SimpleKeyboard->isVisible());
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -14,6 +16,7 @@
 #include "app/themes.h"
 #include "devices/QuarixSerialGPS.h"
 #include "tests/runtime/formsfixture.h"
+#include "ui/uTheme.h"
 
 namespace {
 
@@ -136,6 +139,38 @@ TEST_F(StateColours, StopGivesTheGnssBoxBackToTheTheme) {
   EXPECT_EQ(fRealtime->GPSGroupBox->palette().color(QPalette::Window),
             QApplication::palette(fRealtime->GPSGroupBox).color(QPalette::Window));
   EXPECT_GE(LabelContrast(fRealtime->Fixed, fRealtime->GPSGroupBox), kReadable);
+}
+
+// A preview in the theme window, then one of its buttons, while RTK fixes keep
+// arriving (no change of fix quality): every box keeps the colour its state
+// gives, with text that reads on it.
+TEST_F(StateColours, ThemePreviewKeepsEveryStateColour) {
+  Start();
+  ASSERT_TRUE(Theme("Light"));  // the style of a first start
+  FNav->ZGPS1->FixQuality = 4;
+  const auto rtkFix = [] { FNav->ZGPS1NewCommand(FNav->ZGPS1, "$GPZDA,120000.00,30,01,2026,00,00*00"); };
+  rtkFix();
+  ASSERT_EQ(fRealtime->GPSGroupBox->palette().color(QPalette::Window), ToQColor(clLime));
+  const auto expectStateColours = [](const char* step) {
+    EXPECT_EQ(fRealtime->GPSGroupBox->palette().color(QPalette::Window), ToQColor(clLime)) << step;
+    EXPECT_GE(LabelContrast(fRealtime->Fixed, fRealtime->GPSGroupBox), kReadable) << step;
+    EXPECT_EQ(fRealtime->DepthFrameHi->palette().color(QPalette::Window), ToQColor(clLime)) << step;
+    EXPECT_EQ(fRealtime->DepthFrameLo->palette().color(QPalette::Window), ToQColor(clYellow)) << step;
+    EXPECT_EQ(fRealtime->palette().color(QPalette::Window), QColor(Qt::white)) << step;
+  };
+  for (QPushButton* button : {fTheme->bCancel, fTheme->bSaveExit, fTheme->bCancel}) {
+    fTheme->show();
+    for (const char* preview : {"Dark", "Ember"}) {
+      fTheme->lbThemeList->setCurrentRow(fTheme->lbThemeList->row(fTheme->lbThemeList->findItems(preview, Qt::MatchExactly)[0]));
+      QApplication::processEvents();
+      rtkFix();
+      expectStateColours(preview);
+    }
+    button->click();
+    QApplication::processEvents();
+    rtkFix();
+    expectStateColours(button->objectName().toUtf8().constData());
+  }
 }
 
 }  // namespace

@@ -310,9 +310,66 @@ TEST_F(Editor, SavingInEnglishWritesNothing) {
   EXPECT_EQ(Column(2)[3], "Save");
   Edit(3, "Changed");
   editor->btSaveClick();
-  EXPECT_EQ(Status(), "Saved!");
+  EXPECT_EQ(Status(), "Not saved: the English texts are the keys themselves");
+  EXPECT_TRUE(editor->Modified);
   EXPECT_EQ(LanguageFile("tr"), kSmallTurkish);
   EXPECT_FALSE(platform::FileExists(platform::ProgramFolder() + "Languages/en.json"));
+}
+
+TEST_F(Editor, SavingALanguageThatIsNotCurrentWritesItsFile) {
+  WriteLanguage("tr", kSmallTurkish);
+  WriteLanguage("de", "{\"Save\": \"Speichern\", \"Only German\": \"Nur\"}");
+  Open("en");
+  editor->cbLanguage->setCurrentText("tr");
+  editor->cbLanguageChange();
+  Edit(3, "Sakla");
+  editor->btSaveClick();
+  EXPECT_EQ(Status(), "Saved!");
+  EXPECT_FALSE(editor->Modified);
+  EXPECT_EQ(LanguageFile("tr"),
+            "\xEF\xBB\xBF{\r\n  \"Cancel\": \"\xC4\xB0ptal\",\r\n  \"Reload\": \"Yenile\",\r\n"
+            "  \"Save\": \"Sakla\"\r\n}\r\n");
+  EXPECT_EQ(Translation->CurrentLanguage, "en");
+
+  // Shown again, the editor reads the edit back; a text the grid does not
+  // list (a key only that language has) stays in its file.
+  editor->cbLanguage->setCurrentText("de");
+  editor->cbLanguageChange();
+  Edit(1, "Abbrechen");
+  editor->btSaveClick();
+  EXPECT_NE(LanguageFile("de").find("\"Only German\": \"Nur\""), std::string::npos);
+  EXPECT_NE(LanguageFile("de").find("\"Cancel\": \"Abbrechen\""), std::string::npos);
+  editor->hide();
+  editor->show();
+  editor->cbLanguage->setCurrentText("tr");
+  editor->cbLanguageChange();
+  EXPECT_EQ(editor->Cell(2, 3), "Sakla");
+  Translation->SetLanguage("tr");
+  EXPECT_EQ(Translation->Translate("Save"), "Sakla");
+}
+
+TEST_F(Editor, SaveThatCannotWriteSaysSo) {
+  WriteLanguage("tr", kSmallTurkish);
+  WriteLanguage("de", "{\"Save\": ");  // unreadable: its texts would be lost
+  Open("tr");
+  editor->cbLanguage->setCurrentText("de");
+  editor->cbLanguageChange();
+  Edit(3, "Speichern");
+  editor->btSaveClick();
+  EXPECT_TRUE(Status().startsWith("Not saved: ")) << Status().toStdString();
+  EXPECT_TRUE(Status().endsWith("de.json cannot be written")) << Status().toStdString();
+  EXPECT_TRUE(editor->Modified);
+  EXPECT_EQ(LanguageFile("de"), "{\"Save\": ");
+
+  // Asked on a change of language, a save that fails keeps the edits in the grid.
+  prompts::CurrentScript() = {};
+  prompts::CurrentScript().answers.push_back(prompts::Answer::Yes);
+  editor->cbLanguage->setCurrentText("tr");
+  editor->cbLanguageChange();
+  EXPECT_EQ(editor->GridLanguage(), "de");
+  EXPECT_EQ(editor->cbLanguage->currentText(), "de");
+  EXPECT_EQ(editor->Cell(2, 3), "Speichern");
+  EXPECT_TRUE(editor->Modified);
 }
 
 TEST_F(Editor, AddingKeys) {
