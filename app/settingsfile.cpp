@@ -1,11 +1,18 @@
 #include "app/settingsfile.h"
 
+#include <QCoreApplication>
+#include <QString>
+#include <QTimer>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 #include "app/formats.h"
+#include "app/helpers.h"
 #include "app/textfile.h"
 #include "platform/paths.h"
+#include "platform/prompts.h"
 
 namespace {
 std::string Normalise(const std::string& s) {
@@ -22,13 +29,59 @@ std::string TrimBlanks(const std::string& s) {
   return s.substr(b, e - b);
 }
 
-IniFile::IniFile(std::string fileName) : fileName_(std::move(fileName)) { Load(); }
+namespace {
+
+void DefaultTelling(const std::string& text) {
+  LogEvent(text);
+  prompts::ShowMessage(QString::fromStdString(text));
+}
+
+void (*telling)(const std::string&) = DefaultTelling;
+// The objects alive now: one opened on a file first stores what the others
+// still hold for it, so it reads what they wrote.
+std::vector<IniFile*> live;
+// Texts told while the current event is handled: each is told once.
+std::vector<std::string> told;
+
+}  // namespace
+
+void IniFile::SetTelling(void (*tell)(const std::string& text)) { telling = tell ? tell : DefaultTelling; }
+
+void IniFile::Tell(const std::string& text) {
+  for (const auto& t : told)
+    if (t == text) return;
+  if (told.empty() && QCoreApplication::instance())
+    QTimer::singleShot(0, QCoreApplication::instance(), [] { told.clear(); });
+  told.push_back(text);
+  telling(text);
+}
+
+IniFile::IniFile(std::string fileName) : fileName_(std::move(fileName)) {
+  for (IniFile* other : live)
+    if (other->fileName_ == fileName_) other->StoreOrTell();
+  live.push_back(this);
+  Load();
+}
 IniFile::IniFile() : IniFile(platform::SettingsFileName()) {}
 
-void IniFile::Load() {
+IniFile::~IniFile() {
+  std::erase(live, this);
+  try {
+    StoreOrTell();
+  } catch (...) {
+  }
+}
+
+void IniFile::StoreOrTell() {
+  if (!pending_.empty() && !UpdateFile())
+    Tell("The settings file " + fileName_ + " could not be written (" + std::strerror(errno) +
+         "); the settings just changed were not stored.");
+}
+
+bool IniFile::Load() {
   lines_.clear();
   std::ifstream in(fileName_, std::ios::binary);
-  if (!in) return;
+  if (!in) return !platform::FileExists(fileName_);
   std::string raw, current;
   while (std::getline(in, raw)) {
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
@@ -46,15 +99,44 @@ void IniFile::Load() {
     line.section = current;
     lines_.push_back(std::move(line));
   }
+  return !in.bad();
 }
 
-void IniFile::Save() {
+bool IniFile::UpdateFile() {
+  if (pending_.empty()) return writeOk_;
+  std::vector<Change> changes;
+  changes.swap(pending_);
+  // Onto the file as it is now: what other writers stored stays.
+  const std::vector<Line> mine = lines_;
+  if (!Load()) {
+    const int err = errno ? errno : EACCES;
+    lines_ = mine;
+    errno = err;
+    return writeOk_ = false;
+  }
+  for (const auto& c : changes) Apply(c);
   std::string out;
   for (const auto& l : lines_) {
     out += l.text;
     out += "\r\n";
   }
   writeOk_ = WriteFileAtomically(fileName_, out, 0600);
+  return writeOk_;
+}
+
+void IniFile::Apply(const Change& c) {
+  const std::string s = Normalise(c.section), k = Normalise(c.key);
+  switch (c.kind) {
+    case Change::Set:
+      SetValue(c.section, c.key, c.value);
+      break;
+    case Change::EraseSection:
+      std::erase_if(lines_, [&](const Line& l) { return l.section == s; });
+      break;
+    case Change::DeleteKey:
+      std::erase_if(lines_, [&](const Line& l) { return !l.isHeader && l.section == s && l.key == k; });
+      break;
+  }
 }
 
 const IniFile::Line* IniFile::Find(const std::string& section, const std::string& key) const {
@@ -89,12 +171,23 @@ double IniFile::ReadFloat(const std::string& section, const std::string& key, do
 
 void IniFile::WriteString(const std::string& section, const std::string& key,
                           const std::string& value) {
+  // A line break would end the value and start a line of its own (a new
+  // section even): the breaks are removed and the user told.
+  std::string v = value;
+  std::erase_if(v, [](char ch) { return ch == '\r' || ch == '\n'; });
+  if (v.size() != value.size())
+    Tell("The value of " + TrimBlanks(key) + " in [" + TrimBlanks(section) + "] of " + fileName_ +
+         " held line breaks; it was stored without them.");
+  SetValue(section, key, v);
+  pending_.push_back({Change::Set, section, key, v});
+}
+
+void IniFile::SetValue(const std::string& section, const std::string& key, const std::string& value) {
   const std::string s = Normalise(section), k = Normalise(key);
   // Replace in place when the key exists.
   for (auto& l : lines_) {
     if (!l.isHeader && l.section == s && l.key == k && !k.empty()) {
       l.text = l.text.substr(0, l.text.find('=')) + "=" + value;
-      Save();
       return;
     }
   }
@@ -129,7 +222,6 @@ void IniFile::WriteString(const std::string& section, const std::string& key,
   } else {
     lines_.insert(lines_.begin() + static_cast<long>(insertAt), kv);
   }
-  Save();
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
@@ -168,12 +260,12 @@ void IniFile::EraseSection(const std::string& section) {
   const std::string s = Normalise(section);
   const auto before = lines_.size();
   std::erase_if(lines_, [&](const Line& l) { return l.section == s; });
-  if (lines_.size() != before) Save();
+  if (lines_.size() != before) pending_.push_back({Change::EraseSection, section, "", ""});
 }
 
 void IniFile::DeleteKey(const std::string& section, const std::string& key) {
   const std::string s = Normalise(section), k = Normalise(key);
   const auto before = lines_.size();
   std::erase_if(lines_, [&](const Line& l) { return !l.isHeader && l.section == s && l.key == k; });
-  if (lines_.size() != before) Save();
+  if (lines_.size() != before) pending_.push_back({Change::DeleteKey, section, key, ""});
 }

@@ -3,8 +3,13 @@
 // rely on: section and key names match without letter case and without the
 // blanks around them, a padded key name is written exactly as given, values are
 // kept as text, lines keep their order, a key is replaced in place, CR LF is
-// written and LF or CR LF read. Every write goes to disk at once (temporary
-// file and rename, mode 0600 because the file holds caster passwords).
+// written and LF or CR LF read. The writes made through one object are stored
+// together in one write of the whole file (temporary file, synced and renamed;
+// a new file gets mode 0600 because it holds caster passwords): when the
+// object is freed, when another object is opened on the same file (so that
+// it reads them), or earlier through UpdateFile. They are stored onto the
+// file as it is then, so keys another object stored meanwhile stay. A value
+// never spans lines: line breaks in it are removed, and the user is told.
 #include <string>
 #include <vector>
 
@@ -13,6 +18,10 @@ class IniFile {
   explicit IniFile(std::string fileName);
   // The program's own settings file (next to the executable).
   IniFile();
+  // Stores what is still unstored; a failure is told to the user.
+  ~IniFile();
+  IniFile(const IniFile&) = delete;
+  IniFile& operator=(const IniFile&) = delete;
 
   const std::string& FileName() const { return fileName_; }
 
@@ -36,8 +45,17 @@ class IniFile {
   void EraseSection(const std::string& section);
   void DeleteKey(const std::string& section, const std::string& key);
 
-  // False when the last write could not be stored.
-  bool LastWriteOk() const { return writeOk_; }
+  // Stores the writes made so far; false when they could not be (errno
+  // tells why). The caller tells such a failure: it is not told again.
+  bool UpdateFile();
+  // The same: false when the writes made so far could not be stored.
+  bool LastWriteOk() { return UpdateFile(); }
+
+  // How the failures and changes above reach the user: once for each text
+  // while the program handles one event. By default the text is logged in
+  // the day's events log and shown in a message box.
+  static void Tell(const std::string& text);
+  static void SetTelling(void (*tell)(const std::string& text));
 
  private:
   struct Line {
@@ -46,11 +64,19 @@ class IniFile {
     std::string key;      // normalised key name, empty for other lines
     bool isHeader = false;
   };
-  void Load();
-  void Save();
+  // A write waiting to be stored, replayed onto the file as it is then.
+  struct Change {
+    enum Kind { Set, EraseSection, DeleteKey } kind;
+    std::string section, key, value;
+  };
+  bool Load();
+  void StoreOrTell();
+  void Apply(const Change& change);
+  void SetValue(const std::string& section, const std::string& key, const std::string& value);
   const Line* Find(const std::string& section, const std::string& key) const;
   std::string fileName_;
   std::vector<Line> lines_;
+  std::vector<Change> pending_;
   bool writeOk_ = true;
 };
 

@@ -28,11 +28,62 @@ bool AppendTextFile(const std::string& fileName, const std::string& text) {
   return (::close(fd) == 0) && ok;
 }
 
-bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, int mode) {
+namespace {
+
+// The file a name stands for: a symbolic link (or a chain of them) is
+// followed to its target, which need not exist yet; any other name is its
+// own. False when the chain does not end (a loop).
+bool LinkTarget(const std::string& fileName, std::string& target) {
+  target = fileName;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+    const ssize_t n = ::readlink(target.c_str(), buf.data(), buf.size());
+    if (n < 0) return false;
+    std::string link(buf.data(), static_cast<std::size_t>(n));
+    if (!link.empty() && link.front() != '/') {
+      const auto slash = target.rfind('/');
+      link = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + link;
+    }
+    target = link;
+  }
+  errno = ELOOP;
+  return false;
+}
+
+std::string FolderOf(const std::string& fileName) {
+  const auto slash = fileName.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : fileName.substr(0, slash);
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, int mode, bool replace) {
+  // A link is written through: its target gets the new content and the link
+  // stays.
+  std::string target;
+  if (!LinkTarget(fileName, target)) return false;
+  // An existing file keeps its permissions; a new one gets the mode asked
+  // for, less the umask.
+  mode_t perms;
+  struct stat old {};
+  if (::stat(target.c_str(), &old) == 0) {
+    if (!replace) {
+      errno = EEXIST;
+      return false;
+    }
+    perms = old.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    perms = static_cast<mode_t>(mode) & ~mask & 07777;
+  }
   // The temporary file is made anew beside the target under a unique name,
   // created exclusively, so no file or link already there is followed or
   // overwritten.
-  std::vector<char> name(fileName.begin(), fileName.end());
+  std::vector<char> name(target.begin(), target.end());
   for (char ch : std::string(".XXXXXX")) name.push_back(ch);
   name.push_back('\0');
   const int fd = ::mkostemp(name.data(), O_CLOEXEC);
@@ -52,9 +103,29 @@ bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, 
     p += n;
     left -= static_cast<size_t>(n);
   }
-  ::fchmod(fd, static_cast<mode_t>(mode));
+  // The content is on the disk before the name points at it, so a power cut
+  // leaves the old file or the new one, never an empty one.
+  if (::fchmod(fd, perms) != 0) return fail(errno, true);
+  if (::fsync(fd) != 0) return fail(errno, true);
   if (::close(fd) != 0) return fail(errno, false);
-  if (std::rename(name.data(), fileName.c_str()) != 0) return fail(errno, false);
+  if (replace) {
+    if (std::rename(name.data(), target.c_str()) != 0) return fail(errno, false);
+  } else {
+    // A name taken meanwhile is not replaced.
+    if (::link(name.data(), target.c_str()) != 0) return fail(errno, false);
+    ::unlink(name.data());
+  }
+  // And the folder's entry too.
+  const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    const int synced = ::fsync(dir);
+    const int err = errno;
+    ::close(dir);
+    if (synced != 0 && err != EINVAL && err != EROFS) {
+      errno = err;
+      return false;
+    }
+  }
   return true;
 }
 

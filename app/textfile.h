@@ -15,10 +15,15 @@ bool AppendTextFile(const std::string& fileName, const std::string& text);
 std::string ToTextMode(const std::string& text);
 
 // Whole-document write: a temporary file made exclusively beside the target,
-// then renamed over it, so a failed write never destroys the previous file and
-// no link planted beside it is followed. Bytes are written as given; errno
-// tells why on failure.
-bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, int mode = 0644);
+// synced, then renamed over it and the folder synced, so a failed write or a
+// power cut never destroys the previous file and no link planted beside it is
+// followed; the temporary file is removed on every failure. A name that is a
+// symbolic link is written through to the link's target, the link staying.
+// An existing file keeps its permissions; a new one gets `mode` less the
+// umask. With `replace` false an existing file is never replaced (EEXIST).
+// Bytes are written as given; errno tells why on failure.
+bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, int mode = 0666,
+                         bool replace = true);
 
 // Reads a whole file; false when it cannot be read.
 bool ReadWholeFile(const std::string& fileName, std::string& bytes);

@@ -14,13 +14,18 @@
 #include "drawingfiles/qvtfile.h"
 #include "platform/clock.h"
 
-int TQuarixCanvasModel::CadSave(const std::string& FileName, int) {
+int TQuarixCanvasModel::CadSave(const std::string& FileName, int) { return qvt::SaveDrawingFile(*this, FileName, true); }
+
+int qvt::SaveDrawingFile(const TQuarixCanvasModel& canvas, const std::string& fileName, bool replace) {
   try {
+    // What the reader could not take back on this machine is not written.
+    if (DrawingBytes(canvas) > Bounds().MemoryBytes) {
+      errno = EFBIG;
+      return 0;
+    }
     std::string bytes;
-    if (!qvt::PackDrawing(*this, platform::Now(), bytes)) return 0;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return WriteFileAtomically(FileName, bytes, static_cast<int>(0666 & ~mask)) ? 1 : 0;
+    if (!qvt::PackDrawing(canvas, platform::Now(), bytes)) return 0;
+    return WriteFileAtomically(fileName, bytes, 0666, replace) ? 1 : 0;
   } catch (const std::bad_alloc&) {
     errno = ENOMEM;
     return 0;
@@ -41,7 +46,7 @@ bool ReadDrawingFile(const std::string& fileName, std::string& bytes) {
   int why = 0;
   if (::fstat(fd, &st) != 0) why = errno;
   else if (!S_ISREG(st.st_mode)) why = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-  else if (static_cast<unsigned long long>(st.st_size) > qvt::Bounds().TextBytes) why = EFBIG;
+  else if (static_cast<unsigned long long>(st.st_size) > qvt::Bounds().MemoryBytes) why = EFBIG;
   if (why == 0) {
     try {
       bytes.resize(static_cast<std::size_t>(st.st_size));
@@ -100,6 +105,8 @@ int TQuarixCanvasModel::CadLoad(const std::string& FileName, int, int, int Mode)
     Layers.swap(loaded.Layers);
     SelectedShapes.clear();
     volatileLayers_.clear();
+    // A new list: the spatial index and the painting's caches start again.
+    ShapesChanged();
   } else {
     Shapes.insert(Shapes.end(), loaded.Shapes.begin(), loaded.Shapes.end());
     Layers.insert(Layers.end(), loaded.Layers.begin(), loaded.Layers.end());

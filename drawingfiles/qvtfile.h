@@ -33,23 +33,33 @@ namespace qvt {
 // The four bytes in front of the compressed form.
 inline constexpr char kMagic[] = "QVT1";
 
-// Neither a file nor the text inflated from it may exceed this: a damaged or
-// hostile file is refused rather than exhausting memory.
-inline constexpr std::size_t kMaxTextBytes = std::size_t{1} << 30;
-
-// No real drawing comes near these: a file holding more shapes, or more
-// polyline vertices, is refused whole before the map changes.
-inline constexpr std::size_t kMaxShapes = 5000000;
-inline constexpr std::size_t kMaxVertices = 20000000;
-
-// The bounds every load applies (the constants above). Tests lower them to
-// reach them with small files.
+// What a load may take. The shapes a drawing holds are bounded only by the
+// memory the machine can give them, so whatever the writer saved reads back
+// whole; what a hostile file can make the reader do stays bounded: the
+// records built (and the file itself) by that memory, the text a packed
+// stream inflates to by its ratio to the file's size.
 struct LoadBounds {
-  std::size_t TextBytes = kMaxTextBytes;
-  std::size_t Shapes = kMaxShapes;
-  std::size_t Vertices = kMaxVertices;
+  // Bytes the file and the records read from it may take: three quarters of
+  // the physical memory, or of the address space or data size the process
+  // is held to when less.
+  std::size_t MemoryBytes = 0;
+  // A packed stream may inflate to this many times the file's size, and
+  // always to MinTextBytes. Real drawings pack 5 to 10 times; the writer
+  // stores a drawing that packs better than this uncompressed.
+  std::size_t TextRatio = 64;
+  std::size_t MinTextBytes = std::size_t{256} << 20;
+  LoadBounds();
 };
+// The bounds every load applies. Tests lower them to reach them with small
+// files.
 LoadBounds& Bounds();
+
+// The text a packed file of that many bytes may inflate to.
+std::size_t TextBound(std::size_t fileBytes);
+// About the memory the canvas's records of a drawing take, as the reader
+// counts it against MemoryBytes.
+std::size_t ShapeBytes(const TQShape& shape);
+std::size_t DrawingBytes(const TQuarixCanvasModel& canvas);
 
 // The drawing text of the canvas as the writer stores it; `created` is the
 // local time named in the header.
@@ -58,9 +68,15 @@ std::string BuildDrawingText(const TQuarixCanvasModel& canvas, const QDateTime& 
 // "QVT1" + one zlib stream (default level, deflate, 15 window bits, memory
 // level 8, default strategy) of the drawing text. False when compression
 // fails. PackDrawing builds the text a piece at a time and compresses each
-// piece as it is made.
+// piece as it is made; a text that packs past the reader's ratio is stored
+// (deflate level 0) instead, so it always reads back.
 bool PackDrawingText(const std::string& text, std::string& bytes);
 bool PackDrawing(const TQuarixCanvasModel& canvas, const QDateTime& created, std::string& bytes);
+
+// CadSave: writes the drawing into the file; with `replace` false an existing
+// file is never replaced. 0 with errno EFBIG when the drawing is larger than
+// the reader would take back on this machine.
+int SaveDrawingFile(const TQuarixCanvasModel& canvas, const std::string& fileName, bool replace);
 
 // A drawing read from a file and held apart from the map: the map takes it
 // over only when the whole file has been read.
@@ -86,9 +102,10 @@ struct LoadedDrawing {
 // layers are matched by name and its numbering continued, or, with
 // `replace`, the drawing is read as onto an emptied one. File layers are
 // created when missing and shapes numbered afresh; a WORLD record sets the
-// view. A stream that ends early gives its whole records up to there.
-// Returns 0 when read, else why not: EILSEQ damaged data, EFBIG past the
-// bounds, ENOMEM out of memory.
+// view. Returns 0 when read, else why not: EILSEQ damaged data, ENODATA a
+// stream cut off before its end (read only in part), ENOMSG a text that
+// holds no record at all (not a drawing), EFBIG past the bounds, ENOMEM out
+// of memory.
 int ReadDrawing(const std::string& bytes, const TQuarixCanvasModel& canvas, bool replace, LoadedDrawing& out);
 
 }  // namespace qvt

@@ -1,7 +1,10 @@
 // Reading the drawing file: the text a piece at a time (inflated as it is
 // taken apart), its records built into shapes apart from the map.
+#include <sys/resource.h>
+#include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -18,9 +21,62 @@
 
 namespace qvt {
 
+namespace {
+
+// Three quarters of the physical memory, or of the address space or data
+// size the process is held to when that is less.
+std::size_t MachineMemory() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES), page = ::sysconf(_SC_PAGESIZE);
+  unsigned long long room = pages > 0 && page > 0 ? static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(page)
+                                                  : 1ULL << 32;
+  for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+    rlimit limit{};
+    if (::getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+      room = std::min<unsigned long long>(room, limit.rlim_cur);
+  }
+  room = room / 4 * 3;
+  return static_cast<std::size_t>(std::min<unsigned long long>(room, SIZE_MAX / 2));
+}
+
+// What a record costs beyond its own size: its place in the shape list and
+// in the spatial index, and the allocator's bookkeeping.
+constexpr std::size_t kRecordOverhead = 48;
+
+}  // namespace
+
+LoadBounds::LoadBounds() : MemoryBytes(MachineMemory()) {}
+
 LoadBounds& Bounds() {
   static LoadBounds bounds;
   return bounds;
+}
+
+std::size_t TextBound(std::size_t fileBytes) {
+  const LoadBounds& b = Bounds();
+  const std::size_t ratio = fileBytes > SIZE_MAX / b.TextRatio ? SIZE_MAX : fileBytes * b.TextRatio;
+  return std::max(ratio, b.MinTextBytes);
+}
+
+std::size_t ShapeBytes(const TQShape& s) {
+  std::size_t bytes = kRecordOverhead;
+  if (const auto* p = dynamic_cast<const TQPolyline*>(&s)) {
+    bytes += sizeof(TQPolyline) + p->Points.size() * sizeof(TPointD);
+  } else if (const auto* t = dynamic_cast<const TQText*>(&s)) {
+    bytes += sizeof(TQText) + t->TextString.size() + t->FontName.size();
+  } else if (dynamic_cast<const TQRectangle*>(&s)) {
+    bytes += sizeof(TQRectangle);
+  } else if (dynamic_cast<const TQArc*>(&s)) {
+    bytes += sizeof(TQArc);
+  } else {
+    bytes += std::max({sizeof(TQLine), sizeof(TQCircle), sizeof(TQPoint), sizeof(TQEllipse)});
+  }
+  return bytes;
+}
+
+std::size_t DrawingBytes(const TQuarixCanvasModel& canvas) {
+  std::size_t bytes = 0;
+  for (const TQShape* s : canvas.Shapes) bytes += ShapeBytes(*s);
+  return bytes;
 }
 
 LoadedDrawing::~LoadedDrawing() {
@@ -163,9 +219,8 @@ class Fields {
 // zlib trailer) ends the text at its last whole line.
 class Lines {
  public:
-  Lines(const std::string& bytes, std::size_t limit) : limit_(limit) {
+  explicit Lines(const std::string& bytes) : limit_(TextBound(bytes.size())) {
     if (bytes.size() < 4 || std::memcmp(bytes.data(), kMagic, 4) != 0) {
-      if (bytes.size() > limit) throw Refused{EFBIG};
       pos_ = bytes.data();
       end_ = pos_ + bytes.size();
       done_ = true;
@@ -188,6 +243,8 @@ class Lines {
 
   // True when the stream was cut off before its end.
   bool Cut() const { return cut_; }
+  // Bytes of the buffer that holds the lines being taken apart.
+  std::size_t BufferBytes() const { return capacity_; }
 
   bool Next(std::string_view& line) {
     for (;;) {
@@ -220,7 +277,9 @@ class Lines {
     if (kept > 0 && pos_ != buffer_.get()) std::memmove(buffer_.get(), pos_, kept);
     if (kept > limit_) throw Refused{EFBIG};
     if (kept + kPiece / 4 > capacity_) {
-      // One line longer than the buffer: it grows (the text bound holds it).
+      // One line longer than the buffer: it grows (the text and memory
+      // bounds hold it).
+      if (capacity_ * 2 > Bounds().MemoryBytes) throw Refused{EFBIG};
       std::unique_ptr<char[]> grown(new char[capacity_ * 2]);
       std::memcpy(grown.get(), buffer_.get(), kept);
       buffer_ = std::move(grown);
@@ -271,8 +330,8 @@ std::string_view Trim(std::string_view s) {
 // "Default" for an unknown layer); the other shapes are built as read.
 class Reader {
  public:
-  Reader(const TQuarixCanvasModel& canvas, bool replace, Lines& lines, LoadedDrawing& out)
-      : c_(canvas), lines_(lines), out_(out), bounds_(Bounds()) {
+  Reader(const TQuarixCanvasModel& canvas, bool replace, Lines& lines, LoadedDrawing& out, std::size_t used)
+      : c_(canvas), lines_(lines), out_(out), bounds_(Bounds()), used_(used) {
     out_.WorldLeft = canvas.WorldLeft;
     out_.WorldRight = canvas.WorldRight;
     out_.WorldBottom = canvas.WorldBottom;
@@ -288,6 +347,9 @@ class Reader {
       for (const TQLayer* l : canvas.Layers) Register(l);
     }
   }
+
+  // Records read: the view, layers and shapes.
+  std::size_t Records() const { return records_ + out_.Shapes.size(); }
 
   void Run() {
     std::string_view line;
@@ -373,7 +435,8 @@ class Reader {
   // Numbers a shape and puts it at the end of the file's drawing.
   template <class T>
   void Append(std::unique_ptr<T> s) {
-    if (out_.Shapes.size() >= bounds_.Shapes) throw Refused{EFBIG};
+    used_ += ShapeBytes(*s);
+    if (used_ > bounds_.MemoryBytes) throw Refused{EFBIG};
     s->Number = out_.NextShapeNumber++;
     out_.Shapes.push_back(s.get());
     s.release();
@@ -387,6 +450,7 @@ class Reader {
   }
 
   void World(Fields& f) {
+    ++records_;
     f.Real(out_.WorldLeft);
     f.Real(out_.WorldRight);
     f.Real(out_.WorldBottom);
@@ -394,6 +458,7 @@ class Reader {
   }
 
   void Layer(Fields& f) {
+    ++records_;
     int number = 0;
     f.Int(number);
     const std::string name(Trim(f.Rest()));
@@ -509,7 +574,8 @@ class Reader {
     std::string_view line;
     int i = 0;
     for (; i < count && lines_.Next(line); ++i) {
-      if (++vertices_ > bounds_.Vertices) throw Refused{EFBIG};
+      used_ += sizeof(TPointD);
+      if (used_ > bounds_.MemoryBytes) throw Refused{EFBIG};
       Fields v(line);
       double x = 0, y = 0;
       v.Real(x), v.Real(y);
@@ -518,6 +584,7 @@ class Reader {
     // In a text that was cut off, a record whose vertex lines are missing
     // is not whole: it is dropped.
     if (i < count && lines_.Cut()) return;
+    used_ -= p->Points.size() * sizeof(TPointD);  // counted again with the record
     p->Points.shrink_to_fit();  // the count may promise more than the file holds
     p->UpdateBounds();
     Append(std::move(p));
@@ -573,7 +640,9 @@ class Reader {
   Lines& lines_;
   LoadedDrawing& out_;
   const LoadBounds bounds_;
-  std::size_t vertices_ = 0;
+  // Bytes taken so far: the file and the records built from it.
+  std::size_t used_;
+  std::size_t records_ = 0;  // WORLD and LAYER records
   // File layer number -> canvas layer number, for this read only.
   std::map<int, int> layers_{{0, 0}};
   mutable int lastFile_ = INT32_MIN;
@@ -589,8 +658,13 @@ class Reader {
 
 int ReadDrawing(const std::string& bytes, const TQuarixCanvasModel& canvas, bool replace, LoadedDrawing& out) {
   try {
-    Lines lines(bytes, Bounds().TextBytes);
-    Reader(canvas, replace, lines, out).Run();
+    Lines lines(bytes);
+    Reader reader(canvas, replace, lines, out, bytes.size());
+    reader.Run();
+    // A stream cut off before its end was read only in part; a text without
+    // a single record is no drawing. Neither is taken.
+    if (lines.Cut()) return ENODATA;
+    if (reader.Records() == 0) return ENOMSG;
     return 0;
   } catch (const Refused& r) {
     return r.why;

@@ -241,9 +241,9 @@ class StringSink : public TextSink {
 // window bits, memory level 8, default strategy; "QVT1" in front.
 class Deflater : public TextSink {
  public:
-  explicit Deflater(std::string& bytes) : bytes_(bytes) {
+  explicit Deflater(std::string& bytes, int level = Z_DEFAULT_COMPRESSION) : bytes_(bytes) {
     bytes_.assign(kMagic, 4);
-    if (deflateInit2(&zs_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) throw std::bad_alloc();
+    if (deflateInit2(&zs_, level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) throw std::bad_alloc();
   }
   ~Deflater() override { deflateEnd(&zs_); }
   Deflater(const Deflater&) = delete;
@@ -251,6 +251,8 @@ class Deflater : public TextSink {
 
   void Take(const char* data, std::size_t size) override { Run(data, size, Z_NO_FLUSH); }
   bool Finish() { return Run(nullptr, 0, Z_FINISH) == Z_STREAM_END; }
+  // The text taken in so far.
+  unsigned long long TextBytes() const { return zs_.total_in; }
 
  private:
   int Run(const char* data, std::size_t size, int flush) {
@@ -286,14 +288,19 @@ bool PackDrawing(const TQuarixCanvasModel& canvas, const QDateTime& created, std
   // Room for what drawings usually pack to (under 32 bytes a shape), so the
   // packed bytes are rarely moved while they grow.
   bytes.reserve(4096 + canvas.Shapes.size() * 32);
-  auto deflater = std::make_unique<Deflater>(bytes);
-  TextOut o(*deflater);
-  WriteDrawing(o, canvas, created);
-  if (!deflater->Finish()) {
-    bytes.clear();
-    return false;
+  for (int level : {Z_DEFAULT_COMPRESSION, Z_NO_COMPRESSION}) {
+    auto deflater = std::make_unique<Deflater>(bytes, level);
+    {
+      TextOut o(*deflater);
+      WriteDrawing(o, canvas, created);
+    }
+    if (!deflater->Finish()) break;
+    // A text that packs better than the reader lets a file inflate (a
+    // drawing of many equal shapes) is stored as it is.
+    if (deflater->TextBytes() <= TextBound(bytes.size())) return true;
   }
-  return true;
+  bytes.clear();
+  return false;
 }
 
 bool PackDrawingText(const std::string& text, std::string& bytes) {

@@ -23,6 +23,7 @@
 #include "ntrip/uRTCMParsing.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
+#include "platform/prompts.h"
 #include "devices/serialportmap.h"
 #include "runtime/unavigation.h"
 
@@ -527,10 +528,24 @@ void TfrmNTRIPSettings::boxProfileChange(QObject*) {
 void TfrmNTRIPSettings::btnSaveProfileClick(QObject*) { SaveProfile(); }
 
 void TfrmNTRIPSettings::SaveProfile() {
-  std::string name = Text(edtServer) + ":" + Text(edtPort);
-  if (!Text(edtUsername).empty()) name = Text(edtUsername) + "@" + name;
-  const std::string line = name + "\t" + Text(edtServer) + "\t" + Text(edtPort) + "\t" + Text(edtUsername) + "\t" +
-                           Text(edtPassword) + "\t" + Text(edtLatitude) + "\t" + Text(edtLongitude);
+  // A profile is one line of TAB-separated fields: a TAB or a line break in a
+  // field would shift or split them, so they are left out and the user told.
+  bool stripped = false;
+  const auto field = [&stripped](const std::string& text) {
+    std::string f = text;
+    std::erase_if(f, [](char ch) { return ch == '\t' || ch == '\r' || ch == '\n'; });
+    stripped = stripped || f.size() != text.size();
+    return f;
+  };
+  const std::string server = field(Text(edtServer)), port = field(Text(edtPort)), user = field(Text(edtUsername)),
+                    password = field(Text(edtPassword)), latitude = field(Text(edtLatitude)),
+                    longitude = field(Text(edtLongitude));
+  if (stripped)
+    prompts::ShowMessage("TABs and line breaks cannot be kept in a caster profile; the profile was saved without them.");
+  std::string name = server + ":" + port;
+  if (!user.empty()) name = user + "@" + name;
+  const std::string line = name + "\t" + server + "\t" + port + "\t" + user + "\t" + password + "\t" + latitude +
+                           "\t" + longitude;
   std::vector<std::string> lines;
   std::string bytes;
   bool ok = true;

@@ -9,6 +9,7 @@
 
 #include "app/settingsfile.h"
 #include "planning/vesselshape.h"
+#include "platform/prompts.h"
 
 TFShape* FShape = nullptr;
 
@@ -68,9 +69,13 @@ void TFShape::FormCreate() {
 }
 
 void TFShape::BitBtn1Click() {
-  {
-    IniFile ini;
-    vesselshape::Write(ini, {S(edRadious), S(edInterval), S(edAmount), S(edLArrow), S(edBArrow)});
+  IniFile ini;
+  vesselshape::Write(ini, {S(edRadious), S(edInterval), S(edAmount), S(edLArrow), S(edBArrow)});
+  if (!ini.UpdateFile()) {
+    // Not stored: said so, and the window stays for another try.
+    prompts::ShowMessage(Q("The vessel geometry could not be stored: the settings file " + ini.FileName() +
+                           " could not be written."));
+    return;
   }
   hide();
 }

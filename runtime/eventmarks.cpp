@@ -13,6 +13,10 @@
 namespace {
 const char* const kSection = "EVENTS";
 const char* const kKey = "Event Number";
+// The last number given while the settings file could not be written (and
+// that file): a number that could not be stored is still never given again.
+int unstored = 0;
+std::string unstoredIn;
 }  // namespace
 
 std::string EventLine(int number, const QDateTime& when, const EventMarkValues& v) {
@@ -30,9 +34,20 @@ int LastEventNumber() {
 
 int AddEventMark(const EventMarkValues& values,
                  const std::function<void(const EventLabelPlacement&)>& addLabel) {
-  const int number = LastEventNumber() + 1;
+  IniFile ini;
+  const int stored = LastEventNumber();
+  const bool behind = unstoredIn == ini.FileName() && unstored > stored && unstored < INT_MAX;
+  const int number = (behind ? unstored : stored) + 1;
   if (addLabel) addLabel({values.gridEasting, values.gridNorthing, number});
-  IniFile().WriteInteger(kSection, kKey, number);
+  ini.WriteInteger(kSection, kKey, number);
+  unstored = 0;
+  if (!ini.UpdateFile()) {
+    unstored = number;
+    unstoredIn = ini.FileName();
+    prompts::ShowMessage(QString::fromStdString("Event No:" + std::to_string(number) +
+                                                " could not be stored in the settings file " + ini.FileName() +
+                                                "; the numbering goes on from it while the program runs."));
+  }
   const std::string log = EventsLogFileName();
   if (!AppendTextFile(log, EventLine(number, platform::Now(), values)))
     prompts::ShowMessage(QString::fromStdString("Event No:" + std::to_string(number) +
@@ -44,7 +59,14 @@ bool ResetEventNumbers() {
   if (prompts::AskYesNo("Event ID will restart from 1 again. Continue?", prompts::Kind::Warning) !=
       prompts::Answer::Yes)
     return false;
-  IniFile().WriteInteger(kSection, kKey, 0);
+  IniFile ini;
+  ini.WriteInteger(kSection, kKey, 0);
+  if (!ini.UpdateFile()) {
+    prompts::ShowMessage(QString::fromStdString("The event number could not be reset: the settings file " +
+                                                ini.FileName() + " could not be written."));
+    return false;
+  }
+  unstored = 0;
   LogEvent("Event number was reset.");
   return true;
 }

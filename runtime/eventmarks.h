@@ -32,12 +32,14 @@ std::string EventLine(int number, const QDateTime& when, const EventMarkValues& 
 // The number of the last mark; 0 when the key is missing, not a number or negative.
 int LastEventNumber();
 
-// One event mark: the next number is read, the label handed to addLabel, the
-// number stored, then the line appended to the day's events log (a log that
-// cannot be written is reported; the label and the number stay). Returns the number.
+// One event mark: the next number is read (never one given before in this run),
+// the label handed to addLabel, the number stored, then the line appended to
+// the day's events log (a number that cannot be stored and a log that cannot
+// be written are reported; the label and the number stay). Returns the number.
 int AddEventMark(const EventMarkValues& values,
                  const std::function<void(const EventLabelPlacement&)>& addLabel);
 
 // Asks "Event ID will restart from 1 again. Continue?"; on Yes stores 0 and logs
-// "Event number was reset." in the events log. True when it was reset.
+// "Event number was reset." in the events log. True when it was reset; a 0 that
+// cannot be stored is reported and nothing is logged.
 bool ResetEventNumbers();

@@ -8,5 +8,6 @@ class TQuarixCanvas;
 // Reads a drawing file into the map; mode 0 first empties the drawing, mode 2
 // adds to it. 1 when the file was read, 0 otherwise.
 int LoadLayoutFile(TQuarixCanvas* map, const std::string& fileName, int mode);
-// Writes the map as a drawing file, replacing it. 1 when written, 0 otherwise.
-int SaveLayoutFile(TQuarixCanvas* map, const std::string& fileName);
+// Writes the map as a drawing file, replacing it unless `replace` is false
+// (then an existing file fails with EEXIST). 1 when written, 0 otherwise.
+int SaveLayoutFile(TQuarixCanvas* map, const std::string& fileName, bool replace = true);

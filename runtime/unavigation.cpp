@@ -31,6 +31,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <map>
@@ -102,9 +103,13 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string DrawingReadFailure(int err) {
   switch (err) {
     case EFBIG:
-      return "it holds more than 5000000 shapes, 20000000 vertices or 1 GB of text";
+      return "it needs more memory than this machine can give a drawing, or inflates far beyond its size";
     case ENOMEM:
       return "there is not enough memory to read it";
+    case ENODATA:
+      return "it is cut short, so only part of it could be read";
+    case ENOMSG:
+      return "it holds no drawing";
     case ENOENT:
       return "it does not exist";
     case EACCES:
@@ -113,6 +118,12 @@ std::string DrawingReadFailure(int err) {
     default:
       return "it is damaged or not a drawing";
   }
+}
+
+// Why a drawing could not be written, from the errno its save left.
+std::string DrawingWriteFailure(int err) {
+  if (err == EFBIG) return "it is larger than this machine could read back";
+  return err ? std::strerror(err) : "the drawing could not be written";
 }
 
 // A menu item. keyText is a key shown on the item without being bound to it:
@@ -857,20 +868,38 @@ void TFNav::SetCompactFrame(bool compact) {
 // File commands
 
 void TFNav::Save1Click(QObject* Sender) {
-  const std::string fileName = DayLayoutFolder + DateText() + " " + TimeText() + ".qvt";
   if (fcad) {
     if (GridLayer >= 0) fcad->CadClearShapes(GridLayer);
     if (VesselLayer >= 0) fcad->CadClearShapes(VesselLayer);
   }
+  // The dated name; a file of that name that this run did not save (one of
+  // an earlier start, or one that could not be read) is never replaced: the
+  // save takes the name with seconds, then with a number added.
+  const std::string stem = DayLayoutFolder + DateText() + " ";
+  const std::string seconds = stem + platform::Now().toString("hhmmss").toStdString();
+  std::string fileName = stem + TimeText() + ".qvt";
   errno = 0;
-  if (SaveLayoutFile(fcad, fileName) == 1) {
+  int saved = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (attempt == 1) fileName = seconds + ".qvt";
+    if (attempt > 1) fileName = seconds + " (" + std::to_string(attempt) + ").qvt";
+    const bool ours =
+        std::find(savedDrawings_.begin(), savedDrawings_.end(), fileName) != savedDrawings_.end();
+    if (!ours && platform::FileExists(fileName)) continue;
+    errno = 0;
+    saved = SaveLayoutFile(fcad, fileName, ours);
+    if (saved == 1 || errno != EEXIST) break;
+  }
+  if (saved == 1) {
+    if (std::find(savedDrawings_.begin(), savedDrawings_.end(), fileName) == savedDrawings_.end())
+      savedDrawings_.push_back(fileName);
     LogEvent("Auto-saved: " + fileName);
     IniFile().WriteString("FILE", kLastFileKey, fileName);
     setWindowTitle(Q(std::string(kCaption) + " - " + fileName));
   } else {
     // The last good drawing stays the one reopened at the next start; the
     // caller goes on with what follows.
-    const std::string why = errno ? std::strerror(errno) : "the drawing could not be written";
+    const std::string why = DrawingWriteFailure(errno);
     LogEvent("Save failed: " + fileName + " (" + why + ")");
     prompts::ShowMessage(Q("The drawing could not be saved to " + fileName + ": " + why));
   }
@@ -949,7 +978,7 @@ void TFNav::SaveAs1Click(QObject* Sender) {
   }
   errno = 0;
   if (SaveLayoutFile(fcad, file) != 1) {
-    const std::string why = errno ? std::strerror(errno) : "the drawing could not be written";
+    const std::string why = DrawingWriteFailure(errno);
     LogEvent("Save As failed: " + file + " (" + why + ")");
     prompts::ShowMessage(Q("The drawing could not be saved to " + file + ": " + why));
     return;

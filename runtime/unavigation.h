@@ -273,6 +273,8 @@ class TFNav : public QMainWindow {
   void SaveClosingSettings();
   bool shown_ = false;
   bool closing_ = false;
+  // The drawings Save wrote in this run: the only files it may replace.
+  std::vector<std::string> savedDrawings_;
 };
 
 extern TFNav* FNav;

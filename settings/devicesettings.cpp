@@ -286,15 +286,13 @@ TColor ReadColor(const IniFile& ini, const char* section, const char* key, TColo
   return static_cast<TColor>(ini.ReadInteger(section, key, static_cast<int>(def)));
 }
 
-// Writes one key after the other and remembers the first that failed; the
-// writes after it are skipped.
+// Gathers the keys of one group and stores them in one write.
 class Writer {
  public:
   explicit Writer(IniFile& ini) : ini_(ini) {}
   void Text(const char* section, const char* key, const std::string& value) {
-    if (!result_.ok) return;
+    if (first_.empty()) first_ = key;
     ini_.WriteString(section, key, value);
-    Check(key);
   }
   void Bool(const char* section, const char* key, bool value) {
     Text(section, key, value ? "1" : "0");
@@ -305,16 +303,19 @@ class Writer {
   void Color(const char* section, const char* key, TColor value) {
     Int(section, key, static_cast<int>(value));
   }
-  const WriteResult& Result() const { return result_; }
+  // The keys written are stored together; when that fails, none is and the
+  // first of them is named.
+  const WriteResult& Result() {
+    if (!ini_.UpdateFile()) {
+      result_.ok = false;
+      result_.failedKey = first_;
+    }
+    return result_;
+  }
 
  private:
-  void Check(const char* key) {
-    if (!ini_.LastWriteOk()) {
-      result_.ok = false;
-      result_.failedKey = key;
-    }
-  }
   IniFile& ini_;
+  std::string first_;
   WriteResult result_;
 };
 

@@ -222,8 +222,8 @@ enum class TabLock { Disable, Enable, Keep };
 // Exactly "true" locks, exactly "false" unlocks, anything else keeps.
 TabLock TabLockFromText(const std::string& text);
 
-// Writing stops at the first key that cannot be stored and returns false;
-// failedKey then names it.
+// The keys of a group are stored together; when they cannot be, ok is false
+// and failedKey names the group's first key.
 struct WriteResult {
   bool ok = true;
   std::string failedKey;

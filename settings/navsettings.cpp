@@ -50,11 +50,8 @@ bool WriteNavigationSettings(IniFile& ini, const NavigationSettings& s) {
       {"cLineOrDot", s.lineOrDot ? "1" : "0"},
       {"edDepthAlert", s.depthAlert},
   };
-  for (const auto& [key, value] : keys) {
-    ini.WriteString(kSection, key, value);
-    if (!ini.LastWriteOk()) return false;
-  }
-  return true;
+  for (const auto& [key, value] : keys) ini.WriteString(kSection, key, value);
+  return ini.UpdateFile();
 }
 
 bool MapTimerInterval(const std::string& text, int& intervalMs) {

@@ -142,6 +142,7 @@ TEST(OffsetsCheck, SettingsSectionWithPaddedKeys) {
   TempEnv env;
   IniFile ini(env.SettingsFile());
   offsets::WriteSection(ini, Good());
+  ASSERT_TRUE(ini.UpdateFile());  // the section's keys in one write
   const std::string text = env.ReadFile(env.SettingsFile());
   EXPECT_EQ(text,
             "[ECHOSOUNDER_OFFSETS]\r\n"
