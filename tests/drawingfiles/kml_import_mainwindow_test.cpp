@@ -4,13 +4,17 @@
 
 #include <sys/stat.h>
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
 #include "canvas/QuarixCanvas.h"
 #include "platform/prompts.h"
+#include "runtime/longtask.h"
 #include "tests/runtime/formsfixture.h"
 
 namespace fs = std::filesystem;
@@ -345,6 +349,31 @@ TEST_F(MainWindowImport, LibkmlKmzFollowsItsLinks) {
   EXPECT_EQ(labels, (std::vector<std::string>{"Pier & Quay", "Harbour basin", "Şamandıra <1>", "Moorings",
                                               "Moorings"}));
   EXPECT_EQ(polylines, 4u);  // the line, the basin's outer ring, two moorings
+}
+
+// A long import shows its progress window, whose Cancel leaves the map as it
+// was.
+TEST_F(MainWindowImport, CancelledImportLeavesTheMapAsItWas) {
+  const std::string path = Write("long.xyz", "10 20 5\n");
+  Import(path);
+  const std::vector<TQShape*> before = ShapesOn("long");
+  ASSERT_EQ(before.size(), 2u);
+  std::string lines;
+  for (int i = 0; i < 40000; ++i) lines += std::to_string(100 + i) + " 200 5\n";
+  Write("long.xyz", lines);
+  fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(5));
+
+  TLongTask::ShowAfterMs = 0;
+  bool cancelled = false;
+  QTimer::singleShot(0, [&cancelled] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* d = qobject_cast<QProgressDialog*>(w); d && d->isVisible()) d->cancel(), cancelled = true;
+  });
+  EXPECT_TRUE(Import(path).empty());
+  TLongTask::ShowAfterMs = 1000;
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(ShapesOn("long"), before);
+  EXPECT_EQ(EventsLog().find("Imported XYZ: " + path + " (40000"), std::string::npos);
 }
 
 TEST_F(MainWindowImport, CancelChangesNothing) {

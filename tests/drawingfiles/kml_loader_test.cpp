@@ -286,18 +286,40 @@ TEST_F(KMLLoader, ArchiveLinksAreFollowedInsideTheArchiveOnly) {
   }
 }
 
+// A zip of stored entries that all hold the one byte "x", written directly
+// (libzip takes long to write ten thousand entries).
+void WriteZipOfX(const std::string& path, const std::vector<std::string>& names) {
+  std::string zip, central;
+  auto u16 = [](std::string& s, uint32_t v) { s += char(v & 0xFF), s += char(v >> 8 & 0xFF); };
+  auto u32 = [&u16](std::string& s, uint32_t v) { u16(s, v & 0xFFFF), u16(s, v >> 16); };
+  const uint32_t crc = 0x8CDC1683;  // CRC-32 of "x"
+  for (const std::string& name : names) {
+    const auto offset = static_cast<uint32_t>(zip.size());
+    u32(zip, 0x04034b50), u16(zip, 20), u16(zip, 0), u16(zip, 0), u32(zip, 0), u32(zip, crc);
+    u32(zip, 1), u32(zip, 1), u16(zip, static_cast<uint32_t>(name.size())), u16(zip, 0);
+    zip += name + "x";
+    u32(central, 0x02014b50), u16(central, 20), u16(central, 20), u16(central, 0), u16(central, 0);
+    u32(central, 0), u32(central, crc), u32(central, 1), u32(central, 1);
+    u16(central, static_cast<uint32_t>(name.size())), u16(central, 0), u16(central, 0), u16(central, 0);
+    u16(central, 0), u32(central, 0), u32(central, offset);
+    central += name;
+  }
+  const auto at = static_cast<uint32_t>(zip.size());
+  zip += central;
+  u32(zip, 0x06054b50), u16(zip, 0), u16(zip, 0), u16(zip, static_cast<uint32_t>(names.size()));
+  u16(zip, static_cast<uint32_t>(names.size())), u32(zip, static_cast<uint32_t>(central.size())), u32(zip, at);
+  u16(zip, 0);
+  std::ofstream(path, std::ios::binary) << zip;
+}
+
 // An archive whose KML lies past the entries read says so.
 TEST_F(KMLLoader, KmlPastTheEntryCapIsTold) {
+  std::vector<std::string> names;
+  // Fillers that the expansion refuses without writing anything.
+  for (int i = 0; i < 10000; ++i) names.push_back("../" + std::to_string(i) + ".txt");
+  names.push_back("doc.kml");
   const std::string kmz = env.Home() + "many.kmz";
-  int error = 0;
-  zip_t* za = zip_open(kmz.c_str(), ZIP_CREATE, &error);
-  ASSERT_NE(za, nullptr);
-  for (int i = 0; i <= 10000; ++i) {
-    const std::string name = i < 10000 ? "files/" + std::to_string(i) + ".txt" : "doc.kml";
-    zip_source_t* src = zip_source_buffer(za, "x", 1, 0);
-    ASSERT_GE(zip_file_add(za, name.c_str(), src, 0), 0);
-  }
-  ASSERT_EQ(zip_close(za), 0);
+  WriteZipOfX(kmz, names);
   EXPECT_FALSE(loader.LoadFromFile(kmz));
   EXPECT_EQ(loader.LastError,
             "No KML file found in the first 10000 entries of the KMZ archive; it holds 10001 entries, "
