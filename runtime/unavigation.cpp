@@ -1014,7 +1014,6 @@ void TFNav::Import1Click(QObject* Sender) {
       if (known != ImportFileAges->end() && known->second == age && ownLayer >= 0 &&
           LayerHasShapes(*fcad, ownLayer)) {
         prompts::ShowMessage("File unchanged since last import. Skipping.");
-        OpenFixedLayers(fcad);
         return;
       }
     }
@@ -1031,7 +1030,7 @@ void TFNav::Import1Click(QObject* Sender) {
             FGPS->edCM->text().isEmpty()) {
           prompts::ShowMessage(
               "Please configure datum parameters in GPS Settings before importing KML/KMZ files.");
-          break;
+          return;
         }
         TQuarixKMZLoader loader;
         loader.OnProgress = progress;
