@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "app/formats.h"
+#include "app/utf8.h"
 #include "drawingfiles/kmlfiles.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
@@ -118,6 +119,120 @@ bool IsRegularFile(const fs::path& p) {
   return fs::is_regular_file(fs::symlink_status(p, ec));
 }
 
+bool EndsWithKml(const std::string& name) {
+  return name.size() > 4 && LowerAscii(name.substr(name.size() - 4)) == ".kml";
+}
+
+// A character XML allows in a document.
+bool IsXmlChar(uint32_t c) {
+  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+         (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// Character data as XML reads it: CDATA sections give their content as it
+// stands, the five predefined entities and character references (&#65;,
+// &#x41;) give their characters in UTF-8. An entity or reference XML does
+// not define stays as it is written.
+std::string DecodeXmlText(std::string_view t) {
+  static const struct {
+    const char* name;
+    char c;
+  } kEntities[] = {{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+  std::string out;
+  out.reserve(t.size());
+  std::size_t i = 0;
+  while (i < t.size()) {
+    if (t.compare(i, 9, "<![CDATA[") == 0) {
+      const std::size_t end = t.find("]]>", i + 9);
+      out.append(t.substr(i + 9, end == std::string_view::npos ? std::string_view::npos : end - i - 9));
+      if (end == std::string_view::npos) break;
+      i = end + 3;
+      continue;
+    }
+    if (t[i] == '&') {
+      const std::size_t semi = t.find(';', i + 1);
+      if (semi != std::string_view::npos && semi - i <= 10) {
+        const std::string_view ref = t.substr(i + 1, semi - i - 1);
+        bool done = false;
+        if (ref.size() >= 2 && ref[0] == '#') {
+          const bool hex = ref[1] == 'x';
+          const std::string_view digits = ref.substr(hex ? 2 : 1);
+          uint32_t c = 0;
+          const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), c, hex ? 16 : 10);
+          if (!digits.empty() && r.ec == std::errc() && r.ptr == digits.data() + digits.size() && IsXmlChar(c)) {
+            AppendUtf8(out, c);
+            done = true;
+          }
+        } else {
+          for (const auto& e : kEntities)
+            if (ref == e.name) {
+              out.push_back(e.c);
+              done = true;
+            }
+        }
+        if (done) {
+          i = semi + 1;
+          continue;
+        }
+      }
+    }
+    out.push_back(t[i++]);
+  }
+  return out;
+}
+
+// The text of an element's content: decoded, without blanks and control
+// characters at either end.
+std::string ElementText(std::string_view inner) { return Trim(DecodeXmlText(Trim(inner))); }
+
+// %XX escapes of a link decoded; a broken escape stays.
+std::string PercentDecode(const std::string& s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    unsigned v = 0;
+    if (s[i] == '%' && i + 2 < s.size() &&
+        std::from_chars(s.data() + i + 1, s.data() + i + 3, v, 16).ptr == s.data() + i + 3) {
+      out.push_back(static_cast<char>(v));
+      i += 2;
+    } else {
+      out.push_back(s[i]);
+    }
+  }
+  return out;
+}
+
+// The archive entry a link of the document Base (an entry name) points to,
+// or empty when it points anywhere else: to the network or any other
+// scheme, to an absolute path, or out of the archive with "..".
+std::string LinkedEntry(const std::string& Base, const std::string& Href) {
+  std::string href = Href.substr(0, Href.find_first_of("#?"));
+  const std::size_t colon = href.find(':');
+  if (colon != std::string::npos && colon < href.find('/')) return {};  // http:, file:, C:
+  href = PercentDecode(href);
+  if (href.empty() || href[0] == '/' || href[0] == '\\') return {};
+  for (char& c : href)
+    if (c == '\\') c = '/';
+  const std::size_t slash = Base.rfind('/');
+  const std::string joined = (slash == std::string::npos ? std::string() : Base.substr(0, slash + 1)) + href;
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= joined.size()) {
+    std::size_t end = joined.find('/', start);
+    if (end == std::string::npos) end = joined.size();
+    const std::string part = joined.substr(start, end - start);
+    if (part == "..") {
+      if (parts.empty()) return {};
+      parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string entry;
+  for (const std::string& part : parts) entry += (entry.empty() ? "" : "/") + part;
+  return IsSafeKMZEntryName(entry) ? entry : std::string();
+}
+
 }  // namespace
 
 TQuarixKMZLoader::~TQuarixKMZLoader() { RemoveTempFolder(); }
@@ -125,6 +240,8 @@ TQuarixKMZLoader::~TQuarixKMZLoader() { RemoveTempFolder(); }
 bool TQuarixKMZLoader::LoadFromFile(const std::string& Path) {
   Placemarks.clear();
   LastError.clear();
+  linkedTexts_.clear();
+  linkNote_.clear();
   if (!platform::FileExists(Path)) {
     LastError = "File not found: " + Path;
     return false;
@@ -134,6 +251,7 @@ bool TQuarixKMZLoader::LoadFromFile(const std::string& Path) {
     const std::string text = ExtractKMZ(Path);
     if (text.empty()) return false;
     result = ParseKML(text);
+    linkedTexts_.clear();
   } else {
     std::string text;
     std::string why;
@@ -152,6 +270,8 @@ std::string TQuarixKMZLoader::ExtractKMZ(const std::string& Path) {
   // belongs to someone else and is never used (nor later removed).
   RemoveTempFolder();
   createdFolder_ = false;
+  linkedTexts_.clear();
+  linkNote_.clear();
   uint32_t ticks = platform::TickCount();
   for (int attempt = 0; attempt < 1000; ++attempt, ++ticks) {
     TempFolder = platform::ProgramFolder() + "temp_kmz_" +
@@ -195,6 +315,11 @@ std::string TQuarixKMZLoader::ExtractKMZ(const std::string& Path) {
     }
     if (names.empty()) {
       LastError = refusedKml();
+      if (LastError.empty() && report.Entries > TKMZLimits().MaxEntries)
+        LastError = "No KML file found in the first " + std::to_string(TKMZLimits().MaxEntries) +
+                    " entries of the KMZ archive; it holds " + std::to_string(report.Entries) +
+                    " entries, and those past the first " + std::to_string(TKMZLimits().MaxEntries) +
+                    " are not read";
       if (LastError.empty()) LastError = "No KML file found in KMZ archive";
       return {};
     }
@@ -205,7 +330,67 @@ std::string TQuarixKMZLoader::ExtractKMZ(const std::string& Path) {
     LastError = "Failed to read extracted KML file: " + why;
     return {};
   }
+  FollowLinks(kml.filename().string(), text, report);
   return text;
+}
+
+void TQuarixKMZLoader::FollowLinks(const std::string& DocEntry, const std::string& DocText,
+                                   const TKMZExpandReport& Report) {
+  // The documents of the same archive that a document links to (GIS tools
+  // write a doc.kml whose NetworkLinks name layers/*.kml), and the links of
+  // those, breadth first; each entry once, within the bounds of one
+  // archive: as many documents as it may have entries, as much text as one
+  // KML file may hold. Links to the network, to absolute paths or out of
+  // the archive are never followed.
+  const TKMZLimits limits;
+  std::vector<std::string> queue{DocEntry}, skipped;
+  std::vector<std::string> seen{DocEntry};
+  uint64_t bytes = DocText.size();
+  for (std::size_t q = 0; q < queue.size(); ++q) {
+    const std::string_view text = q == 0 ? std::string_view(DocText) : std::string_view(linkedTexts_[q - 1]);
+    std::size_t pos = 0;
+    std::string_view link;
+    std::vector<std::string> targets;
+    while (NextElementText(text, "NetworkLink", pos, link)) {
+      std::string_view href;
+      if (!FirstElementText(link, "href", href)) continue;
+      const std::string target = ElementText(href);
+      const std::string entry = LinkedEntry(queue[q], target);
+      if (entry.empty() || !EndsWithKml(entry)) {
+        skipped.push_back(target);
+        continue;
+      }
+      if (std::find(seen.begin(), seen.end(), entry) != seen.end()) continue;
+      seen.push_back(entry);
+      targets.push_back(entry);
+    }
+    for (const std::string& entry : targets) {
+      if (queue.size() >= limits.MaxEntries) {
+        linkNote_ = "links past the first " + std::to_string(limits.MaxEntries) + " documents are not followed";
+        break;
+      }
+      const fs::path file = fs::path(TempFolder) / entry;
+      std::string linked, why;
+      if (!IsRegularFile(file)) {
+        std::string reason = "not in the archive";
+        for (const auto& [name, refusal] : Report.Refused)
+          if (name == entry) reason = "not expanded: " + refusal;
+        if (reason == "not in the archive" && Report.Entries > limits.MaxEntries)
+          reason += " (or past its first " + std::to_string(limits.MaxEntries) + " entries, which are all that is read)";
+        linkNote_ = "the linked file " + entry + " is " + reason;
+        continue;
+      }
+      if (!ReadKMLTextFile(file.string(), linked, (256ull << 20) - std::min<uint64_t>(bytes, 256ull << 20), &why)) {
+        linkNote_ = "the linked file " + entry + " was not read: " + why;
+        continue;
+      }
+      bytes += linked.size();
+      queue.push_back(entry);
+      linkedTexts_.push_back(std::move(linked));
+    }
+  }
+  if (linkNote_.empty() && !skipped.empty())
+    linkNote_ = "links to files outside the KMZ archive are not followed (" + skipped.front() + ")";
 }
 
 void TQuarixKMZLoader::RemoveTempFolder() {
@@ -225,23 +410,40 @@ bool TQuarixKMZLoader::ParseKML(const std::string& Text) {
     LastError = "Empty KML content";
     return false;
   }
-  std::size_t pos = 0;
-  std::string_view body;
   std::size_t found = 0;
-  while (NextElementText(Text, "Placemark", pos, body)) {
-    ++found;
-    TKMLPlacemark placemark;
-    std::string_view inner;
-    if (FirstElementText(body, "name", inner)) placemark.Name = Trim(inner);
-    if (FirstElementText(body, "description", inner)) placemark.Description = Trim(inner);
-    ParseGeometries(body, placemark);
-    if (!placemark.Geometries.empty()) Placemarks.push_back(std::move(placemark));
+  stopped_ = false;
+  CollectPlacemarks(Text, found);
+  for (const std::string& linked : linkedTexts_) CollectPlacemarks(linked, found);
+  if (stopped_) {
+    Placemarks.clear();
+    LastError = "Cancelled";
+    return false;
   }
-  if (Placemarks.empty())
+  if (Placemarks.empty()) {
     LastError = found == 0 ? "No placemark found in the KML file"
                            : "No placemark with Point, LineString or Polygon coordinates found "
                              "in the KML file (" + std::to_string(found) + " placemarks read)";
+    if (!linkNote_.empty()) LastError += "; " + linkNote_;
+  }
   return !Placemarks.empty();
+}
+
+void TQuarixKMZLoader::CollectPlacemarks(std::string_view Text, std::size_t& Found) {
+  std::size_t pos = 0;
+  std::string_view body;
+  while (!stopped_ && NextElementText(Text, "Placemark", pos, body)) {
+    ++Found;
+    if (OnProgress && (Found & 0xFF) == 0 && !OnProgress(pos, Text.size())) {
+      stopped_ = true;
+      break;
+    }
+    TKMLPlacemark placemark;
+    std::string_view inner;
+    if (FirstElementText(body, "name", inner)) placemark.Name = ElementText(inner);
+    if (FirstElementText(body, "description", inner)) placemark.Description = ElementText(inner);
+    ParseGeometries(body, placemark);
+    if (!placemark.Geometries.empty()) Placemarks.push_back(std::move(placemark));
+  }
 }
 
 void TQuarixKMZLoader::ParseGeometries(std::string_view PlacemarkText, TKMLPlacemark& Placemark) {

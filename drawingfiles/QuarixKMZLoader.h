@@ -3,13 +3,17 @@
 // a KMZ archive, as plain records (name, description, Point, LineString and
 // Polygon coordinates). Elements are found by searching the text for their
 // tags, with or without attributes (GDAL's LIBKML driver writes ids on
-// placemarks); nothing is parsed as XML, so no entity or external reference
-// is ever resolved. An owner's conversion closure can turn every longitude/latitude
+// placemarks); nothing is parsed as XML beyond the character data of names
+// and descriptions (entities, character references and CDATA), so no
+// external reference is ever resolved. An owner's conversion closure can turn every longitude/latitude
 // into grid coordinates.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "drawingfiles/kmlfiles.h"
 
 // x (out), y (out), latitude, longitude in decimal degrees.
 using TKMLConvertEvent = std::function<void(double& X, double& Y, double Latitude, double Longitude)>;
@@ -42,6 +46,9 @@ class TQuarixKMZLoader {
   std::string LastError;
   std::string TempFolder;  // extraction folder of the KMZ being read
   TKMLConvertEvent OnConvertCoordinate;
+  // Told how far the parse has come (characters of the text); false stops
+  // it, and the load then fails with an empty list.
+  std::function<bool(uint64_t Done, uint64_t Total)> OnProgress;
   std::vector<TKMLPlacemark> Placemarks;
 
   TQuarixKMZLoader() = default;
@@ -55,7 +62,8 @@ class TQuarixKMZLoader {
   bool LoadFromFile(const std::string& Path);
   bool ParseKML(const std::string& Text);
   // The KML text inside a KMZ archive, expanded into a fresh work folder next
-  // to the program; empty on failure.
+  // to the program; empty on failure. The documents of the same archive it
+  // links to (NetworkLink) are read with it, for the next ParseKML.
   std::string ExtractKMZ(const std::string& Path);
   // Deletes the work folder this loader created, with everything in it.
   void RemoveTempFolder();
@@ -66,5 +74,13 @@ class TQuarixKMZLoader {
   std::vector<std::vector<TKMLPoint>> GetAllLines() const;
 
  private:
+  void CollectPlacemarks(std::string_view Text, std::size_t& Found);
+  void FollowLinks(const std::string& DocEntry, const std::string& DocText, const TKMZExpandReport& Report);
+
   bool createdFolder_ = false;  // TempFolder was made by this loader
+  // The archive's documents that the KML text of the last extraction links
+  // to, read with it; ParseKML reads their placemarks too.
+  std::vector<std::string> linkedTexts_;
+  std::string linkNote_;  // why a link was not followed, for LastError
+  bool stopped_ = false;  // OnProgress asked to stop
 };

@@ -3,7 +3,9 @@
 
 #include <QLoggingCategory>
 #include <cmath>
+#include <algorithm>
 #include <fstream>
+#include <map>
 #include <unordered_map>
 #include <vector>
 
@@ -37,10 +39,20 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
 
   int Added() const { return added_; }
 
-  // What the caps left out, as one sentence for the user; empty when
-  // nothing was.
+  // What the import left out (entity kinds it does not read, and what the
+  // caps cut), as one clause for the user; empty when nothing was.
   std::string LeftOut() const {
     std::vector<std::string> parts;
+    if (!skipped_.empty() || skippedOther_ > 0) {
+      std::vector<std::string> kinds;
+      std::size_t total = skippedOther_;
+      for (const auto& [kind, n] : skipped_) kinds.push_back(std::to_string(n) + " " + kind), total += n;
+      if (skippedOther_ > 0) kinds.push_back(std::to_string(skippedOther_) + " other");
+      std::string text;
+      for (std::size_t i = 0; i < kinds.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == kinds.size() ? " and " : ", ") + kinds[i];
+      parts.push_back(text + (total == 1 ? " entity" : " entities") + " of kinds the import does not read");
+    }
     if (droppedVertices_ > 0)
       parts.push_back(std::to_string(droppedVertices_) + " vertices of " + std::to_string(cutPolylines_) +
                       (cutPolylines_ == 1 ? " polyline" : " polylines") + " beyond the limit of " +
@@ -53,10 +65,21 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
       parts.push_back(std::to_string(droppedInsertLines_) +
                       " lines of block references beyond the limit of " +
                       std::to_string(kMaxDxfInsertLines) + " lines copied from blocks per file");
-    if (parts.empty()) return {};
-    std::string text = "DXF import: left out ";
+    std::string text;
     for (std::size_t i = 0; i < parts.size(); ++i) text += (i ? "; " : "") + parts[i];
-    return text + ".";
+    return text;
+  }
+
+  // Entities of kinds no reader takes are counted by kind. SEQEND only
+  // closes the attributes of a block reference; a name that reads like no
+  // entity kind, or one kind too many, counts as "other".
+  void SkipEntity(const std::string& Name) override {
+    if (Name == "SEQEND") return;
+    bool plain = !Name.empty() && Name.size() <= 32;
+    for (char c : Name)
+      if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) plain = false;
+    if (plain && (skipped_.count(Name) || skipped_.size() < 32)) ++skipped_[Name];
+    else ++skippedOther_;
   }
 
   void AddLayer(const dxf::TDxfLayerEntry& e) override {
@@ -315,6 +338,8 @@ class TCanvasDxfImport : public dxf::TDxfHandler {
   std::size_t droppedInsertLines_ = 0;
   std::size_t droppedVertices_ = 0, cutPolylines_ = 0;
   std::size_t droppedSplineValues_ = 0, cutSplines_ = 0;
+  std::map<std::string, std::size_t> skipped_;
+  std::size_t skippedOther_ = 0;
   std::unordered_map<std::string, const TQBlock*> blockIndex_;
   bool blocksIndexed_ = false;
 };
@@ -347,42 +372,63 @@ std::string ChooseDxfImportLayerName(const TQuarixCanvasModel& Model, const std:
 }
 
 bool DXFLoad(TQuarixCanvasModel& Model, const std::string& FileName,
-             const TDxfTextSink& ShowMessage, const std::string& LayerName) {
+             const TDxfTextSink& ShowMessage, const std::string& LayerName,
+             const TImportProgress& Progress) {
+  auto show = [&ShowMessage](const std::string& text) {
+    if (ShowMessage) ShowMessage(text);
+    else prompts::ShowMessage(QString::fromStdString(text));
+  };
   if (!platform::FileExists(FileName)) return false;
+  std::ifstream in(FileName, std::ios::binary);
+  if (!in) return false;
+  in.seekg(0, std::ios::end);
+  const auto size = static_cast<uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
+  in.seekg(0, std::ios::beg);
 
+  // The file is read onto a work layer; the import layer keeps what it holds
+  // until the read has given shapes.
   const std::string layerName = LayerName.empty() ? DxfImportLayerName(FileName) : LayerName;
-  const int existing = Model.LayerFindByName(layerName);
-  if (existing >= 0) Model.CadClearShapes(existing);
-  const int layer = Model.LayerOpen(layerName);
+  TImportStage stage(Model, layerName);
+  const int previousImportLayer = Model.DXFImportLayer;
+  Model.DXFImportLayer = stage.Layer();
+  if (TQLayer* l = Model.FindLayer(stage.Layer())) {
+    l->Visible = true;  // the import layer's flags, as the shapes will find them
+    l->Locked = true;
+  }
+  TCanvasDxfImport import(Model);
+  // Four passes over the file.
+  std::function<bool(uint64_t)> progress;
+  if (Progress)
+    progress = [&Progress, size](uint64_t bytes) { return Progress(std::min(bytes, 4 * size), 4 * size); };
+  const dxf::TDxfReadResult result = dxf::ReadDxf(in, import, progress);
+  if (result != dxf::TDxfReadResult::Ok || import.Added() == 0) {
+    stage.Abort();
+    Model.DXFImportLayer = previousImportLayer;
+    if (result == dxf::TDxfReadResult::NoEntities) {
+      show("DXF load failed: ENTITIES section not found");
+    } else if (result == dxf::TDxfReadResult::Ok) {
+      const std::string leftOut = import.LeftOut();
+      show("DXF import: no shape was read from " + FileName + (leftOut.empty() ? "." : "; left out " + leftOut + "."));
+    }
+    return false;
+  }
+  const int layer = stage.Commit();
   Model.DXFImportLayer = layer;
+  Model.CurrentLayer = layer;
   if (TQLayer* l = Model.FindLayer(layer)) {
     l->Visible = true;
     l->Locked = true;
   }
-
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) return false;
-
-  TCanvasDxfImport import(Model);
-  if (dxf::ReadDxf(in, import) == dxf::TDxfReadResult::NoEntities) {
-    const std::string text = "DXF load failed: ENTITIES section not found";
-    if (ShowMessage) ShowMessage(text);
-    else prompts::ShowMessage(QString::fromStdString(text));
-    return false;
-  }
-
   Model.WorldExtents();
   Model.NeedsRedraw = true;
   Model.Refresh();
   const std::string leftOut = import.LeftOut();
-  if (!leftOut.empty()) {
-    if (ShowMessage) ShowMessage(leftOut);
-    else prompts::ShowMessage(QString::fromStdString(leftOut));
-  }
-  return import.Added() > 0;
+  if (!leftOut.empty()) show("DXF import: left out " + leftOut + ".");
+  return true;
 }
 
 bool DXFLoadReplace(TQuarixCanvasModel& Model, const std::string& FileName,
-                    const TDxfTextSink& ShowMessage, const std::string& LayerName) {
-  return DXFLoad(Model, FileName, ShowMessage, LayerName);
+                    const TDxfTextSink& ShowMessage, const std::string& LayerName,
+                    const TImportProgress& Progress) {
+  return DXFLoad(Model, FileName, ShowMessage, LayerName, Progress);
 }

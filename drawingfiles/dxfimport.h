@@ -10,6 +10,7 @@
 #include <string>
 
 #include "canvas/canvasmodel.h"
+#include "drawingfiles/importstage.h"
 
 using TDxfTextSink = std::function<void(const std::string&)>;
 
@@ -21,17 +22,25 @@ constexpr std::size_t kMaxDxfInsertLines = 1000000;
 
 // Imports the file into its import layer, fits the view to the drawing and
 // asks for a repaint. Entities with an extrusion direction are placed in
-// world coordinates (a circle seen tilted becomes a closed polyline). True when at least one shape was added; false when the
-// file is missing or cannot be opened, has no ENTITIES section (ShowMessage
-// then gets "DXF load failed: ENTITIES section not found"; without a sink the
-// program's message box shows it) or gave no shape.
+// world coordinates (a circle seen tilted becomes a closed polyline). The
+// file is read first, onto a hidden work layer: the import layer is emptied
+// and filled only when the read gave shapes, so a failed or stopped import
+// leaves the map as it was. True when at least one shape was added; false
+// when the file is missing or cannot be opened, has no ENTITIES section
+// (ShowMessage then gets "DXF load failed: ENTITIES section not found";
+// without a sink the program's message box shows it), gave no shape (the
+// message says so, and which entity kinds it left out) or Progress asked to
+// stop. Entity kinds the reader does not take (HATCH, DIMENSION, ...) and
+// what the caps cut are told in one message after a successful import.
 // LayerName, when given, is the import layer's name instead of
 // DxfImportLayerName(FileName).
 bool DXFLoad(TQuarixCanvasModel& Model, const std::string& FileName,
-             const TDxfTextSink& ShowMessage = {}, const std::string& LayerName = {});
+             const TDxfTextSink& ShowMessage = {}, const std::string& LayerName = {},
+             const TImportProgress& Progress = {});
 // The same import; kept for the Import command's replace mode.
 bool DXFLoadReplace(TQuarixCanvasModel& Model, const std::string& FileName,
-                    const TDxfTextSink& ShowMessage = {}, const std::string& LayerName = {});
+                    const TDxfTextSink& ShowMessage = {}, const std::string& LayerName = {},
+                    const TImportProgress& Progress = {});
 
 // The import layer's name for a file: "_dxf_" + the name without its folder.
 std::string DxfImportLayerName(const std::string& FileName);

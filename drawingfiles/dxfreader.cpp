@@ -25,14 +25,25 @@ TDxfLineReader::TDxfLineReader(std::istream& In) : in_(In) {
 
 bool TDxfLineReader::ReadLine(std::string& Line) {
   Line.clear();
+  if (stopped_) return false;
+  if (bytes_ >= nextReport_ && OnProgress) {
+    nextReport_ = bytes_ + (1u << 20);
+    if (!OnProgress(bytes_)) {
+      stopped_ = true;
+      return false;
+    }
+  }
   std::streambuf* sb = in_.rdbuf();
   using Traits = std::streambuf::traits_type;
   Traits::int_type c = sb->sbumpc();
   if (Traits::eq_int_type(c, Traits::eof())) return false;
+  std::size_t n = 1;
   while (!Traits::eq_int_type(c, Traits::eof()) && c != '\n') {
     if (Line.size() < kMaxDxfLineLength) Line.push_back(Traits::to_char_type(c));
     c = sb->sbumpc();
+    ++n;
   }
+  bytes_ += n;
   return true;
 }
 
@@ -513,6 +524,7 @@ void ReadEntities(TDxfLineReader& r, TDxfHandler& h) {
       // Any other entity (HATCH, DIMENSION, SEQEND, ATTRIB, ...) is passed
       // over pair by pair, so a value line that happens to read like an
       // entity name (a hatch pattern called SOLID) starts nothing.
+      h.SkipEntity(name);
       while (p.Next()) {
       }
       end = p.End();
@@ -523,16 +535,20 @@ void ReadEntities(TDxfLineReader& r, TDxfHandler& h) {
 
 }  // namespace
 
-TDxfReadResult ReadDxf(std::istream& In, TDxfHandler& Handler) {
+TDxfReadResult ReadDxf(std::istream& In, TDxfHandler& Handler,
+                       const std::function<bool(uint64_t)>& Progress) {
   TDxfLineReader r(In);
-  if (!FindSection(r, "ENTITIES")) return TDxfReadResult::NoEntities;
+  r.OnProgress = Progress;
+  const bool entities = FindSection(r, "ENTITIES");
+  if (r.Stopped()) return TDxfReadResult::Stopped;
+  if (!entities) return TDxfReadResult::NoEntities;
   r.Rewind();
   ReadLayers(r, Handler);
   r.Rewind();
   ReadBlocks(r, Handler);
   r.Rewind();
   ReadEntities(r, Handler);
-  return TDxfReadResult::Ok;
+  return r.Stopped() ? TDxfReadResult::Stopped : TDxfReadResult::Ok;
 }
 
 }  // namespace dxf

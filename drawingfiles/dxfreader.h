@@ -34,6 +34,8 @@
 // coordinates.
 #include <cstddef>
 #include <istream>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -199,6 +201,9 @@ class TDxfHandler {
   virtual void AddPolyline(const TDxfPolyline&) {}
   virtual void AddText(const TDxfText&) {}
   virtual void AddInsert(const TDxfInsert&) {}
+  // An entity of the ENTITIES section that no reader takes (HATCH,
+  // DIMENSION, ...), by its name; passed over after this.
+  virtual void SkipEntity(const std::string&) {}
 };
 
 // Reads the file's lines one at a time from a seekable stream.
@@ -213,15 +218,24 @@ class TDxfLineReader {
   // Back to the start of the content (after a UTF-8 byte-order mark).
   void Rewind();
 
+  // Told the bytes read over all passes every megabyte or so; false stops
+  // the reading: every later read then fails as at the end of the file.
+  std::function<bool(uint64_t)> OnProgress;
+  bool Stopped() const { return stopped_; }
+
  private:
   std::istream& in_;
   std::streampos contentStart_{0};
+  uint64_t bytes_ = 0, nextReport_ = 0;
+  bool stopped_ = false;
 };
 
-enum class TDxfReadResult { Ok, NoEntities };
+enum class TDxfReadResult { Ok, NoEntities, Stopped };
 
 // Reads one DXF file through its four passes. NoEntities when the file has no
-// ENTITIES section (nothing is handed to the handler then).
-TDxfReadResult ReadDxf(std::istream& In, TDxfHandler& Handler);
+// ENTITIES section (nothing is handed to the handler then); Stopped when
+// Progress (told the bytes read over all passes) asked to stop.
+TDxfReadResult ReadDxf(std::istream& In, TDxfHandler& Handler,
+                       const std::function<bool(uint64_t)>& Progress = {});
 
 }  // namespace dxf

@@ -215,6 +215,7 @@ bool ExpandKMZArchive(const std::string& ZipPath, const std::string& Folder,
   struct stat zipStat;
   const bool haveZipStat = stat(ZipPath.c_str(), &zipStat) == 0;
   const zip_int64_t count = zip_get_num_entries(za, 0);
+  if (Report) Report->Entries = count > 0 ? static_cast<uint64_t>(count) : 0;
   uint64_t written = 0;
   for (zip_int64_t i = 0; i < count && static_cast<uint64_t>(i) < Limits.MaxEntries; ++i) {
     const auto index = static_cast<zip_uint64_t>(i);

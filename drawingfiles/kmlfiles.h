@@ -25,6 +25,7 @@ bool ReadKMLTextFile(const std::string& Path, std::string& Text,
 // What an expansion left out: each refused file entry with the reason.
 struct TKMZExpandReport {
   std::vector<std::pair<std::string, std::string>> Refused;  // entry name, reason
+  uint64_t Entries = 0;  // entries the archive holds, also those past the entry cap
 };
 
 // Expands the zip archive into Folder (which must exist), keeping the entries'
@@ -32,7 +33,8 @@ struct TKMZExpandReport {
 // other non-regular files, or exceed the limits are not written; neither is
 // an entry whose data cannot be read whole. False when the archive cannot be
 // opened at all (no zip). Report (when given) lists the file entries with a
-// safe name that were not written, and why.
+// safe name that were not written, and why, and counts the archive's
+// entries: those past Limits.MaxEntries are never looked at.
 bool ExpandKMZArchive(const std::string& ZipPath, const std::string& Folder,
                       const TKMZLimits& Limits = TKMZLimits(), TKMZExpandReport* Report = nullptr);
 

@@ -8,7 +8,6 @@
 
 #include "canvas/canvasmodel.h"
 #include "drawingfiles/QuarixKMZLoader.h"
-#include "drawingfiles/numberscan.h"
 #include "geodesy/geodetic.h"
 
 namespace {
@@ -61,16 +60,20 @@ TKMLGridTexts KMLGridTexts(const TKMLGridSettings& s, double Latitude, double Lo
   return t;
 }
 
+TKMLGridConverter::TKMLGridConverter(const TKMLGridSettings& Settings) {
+  const TKMLGridTexts t = KMLGridTexts(Settings, 0, 0);
+  conversion_.Setup(t.Datum, t.Projection, t.Ellipsoid);
+}
+
+void TKMLGridConverter::operator()(double& X, double& Y, double Latitude, double Longitude) const {
+  double e, n;
+  if (conversion_.Convert(Latitude, Longitude, e, n)) X = e, Y = n;
+}
+
 void ConvertKMLPosition(const TKMLGridSettings& Settings, double& X, double& Y, double Latitude,
                         double Longitude) {
-  const TKMLGridTexts t = KMLGridTexts(Settings, Latitude, Longitude);
-  const std::string result = GeographicToGrid(t.Position, t.Datum, t.Projection, t.Ellipsoid);
-  const char* p = result.data();
-  const char* end = result.data() + result.size();
-  double v;
-  if (!ScanLfNumber(p, end, v)) return;
-  X = v;
-  if (ScanLfNumber(p, end, v)) Y = v;
+  const TKMLGridConverter convert(Settings);
+  convert(X, Y, Latitude, Longitude);
 }
 
 int ImportKindOf(const std::string& Path) {

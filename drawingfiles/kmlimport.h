@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 
+#include "geodesy/geodetic.h"
+
 class TQuarixCanvasModel;
 class TQuarixKMZLoader;
 
@@ -26,9 +28,19 @@ struct TKMLGridTexts {
 };
 TKMLGridTexts KMLGridTexts(const TKMLGridSettings& Settings, double Latitude, double Longitude);
 
-// Converts a WGS84 position into the settings' grid (datum shift, then the
-// transverse Mercator projection). X and Y keep their values where the
-// result holds no number.
+// Converts WGS84 positions into the settings' grid (datum shift, then the
+// transverse Mercator projection), numerically, with the settings' texts read
+// once. X and Y keep their values where a position cannot be converted.
+class TKMLGridConverter {
+ public:
+  explicit TKMLGridConverter(const TKMLGridSettings& Settings);
+  void operator()(double& X, double& Y, double Latitude, double Longitude) const;
+
+ private:
+  TGridConversion conversion_;
+};
+
+// One position converted as TKMLGridConverter converts it.
 void ConvertKMLPosition(const TKMLGridSettings& Settings, double& X, double& Y, double Latitude,
                         double Longitude);
 

@@ -1,6 +1,11 @@
 #include "drawingfiles/xyzimport.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <cstring>
 #include <charconv>
@@ -27,13 +32,15 @@ TQShape* NewShape(TQuarixCanvasModel& canvas, int32_t number) {
 class TXYZLineReader {
  public:
   explicit TXYZLineReader(FILE* File) : file_(File), buffer_(256 * 1024) {}
-  bool Next(std::string& Line) {
+  // Bytes counts what has been read of the file so far.
+  bool Next(std::string& Line, uint64_t& Bytes) {
     Line.clear();
     bool any = false;
     for (;;) {
       if (pos_ == end_) {
         end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
         pos_ = 0;
+        Bytes += end_;
         if (end_ == 0) return any;
       }
       any = true;
@@ -87,13 +94,34 @@ bool ParseXYZImportPiece(const std::string& Piece, double& X, double& Y, double&
 
 std::string XYZDepthLabel(double Z) { return FormatFixed(Z, 2); }
 
-long ImportXYZPoints(TQuarixCanvasModel& Canvas, const std::string& FileName, int Layer) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(FileName.c_str(), "r"), &std::fclose);
-  if (!file) return -1;
+long ImportXYZPoints(TQuarixCanvasModel& Canvas, const std::string& FileName, int Layer,
+                     const TImportProgress& Progress, std::string* Why) {
+  auto refuse = [Why](const std::string& why) {
+    if (Why) *Why = why;
+    return kXYZNotRead;
+  };
+  // Opened without waiting, so a FIFO cannot hold the window; only a
+  // regular file is read on.
+  const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return refuse(std::strerror(errno));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return refuse("it is not a regular file");
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(::fdopen(fd, "r"), &std::fclose);
+  if (!file) {
+    ::close(fd);
+    return refuse(std::strerror(errno));
+  }
+  const auto size = static_cast<uint64_t>(st.st_size);
   long count = 0;
+  uint64_t bytes = 0, lines = 0;
   TXYZLineReader reader(file.get());
   std::string line;
-  while (reader.Next(line)) {
+  while (reader.Next(line, bytes)) {
+    if (Progress && (++lines & 0x3FFF) == 0 && !Progress(bytes, size)) return kXYZCancelled;
     double x, y, z;
     if (!ParseXYZImportPiece(line, x, y, z)) continue;
     const int32_t point = Canvas.DrawPoint(x, y, Layer);
@@ -111,5 +139,6 @@ long ImportXYZPoints(TQuarixCanvasModel& Canvas, const std::string& FileName, in
     Canvas.NeedsRedraw = true;
     ++count;
   }
+  if (Progress && !Progress(size, size)) return kXYZCancelled;
   return count;
 }

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "drawingfiles/importstage.h"
+
 class TQuarixCanvasModel;
 
 // A line of an XYZ file keeps at most this many bytes; the rest of a longer
@@ -21,6 +23,14 @@ bool ParseXYZImportPiece(const std::string& Piece, double& X, double& Y, double&
 // The depth label of a point: Z with two decimals.
 std::string XYZDepthLabel(double Z);
 
-// Reads the file line by line (whole lines, however long) and draws every point with its label on the
-// layer. The number of points drawn, or -1 when the file cannot be opened.
-long ImportXYZPoints(TQuarixCanvasModel& Canvas, const std::string& FileName, int Layer);
+// What ImportXYZPoints answers besides a count of points.
+constexpr long kXYZNotRead = -1;    // the file cannot be opened, or is no regular file
+constexpr long kXYZCancelled = -2;  // Progress asked to stop
+
+// Reads the file line by line (whole lines, however long) and draws every
+// point with its label on the layer. The number of points drawn, or one of
+// the answers above; Why (when given) then says why the file was not read.
+// Anything but a regular file (a FIFO, a device, a link to one) is refused
+// at once. Progress is told the bytes read of the file's size.
+long ImportXYZPoints(TQuarixCanvasModel& Canvas, const std::string& FileName, int Layer,
+                     const TImportProgress& Progress = {}, std::string* Why = nullptr);

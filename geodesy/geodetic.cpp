@@ -56,20 +56,19 @@ long double AngleConvert(long double value, const std::string& unit) {
   return 0;
 }
 
-std::string GeodeticToTM(const std::string& position, const std::string& projection,
-                         const std::string& ellipsoid) {
-  long double pos[2], par[5], a = 0, f = 0;
-  if (!ReadNumbers(position, pos, 2)) return kFailed;
-  if (!ReadNumbers(projection, par, 5)) return kFailed;
-  NumberScanner ell(ellipsoid);
-  if (!(ell.SkipWord(20) && ell.SkipWord(20) && ell.Read(a) && ell.Read(f))) return kFailed;
-  if (!UsableEllipsoid(a, f) || !UsableLatitude(pos[0]) || !UsableLatitude(par[1])) return kFailed;
+namespace {
 
+// Transverse Mercator forward projection of a position in degrees; par holds
+// the TM parameters in text order. False for an unusable ellipsoid or
+// latitude, or a result that is not finite.
+bool TMForward(long double latDeg, long double lonDeg, const long double par[5], long double a, long double f,
+               long double& easting, long double& northing) {
+  if (!UsableEllipsoid(a, f) || !UsableLatitude(latDeg) || !UsableLatitude(par[1])) return false;
   const long double lon0 = AngleConvert(par[0], "R");
   const long double lat0 = AngleConvert(par[1], "R");
   const long double k0 = par[2], fe = par[3], fn = par[4];
-  const long double lat = AngleConvert(pos[0], "R");
-  const long double lon = AngleConvert(pos[1], "R");
+  const long double lat = AngleConvert(latDeg, "R");
+  const long double lon = AngleConvert(lonDeg, "R");
 
   const long double e = std::sqrt(f * (2 - f));
   const long double e2 = e * e, e4 = e2 * e2, e6 = e4 * e2;
@@ -87,32 +86,105 @@ std::string GeodeticToTM(const std::string& position, const std::string& project
   const long double M = meridianArc(lat), M0 = meridianArc(lat0);
   const long double A2 = A * A, A3 = A2 * A, A4 = A3 * A, A5 = A4 * A, A6 = A5 * A;
 
-  const long double easting =
+  easting =
       fe + k0 * N * (A + (1 - T + eta2) * A3 / 6 + (5 - 18 * T + T * T + 72 * eta2 - 58 * ep2) * A5 / 120);
-  const long double northing =
-      fn + k0 * (M - M0 +
-                 N * tanLat *
-                     (A2 / 2 + (5 - T + 9 * eta2 + 4 * eta2 * eta2) * A4 / 24 +
-                      (61 - 58 * T + T * T + 600 * eta2 - 330 * ep2) * A6 / 720));
-  if (!AllFinite({easting, northing})) return kFailed;
-  return GeneralText(easting) + " " + GeneralText(northing);
+  northing = fn + k0 * (M - M0 +
+                        N * tanLat *
+                            (A2 / 2 + (5 - T + 9 * eta2 + 4 * eta2 * eta2) * A4 / 24 +
+                             (61 - 58 * T + T * T + 600 * eta2 - 330 * ep2) * A6 / 720));
+  return AllFinite({easting, northing});
 }
 
-std::string GeodeticToECEF(long double latitude, long double longitude, long double height, long double a,
-                           long double f) {
-  if (!UsableEllipsoid(a, f) || !UsableLatitude(latitude) || !AllFinite({longitude, height}))
-    return kFailed;
+// Geographic (degrees, metres) on ellipsoid a, f -> ECEF.
+bool ToECEF(long double latitude, long double longitude, long double height, long double a, long double f,
+            long double out[3]) {
+  if (!UsableEllipsoid(a, f) || !UsableLatitude(latitude) || !AllFinite({longitude, height})) return false;
   const long double e = std::sqrt(f * (2 - f));
   const long double e2 = e * e;
   const long double lat = AngleConvert(latitude, "R");
   const long double lon = AngleConvert(longitude, "R");
   const long double sinLat = std::sin(lat);
   const long double N = a / std::sqrt(1 - e2 * sinLat * sinLat);
-  const long double x = (N + height) * std::cos(lat) * std::cos(lon);
-  const long double y = (N + height) * std::cos(lat) * std::sin(lon);
-  const long double z = ((1 - e2) * N + height) * sinLat;
-  if (!AllFinite({x, y, z})) return kFailed;
-  return Join(x, y, z, "\t");
+  out[0] = (N + height) * std::cos(lat) * std::cos(lon);
+  out[1] = (N + height) * std::cos(lat) * std::sin(lon);
+  out[2] = ((1 - e2) * N + height) * sinLat;
+  return AllFinite({out[0], out[1], out[2]});
+}
+
+// R = R3(gamma) * R2(beta) * R1(alpha) of rotations in arc seconds, without
+// small-angle shortcuts.
+void RotationMatrix(double rx, double ry, double rz, long double r[3][3]) {
+  const long double alpha = AngleConvert(rx / 3600.0L, "R");
+  const long double beta = AngleConvert(ry / 3600.0L, "R");
+  const long double gamma = AngleConvert(rz / 3600.0L, "R");
+  const long double sa = std::sin(alpha), ca = std::cos(alpha);
+  const long double sb = std::sin(beta), cb = std::cos(beta);
+  const long double sg = std::sin(gamma), cg = std::cos(gamma);
+  const long double m[3][3] = {
+      {cg * cb, cg * sb * sa + sg * ca, sg * sa - cg * sb * ca},
+      {-sg * cb, ca * cg - sa * sb * sg, sg * sb * ca + cg * sa},
+      {sb, -cb * sa, ca * cb},
+  };
+  for (int i = 0; i < 3; ++i)
+    for (int k = 0; k < 3; ++k) r[i][k] = m[i][k];
+}
+
+// ECEF -> latitude and longitude in degrees and height on ellipsoid a, f.
+bool ECEFToLatLon(long double x, long double y, long double z, long double a, long double f,
+                  long double& latDeg, long double& lonDeg, long double& h) {
+  if (!UsableEllipsoid(a, f) || !AllFinite({x, y, z})) return false;
+  const long double e = std::sqrt(f * (2 - f));
+  const long double e2 = e * e;
+  const long double p = std::sqrt(x * x + y * y);
+  auto radius = [&](long double lat) {
+    const long double s = std::sin(lat);
+    return a / std::sqrt(1 - e2 * s * s);
+  };
+
+  long double lat = 0, lon = 0;
+  h = 0;
+  if (p == 0) {
+    // On the polar axis: a pole, or no latitude at all at the centre.
+    if (z == 0) return false;
+    lat = z > 0 ? kHalfPi : -kHalfPi;
+    h = std::fabs(z) - a * std::sqrt(1 - e2);
+  } else {
+    long double previous = 1e-9L;
+    int left = kMaxGeodeticIterations;
+    while (std::fabs(lat - previous) > 1e-12L) {
+      if (left-- == 0) return false;
+      previous = lat;
+      const long double n = radius(lat);
+      lat = std::atan((z / p) / (1 - e2 * n / (n + h)));
+      // Near the poles p / cos(lat) loses its digits; z / sin(lat) is the same height there.
+      const long double nNew = radius(lat);
+      h = std::fabs(lat) <= kPi / 4 ? p / std::cos(lat) - nNew : z / std::sin(lat) - nNew * (1 - e2);
+    }
+    lon = std::atan2(y, x);
+  }
+  latDeg = AngleConvert(lat, "D"), lonDeg = AngleConvert(lon, "D");
+  return AllFinite({latDeg, lonDeg, h});
+}
+
+}  // namespace
+
+std::string GeodeticToTM(const std::string& position, const std::string& projection,
+                         const std::string& ellipsoid) {
+  long double pos[2], par[5], a = 0, f = 0;
+  if (!ReadNumbers(position, pos, 2)) return kFailed;
+  if (!ReadNumbers(projection, par, 5)) return kFailed;
+  NumberScanner ell(ellipsoid);
+  if (!(ell.SkipWord(20) && ell.SkipWord(20) && ell.Read(a) && ell.Read(f))) return kFailed;
+  long double easting, northing;
+  if (!TMForward(pos[0], pos[1], par, a, f, easting, northing)) return kFailed;
+  return GeneralText(easting) + " " + GeneralText(northing);
+}
+
+std::string GeodeticToECEF(long double latitude, long double longitude, long double height, long double a,
+                           long double f) {
+  long double xyz[3];
+  if (!ToECEF(latitude, longitude, height, a, f, xyz)) return kFailed;
+  return Join(xyz[0], xyz[1], xyz[2], "\t");
 }
 
 GeoMatrix& MatrixInverse(GeoMatrix& m, int n) {
@@ -162,21 +234,10 @@ std::string HelmertTransform(const std::string& direction, const std::string& te
   double v[10];
   if (!ReadNumbers(text, v, 10)) return kFailed;
   const long double x = v[0], y = v[1], z = v[2];
-  const long double alpha = AngleConvert(v[4] / 3600.0L, "R");
-  const long double beta = AngleConvert(v[5] / 3600.0L, "R");
-  const long double gamma = AngleConvert(v[6] / 3600.0L, "R");
   const long double s = 1 + v[3] * 1e-6L;
   const long double dx = v[7], dy = v[8], dz = v[9];
-
-  const long double sa = std::sin(alpha), ca = std::cos(alpha);
-  const long double sb = std::sin(beta), cb = std::cos(beta);
-  const long double sg = std::sin(gamma), cg = std::cos(gamma);
-  // R = R3(gamma) * R2(beta) * R1(alpha), without small-angle shortcuts.
-  const long double r[3][3] = {
-      {cg * cb, cg * sb * sa + sg * ca, sg * sa - cg * sb * ca},
-      {-sg * cb, ca * cg - sa * sb * sg, sg * sb * ca + cg * sa},
-      {sb, -cb * sa, ca * cb},
-  };
+  long double r[3][3];
+  RotationMatrix(v[4], v[5], v[6], r);
 
   long double out[3];
   if (direction == "WGS") {
@@ -200,37 +261,8 @@ std::string HelmertTransform(const std::string& direction, const std::string& te
 }
 
 std::string ECEFToGeodetic(long double x, long double y, long double z, long double a, long double f) {
-  if (!UsableEllipsoid(a, f) || !AllFinite({x, y, z})) return "";
-  const long double e = std::sqrt(f * (2 - f));
-  const long double e2 = e * e;
-  const long double p = std::sqrt(x * x + y * y);
-  auto radius = [&](long double lat) {
-    const long double s = std::sin(lat);
-    return a / std::sqrt(1 - e2 * s * s);
-  };
-
-  long double lat = 0, lon = 0, h = 0;
-  if (p == 0) {
-    // On the polar axis: a pole, or no latitude at all at the centre.
-    if (z == 0) return "";
-    lat = z > 0 ? kHalfPi : -kHalfPi;
-    h = std::fabs(z) - a * std::sqrt(1 - e2);
-  } else {
-    long double previous = 1e-9L;
-    int left = kMaxGeodeticIterations;
-    while (std::fabs(lat - previous) > 1e-12L) {
-      if (left-- == 0) return "";
-      previous = lat;
-      const long double n = radius(lat);
-      lat = std::atan((z / p) / (1 - e2 * n / (n + h)));
-      // Near the poles p / cos(lat) loses its digits; z / sin(lat) is the same height there.
-      const long double nNew = radius(lat);
-      h = std::fabs(lat) <= kPi / 4 ? p / std::cos(lat) - nNew : z / std::sin(lat) - nNew * (1 - e2);
-    }
-    lon = std::atan2(y, x);
-  }
-  const long double latDeg = AngleConvert(lat, "D"), lonDeg = AngleConvert(lon, "D");
-  if (!AllFinite({latDeg, lonDeg, h})) return "";
+  long double latDeg, lonDeg, h;
+  if (!ECEFToLatLon(x, y, z, a, f, latDeg, lonDeg, h)) return "";
   return FormatFixed(static_cast<double>(latDeg), 8) + "\t" + FormatFixed(static_cast<double>(lonDeg), 8) +
          "\t" + FormatFixed(static_cast<double>(h), 2);
 }
@@ -262,6 +294,56 @@ std::string GeographicToGrid(const std::string& position, const std::string& dat
   long double latLon[2];
   if (!ReadNumbers(geographic, latLon, 2)) return kFailed;
   return GeodeticToTM(GeneralText(latLon[0]) + " " + GeneralText(latLon[1]), projection, ellipsoid);
+}
+
+bool TGridConversion::Setup(const std::string& datumParameters, const std::string& projection,
+                            const std::string& ellipsoid) {
+  ready_ = false;
+  double d[18];
+  if (!ReadNumbers(datumParameters, d, 18) || !ReadNumbers(projection, tm_, 5)) return false;
+  NumberScanner ell(ellipsoid);
+  if (!(ell.SkipWord(20) && ell.SkipWord(20) && ell.Read(a_) && ell.Read(f_))) return false;
+  for (int k = 0; k < 2; ++k) {
+    const double* p = d + 9 * k;
+    datumA_[k] = p[0], datumF_[k] = p[1];
+    scale_[k] = 1 + p[2] * 1e-6L;
+    RotationMatrix(p[3], p[4], p[5], rotation_[k]);
+    shift_[k][0] = p[6], shift_[k][1] = p[7], shift_[k][2] = p[8];
+  }
+  // Two shifts without any parameter between equal ellipsoids leave every
+  // position where it is.
+  identity_ = datumA_[0] == datumA_[1] && datumF_[0] == datumF_[1] && UsableEllipsoid(datumA_[0], datumF_[0]);
+  for (int i = 2; i < 9 && identity_; ++i) identity_ = d[i] == 0 && d[9 + i] == 0;
+  ready_ = true;
+  return true;
+}
+
+bool TGridConversion::Convert(double latitude, double longitude, double& easting, double& northing) const {
+  if (!ready_) return false;
+  long double lat = latitude, lon = longitude;
+  if (!identity_) {
+    long double p[3];
+    if (!ToECEF(lat, lon, 0, datumA_[0], datumF_[0], p)) return false;
+    // Into WGS 84 with the first shift (P' = s R P + T) ...
+    long double w[3];
+    for (int i = 0; i < 3; ++i)
+      w[i] = scale_[0] * (rotation_[0][i][0] * p[0] + rotation_[0][i][1] * p[1] + rotation_[0][i][2] * p[2]) +
+             shift_[0][i];
+    // ... and out of it with the inverse of the second (P = R^T (P' - T) / s).
+    long double q[3];
+    for (int i = 0; i < 3; ++i)
+      q[i] = (rotation_[1][0][i] * (w[0] - shift_[1][0]) + rotation_[1][1][i] * (w[1] - shift_[1][1]) +
+              rotation_[1][2][i] * (w[2] - shift_[1][2])) /
+             scale_[1];
+    long double h;
+    if (!ECEFToLatLon(q[0], q[1], q[2], datumA_[1], datumF_[1], lat, lon, h)) return false;
+  } else if (!UsableLatitude(lat) || !std::isfinite(lon)) {
+    return false;
+  }
+  long double e, n;
+  if (!TMForward(lat, lon, tm_, a_, f_, e, n)) return false;
+  easting = static_cast<double>(e), northing = static_cast<double>(n);
+  return true;
 }
 
 long double TMScaleOrConvergence(const std::string& selector, double a, double f, double latitude,

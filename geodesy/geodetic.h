@@ -75,6 +75,30 @@ std::string DatumTransform(const std::string& kind, const std::string& coordinat
 std::string GeographicToGrid(const std::string& position, const std::string& datumParameters,
                              const std::string& projection, const std::string& ellipsoid);
 
+// The chain of GeographicToGrid with its three parameter texts read once,
+// for converting many positions with the same settings: the numbers never
+// pass through texts, so the position is not rounded between the datum
+// shift and the projection.
+class TGridConversion {
+ public:
+  // False when a text holds fewer numbers than its layout; every Convert
+  // then fails.
+  bool Setup(const std::string& datumParameters, const std::string& projection, const std::string& ellipsoid);
+  // Easting and northing of a WGS-84-side position in degrees (height 0);
+  // false where GeographicToGrid answers "0".
+  bool Convert(double latitude, double longitude, double& easting, double& northing) const;
+
+ private:
+  bool ready_ = false;
+  bool identity_ = false;  // no shift at all: the datum step keeps the position
+  long double tm_[5] = {};
+  long double a_ = 0, f_ = 0;
+  long double datumA_[2] = {}, datumF_[2] = {};
+  long double scale_[2] = {};
+  long double rotation_[2][3][3] = {};
+  long double shift_[2][3] = {};
+};
+
 // Transverse Mercator point scale factor (selector "PtScFac") or grid
 // convergence in degrees ("GrdConv"), Redfearn's series; angles in degrees.
 // The convergence is negative east of the central meridian in the northern

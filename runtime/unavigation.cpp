@@ -48,6 +48,8 @@
 #include "drawingfiles/QuarixKMZLoader.h"
 #include "drawingfiles/dxfimport.h"
 #include "drawingfiles/dxfwriter.h"
+#include "drawingfiles/importrecord.h"
+#include "drawingfiles/importstage.h"
 #include "drawingfiles/kmlimport.h"
 #include "drawingfiles/xyzimport.h"
 #include "canvas/QuarixCanvas.h"
@@ -69,6 +71,7 @@
 #include "runtime/fixedlayers.h"
 #include "runtime/geodesylog.h"
 #include "runtime/layoutfile.h"
+#include "runtime/longtask.h"
 #include "runtime/statuspanels.h"
 #include "runtime/uCanvas.h"
 #include "runtime/uJoystick.h"
@@ -906,16 +909,6 @@ void TFNav::Save1Click(QObject* Sender) {
   if (fSVP && fSVP->cUseSVP->isChecked()) fSVP->SaveDatedCopies();
 }
 
-namespace {
-
-// The layer every imported file was drawn on, by path: an import empties no
-// layer but the one an earlier import of the same file made.
-std::map<std::string, std::string> ImportLayers;
-// The "_dxf_" layer every imported DXF file filled, by path.
-std::map<std::string, std::string> DxfImportLayers;
-
-}  // namespace
-
 void TFNav::New1Click(QObject* Sender) {
   if (prompts::AskYesNo("Entire layout will be cleared! Continue?", prompts::Kind::Warning) != prompts::Answer::Yes)
     return;
@@ -954,10 +947,6 @@ void TFNav::Open1Click(QObject* Sender) {
   }
   ShowLastFileFolder(file);
   LogEvent("Opened file: " + file);
-  // The opened drawing may bring shapes onto layers of earlier imports:
-  // those layers are no longer theirs alone.
-  ImportLayers.clear();
-  DxfImportLayers.clear();
   if (fcad) {
     VesselLayer = fcad->LayerFindByName("~~Quarix Vessel");
     if (VesselLayer >= 0) fcad->CadClearShapes(VesselLayer);
@@ -1014,19 +1003,46 @@ int64_t FileAge(const std::string& path) {
 
 }  // namespace
 
+// The layers imports made, remembered in the settings file: the layer each
+// imported file was drawn on, and the "_dxf_" layer each DXF file filled.
+struct TFNav::ImportRecords {
+  TImportRecord Files{"IMPORTED LAYERS"};
+  TImportRecord Dxf{"IMPORTED DXF LAYERS"};
+  void Save() const {
+    IniFile ini;
+    Files.Save(ini);
+    Dxf.Save(ini);
+  }
+};
+
+TFNav::ImportRecords& TFNav::ImportState() {
+  if (!Imports) {
+    Imports = std::make_shared<ImportRecords>();
+    const IniFile ini;
+    Imports->Files.Load(ini);
+    Imports->Dxf.Load(ini);
+  }
+  return *Imports;
+}
+
+// Every branch reads the whole file before the map changes: the shapes are
+// drawn on a hidden work layer, and the file's layer is emptied and takes
+// them only when the read succeeded. A failed or cancelled import leaves
+// the map as it was.
 void TFNav::Import1Click(QObject* Sender) {
   const QString chosen = prompts::OpenFileName(this, "Dialog Open", kImportFilter);
   if (!chosen.isEmpty() && fcad) {
     const std::string path = chosen.toStdString();
-    // An unchanged XYZ file whose points are still on the map is skipped
-    // before anything is emptied.
+    ImportRecords& records = ImportState();
+    const std::map<std::string, std::string> owned = records.Files.OwnedLayers(*fcad);
+    // An unchanged XYZ file whose points are still on the map is skipped.
     int64_t age = 0;
     if (ImportKindOf(path) == 1) {
       age = FileAge(path);
       if (!ImportFileAges) ImportFileAges = std::make_unique<std::map<std::string, int64_t>>();
       const auto known = ImportFileAges->find(path);
-      const auto owned = ImportLayers.find(path);
-      const int ownLayer = owned == ImportLayers.end() ? -1 : fcad->LayerFindByName(owned->second);
+      const auto own = owned.find(path);
+      const int ownLayer = own == owned.end() ? -1 : fcad->LayerFindByName(own->second);
       if (known != ImportFileAges->end() && known->second == age && ownLayer >= 0 &&
           LayerHasShapes(*fcad, ownLayer)) {
         prompts::ShowMessage("File unchanged since last import. Skipping.");
@@ -1035,14 +1051,10 @@ void TFNav::Import1Click(QObject* Sender) {
     }
     // The import's own layer: never one of the program's or one that another
     // file's import or the user filled.
-    const std::string layerName = ChooseImportLayerName(*fcad, path, ImportLayers);
-    int layer = fcad->LayerFindByName(layerName);
-    if (layer < 0)
-      layer = fcad->LayerOpen(layerName);
-    else
-      fcad->CadClearShapes(layer);
-    ImportLayers[path] = layerName;
-    fcad->SetLayerAction(layer, 15);
+    const std::string layerName = ChooseImportLayerName(*fcad, path, owned);
+    TLongTask task(this, Q("Importing " + path));
+    const TImportProgress progress = [&task](uint64_t done, uint64_t total) { return task.Step(done, total); };
+    bool imported = false;
 
     switch (ImportKindOf(path)) {
       case 0: {
@@ -1052,53 +1064,73 @@ void TFNav::Import1Click(QObject* Sender) {
               "Please configure datum parameters in GPS Settings before importing KML/KMZ files.");
           return;
         }
-        // The points are converted once, after the load (converting them
-        // while parsing as well would give the same numbers at twice the cost).
         TQuarixKMZLoader loader;
-        if (loader.LoadFromFile(path)) {
-          loader.OnConvertCoordinate = [this](double& X, double& Y, double Latitude, double Longitude) {
-            ConvertKMLCoordinate(X, Y, Latitude, Longitude);
-          };
-          loader.ConvertCoordinates();
-          DrawKMLPlacemarks(*fcad, loader, layer);
-          LogEvent("Imported KML/KMZ: " + path + " to layer: " + layerName);
-          ShowLastFileFolder(path);
-          fcad->WorldExtents();
-        } else {
-          prompts::ShowMessage(Q("Failed to load KML/KMZ file: " + loader.LastError));
+        loader.OnProgress = progress;
+        if (!loader.LoadFromFile(path)) {
+          if (!task.Cancelled()) prompts::ShowMessage(Q("Failed to load KML/KMZ file: " + loader.LastError));
+          break;
         }
+        // The points are converted once, after the load, with the settings
+        // read once for all of them.
+        loader.OnConvertCoordinate = TKMLGridConverter(KMLGridSettingsOfWindow());
+        loader.ConvertCoordinates();
+        TImportStage stage(*fcad, layerName);
+        DrawKMLPlacemarks(*fcad, loader, stage.Layer());
+        fcad->SetLayerAction(stage.Commit(), 15);
+        LogEvent("Imported KML/KMZ: " + path + " to layer: " + layerName);
+        ShowLastFileFolder(path);
+        fcad->WorldExtents();
+        imported = true;
         break;
       }
       case 1: {
-        const long count = ImportXYZPoints(*fcad, path, layer);
+        TImportStage stage(*fcad, layerName);
+        std::string why;
+        const long count = ImportXYZPoints(*fcad, path, stage.Layer(), progress, &why);
         if (count < 0) {
-          prompts::ShowMessage(Q("Failed to open XYZ file: " + path));
+          stage.Abort();
+          if (count != kXYZCancelled) prompts::ShowMessage(Q("Failed to open XYZ file: " + path + " (" + why + ")"));
           break;
         }
+        fcad->SetLayerAction(stage.Commit(), 15);
         (*ImportFileAges)[path] = age;
         LogEvent("Imported XYZ: " + path + " (" + std::to_string(count) + " points) to layer: " +
                  layerName);
         ShowLastFileFolder(path);
         fcad->WorldExtents();
+        imported = true;
         break;
       }
       default: {
-        const std::string dxfLayer = ChooseDxfImportLayerName(*fcad, path, DxfImportLayers);
-        DxfImportLayers[path] = dxfLayer;
-        DXFLoadReplace(*fcad, path, {}, dxfLayer);
+        const std::string dxfLayer = ChooseDxfImportLayerName(*fcad, path, records.Dxf.OwnedLayers(*fcad));
+        if (!DXFLoadReplace(*fcad, path, {}, dxfLayer, progress)) break;
+        // The file's own layer stays empty beside the "_dxf_" layer; the
+        // DXF layer stays the current one.
+        const int current = fcad->CurrentLayer;
+        int layer = fcad->LayerFindByName(layerName);
+        if (layer < 0) layer = fcad->LayerOpen(layerName);
+        else fcad->CadClearShapes(layer);
+        fcad->SetLayerAction(layer, 15);
+        fcad->CurrentLayer = current;
+        records.Dxf.Remember(path, MarkImportLayer(*fcad, dxfLayer));
         ShowLastFileFolder(path);
         LogEvent("Imported DXF: " + path);
+        imported = true;
         break;
       }
+    }
+    if (imported) {
+      records.Files.Remember(path, MarkImportLayer(*fcad, layerName));
+      records.Save();
     }
   }
   OpenFixedLayers(fcad);
 }
 
-void TFNav::ConvertKMLCoordinate(double& X, double& Y, double Latitude, double Longitude) {
-  if (!FGPS) return;
+TKMLGridSettings TFNav::KMLGridSettingsOfWindow() const {
   auto text = [](QLineEdit* e) { return e ? e->text().toStdString() : std::string(); };
   TKMLGridSettings s;
+  if (!FGPS) return s;
   s.SemiMajorAxis = text(FGPS->edSMA);
   s.Flattening = text(FGPS->edIF);
   s.Scale = text(FGPS->edPPM);
@@ -1113,7 +1145,12 @@ void TFNav::ConvertKMLCoordinate(double& X, double& Y, double Latitude, double L
   s.ScaleFactor = text(FGPS->edSF);
   s.FalseEasting = text(FGPS->edFE);
   s.FalseNorthing = text(FGPS->edFN);
-  ConvertKMLPosition(s, X, Y, Latitude, Longitude);
+  return s;
+}
+
+void TFNav::ConvertKMLCoordinate(double& X, double& Y, double Latitude, double Longitude) {
+  if (!FGPS) return;
+  ConvertKMLPosition(KMLGridSettingsOfWindow(), X, Y, Latitude, Longitude);
 }
 
 // Export: the whole drawing, grid and vessel included, as an R12 DXF file.

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+struct TKMLGridSettings;
+
 #include "runtime/echogram.h"
 #include "runtime/screenshots.h"
 
@@ -152,6 +154,13 @@ class TFNav : public QMainWindow {
   // Turns a WGS84 position of an imported KML into the grid of the device
   // settings (datum shift and transverse Mercator); the KML reader's closure.
   void ConvertKMLCoordinate(double& X, double& Y, double Latitude, double Longitude);
+  // The datum and projection texts of the device settings window.
+  TKMLGridSettings KMLGridSettingsOfWindow() const;
+  // The layers the imports made, as the settings file remembers them; read
+  // at the first import of the run.
+  struct ImportRecords;
+  std::shared_ptr<ImportRecords> Imports;
+  ImportRecords& ImportState();
   void Export1Click(QObject* Sender = nullptr);
   void ShowLastFileFolder(const std::string& Path);
   void StatusBarFolderClick(QObject* Sender = nullptr);

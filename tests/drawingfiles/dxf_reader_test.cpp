@@ -69,7 +69,12 @@ TEST_F(DxfImport, MissingFileChangesNothing) {
   EXPECT_EQ(m.DXFImportLayer, 0);
 }
 
-TEST_F(DxfImport, FileWithoutEntitiesReportsAndLeavesAnEmptyLockedLayer) {
+// A file that cannot be imported leaves the map as it was: an earlier
+// import of the same name keeps its layer and shapes.
+TEST_F(DxfImport, FileWithoutEntitiesReportsAndChangesNothing) {
+  ASSERT_TRUE(Import(Entities(Lines({"0", "POINT", "10", "1", "20", "1"}))));
+  const int layer = m.DXFImportLayer;
+  const std::size_t layers = m.Layers.size();
   for (const std::string& content :
        {Lines({"0", "SECTION", "2", "HEADER", "0", "ENDSEC", "0", "EOF"}),
         std::string("AutoCAD Binary DXF\r\n\x1a\0\0\x02", 24), std::string("0\n"),
@@ -77,12 +82,14 @@ TEST_F(DxfImport, FileWithoutEntitiesReportsAndLeavesAnEmptyLockedLayer) {
     messages.clear();
     EXPECT_FALSE(Import(content));
     EXPECT_EQ(messages, std::vector<std::string>{"DXF load failed: ENTITIES section not found"});
-    ASSERT_NE(ImportLayer(), nullptr);
-    EXPECT_EQ(ImportLayer()->Name, "_dxf_site.dxf");
-    EXPECT_TRUE(ImportLayer()->Visible);
-    EXPECT_TRUE(ImportLayer()->Locked);
-    EXPECT_TRUE(Imported().empty());
+    EXPECT_EQ(m.DXFImportLayer, layer);
+    EXPECT_EQ(m.Layers.size(), layers);
+    EXPECT_EQ(Imported().size(), 1u);
   }
+  // Nor is a layer made for a new file that cannot be imported.
+  EXPECT_FALSE(Import(Lines({"0", "EOF"}), "other.dxf"));
+  EXPECT_LT(m.LayerFindByName("_dxf_other.dxf"), 0);
+  EXPECT_EQ(m.Layers.size(), layers);
 }
 
 TEST_F(DxfImport, MissingSectionGoesToTheMessageBoxWithoutASink) {
@@ -121,12 +128,19 @@ TEST_F(DxfImport, ReimportEmptiesTheLayerAndEachFileNameHasItsOwn) {
   EXPECT_EQ(m.CurrentLayer, m.DXFImportLayer);
 }
 
-TEST_F(DxfImport, SectionWithNothingImportableGivesFalseButFitsTheView) {
+// GDAL's default DXF writes polygons as HATCH only: a file of nothing else
+// reads no shape, says so with what it left out, and changes nothing.
+TEST_F(DxfImport, SectionWithNothingImportableSaysWhatItLeftOut) {
   m.DrawLine(100, 100, 200, 300, 0);
   m.WorldSet(0, 1000, 1000, 0);
-  EXPECT_FALSE(Import(Entities(Lines({"0", "HATCH", "2", "SOLID"}))));
-  EXPECT_TRUE(messages.empty());
-  EXPECT_LT(m.WorldTop, 400);
+  const std::string file = Write("hatch.dxf", Entities(Lines({"0", "HATCH", "2", "SOLID", "0", "HATCH", "0",
+                                                               "DIMENSION", "0", "SEQEND"})));
+  EXPECT_FALSE(DXFLoad(m, file, [this](const std::string& s) { messages.push_back(s); }));
+  EXPECT_EQ(messages, std::vector<std::string>{"DXF import: no shape was read from " + file +
+                                               "; left out 1 DIMENSION and 2 HATCH entities of kinds the "
+                                               "import does not read."});
+  EXPECT_EQ(m.WorldTop, 1000);
+  EXPECT_LT(m.LayerFindByName("_dxf_hatch.dxf"), 0);
 }
 
 // ---- Layer table --------------------------------------------------------------
@@ -178,8 +192,8 @@ TEST_F(DxfImport, BlocksKeepTheirLinesOnly) {
                     "1", "20", "2", "11", "3", "21", "4", "0", "LINE", "62", "1", "0", "ENDBLK",
                     "0", "BLOCK", "2", "C", "0", "CIRCLE", "40", "5", "0", "ENDBLK", "0", "BLOCK",
                     "2", "CUT", "0", "LINE"})) +
-      Entities("");
-  EXPECT_FALSE(Import(file));
+      Entities(Lines({"0", "POINT"}));
+  EXPECT_TRUE(Import(file));
   ASSERT_EQ(m.Blocks.size(), 2u);
   TQBlock* a = FindBlock(m, "A");
   ASSERT_NE(a, nullptr);
@@ -195,7 +209,26 @@ TEST_F(DxfImport, BlocksKeepTheirLinesOnly) {
   ASSERT_NE(FindBlock(m, "C"), nullptr);
   EXPECT_TRUE(FindBlock(m, "C")->BlockShapes.empty());
   EXPECT_EQ(FindBlock(m, "CUT"), nullptr);
-  EXPECT_TRUE(m.Shapes.empty());
+  EXPECT_EQ(m.Shapes.size(), 1u);  // the POINT
+}
+
+// An import that is stopped (Cancel in the progress window) leaves the map
+// as it was: the earlier import's shapes, and no block of the stopped one.
+TEST_F(DxfImport, StoppedImportChangesNothing) {
+  ASSERT_TRUE(Import(Entities(Lines({"0", "POINT", "10", "1", "20", "1"}))));
+  const std::vector<TQShape*> before = Imported();
+  const std::size_t layers = m.Layers.size();
+  const std::string file =
+      Write("site.dxf", Blocks(Lines({"0", "BLOCK", "2", "A", "0", "ENDBLK"})) +
+                            Entities(Lines({"0", "LINE", "0", "LINE", "0", "POINT"})));
+  uint64_t calls = 0;
+  EXPECT_FALSE(DXFLoad(m, file, [this](const std::string& s) { messages.push_back(s); }, {},
+                       [&calls](uint64_t, uint64_t) { return ++calls < 1; }));
+  EXPECT_GT(calls, 0u);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(Imported(), before);
+  EXPECT_EQ(m.Layers.size(), layers);
+  EXPECT_TRUE(m.Blocks.empty());
 }
 
 TEST_F(DxfImport, TheFirstDefinitionOfABlockNameWins) {
@@ -577,32 +610,40 @@ struct RealFile {
   const char* name;
   std::size_t shapes;
   std::size_t lines, circles, polylines, closed, points, texts;
+  const char* leftOut;  // the message of what the import left out
 };
 
 TEST_F(DxfImport, RealFiles) {
   const RealFile files[] = {
       // POINT and the LWPOLYLINE channel; the harbour polygon is a HATCH, which
       // is passed over (its pattern name SOLID starts no solid).
-      {"harbour.dxf", 2, 0, 0, 1, 0, 1, 0},
+      {"harbour.dxf", 2, 0, 0, 1, 0, 1, 0, "1 HATCH entity"},
+      // GDAL's default DXF of a GeoJSON with a line, a polygon with a hole, a
+      // 3D point and a multipolygon: the three polygons are HATCHes only.
+      {"gis/harbour-hatch.dxf", 2, 0, 0, 1, 0, 1, 0, "3 HATCH entities"},
       // The rings as open LWPOLYLINEs.
-      {"harbour-lines.dxf", 4, 0, 0, 3, 0, 1, 0},
+      {"harbour-lines.dxf", 4, 0, 0, 3, 0, 1, 0, ""},
       // Two LINEs; the anonymous block *U1 holds only a TEXT, so its INSERT
       // draws nothing.
-      {"ASCII_R12.dxf", 2, 2, 0, 0, 0, 0, 0},
+      {"ASCII_R12.dxf", 2, 2, 0, 0, 0, 0, 0, ""},
       // LINE x2 and the 5 lines of block STAR placed by an INSERT; ARC, a
       // partial and a full ELLIPSE; POINT; MTEXT; three DIMENSIONs passed over.
-      {"assorted.dxf", 12, 7, 0, 3, 1, 1, 1},
-      {"closed_polyline_with_bulge.dxf", 1, 0, 0, 1, 1, 0, 0},
+      {"assorted.dxf", 12, 7, 0, 3, 1, 1, 1, "3 DIMENSION entities"},
+      {"closed_polyline_with_bulge.dxf", 1, 0, 0, 1, 1, 0, 0, ""},
       // 7 LWPOLYLINEs and 6 POLYLINEs with VERTEX and SEQEND (CRLF lines).
-      {"LWPOLYLINE-OCS.dxf", 13, 0, 0, 13, 0, 0, 0},
+      {"LWPOLYLINE-OCS.dxf", 13, 0, 0, 13, 0, 0, 0, ""},
   };
   for (const RealFile& f : files) {
     TQuarixCanvasModel fresh;
     std::vector<std::string> shown;
     EXPECT_TRUE(DXFLoad(fresh, TestData(f.name), [&](const std::string& s) { shown.push_back(s); }))
         << f.name;
-    EXPECT_TRUE(shown.empty()) << f.name;
-    RealFile got{f.name, fresh.Shapes.size(), 0, 0, 0, 0, 0, 0};
+    const std::string leftOut = f.leftOut;
+    EXPECT_EQ(shown, leftOut.empty() ? std::vector<std::string>{}
+                                     : std::vector<std::string>{"DXF import: left out " + leftOut +
+                                                                " of kinds the import does not read."})
+        << f.name;
+    RealFile got{f.name, fresh.Shapes.size(), 0, 0, 0, 0, 0, 0, f.leftOut};
     for (TQShape* s : fresh.Shapes) {
       switch (s->ShapeType) {
         case 3: ++got.lines; break;

@@ -2,12 +2,19 @@
 // KML/KMZ placemarks converted into the grid, DXF drawings, and its messages.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <QApplication>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "canvas/QuarixCanvas.h"
 #include "platform/prompts.h"
+#include "runtime/longtask.h"
 #include "tests/runtime/formsfixture.h"
 
 namespace fs = std::filesystem;
@@ -86,8 +93,9 @@ TEST_F(MainWindowImport, XYZFileIsSkippedUntilItChanges) {
   EXPECT_EQ(ShapesOn("depths.csv").size(), 2u);
 
   EXPECT_EQ(Import(env.Home() + "missing.txt"),
-            std::vector<std::string>{"Failed to open XYZ file: " + env.Home() + "missing.txt"});
-  EXPECT_GE(map->LayerFindByName("missing"), 0);
+            std::vector<std::string>{"Failed to open XYZ file: " + env.Home() +
+                                     "missing.txt (No such file or directory)"});
+  EXPECT_LT(map->LayerFindByName("missing"), 0);
 }
 
 TEST_F(MainWindowImport, KmlAndKmzPlacemarksInTheGrid) {
@@ -159,8 +167,7 @@ TEST_F(MainWindowImport, KmlFailures) {
   EXPECT_EQ(Import(TestData("kml/harbour.kml")),
             std::vector<std::string>{
                 "Please configure datum parameters in GPS Settings before importing KML/KMZ files."});
-  EXPECT_GE(map->LayerFindByName("harbour"), 0);
-  EXPECT_TRUE(ShapesOn("harbour").empty());
+  EXPECT_LT(map->LayerFindByName("harbour"), 0);
 
   SetGrid("6378137", "27");
   EXPECT_EQ(Import(TestData("kml/nokml.kmz")),
@@ -239,6 +246,134 @@ TEST_F(MainWindowImport, DxfFilesOfOneNameKeepTheirOwnLayers) {
   EXPECT_EQ(ShapesOn("_dxf_harbour.dxf (2)").size(), 2u);  // POINT and LWPOLYLINE
   EXPECT_EQ(ShapesOn("_dxf_harbour.dxf (3)").size(), 4u);
   EXPECT_EQ(map->LayerFindByName("_dxf_harbour.dxf (4)"), -1);
+}
+
+// A re-import that fails leaves the layer of the earlier import as it was:
+// the file is read before anything is emptied.
+TEST_F(MainWindowImport, FailedReimportLeavesTheMapAsItWas) {
+  SetGrid("6378137", "27");
+  const std::string fifo = env.Home() + "fifo.xyz";
+  const struct {
+    std::string file, layer;
+    std::function<void(const std::string&)> spoil;
+    std::string message;  // the start of the message the failure shows
+  } cases[] = {
+      {"broken.kml", "broken", [this](const std::string& p) { Write("broken.kml", "<kml><Placemark>"); },
+       "Failed to load KML/KMZ file: No placemark"},
+      {"nodatum.kml", "nodatum", [this](const std::string&) { SetGrid("", "27"); },
+       "Please configure datum parameters"},
+      {"nodatum.kmz", "nodatum", [this](const std::string&) { SetGrid("6378137", ""); },
+       "Please configure datum parameters"},
+      {"gone.xyz", "gone", [](const std::string& p) { fs::remove(p); }, "Failed to open XYZ file: "},
+      {"fifo.xyz", "fifo",
+       [](const std::string& p) {
+         fs::remove(p);
+         ASSERT_EQ(mkfifo(p.c_str(), 0600), 0);
+       },
+       "Failed to open XYZ file: "},
+      {"zero.xyz", "zero",
+       [](const std::string& p) {
+         fs::remove(p);
+         fs::create_symlink("/dev/zero", p);
+       },
+       "Failed to open XYZ file: "},
+      {"plan.dxf", "_dxf_plan.dxf", [this](const std::string&) { Write("plan.dxf", "0\nEOF\n"); },
+       "DXF load failed: ENTITIES section not found"},
+  };
+  for (const auto& c : cases) {
+    const std::string path = env.Home() + c.file;
+    const std::string ext = fs::path(c.file).extension().string();
+    if (ext == ".xyz") Write(c.file, "10 20 5\n11 21 6\n");
+    else if (ext == ".dxf") fs::copy_file(TestData("harbour-lines.dxf"), path);
+    else fs::copy_file(TestData(ext == ".kml" ? "kml/harbour.kml" : "kml/harbour.kmz"), path);
+    ASSERT_TRUE(Import(path).empty()) << c.file;
+    const std::vector<TQShape*> before = ShapesOn(c.layer);
+    ASSERT_FALSE(before.empty()) << c.file;
+    const std::size_t layers = map->Layers.size();
+    c.spoil(path);
+    const std::vector<std::string> shown = Import(path);
+    ASSERT_EQ(shown.size(), 1u) << c.file;
+    EXPECT_EQ(shown[0].rfind(c.message, 0), 0u) << shown[0];
+    EXPECT_EQ(ShapesOn(c.layer), before) << c.file;
+    EXPECT_EQ(map->Layers.size(), layers) << c.file;
+    SetGrid("6378137", "27");
+  }
+  EXPECT_NE(Import(fifo)[0].find("(it is not a regular file)"), std::string::npos);
+}
+
+// Which layer an import made survives a restart (the last drawing is read
+// back at start) and New: importing the same file again replaces its copy.
+TEST_F(MainWindowImport, ReimportAfterRestartReplacesItsCopy) {
+  SetGrid("6378137", "27");
+  const std::string kml = env.Home() + "harbour.kml";
+  fs::copy_file(TestData("kml/harbour.kml"), kml);
+  const std::string dxf = TestData("harbour-lines.dxf");
+  Import(kml);
+  Import(dxf);
+  ASSERT_EQ(ShapesOn("harbour").size(), 6u);
+  ASSERT_EQ(ShapesOn("_dxf_harbour-lines.dxf").size(), 4u);
+  FNav->Save1Click();
+
+  TearDown();
+  Start();
+  map = FNav->fcad;
+  SetGrid("6378137", "27");
+  ASSERT_EQ(ShapesOn("harbour").size(), 6u);  // the drawing read back at start
+  Import(kml);
+  Import(dxf);
+  EXPECT_EQ(ShapesOn("harbour").size(), 6u);
+  EXPECT_EQ(ShapesOn("_dxf_harbour-lines.dxf").size(), 4u);
+  EXPECT_LT(map->LayerFindByName("harbour.kml"), 0);
+  EXPECT_LT(map->LayerFindByName("harbour-lines.dxf"), 0);
+  EXPECT_LT(map->LayerFindByName("_dxf_harbour-lines.dxf (2)"), 0);
+
+  // A layer of that name that the user filled is never taken.
+  map->DrawPoint(1, 2, map->LayerFindByName("harbour"));
+  Import(kml);
+  EXPECT_EQ(ShapesOn("harbour").size(), 7u);
+  EXPECT_EQ(ShapesOn("harbour.kml").size(), 6u);
+}
+
+// GDAL's LIBKML KMZ: a doc.kml that only links to layers/*.kml in the same
+// archive (ogr2ogr -f LIBKML of tests/data/gis/harbour.geojson). Names come
+// as CDATA and with non-ASCII letters.
+TEST_F(MainWindowImport, LibkmlKmzFollowsItsLinks) {
+  SetGrid("6378137", "29");
+  EXPECT_TRUE(Import(TestData("gis/harbour-libkml.kmz")).empty());
+  std::vector<std::string> labels;
+  std::size_t polylines = 0;
+  for (TQShape* s : ShapesOn("harbour-libkml")) {
+    if (auto* t = dynamic_cast<TQText*>(s)) labels.push_back(t->TextString);
+    if (dynamic_cast<TQPolyline*>(s)) ++polylines;
+  }
+  EXPECT_EQ(labels, (std::vector<std::string>{"Pier & Quay", "Harbour basin", "Şamandıra <1>", "Moorings",
+                                              "Moorings"}));
+  EXPECT_EQ(polylines, 4u);  // the line, the basin's outer ring, two moorings
+}
+
+// A long import shows its progress window, whose Cancel leaves the map as it
+// was.
+TEST_F(MainWindowImport, CancelledImportLeavesTheMapAsItWas) {
+  const std::string path = Write("long.xyz", "10 20 5\n");
+  Import(path);
+  const std::vector<TQShape*> before = ShapesOn("long");
+  ASSERT_EQ(before.size(), 2u);
+  std::string lines;
+  for (int i = 0; i < 40000; ++i) lines += std::to_string(100 + i) + " 200 5\n";
+  Write("long.xyz", lines);
+  fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(5));
+
+  TLongTask::ShowAfterMs = 0;
+  bool cancelled = false;
+  QTimer::singleShot(0, [&cancelled] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* d = qobject_cast<QProgressDialog*>(w); d && d->isVisible()) d->cancel(), cancelled = true;
+  });
+  EXPECT_TRUE(Import(path).empty());
+  TLongTask::ShowAfterMs = 1000;
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(ShapesOn("long"), before);
+  EXPECT_EQ(EventsLog().find("Imported XYZ: " + path + " (40000"), std::string::npos);
 }
 
 TEST_F(MainWindowImport, CancelChangesNothing) {

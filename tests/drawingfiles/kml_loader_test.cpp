@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <zip.h>
+
+#include <cstring>
 
 #include <filesystem>
 #include <fstream>
@@ -83,7 +86,7 @@ TEST_F(KMLLoader, PlacemarksAndGeometries) {
   ASSERT_EQ(loader.Placemarks.size(), 3u);
   const TKMLPlacemark& harbour = loader.Placemarks[0];
   EXPECT_EQ(harbour.Name, "Harbour");
-  EXPECT_EQ(harbour.Description, "a &amp; b");  // verbatim
+  EXPECT_EQ(harbour.Description, "a & b");
   ASSERT_EQ(harbour.Geometries.size(), 4u);
   const int types[] = {kmlPoint, kmlPoint, kmlLineString, kmlPolygon};
   for (int i = 0; i < 4; ++i) EXPECT_EQ(harbour.Geometries[i].Type, types[i]);
@@ -217,6 +220,110 @@ TEST_F(KMLLoader, WhichKmlOfAnArchive) {
     l.RemoveTempFolder();
     EXPECT_EQ(WorkFolders(), 0) << c.file;
   }
+}
+
+// Names and descriptions are XML character data: entities, character
+// references and CDATA sections read as XML defines them; what XML does not
+// define stays as written.
+TEST_F(KMLLoader, NamesAreDecoded) {
+  const struct {
+    const char* raw;
+    const char* name;
+  } cases[] = {
+      {"A &amp; B", "A & B"},
+      {"&lt;1&gt; &quot;x&quot; &apos;y&apos;", "<1> \"x\" 'y'"},
+      {"&#65;&#x42;&#x15f;", "AB\xC5\x9F"},
+      {"<![CDATA[Pier & <Quay>]]>", "Pier & <Quay>"},
+      {"  <![CDATA[ a ]]>b ", "a b"},
+      {"&nbsp;&#0;&#xD800;&#12", "&nbsp;&#0;&#xD800;&#12"},
+      {"<![CDATA[open", "open"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(loader.ParseKML(Placemark(std::string("<name>") + c.raw +
+                                          "</name><Point><coordinates>1,2</coordinates></Point>")))
+        << c.raw;
+    EXPECT_EQ(loader.Placemarks[0].Name, c.name) << c.raw;
+  }
+}
+
+// GIS tools write a doc.kml that links to the layers inside the archive.
+// Links are followed to entries of the same archive only.
+TEST_F(KMLLoader, ArchiveLinksAreFollowedInsideTheArchiveOnly) {
+  ASSERT_TRUE(loader.LoadFromFile(TestData("gis/harbour-libkml.kmz")));
+  EXPECT_EQ(loader.Placemarks.size(), 4u);
+  EXPECT_EQ(loader.Placemarks[0].Name, "Pier & Quay");
+  EXPECT_EQ(WorkFolders(), 0);
+
+  // within.kml is followed (its placemark has no geometry); outside.kml is
+  // not in the archive.
+  EXPECT_FALSE(loader.LoadFromFile(TestData("kml/hier.kmz")));
+  EXPECT_EQ(loader.LastError,
+            "No placemark with Point, LineString or Polygon coordinates found in the KML file (1 "
+            "placemarks read); the linked file outside.kml is not in the archive");
+
+  const struct {
+    const char* href;
+    bool followed;
+  } links[] = {{"layers/a.kml", true},         {"./layers/../layers/a.kml", true},
+               {"layers%2Fa.kml", true},       {"../a.kml", false},
+               {"/etc/a.kml", false},          {"http://127.0.0.1/layers/a.kml", false},
+               {"file:///layers/a.kml", false}, {"layers/a.txt", false}};
+  for (const auto& l : links) {
+    const std::string kmz = env.Home() + "links.kmz";
+    fs::remove(kmz);
+    int error = 0;
+    zip_t* za = zip_open(kmz.c_str(), ZIP_CREATE, &error);
+    ASSERT_NE(za, nullptr);
+    const std::string doc = std::string("<kml><NetworkLink><Link><href>") + l.href + "</href></Link></NetworkLink></kml>";
+    const std::string layer = Placemark("<name>linked</name><Point><coordinates>1,2</coordinates></Point>");
+    for (const auto& [name, text] : {std::pair<std::string, std::string>{"doc.kml", doc}, {"layers/a.kml", layer},
+                                     {"layers/a.txt", layer}}) {
+      zip_source_t* src = zip_source_buffer(za, strdup(text.c_str()), text.size(), 1);
+      ASSERT_GE(zip_file_add(za, name.c_str(), src, 0), 0);
+    }
+    ASSERT_EQ(zip_close(za), 0);
+    EXPECT_EQ(loader.LoadFromFile(kmz), l.followed) << l.href;
+  }
+}
+
+// A zip of stored entries that all hold the one byte "x", written directly
+// (libzip takes long to write ten thousand entries).
+void WriteZipOfX(const std::string& path, const std::vector<std::string>& names) {
+  std::string zip, central;
+  auto u16 = [](std::string& s, uint32_t v) { s += char(v & 0xFF), s += char(v >> 8 & 0xFF); };
+  auto u32 = [&u16](std::string& s, uint32_t v) { u16(s, v & 0xFFFF), u16(s, v >> 16); };
+  const uint32_t crc = 0x8CDC1683;  // CRC-32 of "x"
+  for (const std::string& name : names) {
+    const auto offset = static_cast<uint32_t>(zip.size());
+    u32(zip, 0x04034b50), u16(zip, 20), u16(zip, 0), u16(zip, 0), u32(zip, 0), u32(zip, crc);
+    u32(zip, 1), u32(zip, 1), u16(zip, static_cast<uint32_t>(name.size())), u16(zip, 0);
+    zip += name + "x";
+    u32(central, 0x02014b50), u16(central, 20), u16(central, 20), u16(central, 0), u16(central, 0);
+    u32(central, 0), u32(central, crc), u32(central, 1), u32(central, 1);
+    u16(central, static_cast<uint32_t>(name.size())), u16(central, 0), u16(central, 0), u16(central, 0);
+    u16(central, 0), u32(central, 0), u32(central, offset);
+    central += name;
+  }
+  const auto at = static_cast<uint32_t>(zip.size());
+  zip += central;
+  u32(zip, 0x06054b50), u16(zip, 0), u16(zip, 0), u16(zip, static_cast<uint32_t>(names.size()));
+  u16(zip, static_cast<uint32_t>(names.size())), u32(zip, static_cast<uint32_t>(central.size())), u32(zip, at);
+  u16(zip, 0);
+  std::ofstream(path, std::ios::binary) << zip;
+}
+
+// An archive whose KML lies past the entries read says so.
+TEST_F(KMLLoader, KmlPastTheEntryCapIsTold) {
+  std::vector<std::string> names;
+  // Fillers that the expansion refuses without writing anything.
+  for (int i = 0; i < 10000; ++i) names.push_back("../" + std::to_string(i) + ".txt");
+  names.push_back("doc.kml");
+  const std::string kmz = env.Home() + "many.kmz";
+  WriteZipOfX(kmz, names);
+  EXPECT_FALSE(loader.LoadFromFile(kmz));
+  EXPECT_EQ(loader.LastError,
+            "No KML file found in the first 10000 entries of the KMZ archive; it holds 10001 entries, "
+            "and those past the first 10000 are not read");
 }
 
 TEST_F(KMLLoader, HostileEntriesStayInsideTheWorkFolder) {

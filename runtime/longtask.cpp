@@ -1,0 +1,30 @@
+#include "runtime/longtask.h"
+
+#include <QCoreApplication>
+#include <QProgressDialog>
+#include <algorithm>
+
+int TLongTask::ShowAfterMs = 1000;
+
+TLongTask::TLongTask(QWidget* Parent, QString Label) : parent_(Parent), label_(std::move(Label)) { clock_.start(); }
+
+TLongTask::~TLongTask() = default;
+
+bool TLongTask::Step(uint64_t Done, uint64_t Total) {
+  if (cancelled_) return false;
+  if (!dialog_) {
+    if (clock_.elapsed() < ShowAfterMs) return true;
+    dialog_ = std::make_unique<QProgressDialog>(label_, "Cancel", 0, 1000, parent_);
+    dialog_->setWindowTitle("Quarix DM");
+    dialog_->setWindowModality(Qt::ApplicationModal);
+    dialog_->setMinimumDuration(0);
+    dialog_->setAutoClose(false);
+    dialog_->setAutoReset(false);
+    dialog_->show();
+  }
+  const int value = Total > 0 ? static_cast<int>(std::min<uint64_t>(Done, Total) * 1000 / Total) : 0;
+  dialog_->setValue(value);
+  QCoreApplication::processEvents();
+  if (dialog_->wasCanceled()) cancelled_ = true;
+  return !cancelled_;
+}
