@@ -119,6 +119,18 @@ constexpr double kDegToRad = std::numbers::pi / 180;
 // and it has not been zeroed by an idle report since.
 bool PositionGiven() { return navloop::PositionUsable(NoValidPosition, GNSSLatitude, GNSSLongitude); }
 
+// A device's port opened at the survey's start is noted in the message window
+// and the events log; one found again after it was lost is told as loudly as
+// the loss was.
+void TellPortOpened(TFNav& nav, const TQuarixSerialGPS* device, const std::string& text) {
+  if (device && device->Reopening) {
+    nav.SurveyReport(text);
+    return;
+  }
+  if (FMsg) FMsg->AddLine(Q(text));
+  LogEvent(text);
+}
+
 }  // namespace
 
 int TFNav::ReceiverFixQuality() const {
@@ -220,13 +232,7 @@ void TFNav::ZGPS1SpeedChange(QObject* Sender, double Speed) {
 // start, a port found again) hands it to the NTRIP window, every closing
 // takes it back.
 void TFNav::ZGPS1Connect(QObject* Sender, int Port) {
-  const std::string text = "Connected to GPS on " + TQuarixSerialGPS::PortName(Port);
-  if (ZGPS1 && ZGPS1->Reopening) {
-    SurveyReport(text);
-  } else {
-    if (FMsg) FMsg->AddLine(Q(text));
-    LogEvent(text);
-  }
+  TellPortOpened(*this, ZGPS1, "Connected to GPS on " + TQuarixSerialGPS::PortName(Port));
   if (frmNTRIPSettings && ZGPS1) frmNTRIPSettings->SetGPSPort(ZGPS1->Handle, TQuarixSerialGPS::PortName(Port));
   Realtime->setChecked(true);
   if (fcad) {
@@ -282,19 +288,13 @@ void TFNav::ZSENSORTimeout(QObject* Sender) {
 // Echo sounder
 
 // The sounder's port opened: at the survey's start, or found again after it
-// was lost (told as loudly as the loss). Its sentence types of NMEA start
-// every sentence with "$", which then also ends any line noise before it.
+// was lost. Its sentence types of NMEA start every sentence with "$", which
+// then also ends any line noise before it.
 void TFNav::ZSENSORConnect(QObject* Sender, int Port) {
   const std::string messageType = FGPS ? FGPS->cSBESMessage->currentText().toStdString() : std::string();
   if (ZSENSOR)
     ZSENSOR->CarriesNMEA = messageType.rfind("NMEA ", 0) == 0 || messageType.rfind("Quarix XDR ", 0) == 0;
-  const std::string text = "Connected to NMEA Sensor on " + TQuarixSerialGPS::PortName(Port);
-  if (ZSENSOR && ZSENSOR->Reopening) {
-    SurveyReport(text);
-  } else {
-    if (FMsg) FMsg->AddLine(Q(text));
-    LogEvent(text);
-  }
+  TellPortOpened(*this, ZSENSOR, "Connected to NMEA Sensor on " + TQuarixSerialGPS::PortName(Port));
 }
 
 // The survey goes on without soundings; the component tries the port again.

@@ -392,18 +392,26 @@ std::string ReadCapture(const std::string& name) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// A str2str caster and a client of its mount point with the right password,
+// writing into a pseudo terminal as the receiver's port.
+class NtripClientWithStr2str : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!Str2str::Installed()) GTEST_SKIP() << "str2str (rtklib) is not installed";
+    ASSERT_TRUE(caster.Feed());
+    ASSERT_TRUE(pty.port);
+    r.client.Username = "user";
+    r.client.Password = "secret";
+    r.client.SetSerialHandle(pty.port);
+  }
+  Str2str caster;
+  Pty pty;
+  Recorder r{caster.CasterPort()};
+};
+
 }  // namespace
 
-TEST(NtripClientWithStr2str, CorrectionsReachThePortUnchangedAndTheGGAReachesTheCaster) {
-  if (!Str2str::Installed()) GTEST_SKIP() << "str2str (rtklib) is not installed";
-  Str2str caster;
-  ASSERT_TRUE(caster.Feed());
-  Pty pty;
-  ASSERT_TRUE(pty.port);
-  Recorder r(caster.CasterPort());
-  r.client.Username = "user";
-  r.client.Password = "secret";
-  r.client.SetSerialHandle(pty.port);
+TEST_F(NtripClientWithStr2str, CorrectionsReachThePortUnchangedAndTheGGAReachesTheCaster) {
   r.client.SetPosition(47.99999999, 11.99999999, 0);  // minutes that round up to 60
   r.client.Connect();
   ASSERT_TRUE(PumpUntil([&] { return r.Count(2) == 1; }));
@@ -423,12 +431,7 @@ TEST(NtripClientWithStr2str, CorrectionsReachThePortUnchangedAndTheGGAReachesThe
   r.client.Disconnect();
 }
 
-TEST(NtripClientWithStr2str, AWrongPasswordIs401AndNotTriedAgain) {
-  if (!Str2str::Installed()) GTEST_SKIP() << "str2str (rtklib) is not installed";
-  Str2str caster;
-  ASSERT_TRUE(caster.Feed());
-  Recorder r(caster.CasterPort());
-  r.client.Username = "user";
+TEST_F(NtripClientWithStr2str, AWrongPasswordIs401AndNotTriedAgain) {
   r.client.Password = "wrong";
   r.client.ReconnectTimer->setInterval(10);
   r.client.Connect();
@@ -445,16 +448,7 @@ TEST(NtripClientWithStr2str, AWrongPasswordIs401AndNotTriedAgain) {
 // A caster sending 1,000 bytes at a time while the user-interface thread is
 // held busy (an import, a screenshot): the blocks reach the receiver's port
 // all the same, and are handed to that thread, in order, once it is free.
-TEST(NtripClientWithStr2str, CorrectionsReachThePortWhileTheWindowThreadIsBusy) {
-  if (!Str2str::Installed()) GTEST_SKIP() << "str2str (rtklib) is not installed";
-  Str2str caster;
-  ASSERT_TRUE(caster.Feed());
-  Pty pty;
-  ASSERT_TRUE(pty.port);
-  Recorder r(caster.CasterPort());
-  r.client.Username = "user";
-  r.client.Password = "secret";
-  r.client.SetSerialHandle(pty.port);
+TEST_F(NtripClientWithStr2str, CorrectionsReachThePortWhileTheWindowThreadIsBusy) {
   r.client.Connect();
   ASSERT_TRUE(PumpUntil([&] { return r.Count(2) == 1; }));
   caster.Send("first");

@@ -82,6 +82,22 @@ int CountLogged(const std::string& prefix) {
   return n;
 }
 
+// A pseudo terminal whose device side is open as a serial port: the
+// receiver's port as the main window hands it over.
+struct ReceiverPort {
+  int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  platform::SerialHandle port;
+  ReceiverPort() {
+    ::grantpt(master);
+    ::unlockpt(master);
+    port = platform::SerialPort::Open(::ptsname(master), {});
+  }
+  ~ReceiverPort() {
+    if (port) port->Close();
+    ::close(master);
+  }
+};
+
 class NtripWindow : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -330,22 +346,17 @@ TEST_F(NtripWindow, ConnectionThroughACasterAndTheReport) {
   // The caption tells whether the corrections go anywhere: to the receiver's
   // port while one is open, nowhere when it closed.
   EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client - Receiving Data - Not Forwarded (no GPS port)");
-  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(master, 0);
-  ::grantpt(master);
-  ::unlockpt(master);
-  platform::SerialHandle receiver = platform::SerialPort::Open(::ptsname(master), {});
-  ASSERT_TRUE(receiver);
-  w->SetGPSPort(receiver, "COM5");
+  ReceiverPort receiver;
+  ASSERT_TRUE(receiver.port);
+  w->SetGPSPort(receiver.port, "COM5");
   EXPECT_TRUE(Logged("Serial port handle connected"));
   EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client - Receiving Data");
-  receiver->Close();  // the receiver's port closed: the next tick tells it
+  receiver.port->Close();  // the receiver's port closed: the next tick tells it
   w->tmrUpdateTimer();
   EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client - Receiving Data - Not Forwarded (no GPS port)");
   w->SetGPSPort(nullptr, "COM5");
   EXPECT_TRUE(Logged("GPS port COM5 closed - corrections are not forwarded until it is open again"));
   EXPECT_EQ(w->Client->GetSerialHandle(), nullptr);
-  ::close(master);
   EXPECT_TRUE(Logged("Auto-connect enabled for next startup"));
   EXPECT_EQ(Ini("AutoConnect"), "1");
   EXPECT_EQ(Ini("MountPoint"), "MP");
@@ -468,14 +479,10 @@ TEST_F(NtripWindow, SeparateOutputPort) {
 
   // The separate port takes the corrections in place of the receiver's, from
   // the client's own thread.
-  const int receiverSide = ::posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(receiverSide, 0);
-  ::grantpt(receiverSide);
-  ::unlockpt(receiverSide);
-  platform::SerialHandle receiver = platform::SerialPort::Open(::ptsname(receiverSide), {});
-  ASSERT_TRUE(receiver);
-  w->SetGPSPort(receiver, "COM5");
-  EXPECT_EQ(w->Client->GetSerialHandle(), receiver);
+  ReceiverPort receiver;
+  ASSERT_TRUE(receiver.port);
+  w->SetGPSPort(receiver.port, "COM5");
+  EXPECT_EQ(w->Client->GetSerialHandle(), receiver.port);
   w->boxOutputPort->setCurrentIndex(com9);
   w->boxOutputBaud->setCurrentIndex(1);
   w->chkOutputPort->setChecked(true);
@@ -484,7 +491,7 @@ TEST_F(NtripWindow, SeparateOutputPort) {
   EXPECT_TRUE(w->Client->ForwardToSerial);
   EXPECT_EQ(Ini("OutputEnabled"), "1");
   EXPECT_EQ(Ini("OutputPort"), "COM9");
-  w->SetGPSPort(receiver, "COM5");  // the receiver's port opened again meanwhile
+  w->SetGPSPort(receiver.port, "COM5");  // the receiver's port opened again meanwhile
   EXPECT_EQ(w->Client->GetSerialHandle(), w->OutputPortHandle);
   FakeCaster caster({{{"ICY 200 OK\r\nRTCM"}, false}});
   ConnectTo(caster);
@@ -503,9 +510,7 @@ TEST_F(NtripWindow, SeparateOutputPort) {
   w->chkOutputPort->setChecked(false);
   EXPECT_TRUE(Logged("Output port closed"));
   EXPECT_EQ(w->OutputPortHandle, nullptr);
-  EXPECT_EQ(w->Client->GetSerialHandle(), receiver);
-  receiver->Close();
-  ::close(receiverSide);
+  EXPECT_EQ(w->Client->GetSerialHandle(), receiver.port);
   ::close(master);
 }
 

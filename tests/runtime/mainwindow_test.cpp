@@ -360,7 +360,7 @@ TEST_F(Survey, NtripCommandHandsOverTheOpenGnssPortAndPosition) {
 // start), then Realtime, Stop and Realtime again: after each start the
 // corrections reach the port open now; while none is open the NTRIP window
 // says that they are not forwarded.
-class SurveyWithCaster : public Survey {
+class SurveyWithStr2str : public Survey {
  protected:
   void SetUp() override {
     Survey::SetUp();
@@ -406,14 +406,14 @@ class SurveyWithCaster : public Survey {
   Str2str caster;
 };
 
-TEST_F(SurveyWithCaster, CorrectionsFollowTheReceiversPortThroughStopAndRealtime) {
+TEST_F(SurveyWithStr2str, CorrectionsFollowTheReceiversPortThroughStopAndRealtime) {
   Start();
   UsePorts("COM5", "COM6", false);
   frmNTRIPSettings->btnConnectClick();
   StartStopStart();
 }
 
-TEST_F(SurveyWithCaster, AutoConnectAtStartForwardsToThePortOfEachSurvey) {
+TEST_F(SurveyWithStr2str, AutoConnectAtStartForwardsToThePortOfEachSurvey) {
   IniFile().WriteBool("NTRIP", "AutoConnect", true);
   Start();
   UsePorts("COM5", "COM6", false);
