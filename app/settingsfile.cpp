@@ -33,7 +33,9 @@ namespace {
 
 void DefaultTelling(const std::string& text) {
   LogEvent(text);
-  prompts::ShowMessage(QString::fromStdString(text));
+  // Shown while the program runs; at its very end the log holds it.
+  if (QCoreApplication::instance() && !QCoreApplication::closingDown())
+    prompts::ShowMessage(QString::fromStdString(text));
 }
 
 void (*telling)(const std::string&) = DefaultTelling;

@@ -23,6 +23,7 @@
 
 #include "canvas/canvasmodel.h"
 #include "drawingfiles/qvtfile.h"
+#include "tests/support/qvtrecords.h"
 
 namespace {
 
@@ -117,20 +118,10 @@ double ThreadSeconds() {
 // from the first size to the last); a linear read grows 8 times, a little
 // more where the larger drawings leave the caches.
 void Linearity(const std::string& dir) {
-  struct Kind {
-    const char* name;
-    std::function<std::string(int)> record;
-  };
-  const std::vector<Kind> kinds = {
-      {"coloured LINE", [](int i) { return "LINE " + std::to_string(i) + ".5 2.25 3.125 4 1 65280 2\n"; }},
-      {"coloured CIRCLE", [](int i) { return "CIRCLE " + std::to_string(i) + ".5 2.25 3.125 1 255 3\n"; }},
-      {"TEXT", [](int i) { return "TEXT " + std::to_string(i) + ".5 2.25 1 0 255 10 -30 0 0 Arial " + std::to_string(i) + "\n"; }},
-      {"POINT", [](int i) { return "POINT " + std::to_string(i) + ".5 2.25 1 0 1 12.5\n"; }},
-      {"POLYLINE", [](int i) { return "POLYLINE 1 2 255 1\n" + std::to_string(i) + ".5 1\n3 4.75\n"; }},
-  };
+  const std::vector<QvtRecordKind> kinds = QvtRecordKinds();
   const int base = 5000;
   std::printf("load time against records (1x to 8x of %d):\n", base);
-  for (const Kind& kind : kinds) {
+  for (const QvtRecordKind& kind : kinds) {
     std::vector<std::string> files;
     for (int scale : {1, 2, 4, 8}) {
       std::string text = "LAYER 1 records\n", packed;

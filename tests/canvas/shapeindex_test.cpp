@@ -1,10 +1,13 @@
 // The spatial index against a plain pass over the drawing: random drawings
 // built, edited, moved, reordered and thinned out through the canvas's
-// operations (and a reader's appends), looked at through random windows.
+// operations (and a reader's appends), saved and loaded back over the
+// drawing or added to it, looked at through random windows.
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <cmath>
 #include <random>
+#include <string>
 
 #include "canvas/canvasmodel.h"
 
@@ -28,6 +31,7 @@ std::vector<uint32_t> ScanWindow(const Probe& m, double l, double r, double b, d
 
 struct Drawing {
   Probe m;
+  QTemporaryDir dir;
   std::mt19937 rng;
   std::vector<int> layers;
   explicit Drawing(unsigned seed) : rng(seed) {
@@ -80,8 +84,29 @@ struct Drawing {
         m.ShapeSelectMoveDelta(U(-500, 500), U(-500, 500));
         break;
       case 10: m.ShapeToLayer(n, Layer()); break;
-      default: m.LayerCopy(Layer(), Layer(), 1); break;
+      case 11: m.LayerCopy(Layer(), Layer(), 1); break;
+      default: Reload(I(0, 1) ? 0 : 2); break;
     }
+  }
+
+  // The drawing saved and read back over itself (mode 0: a new shape list)
+  // or added to it (mode 2). Over itself, the file holds the shapes in
+  // reverse order and leaves out the last, a point; a point is drawn after
+  // the load, most likely into the very record the old last point had.
+  void Reload(int mode) {
+    const std::string file = dir.filePath("drawing.qvt").toStdString();
+    if (mode == 0) {
+      m.DrawPoint(U(0, 10000), U(0, 10000), Layer());
+      m.index_.Sync(m.Shapes);
+    }
+    Probe saved;
+    for (int i = 1; i < static_cast<int>(m.Layers.size()); ++i) saved.LayerOpen(m.Layers[static_cast<std::size_t>(i)]->Name);
+    if (mode == 0) saved.Shapes.assign(m.Shapes.rbegin() + 1, m.Shapes.rend());
+    else saved.Shapes = m.Shapes;
+    ASSERT_EQ(saved.CadSave(file, -1), 1);
+    saved.Shapes.clear();  // lent, not owned
+    ASSERT_EQ(m.CadLoad(file, -1, -1, mode), 1);
+    if (mode == 0) m.DrawPoint(U(0, 10000), U(0, 10000), Layer());
   }
 };
 
@@ -95,9 +120,15 @@ TEST(ShapeIndex, NamesExactlyTheShapesAPlainPassFindsInAnyWindow) {
       // The vessel's tick: its layer emptied and drawn again at the end.
       d.m.CadClearShapes(d.layers[3]);
       d.m.DrawLine(5000, 5000, 5010, 5010, d.layers[3]);
+      if (round % 10 == 9) d.Reload(round % 20 == 9 ? 0 : 2);
       for (int w = 0; w < 6; ++w) {
+        // Anywhere, or around a shape of the drawing.
         const double size = std::pow(10.0, d.U(0, 4.5));
-        const double l = d.U(-2000, 11000), b = d.U(-2000, 11000);
+        double l = d.U(-2000, 11000), b = d.U(-2000, 11000);
+        if (w % 2 == 1 && !d.m.Shapes.empty()) {
+          const TQShape* s = d.m.Shapes[static_cast<std::size_t>(d.I(0, static_cast<int>(d.m.Shapes.size()) - 1))];
+          if (s->HasFiniteBounds()) l = s->MinX - size / 2, b = s->MinY - size / 2;
+        }
         const double r = l + size, t = b + size * d.U(0.3, 1.5);
         d.m.index_.Sync(d.m.Shapes);
         std::vector<uint32_t> named;
@@ -127,6 +158,31 @@ TEST(ShapeIndex, NamesExactlyTheShapesAPlainPassFindsInAnyWindow) {
 
 // Emptying a layer finds its shapes from the end of the list, counted by the
 // index, wherever they lie; what stays keeps its order.
+// A drawing loaded over one a shape larger, then one point added: the view
+// over the loaded points finds them with the index as without it.
+TEST(ShapeIndex, ADrawingLoadedOverTheDrawingIsFiledAnew) {
+  QTemporaryDir dir;
+  const std::string file = dir.filePath("points.qvt").toStdString();
+  {
+    Probe smaller;
+    for (int i = 0; i < 4999; ++i) smaller.DrawPoint(1000 + i % 100, 2000 + i / 100, 0);
+    ASSERT_EQ(smaller.CadSave(file, -1), 1);
+  }
+  Probe m;
+  for (int i = 0; i < 5000; ++i) m.DrawPoint(-50000 + i, -50000, 0);
+  m.SetControlSize(800, 600);
+  m.WorldSet(-60000, -40000, 10000, -60000);
+  (void)m.BuildRenderPlan();  // the index is filed for the first drawing
+  ASSERT_EQ(m.CadLoad(file, -1, -1, 0), 1);
+  m.DrawPoint(1050, 2020, 0);
+  m.WorldSet(990, 2060, 1110, 1990);
+  const TRenderPlan withIndex = m.BuildRenderPlan();
+  m.ShapeIndexEnabled = false;
+  const TRenderPlan plain = m.BuildRenderPlan();
+  EXPECT_EQ(withIndex.FirstPass, plain.FirstPass);
+  EXPECT_FALSE(plain.FirstPass.empty());
+}
+
 TEST(ShapeIndex, EmptyingALayerRemovesExactlyItsShapes) {
   Drawing d(99);
   for (int i = 0; i < 5000; ++i) d.Add();

@@ -121,6 +121,88 @@ TEST_F(MainWindowFiles, AMissingLastDrawingIsToldAtStart) {
   ExpectReloadTold(file, "does not exist", EventsLog());
 }
 
+// A drawing of many shapes as Save writes it, and its first half.
+std::string SavedDrawing(const std::string& file, int shapes) {
+  TQuarixCanvasModel c;
+  const int layer = c.LayerOpen("quarix_usershape");
+  for (int i = 0; i < shapes; ++i) c.DrawPoint(450000 + i * 0.37, 4500000 + i * 0.11, layer);
+  EXPECT_EQ(c.CadSave(file), 1);
+  std::string bytes;
+  EXPECT_TRUE(ReadWholeFile(file, bytes));
+  return bytes;
+}
+
+TEST_F(MainWindowFiles, HalfADrawingOrOneWithoutRecordsIsToldAtStartAndAtOpen) {
+  const std::string whole = SavedDrawing(env.Home() + "whole.qvt", 20000);
+  struct Case {
+    std::string bytes, why;
+  };
+  const Case cases[] = {
+      {whole.substr(0, whole.size() / 2), "is cut short"},
+      {whole.substr(0, whole.size() - 4), "is cut short"},  // no checksum
+      {std::string("\x93\x11\xfe random bytes \x01\x7f\n\x02", 21), "holds no drawing"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.why);
+    const std::string file = env.Home() + "part.qvt";
+    ASSERT_TRUE(WriteFileAtomically(file, k.bytes));
+    IniFile().WriteString("FILE", "Last File Saved", file);
+    prompts::CurrentScript().shown.clear();
+    Start();
+    ExpectReloadTold(file, k.why, EventsLog());
+    // And Open tells it the same way, leaving the map as it was.
+    FNav->fcad->DrawLine(0, 0, 1, 1, UserShapeLayer);
+    const std::vector<std::string> before = Describe(*FNav->fcad);
+    prompts::CurrentScript().shown.clear();
+    prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
+    FNav->Open1->trigger();
+    EXPECT_EQ(Describe(*FNav->fcad), before);
+    ASSERT_FALSE(prompts::CurrentScript().shown.empty());
+    EXPECT_TRUE(prompts::CurrentScript().shown.back().contains("could not be read"));
+    EXPECT_TRUE(prompts::CurrentScript().shown.back().contains(QString::fromStdString(k.why)));
+    Stop();
+  }
+}
+
+TEST_F(MainWindowFiles, SaveNeverReplacesADrawingOfAnEarlierStart) {
+  // The last drawing lies under the very name a save in this minute takes:
+  // damaged, cut short, or whole but saved by an earlier start.
+  const std::string name = DayLayoutFolder + "2026-01-30 1435.qvt";
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(DayLayoutFolder)));
+  const std::string whole = SavedDrawing(name, 100);
+  for (const std::string& bytes : {std::string("QVT1") + "\x78\x9C not deflate data",
+                                   whole.substr(0, whole.size() / 2), whole}) {
+    ASSERT_TRUE(WriteFileAtomically(name, bytes));
+    QFile::remove(QString::fromStdString(DayLayoutFolder + "2026-01-30 143512.qvt"));
+    QFile::remove(QString::fromStdString(DayLayoutFolder + "2026-01-30 143512 (2).qvt"));
+    IniFile().WriteString("FILE", "Last File Saved", name);
+    Start();
+    FNav->Save1->trigger();
+    const std::string first = DayLayoutFolder + "2026-01-30 143512.qvt";
+    EXPECT_EQ(IniFile().ReadString("FILE", "Last File Saved", ""), first);
+    // A second save in the same second replaces what this run saved.
+    FNav->fcad->DrawLine(0, 0, 1, 1, UserShapeLayer);
+    FNav->Save1->trigger();
+    EXPECT_EQ(IniFile().ReadString("FILE", "Last File Saved", ""), first);
+    EXPECT_FALSE(platform::FileExists(DayLayoutFolder + "2026-01-30 143512 (2).qvt"));
+    TQuarixCanvasModel saved;
+    ASSERT_EQ(saved.CadLoad(first, -1, -1, 0), 1);
+    EXPECT_EQ(saved.ShapeCount, FNav->fcad->ShapeCount);
+    // Then File > Exit in the same minute.
+    FNav->Exit1->trigger();
+    EXPECT_EQ(env.ReadFile(name), bytes);
+    Stop();
+  }
+  // A name with seconds taken by an earlier start too: a number is added.
+  const std::string seconds = DayLayoutFolder + "2026-01-30 143512.qvt";
+  ASSERT_TRUE(WriteFileAtomically(seconds, "earlier"));
+  Start();
+  FNav->Save1->trigger();
+  EXPECT_EQ(IniFile().ReadString("FILE", "Last File Saved", ""), DayLayoutFolder + "2026-01-30 143512 (2).qvt");
+  EXPECT_EQ(env.ReadFile(seconds), "earlier");
+  EXPECT_EQ(env.ReadFile(name), whole);
+}
+
 TEST_F(MainWindowFiles, SaveAsIntoAMissingFolderWritesNothingAndTellsIt) {
   Start();
   const std::string file = env.Home() + "missing/x.qvt";

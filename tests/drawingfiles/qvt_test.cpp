@@ -22,6 +22,7 @@
 #include "canvas/canvasmodel.h"
 #include "drawingfiles/qvtfile.h"
 #include "platform/clock.h"
+#include "tests/support/qvtrecords.h"
 #include "tests/support/tempenv.h"
 
 namespace {
@@ -548,20 +549,10 @@ TEST_F(Qvt, ReadingWorkGrowsInProportionToTheRecords) {
   // size, saved packed as the program saves them: the allocations a read
   // makes, and the bytes they ask for, grow with the records and no faster.
   // (Its time is measured by bench/qvt_bench.)
-  struct Kind {
-    const char* name;
-    std::function<std::string(int)> record;
-  };
-  const std::vector<Kind> kinds = {
-      {"coloured LINE", [](int i) { return "LINE " + std::to_string(i) + ".5 2.25 3.125 4 1 65280 2\n"; }},
-      {"coloured CIRCLE", [](int i) { return "CIRCLE " + std::to_string(i) + ".5 2.25 3.125 1 255 3\n"; }},
-      {"TEXT", [](int i) { return "TEXT " + std::to_string(i) + ".5 2.25 1 0 255 10 -30 0 0 Arial " + std::to_string(i) + "\n"; }},
-      {"POINT", [](int i) { return "POINT " + std::to_string(i) + ".5 2.25 1 0 1 12.5\n"; }},
-      {"POLYLINE", [](int i) { return "POLYLINE 1 2 255 1\n" + std::to_string(i) + ".5 1\n3 4.75\n"; }},
-      {"LAYER", [](int i) { return "LAYER " + std::to_string(i + 2) + " layer " + std::to_string(i) + "\n"; }},
-  };
+  std::vector<QvtRecordKind> kinds = QvtRecordKinds();
+  kinds.push_back({"LAYER", [](int i) { return "LAYER " + std::to_string(i + 2) + " layer " + std::to_string(i) + "\n"; }});
   const int base = 4000;
-  for (const Kind& kind : kinds) {
+  for (const QvtRecordKind& kind : kinds) {
     for (int mode : {0, 2}) {
       std::vector<double> calls, bytes;
       for (int scale : {1, 2, 4}) {
@@ -815,6 +806,13 @@ TEST_F(QvtDamaged, WhatTheWriterSavesTheReaderTakesBack) {
 }
 
 TEST_F(QvtDamaged, MoreThanFiveMillionShapesSavedReadBackWhole) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "a gigabyte of shapes is too much for a sanitizer run";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+  GTEST_SKIP() << "a gigabyte of shapes is too much for a sanitizer run";
+#endif
+#endif
   EXPECT_EXIT(SaveAndReloadFiveMillionShapes(File("big.qvt")), ::testing::ExitedWithCode(0), "saved 5200000 read 1");
 }
 

@@ -28,6 +28,7 @@
 
 #include "app/settingsfile.h"
 #include "app/textfile.h"
+#include "platform/prompts.h"
 #include "ntrip/QuarixNTRIPClient.h"
 #include "ntrip/rtcm3.h"
 #include "ntrip/uNTRIPSettings.h"
@@ -192,6 +193,41 @@ TEST_F(NtripWindow, SettingsRoundTripAndAutoConnect) {
   EXPECT_TRUE(Logged("Output enabled: Using GPS input port"));
   EXPECT_EQ(Ini("AutoConnect"), "1");
   EXPECT_TRUE(frmNTRIPSettings->AutoConnect);
+}
+
+TEST_F(NtripWindow, TabsAndLineBreaksNeverShiftAProfilesFields) {
+  Create();
+  auto* w = frmNTRIPSettings;
+  w->edtServer->setText("caster.test");
+  w->edtPort->setText("2101");
+  w->edtUsername->setText("bo\tb");
+  w->edtPassword->setText("pass\r\nword\n");
+  prompts::CurrentScript().shown.clear();
+  w->btnSaveProfileClick();
+  ASSERT_EQ(prompts::CurrentScript().shown.size(), 1u);
+  EXPECT_EQ(prompts::CurrentScript().shown[0],
+            "TABs and line breaks cannot be kept in a caster profile; the profile was saved without them.");
+  EXPECT_EQ(env.ReadFile(w->ProfilesFileName), "bob@caster.test:2101\tcaster.test\t2101\tbob\tpassword\t0.0\t0.0\r\n");
+  // Chosen again, every field lands where it belongs.
+  w->edtServer->setText("other");
+  w->edtPort->setText("1");
+  w->LoadProfiles();
+  w->boxProfile->setCurrentIndex(1);
+  w->boxProfileChange();
+  EXPECT_EQ(w->edtServer->text(), "caster.test");
+  EXPECT_EQ(w->edtPort->text(), "2101");
+  EXPECT_EQ(w->edtUsername->text(), "bob");
+  EXPECT_EQ(w->edtPassword->text(), "password");
+  // The same values stored into the settings file read back whole there,
+  // their line breaks left out, and the sections after them stay theirs.
+  w->edtUsername->setText("bo\tb");
+  w->edtPassword->setText("pass\r\nword\n[X]");
+  w->SaveSettings();
+  IniFile ini(env.SettingsFile());
+  EXPECT_FALSE(ini.SectionExists("X"));
+  EXPECT_EQ(ini.ReadString("NTRIP", "Username", ""), "bo\tb");
+  EXPECT_EQ(ini.ReadString("NTRIP", "Password", ""), "password[X]");
+  EXPECT_EQ(ini.ReadString("NTRIP", "AutoConnect", ""), "0");
 }
 
 TEST_F(NtripWindow, Profiles) {

@@ -92,4 +92,28 @@ TEST(EventMarks, UnwritableLogIsReportedAndTheNumberKept) {
             "Event No:1 could not be written to " + EventsLogFileName() + ".");
 }
 
+TEST(EventMarks, ASettingsFileThatCannotBeWrittenIsToldAndNoNumberIsGivenTwice) {
+  TempEnv env;
+  MakeDayFolders();
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(env.SettingsFile())));  // a folder in its place
+  const std::string told = "could not be stored in the settings file " + env.SettingsFile();
+  for (int expected : {1, 2, 3}) {
+    prompts::CurrentScript().shown.clear();
+    EXPECT_EQ(AddEventMark(kValues, nullptr), expected);
+    ASSERT_EQ(prompts::CurrentScript().shown.size(), 1u);
+    EXPECT_EQ(prompts::CurrentScript().shown[0].toStdString().rfind("Event No:" + std::to_string(expected) + " " + told, 0),
+              0u)
+        << prompts::CurrentScript().shown[0].toStdString();
+  }
+  // A reset that cannot be stored is told and not logged as done.
+  prompts::CurrentScript().shown.clear();
+  prompts::CurrentScript().answers = {prompts::Answer::Yes};
+  EXPECT_FALSE(ResetEventNumbers());
+  ASSERT_EQ(prompts::CurrentScript().shown.size(), 2u);
+  EXPECT_EQ(prompts::CurrentScript().shown[1].toStdString(),
+            "The event number could not be reset: the settings file " + env.SettingsFile() + " could not be written.");
+  EXPECT_EQ(env.ReadFile(EventsLogFileName()).find("Event number was reset."), std::string::npos);
+  EXPECT_EQ(AddEventMark(kValues, nullptr), 4);
+}
+
 }  // namespace

@@ -41,6 +41,12 @@ class FormsTest : public ::testing::Test {
     FNav->show();
   }
 
+  // Frees the windows, as the program's end does; Start may follow again.
+  void Stop() {
+    TearDown();
+    started_ = false;
+  }
+
   void TearDown() override {
     if (!started_) return;
     TFNav::ExitProcess = [](int) {};

@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -193,6 +195,28 @@ TEST(VesselGeometry, EditsFromTheSettingsFile) {
     EXPECT_EQ(w.edAmount->text(), "2");
     EXPECT_EQ(w.edBArrow->text(), "40");
   }
+}
+
+TEST(VesselGeometry, SaveAndHideTellsASettingsFileThatCannotBeWritten) {
+  TempEnv env;
+  TFShape w;
+  w.show();
+  w.edRadious->setText("7");
+  w.BitBtn1Click();
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(IniFile().ReadString("VESSEL_SHAPE", "Radious of first circle", ""), "7");
+  EXPECT_TRUE(prompts::CurrentScript().shown.empty());
+  // A folder in the settings file's place: nothing is stored, the user is
+  // told, and the window stays for another try.
+  ASSERT_TRUE(QFile::remove(QString::fromStdString(env.SettingsFile())));
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(env.SettingsFile())));
+  w.show();
+  w.BitBtn1Click();
+  EXPECT_TRUE(w.isVisible());
+  ASSERT_EQ(prompts::CurrentScript().shown.size(), 1u);
+  EXPECT_EQ(prompts::CurrentScript().shown[0].toStdString(),
+            "The vessel geometry could not be stored: the settings file " + env.SettingsFile() +
+                " could not be written.");
 }
 
 TEST(FixedLayers, OpenedOnceInTheirOrder) {
