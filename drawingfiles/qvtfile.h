@@ -21,6 +21,7 @@
 #include <QDateTime>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,12 @@ struct LoadBounds {
   std::size_t Vertices = kMaxVertices;
 };
 LoadBounds& Bounds();
+
+// Told how far a load has come (bytes of the file taken in, of its size)
+// every few thousand lines; false stops the load, which then fails with
+// ECANCELED and leaves the map as it was. Empty: no reports.
+using LoadProgress = std::function<bool(uint64_t Done, uint64_t Total)>;
+LoadProgress& Progress();
 
 // The drawing text of the canvas as the writer stores it; `created` is the
 // local time named in the header.

@@ -23,6 +23,11 @@ LoadBounds& Bounds() {
   return bounds;
 }
 
+LoadProgress& Progress() {
+  static LoadProgress progress;
+  return progress;
+}
+
 LoadedDrawing::~LoadedDrawing() {
   for (TQShape* s : Shapes) delete s;
   for (TQLayer* l : Layers) delete l;
@@ -163,7 +168,8 @@ class Fields {
 // zlib trailer) ends the text at its last whole line.
 class Lines {
  public:
-  Lines(const std::string& bytes, std::size_t limit) : limit_(limit) {
+  Lines(const std::string& bytes, std::size_t limit)
+      : limit_(limit), start_(bytes.data()), size_(bytes.size()), progress_(Progress()) {
     if (bytes.size() < 4 || std::memcmp(bytes.data(), kMagic, 4) != 0) {
       if (bytes.size() > limit) throw Refused{EFBIG};
       pos_ = bytes.data();
@@ -190,6 +196,10 @@ class Lines {
   bool Cut() const { return cut_; }
 
   bool Next(std::string_view& line) {
+    if (progress_ && (++lines_ & 0xFFF) == 0) {
+      const uint64_t done = packed_ ? size_ - zs_.avail_in : static_cast<uint64_t>(pos_ - start_);
+      if (!progress_(done, size_)) throw Refused{ECANCELED};
+    }
     for (;;) {
       if (pos_ < end_) {
         if (const void* lf = std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_))) {
@@ -248,6 +258,10 @@ class Lines {
   }
 
   std::size_t limit_;
+  const char* start_;
+  uint64_t size_;
+  const LoadProgress& progress_;
+  uint64_t lines_ = 0;
   z_stream zs_{};
   bool packed_ = false;
   std::unique_ptr<char[]> buffer_;
