@@ -21,6 +21,7 @@
 #include <QDateTime>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,11 @@ std::size_t TextBound(std::size_t fileBytes);
 // counts it against MemoryBytes.
 std::size_t ShapeBytes(const TQShape& shape);
 std::size_t DrawingBytes(const TQuarixCanvasModel& canvas);
+// Told how far a load has come (bytes of the file taken in, of its size)
+// every few thousand lines; false stops the load, which then fails with
+// ECANCELED and leaves the map as it was. Empty: no reports.
+using LoadProgress = std::function<bool(uint64_t Done, uint64_t Total)>;
+LoadProgress& Progress();
 
 // The drawing text of the canvas as the writer stores it; `created` is the
 // local time named in the header.

@@ -79,6 +79,11 @@ std::size_t DrawingBytes(const TQuarixCanvasModel& canvas) {
   return bytes;
 }
 
+LoadProgress& Progress() {
+  static LoadProgress progress;
+  return progress;
+}
+
 LoadedDrawing::~LoadedDrawing() {
   for (TQShape* s : Shapes) delete s;
   for (TQLayer* l : Layers) delete l;
@@ -219,7 +224,8 @@ class Fields {
 // zlib trailer) ends the text at its last whole line.
 class Lines {
  public:
-  explicit Lines(const std::string& bytes) : limit_(TextBound(bytes.size())) {
+  explicit Lines(const std::string& bytes)
+      : limit_(TextBound(bytes.size())), start_(bytes.data()), size_(bytes.size()), progress_(Progress()) {
     if (bytes.size() < 4 || std::memcmp(bytes.data(), kMagic, 4) != 0) {
       pos_ = bytes.data();
       end_ = pos_ + bytes.size();
@@ -247,6 +253,10 @@ class Lines {
   std::size_t BufferBytes() const { return capacity_; }
 
   bool Next(std::string_view& line) {
+    if (progress_ && (++lines_ & 0xFFF) == 0) {
+      const uint64_t done = packed_ ? size_ - zs_.avail_in : static_cast<uint64_t>(pos_ - start_);
+      if (!progress_(done, size_)) throw Refused{ECANCELED};
+    }
     for (;;) {
       if (pos_ < end_) {
         if (const void* lf = std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_))) {
@@ -307,6 +317,10 @@ class Lines {
   }
 
   std::size_t limit_;
+  const char* start_;
+  uint64_t size_;
+  const LoadProgress& progress_;
+  uint64_t lines_ = 0;
   z_stream zs_{};
   bool packed_ = false;
   std::unique_ptr<char[]> buffer_;

@@ -6,7 +6,9 @@
 class TQuarixCanvas;
 
 // Reads a drawing file into the map; mode 0 first empties the drawing, mode 2
-// adds to it. 1 when the file was read, 0 otherwise.
+// adds to it. 1 when the file was read, 0 otherwise (errno says why;
+// ECANCELED when the user cancelled a long load, which leaves the map as it
+// was).
 int LoadLayoutFile(TQuarixCanvas* map, const std::string& fileName, int mode);
 // Writes the map as a drawing file, replacing it unless `replace` is false
 // (then an existing file fails with EEXIST). 1 when written, 0 otherwise.

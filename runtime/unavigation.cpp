@@ -118,6 +118,8 @@ std::string DrawingReadFailure(int err) {
     case EACCES:
     case EPERM:
       return "it may not be read";
+    case ECANCELED:
+      return "the reading was cancelled";
     default:
       return "it is damaged or not a drawing";
   }

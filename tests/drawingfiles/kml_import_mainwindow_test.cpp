@@ -376,6 +376,35 @@ TEST_F(MainWindowImport, CancelledImportLeavesTheMapAsItWas) {
   EXPECT_EQ(EventsLog().find("Imported XYZ: " + path + " (40000"), std::string::npos);
 }
 
+// So does a long drawing load (Open) when it is cancelled.
+TEST_F(MainWindowImport, CancelledOpenLeavesTheMapAsItWas) {
+  const std::string file = env.Home() + "big.qvt";
+  {
+    TQuarixCanvasModel other;
+    const int layer = other.LayerOpen("Soundings");
+    for (int i = 0; i < 20000; ++i) other.DrawPoint(i, i, layer);
+    ASSERT_EQ(other.CadSave(file), 1);
+  }
+  map->DrawLine(0, 0, 1, 1, UserShapeLayer);
+  const std::vector<TQShape*> shapes = map->Shapes;
+  const std::size_t layers = map->Layers.size();
+  TLongTask::ShowAfterMs = 0;
+  bool cancelled = false;
+  QTimer::singleShot(0, [&cancelled] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* d = qobject_cast<QProgressDialog*>(w); d && d->isVisible()) d->cancel(), cancelled = true;
+  });
+  prompts::CurrentScript().shown.clear();
+  prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
+  FNav->Open1->trigger();
+  TLongTask::ShowAfterMs = 1000;
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(map->Shapes, shapes);
+  EXPECT_EQ(map->Layers.size(), layers);
+  ASSERT_FALSE(prompts::CurrentScript().shown.empty());
+  EXPECT_TRUE(prompts::CurrentScript().shown.back().contains("the reading was cancelled"));
+}
+
 TEST_F(MainWindowImport, CancelChangesNothing) {
   const std::size_t layers = map->Layers.size(), shapes = map->Shapes.size();
   prompts::CurrentScript().fileNames.clear();
