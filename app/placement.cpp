@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 #include "app/settingsfile.h"
@@ -117,8 +118,11 @@ class PlaceKeeper : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
     if (e->type() == QEvent::Hide && !e->spontaneous() && watched == parent()) {
+      // The native window asks for this place from now on: a window whose
+      // place was left to the window manager is placed anew at every showing.
       auto* w = static_cast<QWidget*>(watched);
-      if (!w->isMaximized() && !w->isMinimized() && !w->isFullScreen()) w->move(w->pos());
+      if (QWindow* handle = w->windowHandle(); handle && !w->isMaximized() && !w->isMinimized() && !w->isFullScreen())
+        handle->setFramePosition(w->frameGeometry().topLeft());
     }
     return QObject::eventFilter(watched, e);
   }
