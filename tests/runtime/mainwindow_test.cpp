@@ -390,7 +390,7 @@ class SurveyWithStr2str : public Survey {
     FNav->RealtimeClick();
     ASSERT_TRUE(FNav->ZGPS1->Active);
     EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client - Receiving Data");
-    EXPECT_TRUE(Relayed(std::string("\xd3\x00\x13first survey", 15)));
+    EXPECT_TRUE(Relayed(std::string("\xd3\x00\x13" "first survey", 15)));
 
     FNav->RealtimeClick();
     EXPECT_EQ(w->windowTitle(), notForwarded);
