@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 
+#include "devices/nmea.h"
 #include "platform/serialport.h"
 
 class QTimer;
@@ -58,6 +59,7 @@ class TQuarixSerialGPS : public QObject {
   bool IdleReported = false;    // the current silence has been reported
   int RawLogFd = -1;            // the raw log while the port is open
   bool RawLogFailed = false;    // a failed write has been told; cleared when writing works again
+  nmea::ChecksumTally Checksums;  // sentences dropped for a wrong checksum since the port was opened
 
   // Events, sender first; an empty event is not raised.
   std::function<void(QObject* Sender, int Port)> OnConnect;
@@ -71,6 +73,8 @@ class TQuarixSerialGPS : public QObject {
   std::function<void(QObject* Sender, double Speed)> OnSpeedChange;
   // The raw log failed (told once) or works again.
   std::function<void(QObject* Sender, const std::string& Text)> OnRawLogProblem;
+  // Sentences with a wrong checksum were dropped (told now and then, not per line).
+  std::function<void(QObject* Sender, const std::string& Text)> OnBadSentences;
 
   void Open();
   void Close();
@@ -105,4 +109,5 @@ class TQuarixSerialGPS : public QObject {
   void OpenRawLog();
   void CloseRawLog();
   void DecodeNMEA(const std::string& line);
+  void TellBadSentences(const std::string& text);
 };
