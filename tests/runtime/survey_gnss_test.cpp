@@ -153,4 +153,37 @@ TEST(SurveyGnssIntake, ColoursAndKnots) {
   EXPECT_EQ(gnss::KnotsText(0), "0.0");
 }
 
+// A position is current up to three of the receiver's own intervals, and
+// at least 2 s; the interval is the median of the last five, so one outage
+// or one burst does not stretch or shrink it.
+TEST(SurveyPositionAge, CurrentForThreeIntervalsAndAtLeastTwoSeconds) {
+  struct Case {
+    const char* name;
+    std::vector<uint32_t> stamps;
+    uint32_t age;  // ms after the last stamp
+    bool current;
+  };
+  const std::vector<Case> cases = {
+      {"no position yet", {}, 0, false},
+      {"one stamp: the interval counts as 1 s", {1000}, 3000, true},
+      {"one stamp, 3.001 s later", {1000}, 3001, false},
+      {"10 Hz: 2 s at least", {0, 100, 200, 300}, 1999, true},
+      {"10 Hz, 2 s later", {0, 100, 200, 300}, 2000, false},
+      {"1 Hz: three intervals", {0, 1000, 2000, 3000}, 3000, true},
+      {"1 Hz, just over", {0, 1000, 2000, 3000}, 3001, false},
+      {"0.2 Hz: 15 s", {0, 5000, 10000}, 15000, true},
+      {"1 Hz after a 10 s outage", {0, 1000, 2000, 3000, 13000}, 3500, false},
+      {"1 Hz with a burst", {0, 1000, 1001, 2000, 3000, 4000}, 3000, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    gnss::PositionAge age;
+    for (uint32_t s : c.stamps) age.Stamp(s + 1);
+    const uint32_t last = c.stamps.empty() ? 1 : c.stamps.back() + 1;
+    EXPECT_EQ(age.Current(last + c.age), c.current);
+    age.Forget();
+    EXPECT_FALSE(age.Current(last));
+  }
+}
+
 }  // namespace
