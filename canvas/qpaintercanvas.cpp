@@ -348,12 +348,18 @@ const QFont& TQPainterCanvas::CurrentFont() {
 
 namespace {
 constexpr std::size_t kMaxSprites = 8192;
+// What the sprites may hold in all. Texts that change on every tick (the
+// status box with speed and depth, the depth panel) are new sprites each
+// time: without this bound they would fill the cache with megabytes of
+// pictures never drawn again before it is emptied.
+constexpr std::size_t kMaxSpriteBytes = std::size_t{4} << 20;
 }  // namespace
 
 // A text of the current font rendered once as 8-bit coverage; null when the
 // text is too large to keep.
 const TQPainterCanvas::TextSprite* TQPainterCanvas::Sprite(const std::string& text) {
   static auto& sprites = *new std::unordered_map<std::string, TextSprite>;
+  static std::size_t spriteBytes = 0;
   CurrentFont();
   std::string key = std::to_string(fontId_);
   key += '\0';
@@ -365,7 +371,6 @@ const TQPainterCanvas::TextSprite* TQPainterCanvas::Sprite(const std::string& te
   const int w = std::max(1, metrics_->boundingRect(s).right() + 2);
   const int h = metrics_->height();
   if (w > 4096 || h > 1024 || advance > 4096) return nullptr;
-  if (sprites.size() >= kMaxSprites) sprites.clear();
   QImage img(std::max(w, advance), h, QImage::Format_ARGB32_Premultiplied);
   img.fill(Qt::transparent);
   {
@@ -383,6 +388,13 @@ const TQPainterCanvas::TextSprite* TQPainterCanvas::Sprite(const std::string& te
     while (last > first && a[last - 1] == 0) --last;
     sprite.rows.emplace_back(first, last);
   }
+  const std::size_t bytes = static_cast<std::size_t>(sprite.coverage.sizeInBytes()) +
+                            sprite.rows.capacity() * sizeof(sprite.rows[0]) + key.capacity() + 64;
+  if (sprites.size() >= kMaxSprites || spriteBytes + bytes > kMaxSpriteBytes) {
+    sprites.clear();
+    spriteBytes = 0;
+  }
+  spriteBytes += bytes;
   it = sprites.emplace(std::move(key), std::move(sprite)).first;
   return &it->second;
 }

@@ -51,6 +51,7 @@ TQuarixSerialGPS::~TQuarixSerialGPS() {
   OnSend = nullptr;
   OnPosition3DChange = nullptr;
   OnSpeedChange = nullptr;
+  OnBadSentences = nullptr;
   Close();
   delete PollTimer;
   delete IdleTimer;
@@ -87,6 +88,7 @@ void TQuarixSerialGPS::Open() {
   DataSeen = false;
 
   RawLogFailed = false;
+  Checksums.Reset();
   if (NMEALog && !LogFileName.empty()) OpenRawLog();  // no raw log yet, no report: the first line tries again
 
   PollTimer->setInterval(Delay < 1 ? kDefaultDelay : Delay);
@@ -107,6 +109,7 @@ void TQuarixSerialGPS::Close() {
   if (Handle) Handle->Close();
   Handle.reset();
   CloseRawLog();
+  TellBadSentences(Checksums.Pending(platform::TickCount(), true));
   Active = false;
   Latitude = 0;
   Longitude = 0;
@@ -192,6 +195,7 @@ void TQuarixSerialGPS::ReopenTimerTimer() {
 
 void TQuarixSerialGPS::IdleTimerTimer() {
   if (!Active) return;
+  TellBadSentences(Checksums.Pending(platform::TickCount(), false));
   if (DataSeen) {
     DataSeen = false;
     IdleReported = false;
@@ -208,8 +212,14 @@ void TQuarixSerialGPS::SplitLines() {
   serialtext::BoundRest(LineBuffer);
 }
 
+// A sentence whose checksum does not match is logged raw but not taken: its
+// owner never sees it and nothing is decoded from it.
 void TQuarixSerialGPS::HandleLine(const std::string& line) {
   WriteRawLog(line);
+  if (line[0] == '$' && nmea::SentenceChecksum(line) == nmea::Checksum::Bad) {
+    TellBadSentences(Checksums.Dropped(line, platform::TickCount()));
+    return;
+  }
   if (OnNewCommand) OnNewCommand(this, line);
   if (line[0] == '$') DecodeNMEA(line);
 }
@@ -241,6 +251,10 @@ void TQuarixSerialGPS::WriteRawLog(const std::string& line) {
   if (OnRawLogProblem)
     OnRawLogProblem(this, ok ? "The raw log " + LogFileName + " is written again."
                              : "The raw log " + LogFileName + " cannot be written; received lines are not logged.");
+}
+
+void TQuarixSerialGPS::TellBadSentences(const std::string& text) {
+  if (!text.empty() && OnBadSentences) OnBadSentences(this, PortName(Port) + ": " + text);
 }
 
 void TQuarixSerialGPS::DecodeNMEA(const std::string& line) {

@@ -20,6 +20,7 @@
 #include <functional>
 #include <string>
 
+#include "devices/nmea.h"
 #include "platform/serialport.h"
 
 class QTimer;
@@ -69,6 +70,7 @@ class TQuarixSerialGPS : public QObject {
   QTimer* ReopenTimer = nullptr;  // owned; tries a lost port again
   int ReopenInterval = 3000;      // ms between the attempts; below 1 means 3000
   bool Reopening = false;         // true while OnConnect tells a lost port opened again
+  nmea::ChecksumTally Checksums;  // sentences dropped for a wrong checksum since the port was opened
 
   // Events, sender first; an empty event is not raised.
   std::function<void(QObject* Sender, int Port)> OnConnect;
@@ -82,6 +84,8 @@ class TQuarixSerialGPS : public QObject {
   std::function<void(QObject* Sender, double Speed)> OnSpeedChange;
   // The raw log failed (told once) or works again.
   std::function<void(QObject* Sender, const std::string& Text)> OnRawLogProblem;
+  // Sentences with a wrong checksum were dropped (told now and then, not per line).
+  std::function<void(QObject* Sender, const std::string& Text)> OnBadSentences;
 
   void Open();
   void Close();
@@ -118,4 +122,5 @@ class TQuarixSerialGPS : public QObject {
   void OpenRawLog();
   void CloseRawLog();
   void DecodeNMEA(const std::string& line);
+  void TellBadSentences(const std::string& text);
 };

@@ -91,6 +91,45 @@ Changes DecodeVTG(const std::vector<std::string>& f, NavValues& v) {
 
 }  // namespace
 
+Checksum SentenceChecksum(const std::string& line) {
+  const size_t star = line.find('*');
+  if (star == std::string::npos) return Checksum::None;
+  auto hex = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+  };
+  if (star + 2 >= line.size()) return Checksum::Bad;
+  const int high = hex(line[star + 1]), low = hex(line[star + 2]);
+  if (high < 0 || low < 0) return Checksum::Bad;
+  unsigned sum = 0;
+  for (size_t i = 1; i < star; ++i) sum ^= static_cast<unsigned char>(line[i]);
+  return sum == static_cast<unsigned>(high * 16 + low) ? Checksum::Good : Checksum::Bad;
+}
+
+std::string ChecksumTally::Dropped(const std::string& line, uint32_t now) {
+  ++total_;
+  if (!told_) {
+    told_ = true;
+    toldAt_ = now;
+    const std::string shown = line.size() > 80 ? line.substr(0, 80) + "..." : line;
+    return "A sentence with a wrong checksum was not taken: " + shown;
+  }
+  ++untold_;
+  return Pending(now, false);
+}
+
+std::string ChecksumTally::Pending(uint32_t now, bool force) {
+  if (untold_ == 0 || (!force && now - toldAt_ < kPeriodMs)) return {};
+  const std::string text = std::to_string(untold_) + " more sentence" + (untold_ == 1 ? "" : "s") +
+                           " with a wrong checksum " + (untold_ == 1 ? "was" : "were") + " not taken (" +
+                           std::to_string(total_) + " since the port was opened).";
+  untold_ = 0;
+  toldAt_ = now;
+  return text;
+}
+
 Changes DecodeSentence(const std::string& line, NavValues& values) {
   if (line.empty() || line[0] != '$') return {};
   const std::string body = line.substr(0, line.find('*'));

@@ -5,9 +5,12 @@
 //
 // Rules shared by all sentences:
 // - any two-letter talker counts ($GPGGA, $GNGGA, $INGGA are all GGA);
-// - text from the first '*' on is dropped; the checksum is not verified;
+// - a sentence ending in "*hh" whose checksum does not match is not taken
+//   (the owner counts and drops it, see SentenceChecksum); one without a
+//   checksum is taken; text from the first '*' on is dropped;
 // - fields are split at every comma, empty fields included, field 0 being the
 //   address; a field that is not a number reads as 0.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -46,5 +49,34 @@ int IntField(const std::string& field);
 // one without a period, or with its first period in the first two characters
 // gives 0.
 double PositionDegrees(const std::string& value, const std::string& hemisphere);
+
+// The checksum of a sentence that begins with '$': the two hexadecimal
+// digits after the first '*' must equal the exclusive or of the characters
+// between '$' and '*'. None: the sentence has no '*'. A '*' without two
+// hexadecimal digits after it is a checksum that does not match.
+enum class Checksum { None, Good, Bad };
+Checksum SentenceChecksum(const std::string& line);
+
+// Sentences dropped for a wrong checksum, told now and then rather than per
+// line: the first one at once (with its text), later ones counted and told at
+// most once a period.
+class ChecksumTally {
+ public:
+  static constexpr uint32_t kPeriodMs = 60000;
+  // A dropped sentence at tick now (ms); the text to tell, or empty.
+  std::string Dropped(const std::string& line, uint32_t now);
+  // The count not told yet when a period has passed (or always with force);
+  // empty when there is nothing to tell.
+  std::string Pending(uint32_t now, bool force);
+  // Forgets everything (a port opened again).
+  void Reset() { *this = ChecksumTally(); }
+  uint64_t Total() const { return total_; }
+
+ private:
+  uint64_t total_ = 0;
+  uint64_t untold_ = 0;
+  bool told_ = false;
+  uint32_t toldAt_ = 0;
+};
 
 }  // namespace nmea

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "app/formats.h"
-#include "runtime/scanformat.h"
+#include "app/scanformat.h"
 
 namespace svp {
 

@@ -182,6 +182,12 @@ TOffsets::TOffsets(QWidget* parent)
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
   Timer1->start();
   Timer1Timer(Timer1);
+
+  try {
+    accepted_ = offsets::ReadSection(IniFile());
+  } catch (...) {
+    // none stored: empty texts, which the survey reports as no numbers
+  }
 }
 
 offsets::Entries TOffsets::CurrentEntries() const {
@@ -259,9 +265,10 @@ void TOffsets::BitBtn1Click(QObject*) {
   if (!AppendTextFile(report, offsets::ReportText(e, ProfileInUse(), english)))
     prompts::ShowMessage(Q((english ? "The offsets report could not be written: " : "Ofset raporu yazılamadı: ") +
                            report));
-  // 9.
+  // 9. From now on the survey corrects with these.
   IniFile ini;
   offsets::WriteSection(ini, e);
+  accepted_ = e;
   // 10. Start the survey unless it runs.
   if (FNav && FNav->Realtime && !FNav->Realtime->isChecked()) FNav->Realtime->click();
   // 11.
@@ -328,6 +335,20 @@ void TOffsets::TextEditClick(QObject* Sender) {
 void TOffsets::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
   if (!e->spontaneous()) FormShow();
+}
+
+void TOffsets::ShowAccepted() {
+  const std::pair<QLineEdit*, const std::string*> texts[] = {
+      {OffsetA, &accepted_.offsetA}, {OffsetB, &accepted_.offsetB},       {OffsetC, &accepted_.offsetC},
+      {SV, &accepted_.sv},           {TideHt, &accepted_.tideHt},         {Location, &accepted_.location},
+      {SurveyBoat, &accepted_.surveyBoat}, {Surveyor, &accepted_.surveyor}};
+  for (const auto& [edit, text] : texts) edit->setText(Q(*text));
+}
+
+// Cancel, Escape or the window's close button: what was typed is dropped.
+void TOffsets::hideEvent(QHideEvent* e) {
+  QDialog::hideEvent(e);
+  if (!e->spontaneous()) ShowAccepted();
 }
 
 void TOffsets::closeEvent(QCloseEvent* e) {

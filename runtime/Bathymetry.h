@@ -3,7 +3,10 @@
 // offsets, the sound velocity, the manual tide and the names of location,
 // vessel and surveyor; the Realtime button checks them, appends the offsets
 // report to the day's " Offsets.log", stores them in [ECHOSOUNDER_OFFSETS] and
-// starts the survey. The main window reads the edits directly.
+// starts the survey. The survey corrects with the offsets of the last
+// accepted Realtime press (or those stored when the program started), never
+// with edits in progress; leaving the dialog any other way puts its texts back
+// to them.
 #include <QDialog>
 
 #include "runtime/offsetscheck.h"
@@ -53,10 +56,13 @@ class TOffsets : public QDialog {
 
   // The edits' texts and the clock text.
   offsets::Entries CurrentEntries() const;
+  // The offsets in force for the survey.
+  const offsets::Entries& AcceptedEntries() const { return accepted_; }
 
  protected:
   bool event(QEvent* e) override;
   void showEvent(QShowEvent* e) override;
+  void hideEvent(QHideEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
@@ -65,6 +71,8 @@ class TOffsets : public QDialog {
  private:
   QLineEdit* EditOf(offsets::Field f) const;
   void CheckNumber(QLineEdit* edit);
+  void ShowAccepted();
+  offsets::Entries accepted_;
   bool clickHandlersAttached_ = false;
   bool inExit_ = false;
 };

@@ -148,6 +148,7 @@ DepthLineResult DepthIntake::TakeLine(const DepthLineInput& in) {
   const bool record = r.taken && r.rawHi != 0;
   if (record) {
     rec.dateTime = FormatDateTime(platform::Now());
+    rec.hasPosition = in.hasPosition;
     rec.latitude = in.latitude;
     rec.longitude = in.longitude;
     rec.easting = in.gridEasting;

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "runtime/editvalue.h"
-#include "runtime/scanformat.h"
+#include "app/scanformat.h"
 #include "runtime/surveyrecord.h"
 
 namespace survey {
@@ -83,8 +83,12 @@ struct DepthLineInput {
   double tideHt = 0;           // TideHtValue
   double rtkAntennaHeight = 0;
   double rtkTide = 0;
+  // The sounding's position: the receiver's current position and its own
+  // conversion to the grid. Without one (no position the receiver gave, a
+  // stale one, or one that does not convert) the record has no position.
+  bool hasPosition = false;
   double latitude = 0, longitude = 0;        // GNSSLatitude, GNSSLongitude
-  double gridEasting = 0, gridNorthing = 0;  // GridEasting, GridNorthing
+  double gridEasting = 0, gridNorthing = 0;  // their grid position
   int fixQuality = 0;                        // ZGPS1 fix quality
 };
 

@@ -11,47 +11,48 @@
 #include "platform/clock.h"
 #include "platform/paths.h"
 
-namespace {
-
-const char* const kSection = "GEODETIC_PARAMETERS";
-
-}  // namespace
-
 std::vector<std::string> GeodesyLogHeader(const std::string& date) {
   return {"GEODETIC PARAMETERS LOG - " + date, std::string(40, '='), ""};
 }
 
-std::vector<std::string> GeodesyLogBlock(const IniFile& ini, const std::string& time) {
-  auto v = [&](const char* key) { return ini.ReadString(kSection, key, ""); };
-  auto yn = [&](const char* key) { return std::string(ini.ReadBool(kSection, key, false) ? "Yes" : "No"); };
+std::vector<std::string> GeodesyLogBlock(const devicesettings::GeodeticTexts& g, const std::string& time) {
+  auto yn = [](bool b) { return std::string(b ? "Yes" : "No"); };
   return {
       "=== SESSION START: " + time + " ===",
       "",
       "--- ELLIPSOID ---",
-      "Semi-Major Axis: " + v("SemiMajorAxis"),
-      "Inverse Flattening: " + v("InverseFlattening"),
+      "Semi-Major Axis: " + g.semiMajorAxis,
+      "Inverse Flattening: " + g.flattening,
       "",
       "--- DATUM TRANSFORMATION ---",
-      "Name of Datum: " + v("Name of Datum"),
-      "Use DTP: " + yn("Use DTP"),
-      "X/Y/Z Rotation: " + v("X_Rotation") + ", " + v("Y_Rotation") + ", " + v("Z_Rotation"),
-      "X/Y/Z Shift: " + v("X_Shift") + ", " + v("Y_Shift") + ", " + v("Z_Shift"),
-      "Scale PPM: " + v("Scale_PPM"),
+      "Name of Datum: " + g.datumName,
+      "Use DTP: " + yn(g.useDTP),
+      "X/Y/Z Rotation: " + g.rotX + ", " + g.rotY + ", " + g.rotZ,
+      "X/Y/Z Shift: " + g.shiftX + ", " + g.shiftY + ", " + g.shiftZ,
+      "Scale PPM: " + g.scalePpm,
       "",
       "--- TRANSVERSE MERCATOR ---",
-      "Use TM: " + yn("Use Projection"),
-      "CM: " + v("Central_Meridian") + ", Ref Lat: " + v("Reference_Latitude") + ", SF: " + v("Scale_Factor"),
-      "FE: " + v("False_Easting") + ", FN: " + v("False_Northing"),
+      "Use TM: " + yn(g.useTM),
+      "CM: " + g.centralMeridian + ", Ref Lat: " + g.referenceLatitude + ", SF: " + g.scaleFactor,
+      "FE: " + g.falseEasting + ", FN: " + g.falseNorthing,
       "",
       "--- LAMBERT CONFORMAL CONIC ---",
-      "Use LCC: " + yn("cbUseLCCProjection"),
-      "SP1: " + v("eLCCSP1") + ", SP2: " + v("eLCCSP2"),
-      "CP: " + v("eLCCCP") + ", CM: " + v("eLCCM"),
-      "FE: " + v("eLCCFE") + ", FN: " + v("eLCCFN"),
+      "Use LCC: " + yn(g.useLCC),
+      "SP1: " + g.lccSP1 + ", SP2: " + g.lccSP2,
+      "CP: " + g.lccCP + ", CM: " + g.lccM,
+      "FE: " + g.lccFE + ", FN: " + g.lccFN,
       "",
       std::string(40, '-'),
       "",
   };
+}
+
+std::vector<std::string> GeodesyLogBlock(const IniFile& ini, const std::string& time) {
+  // Absent keys are empty texts and "No".
+  devicesettings::GeodeticTexts g;
+  g.useTM = g.useDTP = g.useLCC = g.lambert1 = false;
+  devicesettings::ReadGeodeticSection(ini, g);
+  return GeodesyLogBlock(g, time);
 }
 
 std::string GeodesyLogFileName() { return DayLogFolder + DateText() + " Geodesy.txt"; }
@@ -75,6 +76,10 @@ void AppendGeodesyBlock(const std::string& fileName, const std::string& date,
   std::filesystem::create_directories(std::filesystem::path(fileName).parent_path(), ec);
   if (!WriteFileAtomically(fileName, text))
     throw std::runtime_error("Cannot create file \"" + fileName + "\".");
+}
+
+void WriteGeodesyLog(const devicesettings::GeodeticTexts& g) {
+  AppendGeodesyBlock(GeodesyLogFileName(), DateText(), GeodesyLogBlock(g, FormatTime(platform::Now())));
 }
 
 void WriteGeodesyLog() {

@@ -1,18 +1,23 @@
 #pragma once
 // The geodesy log: each survey start records the geodetic parameters in force,
-// as last saved in the settings file, so every run's soundings can be tied to
+// the ones the run's positions and soundings are converted with (taken from
+// the device settings at that start), so every run's soundings can be tied to
 // the datum and projection they were reduced with. One file per day in the
 // start day's LOG folder: "<date> Geodesy.txt".
 #include <string>
 #include <vector>
+
+#include "settings/devicesettings.h"
 
 class IniFile;
 
 // The three header lines a new file begins with.
 std::vector<std::string> GeodesyLogHeader(const std::string& date);
 
-// The 26 lines of one start block; values are copied as stored in
-// [GEODETIC_PARAMETERS], yes/no lines read the key as a boolean (absent = No).
+// The 26 lines of one start block; values are copied as the texts hold them.
+std::vector<std::string> GeodesyLogBlock(const devicesettings::GeodeticTexts& g, const std::string& time);
+// The block of the parameters stored in [GEODETIC_PARAMETERS]; yes/no lines
+// read the key as a boolean (absent = No).
 std::vector<std::string> GeodesyLogBlock(const IniFile& ini, const std::string& time);
 
 // DayLogFolder + today's date + " Geodesy.txt".
@@ -24,5 +29,7 @@ std::string GeodesyLogFileName();
 void AppendGeodesyBlock(const std::string& fileName, const std::string& date,
                         const std::vector<std::string>& block);
 
-// The start block of a survey run, from the program's own settings file.
+// The start block of a survey run with the parameters it converts with.
+void WriteGeodesyLog(const devicesettings::GeodeticTexts& g);
+// The same with the parameters of the program's own settings file.
 void WriteGeodesyLog();

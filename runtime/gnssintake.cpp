@@ -1,7 +1,9 @@
 #include "runtime/gnssintake.h"
 
+#include <algorithm>
+
 #include "app/formats.h"
-#include "runtime/scanformat.h"
+#include "app/scanformat.h"
 
 namespace gnss {
 
@@ -100,5 +102,28 @@ TColor FixQualityColor(int quality) {
 }
 
 std::string KnotsText(double speedKmh) { return FormatFixed(speedKmh / 1.852, 1); }
+
+void PositionAge::Stamp(uint32_t now) {
+  if (stamped_) {
+    intervals_[next_] = now - last_;
+    next_ = (next_ + 1) % intervals_.size();
+    if (count_ < intervals_.size()) ++count_;
+  }
+  stamped_ = true;
+  last_ = now;
+}
+
+uint32_t PositionAge::IntervalMs() const {
+  if (count_ == 0) return kUnknownIntervalMs;
+  std::array<uint32_t, 5> sorted = intervals_;
+  std::sort(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(count_));
+  return sorted[count_ / 2];
+}
+
+bool PositionAge::Current(uint32_t now) const {
+  if (!stamped_) return false;
+  const uint64_t age = now - last_;
+  return age < kMinimumMs || age <= 3ull * IntervalMs();
+}
 
 }  // namespace gnss

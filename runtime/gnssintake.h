@@ -16,6 +16,8 @@
 //   GGA  $GPGGA,time,lat,N,lon,E,quality,sats,hdop,alt,M,geoid,M,...
 //        "%*6s,%lf,%*lf,%*1s,%*lf,%*1s,%d,%*d,%*lf,%lf,%*1s,%lf": n values of
 //        time, quality, altitude, geoid separation
+#include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,31 @@ class OffsetsCopy {
   EditValue sv_{"SV (sound velocity)"};
   EditValue c_{"Offset C (antenna height above water)"};
   EditValue tide_{"Tide Ht (tide height)"};
+};
+
+// How old the receiver's position is. The receiver stamps every GGA that
+// carries a time and a fix quality; a position older than three of the
+// receiver's own intervals, and 2 s old at least, is no longer current (a
+// 10 Hz receiver's position stays current for 2 s, a 1 Hz one's for 3 s). The interval is the median of the last few between
+// stamps, so one lost sentence or an outage does not stretch it; before two
+// stamps it counts as 1 s.
+class PositionAge {
+ public:
+  static constexpr uint32_t kMinimumMs = 2000;
+  static constexpr uint32_t kUnknownIntervalMs = 1000;
+  // A GGA with a position at tick now (ms).
+  void Stamp(uint32_t now);
+  // No position from now on until the next stamp (start, stop, idle, disconnect).
+  void Forget() { stamped_ = false; }
+  bool Current(uint32_t now) const;
+  uint32_t IntervalMs() const;
+
+ private:
+  bool stamped_ = false;
+  uint32_t last_ = 0;
+  std::array<uint32_t, 5> intervals_{};
+  size_t count_ = 0;  // intervals held (up to 5)
+  size_t next_ = 0;   // where the next interval goes
 };
 
 // Colour of the realtime window's GNSS box for a fix quality: 0 and 1 red,

@@ -6,7 +6,7 @@
 #include "app/formats.h"
 #include "app/helpers.h"
 #include "app/settingsfile.h"
-#include "runtime/scanformat.h"
+#include "app/scanformat.h"
 
 namespace offsets {
 

@@ -59,12 +59,16 @@ std::string ScreenshotFileName(const std::string& folder, const QDateTime& tick,
          tick.toString("HHmmss").toStdString() + " " + monitorName + ".png";
 }
 
+ScreenshotTaker::~ScreenshotTaker() {
+  if (pending_.valid()) pending_.wait();
+}
+
 std::vector<std::string> ScreenshotTaker::Tick() {
-  std::vector<std::string> written;
+  Collect();  // one tick's pictures at a time, in order
   const std::string folder = ScreenshotFolder(DayLogFolder);
   if (!QDir().mkpath(QString::fromStdString(folder))) {
     ReportFailure("Screenshot folder could not be created: " + folder);
-    return written;
+    return {};
   }
   const QDateTime tick = platform::Now();
   const QList<QScreen*> screens = QGuiApplication::screens();
@@ -74,29 +78,57 @@ std::vector<std::string> ScreenshotTaker::Tick() {
     areas.push_back({g.left(), g.top(), g.width(), g.height()});
   }
   const std::vector<std::string> names = MonitorNames(areas);
-  bool allSaved = true;
+  std::vector<Picture> pictures;
+  std::vector<std::string> files;
   for (int i = 0; i < screens.size(); ++i) {
-    // A picture of the monitor's size; what the system gives of the monitor is
-    // copied into it (nothing on a platform without a desktop to copy).
-    QImage picture(screens[i]->geometry().size(), QImage::Format_RGB32);
-    picture.fill(Qt::black);
+    // What the system gives of the monitor (nothing on a platform without a
+    // desktop to copy); the copy into a picture of the monitor's size, the
+    // encoding and the writing are left to the writer.
     const QPixmap grabbed = screens[i]->grabWindow(0);
-    if (!grabbed.isNull()) {
-      QPainter p(&picture);
-      p.drawPixmap(0, 0, grabbed);
-    }
-    const std::string file = ScreenshotFileName(folder, tick, names[static_cast<size_t>(i)]);
-    QImageWriter writer(QString::fromStdString(file), "png");
-    writer.setQuality(0);  // the PNG writer's compression level 9
-    if (!writer.write(picture.convertToFormat(QImage::Format_RGB888))) {
-      ReportFailure("Screenshot could not be saved: " + file);
-      allSaved = false;
-      continue;
-    }
-    written.push_back(file);
+    Picture p{ScreenshotFileName(folder, tick, names[static_cast<size_t>(i)]),
+              grabbed.isNull() ? QImage() : grabbed.toImage(), screens[i]->geometry().size()};
+    files.push_back(p.file);
+    pictures.push_back(std::move(p));
   }
-  if (allSaved) failureReported_ = false;
-  return written;
+  pending_ = std::async(std::launch::async, [this, pictures = std::move(pictures)] {
+    Written w = Write(pictures);
+    // Told on the user-interface thread once written.
+    QMetaObject::invokeMethod(&context_, [this] { Collect(); }, Qt::QueuedConnection);
+    return w;
+  });
+  return files;
+}
+
+std::vector<std::string> ScreenshotTaker::WaitForPictures() {
+  Collect();
+  return lastWritten_;
+}
+
+ScreenshotTaker::Written ScreenshotTaker::Write(const std::vector<Picture>& pictures) {
+  Written w;
+  for (const Picture& p : pictures) {
+    QImage picture(p.size, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    if (!p.shot.isNull()) {
+      QPainter painter(&picture);
+      painter.drawImage(0, 0, p.shot);
+    }
+    QImageWriter writer(QString::fromStdString(p.file), "png");
+    writer.setQuality(0);  // the PNG writer's compression level 9
+    if (writer.write(picture.convertToFormat(QImage::Format_RGB888)))
+      w.files.push_back(p.file);
+    else
+      w.failures.push_back("Screenshot could not be saved: " + p.file);
+  }
+  return w;
+}
+
+void ScreenshotTaker::Collect() {
+  if (!pending_.valid()) return;
+  const Written w = pending_.get();
+  for (const std::string& f : w.failures) ReportFailure(f);
+  if (w.failures.empty()) failureReported_ = false;
+  lastWritten_ = w.files;
 }
 
 void ScreenshotTaker::ReportFailure(const std::string& what) {

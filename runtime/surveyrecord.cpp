@@ -29,10 +29,10 @@ std::string CoordinatesLine(const SoundingRecord& r) {
     s += text;
   };
   const auto f2 = [](double v) { return FormatFixed(v, 2); };
-  column(FloatToStr(r.latitude));
-  column(FloatToStr(r.longitude));
-  column(f2(r.easting));
-  column(f2(r.northing));
+  column(r.hasPosition ? FloatToStr(r.latitude) : std::string());
+  column(r.hasPosition ? FloatToStr(r.longitude) : std::string());
+  column(r.hasPosition ? f2(r.easting) : std::string());
+  column(r.hasPosition ? f2(r.northing) : std::string());
   column(f2(r.manualTide - r.trueDepthHi));
   column(f2(r.manualTide - r.trueDepthLo));
   column(f2(r.trueDepthHi));
@@ -42,7 +42,7 @@ std::string CoordinatesLine(const SoundingRecord& r) {
   column(r.messageType);
   column(f2(r.soundVelocity));
   column(f2(r.draft));
-  column(std::to_string(r.fixQuality));
+  column(std::to_string(r.hasPosition ? r.fixQuality : 0));
   column(f2(r.rtkAntennaHeight));
   column(f2(r.manualTide));
   column(f2(r.rtkTide));
@@ -149,7 +149,7 @@ SurveyRecordWriter::Outcome SurveyRecordWriter::Write(const SoundingRecord* soun
     recordFailureReported_ = false;
     out.reports.push_back("The survey record " + used + " is written again; soundings are recorded.");
   }
-  if (!sounding) return out;
+  if (!sounding || !sounding->hasPosition) return out;
 
   const std::string xyzLine =
       SimpleXYZLine(sounding->easting, sounding->northing, sounding->manualTide - sounding->trueDepthHi);

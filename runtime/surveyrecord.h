@@ -11,9 +11,12 @@
 
 namespace survey {
 
-// One sounding with everything its record line shows.
+// One sounding with everything its record line shows. A sounding taken
+// without a current position (hasPosition false) leaves Lat, Lon, Easting
+// and Northing empty, carries fix quality 0 and has no simple XYZ line.
 struct SoundingRecord {
   std::string dateTime;         // "YYYY-MM-DD hhnnsszzz"
+  bool hasPosition = true;      // latitude .. northing are the sounding's position
   double latitude = 0;          // general
   double longitude = 0;         // general
   double easting = 0;           // 2 decimals
@@ -64,8 +67,9 @@ class SurveyRecordWriter {
 
   // Opens coordinatesFile for appending, or when that fails the first of its
   // alternatives _1 .. _99 that opens; writes the header when the file is
-  // empty; then, when sounding is given, its line, and the simple XYZ line
-  // into xyzFile (with its header when that file is empty).
+  // empty; then, when sounding is given, its line, and when it has a
+  // position the simple XYZ line into xyzFile (with its header when that
+  // file is empty).
   // When no name opens, or the XYZ file does not open, the start day's record
   // folders are made again and the opening is tried once more; a failure
   // after that is reported once (until the file can be written again).

@@ -471,6 +471,7 @@ void TFNav::FormCreate() {
   ZGPS1->OnSpeedChange = [this](QObject* s, double speed) { ZGPS1SpeedChange(s, speed); };
   ZGPS1->OnSend = [this](QObject* s, const std::string& text) { ZGPS1Send(s, text); };
   ZGPS1->OnRawLogProblem = [this](QObject*, const std::string& text) { SurveyReport(text); };
+  ZGPS1->OnBadSentences = [this](QObject*, const std::string& text) { SurveyReport(text); };
 
   // 6. The echo sounder: its lines, and its port lost and found again.
   ZSENSOR = new TQuarixSerialGPS(this);
@@ -479,6 +480,7 @@ void TFNav::FormCreate() {
   ZSENSOR->OnConnect = [this](QObject* s, int port) { ZSENSORConnect(s, port); };
   ZSENSOR->OnDisconnect = [this](QObject* s, int port) { ZSENSORDisconnect(s, port); };
   ZSENSOR->OnRawLogProblem = [this](QObject*, const std::string& text) { SurveyReport(text); };
+  ZSENSOR->OnBadSentences = [this](QObject*, const std::string& text) { SurveyReport(text); };
 
   // 7. The map, filling Panel4, on the panel colour of the style in force.
   fcad = new TQuarixCanvas(Panel4);
@@ -650,27 +652,19 @@ void TFNav::RealtimeClick(QObject* Sender) {
 
 void TFNav::StartSurvey() {
   // The start block of the geodesy log comes first; when it cannot be written
-  // the survey does not start.
+  // the survey does not start. It names the parameters the run converts
+  // every position with: those of the device settings at this start.
+  const devicesettings::GeodeticTexts geodesy = GeodesyInSettings();
   try {
-    WriteGeodesyLog();
+    WriteGeodesyLog(geodesy);
   } catch (...) {
     Realtime->setChecked(false);
     throw;
   }
-
-  // A survey started while the offsets dialog is still open takes the values
-  // it holds; otherwise the soundings would be corrected with a sound velocity
-  // of 0 until the dialog is closed. Texts that are no number are left to the
-  // receiver's copy, which reports them.
-  if (Offsets && Offsets->isVisible()) {
-    const std::pair<QLineEdit*, double*> copies[] = {
-        {Offsets->OffsetA, &OffsetAValue}, {Offsets->SV, &SVValue},
-        {Offsets->OffsetC, &OffsetCValue}, {Offsets->TideHt, &TideHtValue}};
-    for (const auto& [edit, value] : copies) {
-      double v;
-      if (edit && TryStrToFloat(edit->text().toStdString(), v)) *value = v;
-    }
-  }
+  LoadGridParameters(geodesy);
+  // The soundings are corrected with the accepted offsets from the first one
+  // on, whatever line comes first; a position of an earlier run is not current.
+  SurveyStarts();
 
   if (FGPS) {
     FGPS->GPSSetClick();

@@ -14,6 +14,11 @@ struct TKMLGridSettings;
 
 #include "runtime/echogram.h"
 #include "runtime/screenshots.h"
+#include "settings/devicesettings.h"
+
+namespace gridconv {
+class GridConverter;
+}
 
 class QAction;
 class QMenu;
@@ -267,6 +272,18 @@ class TFNav : public QMainWindow {
   // (GGAFixQuality, GGAOverlayText) from the receiver's state.
   void ShowReceiverStatus();
   void SurveyReport(const std::string& Text);
+  // The geodetic parameters of the device settings as they stand (the dialog's
+  // texts, or the settings file's without the dialog).
+  devicesettings::GeodeticTexts GeodesyInSettings() const;
+  // The parameters every position of the run converts with, from now on.
+  void LoadGridParameters(const devicesettings::GeodeticTexts& g);
+  // The run's parameters (those in the settings when no run has loaded any).
+  gridconv::GridConverter& GridParameters();
+  // A survey run starts: no position is current until the receiver gives
+  // one, and the accepted offsets are in force.
+  void SurveyStarts();
+  // The receiver stopped (idle, disconnected): its position is no longer current.
+  void ReceiverStopped();
 
  protected:
   void showEvent(QShowEvent* e) override;

@@ -13,7 +13,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cmath>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -22,10 +21,9 @@
 #include "app/displaysettings.h"
 #include "app/formats.h"
 #include "app/helpers.h"
+#include "app/settingsfile.h"
 #include "canvas/QuarixCanvas.h"
 #include "settings/UGPS.h"
-#include "geodesy/geodetic.h"
-#include "geodesy/lambert.h"
 #include "settings/unavset.h"
 #include "ntrip/uNTRIPSettings.h"
 #include "planning/UShape.h"
@@ -40,8 +38,8 @@
 #include "runtime/editvalue.h"
 #include "runtime/fixedlayers.h"
 #include "runtime/gnssintake.h"
+#include "runtime/gridconversion.h"
 #include "runtime/navloop.h"
-#include "runtime/scanformat.h"
 #include "runtime/statuspanels.h"
 #include "runtime/uCanvas.h"
 #include "runtime/uJoystick.h"
@@ -78,18 +76,13 @@ struct TFNav::SurveyRoad {
   navloop::TrackGate track;
   navloop::LatencyStats latency;
   OnceReporter reporter;
+  // The geodetic parameters of the run and its last conversion.
+  gridconv::GridConverter grid;
+  // When the receiver last gave a position.
+  gnss::PositionAge positionAge;
 
   // The receiver's offsets copy and the depth intake read the same OffsetA.
   SurveyRoad() { depth.ShareDraft(offsets.OffsetA()); }
-
-  // Geodetic parameters, read from the device settings on the first tick.
-  bool geodesyLoaded = false;
-  std::string tmEllipsoid, tmParameters;
-  double a = 0, f = 0, centralMeridian = 0, referenceLatitude = 0, scaleFactor = 0, falseEasting = 0,
-         falseNorthing = 0;
-  // Lambert: parallels, origin and central meridian in radians.
-  double lccSP1 = 0, lccSP2 = 0, lccOrigin = 0, lccMeridian = 0, lccMeridianDeg = 0, lccScale = 0,
-         lccFalseEasting = 0, lccFalseNorthing = 0;
 };
 
 namespace {
@@ -101,19 +94,6 @@ bool Checked(const QCheckBox* c) { return c && c->isChecked(); }
 // State colours come with a text colour that reads on them.
 void SetWindowColour(QWidget* w, TColor c) { SetStateColour(w, ToQColor(c)); }
 void SetMemoColour(QPlainTextEdit* m, TColor c) { SetStateBaseColour(m, ToQColor(c)); }
-
-// A device-settings edit read as a number on the first tick; a text that is
-// not one gives 0 and is told once.
-double GeodeticNumber(const QLineEdit* edit, const char* name, std::vector<std::string>& reports) {
-  double v = 0;
-  const std::string text = S(edit);
-  if (TryStrToFloat(text, v)) return v;
-  reports.push_back(std::string("Geodetic parameter ") + name + ": \"" + text.substr(0, 40) +
-                    "\" is not a number; 0 is used.");
-  return 0;
-}
-
-constexpr double kDegToRad = std::numbers::pi / 180;
 
 // The receiver gave the position the survey holds: the last GGA carried one
 // and it has not been zeroed by an idle report since.
@@ -129,6 +109,16 @@ void TellPortOpened(TFNav& nav, const TQuarixSerialGPS* device, const std::strin
   }
   if (FMsg) FMsg->AddLine(Q(text));
   LogEvent(text);
+}
+
+// The offsets the survey corrects with: those of the last accepted Realtime
+// press of the offsets dialog (or stored at start), never edits in progress.
+void TakeAcceptedOffsets(TFNav& nav, TFNav::SurveyRoad& road) {
+  if (!Offsets) return;
+  const offsets::Entries& e = Offsets->AcceptedEntries();
+  for (const std::string& r : road.offsets.Take({e.offsetA, e.sv, e.offsetC, e.tideHt}, OffsetAValue, SVValue,
+                                                OffsetCValue, TideHtValue))
+    nav.SurveyReport(r);
 }
 
 }  // namespace
@@ -163,6 +153,36 @@ void TFNav::StartMapTimer() {
   tMap->start();
   SurveyState().track.Restart();
 }
+
+devicesettings::GeodeticTexts TFNav::GeodesyInSettings() const {
+  if (FGPS) return FGPS->CurrentSettings().geodetic;
+  devicesettings::GeodeticTexts g;
+  g.useTM = g.useDTP = g.useLCC = g.lambert1 = false;
+  devicesettings::ReadGeodeticSection(IniFile(), g);
+  return g;
+}
+
+void TFNav::LoadGridParameters(const devicesettings::GeodeticTexts& g) {
+  std::vector<std::string> reports;
+  SurveyState().grid.Load(gridconv::ParametersFrom(g, reports));
+  DatumParams = SurveyState().grid.Parameters().datumParams;
+  for (const std::string& r : reports) SurveyReport(r);
+}
+
+// A conversion before any survey start takes the settings as they stand.
+gridconv::GridConverter& TFNav::GridParameters() {
+  SurveyRoad& road = SurveyState();
+  if (!road.grid.Loaded()) LoadGridParameters(GeodesyInSettings());
+  return road.grid;
+}
+
+void TFNav::SurveyStarts() {
+  SurveyRoad& road = SurveyState();
+  road.positionAge.Forget();
+  TakeAcceptedOffsets(*this, road);
+}
+
+void TFNav::ReceiverStopped() { SurveyState().positionAge.Forget(); }
 
 TFNav::SurveyRoad& TFNav::SurveyState() {
   if (!Road) Road = std::make_shared<SurveyRoad>();
@@ -201,15 +221,12 @@ void TFNav::ZGPS1NewCommand(QObject* Sender, const std::string& Line) {
   gnss::TakeRMCSpeed(Line, SpeedKnots);
   gnss::TakeVTGSpeed(Line, SpeedKnots);
 
-  // While the offsets dialog is open its edits are work in progress.
-  if (Offsets && !Offsets->isVisible()) {
-    const gnss::OffsetsCopy::Texts texts{S(Offsets->OffsetA), S(Offsets->SV), S(Offsets->OffsetC),
-                                         S(Offsets->TideHt)};
-    for (const std::string& r : road.offsets.Take(texts, OffsetAValue, SVValue, OffsetCValue, TideHtValue))
-      SurveyReport(r);
-  }
+  TakeAcceptedOffsets(*this, road);
 
-  gnss::TakeGGA(Line, OffsetCValue, NoValidPosition, RTKAntennaHeight, RTKTide);
+  // Every GGA with a time and a fix quality dates the receiver's position,
+  // also when the position repeats the last one.
+  if (gnss::TakeGGA(Line, OffsetCValue, NoValidPosition, RTKAntennaHeight, RTKTide) && !NoValidPosition)
+    road.positionAge.Stamp(platform::TickCount());
 
   const int quality = ZGPS1 ? ZGPS1->GetFixQuality() : 0;
   if (quality != ShownFixQuality) {
@@ -246,6 +263,7 @@ void TFNav::ZGPS1Connect(QObject* Sender, int Port) {
 void TFNav::ZGPS1Disconnect(QObject* Sender, int Port) {
   tMap->stop();
   if (frmNTRIPSettings) frmNTRIPSettings->SetGPSPort(nullptr, TQuarixSerialGPS::PortName(Port));
+  ReceiverStopped();
   SurveyReport("Disconnected from GPS on " + TQuarixSerialGPS::PortName(Port));
   Realtime->setChecked(false);
   ShowReceiverStatus();
@@ -261,6 +279,7 @@ void TFNav::ZGPS1Idle(QObject* Sender) {
   GNSSLatitude = 0;
   GNSSLongitude = 0;
   if (ZGPS1) ZGPS1->ForgetPosition();
+  ReceiverStopped();
   SurveyReport("GPS is idle!");
   if (fRealtime) SetWindowColour(fRealtime->GPSGroupBox, clRed);
   ShowReceiverStatus();
@@ -324,11 +343,13 @@ void TFNav::ZSENSORNewCommand(QObject* Sender, const std::string& Line) {
     SetWindowColour(fRealtime->DepthFrameLo, clLime);
   }
 
+  TakeAcceptedOffsets(*this, road);
+
   survey::DepthLineInput in;
   in.line = Line;
   in.messageType = messageType;
   in.scanFormat = FGPS ? S(FGPS->eSBESFormat) : std::string();
-  in.draftText = Offsets ? S(Offsets->OffsetA) : std::string();
+  in.draftText = Offsets ? Offsets->AcceptedEntries().offsetA : std::string();
   in.depthAlarmText = Navset ? S(Navset->edDepthAlert1) : std::string();
   in.useSVP = fSVP && Checked(fSVP->cUseSVP);
   if (in.useSVP) {
@@ -340,12 +361,22 @@ void TFNav::ZSENSORNewCommand(QObject* Sender, const std::string& Line) {
   in.tideHt = TideHtValue;
   in.rtkAntennaHeight = RTKAntennaHeight;
   in.rtkTide = RTKTide;
-  in.latitude = GNSSLatitude;
-  in.longitude = GNSSLongitude;
-  in.gridEasting = GridEasting;
-  in.gridNorthing = GridNorthing;
-  // A sounding without a position the receiver gave says so by fix quality 0.
-  in.fixQuality = ReceiverFixQuality();
+  // The sounding stands where the receiver's current position is: that
+  // position and its own grid conversion go into the record. Without a
+  // current position (none given, fix quality 0, or older than the receiver's
+  // rhythm allows) the record says so by fix quality 0 and has no position.
+  const int quality = ReceiverFixQuality();
+  if (quality > 0 && road.positionAge.Current(platform::TickCount())) {
+    const gridconv::GridPosition grid = GridParameters().Convert(GNSSLatitude, GNSSLongitude, GNSSAltitude);
+    if (grid.ok) {
+      in.hasPosition = true;
+      in.latitude = GNSSLatitude;
+      in.longitude = GNSSLongitude;
+      in.gridEasting = grid.easting;
+      in.gridNorthing = grid.northing;
+      in.fixQuality = quality;
+    }
+  }
 
   const survey::DepthLineResult r = road.depth.TakeLine(in);
   DepthAlarmValue = r.depthAlarmValue;
@@ -387,36 +418,8 @@ void TFNav::tMapTimer(QObject* Sender) {
   const int quality = GGAFixQuality;
   const bool sensorEnabled = FGPS && Checked(FGPS->SensorEnabled);
 
+  gridconv::GridConverter& grid = GridParameters();
   std::vector<std::string> reports;
-  if (!road.geodesyLoaded && FGPS) {
-    DatumParams = navloop::DatumParamsText({S(FGPS->edSMA), S(FGPS->edIF), S(FGPS->edPPM), S(FGPS->edRX),
-                                            S(FGPS->edRY), S(FGPS->edRZ), S(FGPS->edSX), S(FGPS->edSY),
-                                            S(FGPS->edSZ)});
-    road.tmEllipsoid = navloop::TMEllipsoidText(S(FGPS->edSMA), S(FGPS->edIF));
-    road.tmParameters =
-        navloop::TMParameterText(S(FGPS->edCM), S(FGPS->edRL), S(FGPS->edSF), S(FGPS->edFE), S(FGPS->edFN));
-    // Each projection's numbers are told about only when that projection is in use.
-    const bool lambert = Checked(FGPS->cbUseLCCProjection);
-    std::vector<std::string> tm, lcc;
-    road.a = GeodeticNumber(FGPS->edSMA, "semi-major axis", reports);
-    road.f = GeodeticNumber(FGPS->edIF, "flattening", reports);
-    road.centralMeridian = GeodeticNumber(FGPS->edCM, "central meridian", tm);
-    road.referenceLatitude = GeodeticNumber(FGPS->edRL, "reference latitude", tm);
-    road.scaleFactor = GeodeticNumber(FGPS->edSF, "scale factor", tm);
-    road.falseEasting = GeodeticNumber(FGPS->edFE, "false easting", tm);
-    road.falseNorthing = GeodeticNumber(FGPS->edFN, "false northing", tm);
-    road.lccSP1 = GeodeticNumber(FGPS->eLCCSP1, "Lambert standard parallel 1", lcc) * kDegToRad;
-    road.lccSP2 = GeodeticNumber(FGPS->eLCCSP2, "Lambert standard parallel 2", lcc) * kDegToRad;
-    road.lccScale = GeodeticNumber(FGPS->eLCCSF, "Lambert scale factor", lcc);
-    road.lccOrigin = GeodeticNumber(FGPS->eLCCCP, "Lambert latitude of origin", lcc) * kDegToRad;
-    road.lccMeridianDeg = GeodeticNumber(FGPS->eLCCM, "Lambert central meridian", lcc);
-    road.lccMeridian = road.lccMeridianDeg * kDegToRad;
-    road.lccFalseEasting = GeodeticNumber(FGPS->eLCCFE, "Lambert false easting", lcc);
-    road.lccFalseNorthing = GeodeticNumber(FGPS->eLCCFN, "Lambert false northing", lcc);
-    for (const std::string& r : lambert ? lcc : tm) reports.push_back(r);
-    road.geodesyLoaded = true;
-  }
-
   if (FShape)
     road.vessel = road.vesselEdits.Read(
         {S(FShape->edAmount), S(FShape->edInterval), S(FShape->edRadious), S(FShape->edLArrow), S(FShape->edBArrow)},
@@ -430,42 +433,15 @@ void TFNav::tMapTimer(QObject* Sender) {
   auto placeVessel = [&]() -> bool {
     // Grid position. A conversion that does not give its numbers ends the tick:
     // the grid position keeps its last value.
-    double easting = 0, northing = 0, convergence = 0;
-    std::vector<double> v;
-    if (FGPS && Checked(FGPS->cbUseLCCProjection)) {
-      const std::string shifted =
-          DatumTransform("BLH", navloop::PositionText(GNSSLatitude, GNSSLongitude, GNSSAltitude), DatumParams);
-      if (scanformat::Scan("%lf %lf %lf", shifted, v) < 3) return false;
-      const double latitude = v[0], longitude = v[1];
-      int setup = 0, result = 0;
-      double n = 0;
-      if (Checked(FGPS->cLambert1)) {
-        n = SetLCC1Parameters(road.a, road.f, road.lccOrigin, road.lccMeridian, road.lccFalseEasting,
-                              road.lccFalseNorthing, road.lccScale, &setup);
-        if (setup == 0) result = GeodeticToLCC1(latitude * kDegToRad, longitude * kDegToRad, easting, northing);
-      } else {
-        n = SetLCC2Parameters(road.a, road.f, road.lccOrigin, road.lccMeridian, road.lccSP1, road.lccSP2,
-                              road.lccFalseEasting, road.lccFalseNorthing, &setup);
-        if (setup == 0) result = GeodeticToLCC2(latitude * kDegToRad, longitude * kDegToRad, easting, northing);
-      }
-      if (setup != 0) {
-        const std::string text = "The Lambert projection parameters are not accepted (code " +
-                                 std::to_string(setup) + "); no grid position is computed.";
-        if (road.reporter.First(text)) SurveyReport(text);
-        return false;
-      }
-      if (result != 0) return false;
-      convergence = navloop::LambertConvergence(n, longitude, road.lccMeridianDeg);
-    } else {
-      convergence = static_cast<double>(TMScaleOrConvergence(
-          "GrdConv", road.a, road.f, GNSSLatitude, GNSSLongitude, road.centralMeridian, road.referenceLatitude,
-          road.scaleFactor, road.falseEasting, road.falseNorthing));
-      const std::string grid = GeographicToGrid(navloop::PositionText(GNSSLatitude, GNSSLongitude), DatumParams,
-                                                road.tmParameters, road.tmEllipsoid);
-      if (scanformat::Scan("%lf %lf", grid, v) < 2) return false;
-      easting = v[0];
-      northing = v[1];
+    const gridconv::GridPosition g = grid.Convert(GNSSLatitude, GNSSLongitude, GNSSAltitude);
+    if (g.lambertSetup != 0) {
+      const std::string text = "The Lambert projection parameters are not accepted (code " +
+                               std::to_string(g.lambertSetup) + "); no grid position is computed.";
+      if (road.reporter.First(text)) SurveyReport(text);
+      return false;
     }
+    if (!g.ok) return false;
+    const double convergence = g.convergence, easting = g.easting, northing = g.northing;
     GridConvergence = convergence;
     GridEasting = easting;
     GridNorthing = northing;

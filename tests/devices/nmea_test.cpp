@@ -32,6 +32,26 @@ TEST(Nmea, PositionDegrees) {
   }
 }
 
+TEST(Nmea, SentenceChecksum) {
+  using nmea::Checksum;
+  const std::pair<const char*, Checksum> cases[] = {
+      {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47", Checksum::Good},
+      {"$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48", Checksum::Good},
+      {"$GPRMC,1,A*3b", Checksum::Good},  // lower-case digits
+      {"$GPGGA,123519,4907.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47", Checksum::Bad},
+      {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*00", Checksum::Bad},
+      {"$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*4", Checksum::Bad},   // cut short
+      {"$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*", Checksum::Bad},
+      {"$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*G8", Checksum::Bad},
+      {"$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K", Checksum::None},
+      {"$", Checksum::None},
+  };
+  for (const auto& [line, expected] : cases) {
+    SCOPED_TRACE(line);
+    EXPECT_EQ(nmea::SentenceChecksum(line), expected);
+  }
+}
+
 TEST(Nmea, FieldsAndNumbers) {
   EXPECT_EQ(nmea::SplitFields("$GPGGA,,a,"), (std::vector<std::string>{"$GPGGA", "", "a", ""}));
   EXPECT_EQ(nmea::SplitFields(""), (std::vector<std::string>{""}));
@@ -51,7 +71,7 @@ TEST(Nmea, SentencesThatChangeNothing) {
   v.Speed = 2;
   v.FixQuality = 3;
   for (const char* line : {"$GPG", "$GPGGA,1,2", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9",
-                           "$GPZDA,123519,30,01,2026,00,00*4A", "$GPGSA,A,3,04,05,,,,,,,,,,,2.5,1.3,2.1",
+                           "$GPZDA,123519,30,01,2026,00,00*41", "$GPGSA,A,3,04,05,,,,,,,,,,,2.5,1.3,2.1",
                            "$GPGLL,4916.45,N,12311.12,W,225444,A", "$GPRMC,1,A,2,N,3,E,", "$GPVTG,1,T,2",
                            "GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", "$GP*GGA,1,2,3",
                            ""}) {

@@ -15,13 +15,14 @@
 
 #include "app/settingsfile.h"
 #include "app/textfile.h"
+#include "platform/clock.h"
 #include "tests/platform/ptypair.h"
 #include "tests/support/tempenv.h"
 
 namespace {
 
 const char* const kGGA = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
-const char* const kGGANoFix = "$GPGGA,123519,,,,,0,00,,,M,,M,,*66";
+const char* const kGGANoFix = "$GPGGA,123519,,,,,0,00,,,M,,M,,*6B";
 const char* const kRMC = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A";
 const char* const kVTG = "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48";
 
@@ -142,13 +143,11 @@ TEST_F(SerialGPSTest, NmeaSentencesThroughThePort) {
       {"other talkers, southern and western",
        {"$GNGGA,1,4807.038,S,01131.000,W,4,12,0.9,-3.5,M,,M,,", "$INVTG,7,T,,,,N,3.5,K"},
        {"position", "speed"}, {-48.1173, -lon, -3.5, 3.5, 7, 4, 12}, {3.5}},
-      {"checksum not verified", {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*00"},
-       {"position"}, {48.1173, lon, 545.4, 0, 0, 1, 8}, {48.1173, lon, 545.4}},
       {"empty fix and satellites keep the last",
        {kGGA, "$GPGGA,123520,4807.039,N,01131.000,E,,,0.9,,M,46.9,M,,"}, {"position", "position"},
        {48 + 7.039 / 60, lon, 545.4, 0, 0, 1, 8}, {48 + 7.039 / 60, lon, 545.4}},
       {"empty hemisphere reads two degree digits",
-       {"$GPGGA,123519,4807.038,,01131.000,,1,08,0.9,545.4,M,46.9,M,,*47"}, {"position"},
+       {"$GPGGA,123519,4807.038,,01131.000,,1,08,0.9,545.4,M,46.9,M,,*4C"}, {"position"},
        {48.1173, 1 + 131.0 / 60, 545.4, 0, 0, 1, 8}, {48.1173, 1 + 131.0 / 60, 545.4}},
       {"fields that are not numbers read as 0",
        {"$GPGGA,1,4807.038,N,01131.000,E,x,?,0.9,abc,M,,M,,", "$GPRMC,1,A,,,,,fast,east"},
@@ -316,6 +315,48 @@ ssize_t WriteHalfWhenFull(int fd, const void* data, size_t size) {
   return -1;
 }
 }  // namespace
+
+// A sentence whose checksum does not match (one latitude digit corrupted on
+// the line) is raw-logged but neither handed on nor decoded; one without a
+// checksum is taken. The first is told at once, later ones are counted and
+// told at most once a minute, and what is left when the port closes.
+TEST_F(SerialGPSTest, SentencesWithAWrongChecksumAreLoggedButNotTaken) {
+  uint32_t now = 1000;
+  platform::SetTickSource([&now] { return now; });
+  std::vector<std::string> told;
+  gps.OnBadSentences = [&](QObject* s, const std::string& text) {
+    EXPECT_EQ(s, &gps);
+    told.push_back(text);
+  };
+  const std::string log = env.Home() + "gnss.log";
+  gps.NMEALog = true;
+  gps.LogFileName = log;
+  OpenPort();
+  const std::string corrupted = "$GPGGA,123519,4907.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
+  const std::string unchecked = "$GPGGA,123520,4807.040,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,";
+  Deliver(corrupted + "\r\n" + kGGA + "\r\n" + unchecked + "\r\n");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{kGGA, unchecked}));
+  EXPECT_EQ(Kinds(), (std::vector<std::string>{"line", "position", "line", "position"}));
+  EXPECT_NEAR(gps.Latitude, 48 + 7.040 / 60, 1e-12);
+  EXPECT_EQ(env.ReadFile(log), corrupted + "\r\n" + kGGA + "\r\n" + unchecked + "\r\n");
+  EXPECT_EQ(told, (std::vector<std::string>{"COM7: A sentence with a wrong checksum was not taken: " + corrupted}));
+
+  events.clear();
+  now += 1000;
+  Deliver(corrupted + "\r\n$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*4\r\n");  // cut checksum
+  EXPECT_TRUE(events.empty());
+  EXPECT_EQ(told.size(), 1u);
+  now += nmea::ChecksumTally::kPeriodMs;
+  Deliver(corrupted + "\r\n");
+  Deliver(corrupted + "\r\n");
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_EQ(told[1], "COM7: 3 more sentences with a wrong checksum were not taken (4 since the port was opened).");
+  gps.Close();
+  ASSERT_EQ(told.size(), 3u);
+  EXPECT_EQ(told[2], "COM7: 1 more sentence with a wrong checksum was not taken (5 since the port was opened).");
+  EXPECT_TRUE(events.empty() || Kinds() == std::vector<std::string>{"disconnect"});
+  platform::SetTickSource({});
+}
 
 TEST_F(SerialGPSTest, RawLogResumesAfterAFailedWriteAndAVanishedFolder) {
   const std::string folder = env.Home() + "day/LOG/";

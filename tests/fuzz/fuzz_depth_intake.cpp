@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   in.svValue = 1500;
   in.useSVP = (data[0] & 0x80) != 0;
   in.svColumn = {"1500", "1490.5", "x", "1480"};
+  in.hasPosition = (data[0] & 0x40) != 0;
   std::istringstream lines(parts[1]);
   while (std::getline(lines, in.line)) intake.TakeLine(in);
 

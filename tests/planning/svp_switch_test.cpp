@@ -13,6 +13,7 @@
 
 #include "app/formats.h"
 #include "app/helpers.h"
+#include "app/settingsfile.h"
 #include "devices/QuarixSerialGPS.h"
 #include "platform/prompts.h"
 #include "tests/runtime/formsfixture.h"
@@ -22,14 +23,14 @@ namespace {
 class SvpSwitchWindows : public FormsTest {
  protected:
   void SetUp() override {
+    {
+      IniFile ini;  // the offsets accepted before: draft 0.50, SV 1480
+      offsets::WriteSection(ini, {"0.50", "2.00", "1.50", "1480", "0", "Harbour", "Launch", "Surveyor", ""});
+    }
     Start();
     FGPS->cSBESMessage->setCurrentText("NMEA DPT");
     FGPS->eSBESFormat->setText("%*6s,%lf");
-    Offsets->OffsetA->setText("0.50");
-    Offsets->SV->setText("1480");
     Offsets->hide();
-    // The first receiver line with the dialog closed takes the offsets.
-    FNav->ZGPS1NewCommand(FNav->ZGPS1, "$GPZDA,120000.00,30,01,2026,00,00*00");
     FMsg->Msg->clear();
   }
   void Sounder(const std::string& line) { FNav->ZSENSORNewCommand(FNav->ZSENSOR, line); }
@@ -59,7 +60,7 @@ TEST_F(SvpSwitchWindows, LoadingAProbeFileEndsTheProfileAndTheSoundingSaysSo) {
   EXPECT_EQ(Offsets->bSVP->text(), "SVP Profile Used");
   EXPECT_FALSE(Offsets->SV->isEnabled());
   const std::string line13 = ListLines(fSVP->mSVPColumn)[13];
-  Sounder("$SDDPT,12.5,0.5*00");
+  Sounder("$SDDPT,12.5,0.5*64");
   EXPECT_NE(LastRecord().find("," + line13 + ",0.50,"), std::string::npos) << LastRecord();
 
   // Rerunning the column keeps the profile in use.
@@ -71,7 +72,7 @@ TEST_F(SvpSwitchWindows, LoadingAProbeFileEndsTheProfileAndTheSoundingSaysSo) {
   EXPECT_FALSE(fSVP->cUseSVP->isChecked());
   EXPECT_EQ(Offsets->bSVP->text(), "Single SV Used");
   EXPECT_TRUE(Offsets->SV->isEnabled());
-  Sounder("$SDDPT,12.5,0.5*00");
+  Sounder("$SDDPT,12.5,0.5*64");
   EXPECT_NEAR(TrueDepthHi, 12.5 * 1480 / 1500 + 0.5, 1e-12);
   EXPECT_NE(LastRecord().find(",1480.00,0.50,"), std::string::npos) << LastRecord();
   EXPECT_TRUE(FMsg->Msg->toPlainText().isEmpty());  // nothing to excuse: the screen told the truth

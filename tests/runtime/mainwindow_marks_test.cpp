@@ -37,6 +37,8 @@ class EchogramAndMarks : public FormsTest {
     prompts::CurrentScript() = {};
     ASSERT_TRUE(sounder.Ok());
     IniFile().WriteString("SERIAL_PORT_MAP", "COM6", sounder.DevicePath());
+    IniFile ini;  // the accepted offsets: SV 1500, no draft
+    offsets::WriteSection(ini, {"0", "0", "0", "1500", "0", "Harbour", "Launch", "Surveyor", ""});
     platform::SetTickSource([this] { return now; });
     Start();
   }
@@ -52,12 +54,11 @@ class EchogramAndMarks : public FormsTest {
     FGPS->SensorEnabled->setChecked(true);
     FGPS->cSBESMessage->setCurrentText("NMEA DPT");
     FGPS->cSBESMessageChange();
-    SVValue = 1500;  // as the first receiver line copies it from the offsets
     FNav->RealtimeClick();
     ASSERT_TRUE(FNav->ZSENSOR->Active);
     ASSERT_EQ(SounderOpenTick, now);
   }
-  void DepthLine(const char* line = "$SDDPT,12.34,0.5*00") { FNav->ZSENSORNewCommand(FNav->ZSENSOR, line); }
+  void DepthLine(const char* line = "$SDDPT,12.34,0.5*56") { FNav->ZSENSORNewCommand(FNav->ZSENSOR, line); }
   void Tick(uint32_t at) {
     now = at;
     FNav->tEchogramTimer(FNav->tEchogram);
@@ -113,7 +114,7 @@ TEST_F(EchogramAndMarks, TheTimerDrawsOneSamplePerNewDepthWhileTheEchogramShows)
   EXPECT_EQ(FNav->tEchogram->interval(), fWaterfal->Interval);
   const int last = fWaterfal->DataWidth - 1;
 
-  DepthLine("$SDDPT,12.34,0.5*00");
+  DepthLine("$SDDPT,12.34,0.5*56");
   EXPECT_TRUE(NewDepthAvailable);
   const double depth = TrueDepthHi;
   EXPECT_GT(depth, 0);
@@ -125,7 +126,7 @@ TEST_F(EchogramAndMarks, TheTimerDrawsOneSamplePerNewDepthWhileTheEchogramShows)
   EXPECT_EQ(fWaterfal->History.Depths()[last - 1], 0.0);
 
   fWaterfal->hide();  // hidden: not sampled
-  DepthLine("$SDDPT,20.00,0.5*00");
+  DepthLine("$SDDPT,20.00,0.5*50");
   Tick(1600);
   EXPECT_FALSE(NewDepthAvailable);
   EXPECT_EQ(fWaterfal->History.Depths()[last], depth);
@@ -171,6 +172,7 @@ TEST_F(EchogramAndMarks, F12AfterASoundingMarksAnEventAndResetRestartsTheNumberi
 
 TEST_F(EchogramAndMarks, ScreenshotTimerSavesEveryScreen) {
   FNav->tScreenshotTimer(FNav->tScreenshot);
+  FNav->Screenshots.WaitForPictures();
   const std::string file = DayFolder + "PNG/QDM 2026-01-30 143512 Primary.png";
   EXPECT_TRUE(platform::FileExists(file)) << file;
 }

@@ -217,6 +217,15 @@ class Survey : public FormsTest {
     IniFile ini;
     ini.WriteString("SERIAL_PORT_MAP", "COM5", gnss.DevicePath());
     ini.WriteString("SERIAL_PORT_MAP", "COM6", sounder.DevicePath());
+    // Geodetic parameters the survey can convert with (UTM zone 35).
+    const std::pair<const char*, const char*> geodesy[] = {
+        {"SemiMajorAxis", "6378137"}, {"InverseFlattening", "0.0033528106647474"}, {"X_Rotation", "0"},
+        {"Y_Rotation", "0"},          {"Z_Rotation", "0"},                        {"X_Shift", "0"},
+        {"Y_Shift", "0"},             {"Z_Shift", "0"},                           {"Scale_PPM", "0"},
+        {"Central_Meridian", "27"},   {"Reference_Latitude", "0"},                {"Scale_Factor", "0.9996"},
+        {"False_Easting", "500000"},  {"False_Northing", "0"}};
+    for (const auto& [key, value] : geodesy) ini.WriteString("GEODETIC_PARAMETERS", key, value);
+    offsets::WriteSection(ini, {"0.50", "2.00", "1.50", "1480", "1.00", "Harbour", "Launch", "Surveyor", ""});
   }
   void UsePorts(const char* gnssPort, const char* sounderPort, bool sounderEnabled) {
     FGPS->Port->setCurrentText(gnssPort);

@@ -20,6 +20,7 @@ TEST(Screenshots, EveryScreenSavedAsA24BitPng) {
   const std::vector<std::string> files = taker.Tick();
   const std::string expected = DayFolder + "PNG/QDM 2026-01-30 143512 Primary.png";
   ASSERT_EQ(files, std::vector<std::string>{expected});
+  ASSERT_EQ(taker.WaitForPictures(), files);
   std::string bytes = env.ReadFile(expected);
   ASSERT_GT(bytes.size(), 33u);
   EXPECT_EQ(bytes.substr(1, 3), "PNG");
@@ -34,6 +35,7 @@ TEST(Screenshots, EveryScreenSavedAsA24BitPng) {
 
   // The next tick overwrites the picture of the same second.
   EXPECT_EQ(taker.Tick(), files);
+  EXPECT_EQ(taker.WaitForPictures(), files);
 }
 
 TEST(Screenshots, SaveFailureIsReportedOnceAndSkipped) {
@@ -42,15 +44,18 @@ TEST(Screenshots, SaveFailureIsReportedOnceAndSkipped) {
   // A folder in the picture's place: the picture cannot be written.
   ASSERT_TRUE(QDir().mkpath(png + "QDM 2026-01-30 143512 Primary.png"));
   ScreenshotTaker taker;
-  EXPECT_TRUE(taker.Tick().empty());
-  EXPECT_TRUE(taker.Tick().empty());
+  taker.Tick();
+  EXPECT_TRUE(taker.WaitForPictures().empty());
+  taker.Tick();
+  EXPECT_TRUE(taker.WaitForPictures().empty());
   ASSERT_EQ(prompts::CurrentScript().shown.size(), 1u);
   EXPECT_EQ(prompts::CurrentScript().shown[0].toStdString(),
             "Screenshot could not be saved: " + DayFolder + "PNG/QDM 2026-01-30 143512 Primary.png");
 
   // A later tick saves again; a failure after it is reported again.
   env.SetNow(QDateTime(QDate(2026, 1, 30), QTime(14, 36, 12)));
-  EXPECT_EQ(taker.Tick().size(), 1u);
+  taker.Tick();
+  EXPECT_EQ(taker.WaitForPictures().size(), 1u);
   ASSERT_TRUE(QDir(png).removeRecursively());
   QFile blocker(png.chopped(1));  // a file where the folder belongs
   ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));

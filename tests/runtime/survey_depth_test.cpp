@@ -36,6 +36,7 @@ DepthLineInput Input(const std::string& type, const std::string& format, const s
   in.tideHt = 1.00;
   in.rtkAntennaHeight = 48.6;
   in.rtkTide = 47.1;
+  in.hasPosition = true;
   in.latitude = 0;
   in.longitude = 9;
   in.gridEasting = 500000;
@@ -49,7 +50,7 @@ std::string Read(const TempEnv& env, const std::string& path) { return env.ReadF
 TEST(SurveyDepthIntake, DptSoundingIsCorrectedAndRecorded) {
   TempEnv env;
   DepthIntake intake;
-  const DepthLineResult r = intake.TakeLine(Input("NMEA DPT", "%*6s,%lf", "$SDDPT,12.34,0.5*00"));
+  const DepthLineResult r = intake.TakeLine(Input("NMEA DPT", "%*6s,%lf", "$SDDPT,12.34,0.5*56"));
   EXPECT_TRUE(r.knownType);
   EXPECT_TRUE(r.taken);
   EXPECT_EQ(r.labelHi, "12.68");
@@ -64,8 +65,8 @@ TEST(SurveyDepthIntake, DptSoundingIsCorrectedAndRecorded) {
             "Easting,Northing,Elevation\r\n500000.00,1000.00,-11.68\r\n");
 
   // A second line adds only its data line; a line without depth adds nothing.
-  intake.TakeLine(Input("NMEA DPT", "%*6s,%lf", "$SDDPT,12.34,0.5*00"));
-  const DepthLineResult none = intake.TakeLine(Input("NMEA DPT", "%*6s,%lf", "$SDDPT,,0.5*00"));
+  intake.TakeLine(Input("NMEA DPT", "%*6s,%lf", "$SDDPT,12.34,0.5*56"));
+  const DepthLineResult none = intake.TakeLine(Input("NMEA DPT", "%*6s,%lf", "$SDDPT,,0.5*7C"));
   EXPECT_FALSE(none.taken);
   EXPECT_EQ(none.labelHi, "--.-");
   EXPECT_EQ(none.trueHi, 0);
@@ -73,6 +74,24 @@ TEST(SurveyDepthIntake, DptSoundingIsCorrectedAndRecorded) {
   EXPECT_EQ(csv.find("Date,"), 0u);
   EXPECT_EQ(csv.rfind("Date,"), 0u);  // the header exactly once
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);
+}
+
+// A sounding without a current position is recorded with fix 0 and empty
+// position columns (whatever stale values it is given), and has no simple XYZ
+// line: that file has no column to tell it by.
+TEST(SurveyDepthIntake, SoundingWithoutAPositionHasNoneInTheRecordAndNoXyzLine) {
+  TempEnv env;
+  DepthIntake intake;
+  intake.TakeLine(Input("NMEA DPT", "%*6s,%lf", "$SDDPT,12.34,0.5*56"));
+  DepthLineInput in = Input("NMEA DPT", "%*6s,%lf", "$SDDPT,13.00,0.5*56");
+  in.hasPosition = false;
+  const DepthLineResult r = intake.TakeLine(in);
+  EXPECT_TRUE(r.recorded);
+  const std::string csv = Read(env, CoordinatesFileName);
+  EXPECT_EQ(csv.substr(csv.rfind("\r\n", csv.size() - 3) + 2),
+            "2026-01-30 143512345,,,,,-12.33,0.50,13.33,0.50,13,0,NMEA DPT,1480.00,0.50,0,48.60,1.00,47.10\r\n");
+  EXPECT_EQ(Read(env, DayXYZFolder + "2026-01-30 Simple XYZ.csv"),
+            "Easting,Northing,Elevation\r\n500000.00,1000.00,-11.68\r\n");
 }
 
 // Each type with a matching line, the line without its tag and a partial scan.
@@ -90,10 +109,10 @@ TEST(SurveyDepthIntake, RecognitionTable) {
       {"Quarix SMT", "%*8s,%lf,%lf", "$PQSMT01,7.25,12.60", true, 7.25, 0, true},
       {"Quarix SMT", "%*8s,%lf,%lf", "$PQSMT01,7.25", false, 0, 0, false},  // partial
       {"Quarix SMT", "%*8s,%lf,%lf", "$PQXXX01,7.25,12.60", false, 0, 0, false},
-      {"NMEA DPT", "%*6s,%lf", "$SDDPT,12.34,0.5*00", true, 12.34, 0, true},
-      {"NMEA DPT", "%*6s,%lf", "$SDDBT,40.5,f,12.3,M,6.7,F*3A", false, 0, 0, false},
-      {"NMEA DBT", "%*6s,%*lf,%*1s,%lf", "$SDDBT,40.5,f,12.3,M,6.7,F*3A", true, 12.3, 0, true},
-      {"NMEA DBT", "%*6s,%lf", "$SDDPT,12.34,0.5*00", false, 0, 0, false},
+      {"NMEA DPT", "%*6s,%lf", "$SDDPT,12.34,0.5*56", true, 12.34, 0, true},
+      {"NMEA DPT", "%*6s,%lf", "$SDDBT,40.5,f,12.3,M,6.7,F*06", false, 0, 0, false},
+      {"NMEA DBT", "%*6s,%*lf,%*1s,%lf", "$SDDBT,40.5,f,12.3,M,6.7,F*06", true, 12.3, 0, true},
+      {"NMEA DBT", "%*6s,%lf", "$SDDPT,12.34,0.5*56", false, 0, 0, false},
       {"Quarix XDR HI", "%*8s,%lf", "$SDXDR,D,7.50,M,XDHI", true, 7.5, 0, true},
       {"Quarix XDR HI", "%*8s,%lf", "$SDXDR,D,7.50,M,XDLO", false, 0, 0, false},
       {"Quarix XDR LO", "%*8s,%*lf,%*8s,%lf", "$SDXDR,D,7.50,M,XDHI,D,8.25,M,XDLO", true, 0, 8.25, false},
@@ -159,12 +178,12 @@ TEST(SurveyDepthIntake, UnsafeFormatTakesNoDepthAndIsReportedOnce) {
   TempEnv env;
   DepthIntake intake;
   for (const char* format : {"%*6s,%s", "%*6s,%lf%n", "%*6s,%lf,%lf"}) {
-    DepthLineResult r = intake.TakeLine(Input("NMEA DPT", format, "$SDDPT,12.34,0.5*00"));
+    DepthLineResult r = intake.TakeLine(Input("NMEA DPT", format, "$SDDPT,12.34,0.5*56"));
     EXPECT_FALSE(r.taken) << format;
     ASSERT_EQ(r.reports.size(), 1u) << format;
     EXPECT_NE(r.reports[0].find(format), std::string::npos);
     EXPECT_NE(r.reports[0].find("No depth is taken"), std::string::npos);
-    r = intake.TakeLine(Input("NMEA DPT", format, "$SDDPT,12.34,0.5*00"));
+    r = intake.TakeLine(Input("NMEA DPT", format, "$SDDPT,12.34,0.5*56"));
     EXPECT_TRUE(r.reports.empty()) << format;
   }
 }

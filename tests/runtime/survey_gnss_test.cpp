@@ -55,7 +55,7 @@ TEST(SurveyGnssIntake, HeadingFromHDT) {
   double heading = 1e-9;
   EXPECT_TRUE(gnss::TakeHDT("$HEHDT,274.07,T", heading));
   EXPECT_DOUBLE_EQ(heading, 274.07);
-  EXPECT_TRUE(gnss::TakeHDT("$HEHDT,,T*1A", heading));  // empty heading keeps
+  EXPECT_TRUE(gnss::TakeHDT("$HEHDT,,T*01", heading));  // empty heading keeps
   EXPECT_DOUBLE_EQ(heading, 274.07);
   EXPECT_TRUE(gnss::TakeHDT("$IIHDT,,T", heading));
   EXPECT_DOUBLE_EQ(heading, 274.07);
@@ -71,11 +71,11 @@ TEST(SurveyGnssIntake, SpeedFromRMCAndVTG) {
   };
   const std::vector<Row> rows = {
       {"$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A", 0, 22.4},
-      {"$GPRMC,123519,V,,,,,,,230394,,*6A", 5, 0},  // no fix: 0
+      {"$GPRMC,123519,V,,,,,,,230394,,*33", 5, 0},  // no fix: 0
       {"$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48", 0, 5.5},
       {"$GPVTG,054.7,T,,M,005.5,N,010.2,K", 0, 5.5},  // empty magnetic track
       {"$GPVTG,,T,,M,,N,,K,N*2C", 3, 0},
-      {"$GPVTG,054.7,T,,M,5.5*12", 3, 5.5},  // checksum right after the speed
+      {"$GPVTG,054.7,T,,M,5.5*61", 3, 5.5},  // checksum right after the speed
       {"$GPVTG,054.7", 3, 0},
   };
   for (const Row& r : rows) {
@@ -100,12 +100,12 @@ TEST(SurveyGnssIntake, GGATimeCheckAndRtkHeight) {
   };
   const double offsetC = 1.2;
   const std::vector<Row> rows = {
-      {"$GPGGA,120000.00,4100.0000,N,02900.0000,E,4,12,0.8,12.5,M,36.1,M,,*00", false, 48.6, 47.4},
-      {"$GPGGA,120000.00,4100.0000,N,02900.0000,E,4,12,0.8,12.5,M,,M,,*00", false, 12.5, 11.3},
-      {"$GPGGA,120000.00,4100.0000,N,02900.0000,E,5,12,0.8,12.5,M,36.1,M,,*00", false, 1, 2},
-      {"$GPGGA,120000.00,4100.0000,N,02900.0000,E,4,,0.8,12.5,M,36.1,M,,*00", false, 1, 2},  // n = 2
-      {"$GPGGA,000000.00,4100.0000,N,02900.0000,E,1,12,0.8,12.5,M,36.1,M,,*00", true, 1, 2},   // time 0
-      {"$GPGGA,120000.00,,,,,0,00,,,M,,M,,*66", true, 1, 2},                                      // empty GGA
+      {"$GPGGA,120000.00,4100.0000,N,02900.0000,E,4,12,0.8,12.5,M,36.1,M,,*5D", false, 48.6, 47.4},
+      {"$GPGGA,120000.00,4100.0000,N,02900.0000,E,4,12,0.8,12.5,M,,M,,*47", false, 12.5, 11.3},
+      {"$GPGGA,120000.00,4100.0000,N,02900.0000,E,5,12,0.8,12.5,M,36.1,M,,*5C", false, 1, 2},
+      {"$GPGGA,120000.00,4100.0000,N,02900.0000,E,4,,0.8,12.5,M,36.1,M,,*5E", false, 1, 2},  // n = 2
+      {"$GPGGA,000000.00,4100.0000,N,02900.0000,E,1,12,0.8,12.5,M,36.1,M,,*5B", true, 1, 2},   // time 0
+      {"$GPGGA,120000.00,,,,,0,00,,,M,,M,,*4B", true, 1, 2},                                      // empty GGA
       {"$GPGGA,,,,,,0,,,,,,,,*66", true, 1, 2},
   };
   for (const Row& r : rows) {
@@ -151,6 +151,39 @@ TEST(SurveyGnssIntake, ColoursAndKnots) {
   EXPECT_EQ(gnss::FixQualityColor(5), 0x00FFFFu);
   EXPECT_EQ(gnss::KnotsText(18.52), "10.0");
   EXPECT_EQ(gnss::KnotsText(0), "0.0");
+}
+
+// A position is current up to three of the receiver's own intervals, and
+// at least 2 s; the interval is the median of the last five, so one outage
+// or one burst does not stretch or shrink it.
+TEST(SurveyPositionAge, CurrentForThreeIntervalsAndAtLeastTwoSeconds) {
+  struct Case {
+    const char* name;
+    std::vector<uint32_t> stamps;
+    uint32_t age;  // ms after the last stamp
+    bool current;
+  };
+  const std::vector<Case> cases = {
+      {"no position yet", {}, 0, false},
+      {"one stamp: the interval counts as 1 s", {1000}, 3000, true},
+      {"one stamp, 3.001 s later", {1000}, 3001, false},
+      {"10 Hz: 2 s at least", {0, 100, 200, 300}, 1999, true},
+      {"10 Hz, 2 s later", {0, 100, 200, 300}, 2000, false},
+      {"1 Hz: three intervals", {0, 1000, 2000, 3000}, 3000, true},
+      {"1 Hz, just over", {0, 1000, 2000, 3000}, 3001, false},
+      {"0.2 Hz: 15 s", {0, 5000, 10000}, 15000, true},
+      {"1 Hz after a 10 s outage", {0, 1000, 2000, 3000, 13000}, 3500, false},
+      {"1 Hz with a burst", {0, 1000, 1001, 2000, 3000, 4000}, 3000, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    gnss::PositionAge age;
+    for (uint32_t s : c.stamps) age.Stamp(s + 1);
+    const uint32_t last = c.stamps.empty() ? 1 : c.stamps.back() + 1;
+    EXPECT_EQ(age.Current(last + c.age), c.current);
+    age.Forget();
+    EXPECT_FALSE(age.Current(last));
+  }
 }
 
 }  // namespace

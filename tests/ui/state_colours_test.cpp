@@ -108,7 +108,7 @@ TEST_F(StateColours, RealtimeBoxesAndLatencyReadInEveryState) {
     EXPECT_GE(LabelContrast(fRealtime->Fixed, fRealtime->GPSGroupBox), kReadable) << theme;
     for (int quality : {4, 2, 5, 1}) {  // lime, aqua, yellow, red: the receiver's fix colours
       FNav->ZGPS1->FixQuality = quality;
-      FNav->ZGPS1NewCommand(FNav->ZGPS1, "$GPZDA,120000.00,30,01,2026,00,00*00");
+      FNav->ZGPS1NewCommand(FNav->ZGPS1, "$GPZDA,120000.00,30,01,2026,00,00*61");
       ASSERT_EQ(ShownFixQuality, quality);
       for (QLabel* l :
            {fRealtime->Fixed, fRealtime->SatelliteLabel, fRealtime->Speed, fRealtime->LAntennaH, fRealtime->LTideHt})

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/scanformat.h"
+#include "app/scanformat.h"
 
 namespace {
 
@@ -19,8 +19,8 @@ struct ScanCase {
 TEST(SurveyScanFormat, ScansLikeSscanf) {
   const std::vector<ScanCase> cases = {
       // the default echo-sounder formats
-      {"%*6s,%lf", "$SDDPT,12.34,0.5*00", {12.34}},
-      {"%*6s,%*lf,%*1s,%lf", "$SDDBT,40.5,f,12.3,M,6.7,F*3A", {12.3}},
+      {"%*6s,%lf", "$SDDPT,12.34,0.5*56", {12.34}},
+      {"%*6s,%*lf,%*1s,%lf", "$SDDBT,40.5,f,12.3,M,6.7,F*06", {12.3}},
       {"%*8s,%lf,%lf", "$PQSMT01,7.25,12.60", {7.25, 12.6}},
       {"%*8s,%lf,%lf", "$PQSMT01,7.25", {7.25}},  // partial scan
       {"%*8s,%lf,%*8s,%lf", "$PQXDHI1,7.5,$PQXDLO1,8.25", {7.5, 8.25}},

@@ -1,4 +1,4 @@
-#include "runtime/scanformat.h"
+#include "app/scanformat.h"
 
 #include <charconv>
 #include <climits>
