@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the whole suite with Clang under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer and runs
-# it; then builds the test programs that run threads (serial device, NTRIP client and window) under
+# it; then builds the test programs that run threads (serial device, NTRIP client and window, screenshots) under
 # ThreadSanitizer and runs them. Extra arguments go to the first ctest run.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 install_packages "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${CLANG_PACKAGES[@]}"
@@ -16,7 +16,7 @@ cmake --build "$ROOT/build-asan" -j "$(nproc)"
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --output-on-failure --no-label-summary -j "$(nproc)" --timeout 600 "$@")
 
-threads=(devices/serial_test ntrip/ntrip_client_test ntrip/ntrip_window_test)
+threads=(devices/serial_test ntrip/ntrip_client_test ntrip/ntrip_window_test runtime/screenshots_capture_test)
 build_with_clang "$ROOT/build-tsan" "-fsanitize=thread" -DQUARIX_BUILD_BENCH=OFF
 cmake --build "$ROOT/build-tsan" -j "$(nproc)" --target "${threads[@]##*/}"
 # Tests that start str2str are left out: Qt starts a process with clone(), which clang 14's ThreadSanitizer does
