@@ -48,8 +48,6 @@ class IniFile {
   // Stores the writes made so far; false when they could not be (errno
   // tells why). The caller tells such a failure: it is not told again.
   bool UpdateFile();
-  // The same: false when the writes made so far could not be stored.
-  bool LastWriteOk() { return UpdateFile(); }
 
   // How the failures and changes above reach the user: once for each text
   // while the program handles one event. By default the text is logged in

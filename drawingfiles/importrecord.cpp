@@ -45,13 +45,17 @@ TImportMark MarkImportLayer(const TQuarixCanvasModel& Canvas, const std::string&
   return mark;
 }
 
-bool LayerAsImported(const TQuarixCanvasModel& Canvas, const TImportMark& Mark) {
-  if (Canvas.LayerFindByName(Mark.Layer) < 0) return false;
-  const TImportMark now = MarkImportLayer(Canvas, Mark.Layer);
+namespace {
+
+// The same number of shapes within the same extent, to the millimetre a
+// saved drawing keeps.
+bool SameMark(const TImportMark& now, const TImportMark& Mark) {
   auto near = [](double a, double b) { return std::fabs(a - b) <= 1e-3 + 1e-9 * std::fabs(a); };
   return now.Shapes == Mark.Shapes && near(now.MinX, Mark.MinX) && near(now.MinY, Mark.MinY) &&
          near(now.MaxX, Mark.MaxX) && near(now.MaxY, Mark.MaxY);
 }
+
+}  // namespace
 
 // Section layout: "Count", then for i = 1 .. Count the keys "File<i>",
 // "Layer<i>" and "Mark<i>" (shape count and extent: "n minX minY maxX maxY").
@@ -91,9 +95,11 @@ void TImportRecord::Save(IniFile& Ini) const {
 
 std::map<std::string, std::string> TImportRecord::OwnedLayers(const TQuarixCanvasModel& Canvas) const {
   std::map<std::string, std::string> owned;
-  for (const auto& [path, mark] : marks_)
-    if (LayerAsImported(Canvas, mark) ||
-        (Canvas.LayerFindByName(mark.Layer) >= 0 && MarkImportLayer(Canvas, mark.Layer).Shapes == 0))
-      owned[path] = mark.Layer;
+  for (const auto& [path, mark] : marks_) {
+    if (Canvas.LayerFindByName(mark.Layer) < 0) continue;
+    // One pass over the drawing for each record.
+    const TImportMark now = MarkImportLayer(Canvas, mark.Layer);
+    if (now.Shapes == 0 || SameMark(now, mark)) owned[path] = mark.Layer;
+  }
   return owned;
 }

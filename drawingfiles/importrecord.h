@@ -22,10 +22,6 @@ struct TImportMark {
 
 // The mark of a layer as it stands; no shapes when the layer is missing.
 TImportMark MarkImportLayer(const TQuarixCanvasModel& Canvas, const std::string& Layer);
-// Whether the layer exists and still holds what the mark says (the same
-// number of shapes within the same extent, to the millimetre a saved
-// drawing keeps).
-bool LayerAsImported(const TQuarixCanvasModel& Canvas, const TImportMark& Mark);
 
 class TImportRecord {
  public:

@@ -129,6 +129,12 @@ void RotationMatrix(double rx, double ry, double rz, long double r[3][3]) {
     for (int k = 0; k < 3; ++k) r[i][k] = m[i][k];
 }
 
+// The Helmert shift into WGS 84: P' = s R P + T.
+void HelmertToWGS(long double s, const long double r[3][3], const long double t[3], const long double p[3],
+                  long double out[3]) {
+  for (int i = 0; i < 3; ++i) out[i] = s * (r[i][0] * p[0] + r[i][1] * p[1] + r[i][2] * p[2]) + t[i];
+}
+
 // ECEF -> latitude and longitude in degrees and height on ellipsoid a, f.
 bool ECEFToLatLon(long double x, long double y, long double z, long double a, long double f,
                   long double& latDeg, long double& lonDeg, long double& h) {
@@ -242,7 +248,7 @@ std::string HelmertTransform(const std::string& direction, const std::string& te
   long double out[3];
   if (direction == "WGS") {
     const long double p[3] = {x, y, z}, t[3] = {dx, dy, dz};
-    for (int i = 0; i < 3; ++i) out[i] = s * (r[i][0] * p[0] + r[i][1] * p[1] + r[i][2] * p[2]) + t[i];
+    HelmertToWGS(s, r, t, p, out);
   } else {
     GeoMatrix sr(3, std::vector<long double>(3));
     for (int i = 0; i < 3; ++i)
@@ -326,9 +332,7 @@ bool TGridConversion::Convert(double latitude, double longitude, double& easting
     if (!ToECEF(lat, lon, 0, datumA_[0], datumF_[0], p)) return false;
     // Into WGS 84 with the first shift (P' = s R P + T) ...
     long double w[3];
-    for (int i = 0; i < 3; ++i)
-      w[i] = scale_[0] * (rotation_[0][i][0] * p[0] + rotation_[0][i][1] * p[1] + rotation_[0][i][2] * p[2]) +
-             shift_[0][i];
+    HelmertToWGS(scale_[0], rotation_[0], shift_[0], p, w);
     // ... and out of it with the inverse of the second (P = R^T (P' - T) / s).
     long double q[3];
     for (int i = 0; i < 3; ++i)

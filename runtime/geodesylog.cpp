@@ -47,12 +47,11 @@ std::vector<std::string> GeodesyLogBlock(const devicesettings::GeodeticTexts& g,
   };
 }
 
-std::vector<std::string> GeodesyLogBlock(const IniFile& ini, const std::string& time) {
-  // Absent keys are empty texts and "No".
+devicesettings::GeodeticTexts StoredGeodesy(const IniFile& ini) {
   devicesettings::GeodeticTexts g;
   g.useTM = g.useDTP = g.useLCC = g.lambert1 = false;
   devicesettings::ReadGeodeticSection(ini, g);
-  return GeodesyLogBlock(g, time);
+  return g;
 }
 
 std::string GeodesyLogFileName() { return DayLogFolder + DateText() + " Geodesy.txt"; }
@@ -82,10 +81,4 @@ void WriteGeodesyLog(const devicesettings::GeodeticTexts& g) {
   AppendGeodesyBlock(GeodesyLogFileName(), DateText(), GeodesyLogBlock(g, FormatTime(platform::Now())));
 }
 
-void WriteGeodesyLog() {
-  const std::string fileName = GeodesyLogFileName();
-  const std::string date = DateText();
-  IniFile ini;
-  const auto block = GeodesyLogBlock(ini, FormatTime(platform::Now()));
-  AppendGeodesyBlock(fileName, date, block);
-}
+void WriteGeodesyLog() { WriteGeodesyLog(StoredGeodesy(IniFile())); }

@@ -14,11 +14,12 @@ class IniFile;
 // The three header lines a new file begins with.
 std::vector<std::string> GeodesyLogHeader(const std::string& date);
 
+// The geodetic parameters as stored in [GEODETIC_PARAMETERS]: absent keys
+// give empty texts, and the yes/no keys read as booleans (absent = No).
+devicesettings::GeodeticTexts StoredGeodesy(const IniFile& ini);
+
 // The 26 lines of one start block; values are copied as the texts hold them.
 std::vector<std::string> GeodesyLogBlock(const devicesettings::GeodeticTexts& g, const std::string& time);
-// The block of the parameters stored in [GEODETIC_PARAMETERS]; yes/no lines
-// read the key as a boolean (absent = No).
-std::vector<std::string> GeodesyLogBlock(const IniFile& ini, const std::string& time);
 
 // DayLogFolder + today's date + " Geodesy.txt".
 std::string GeodesyLogFileName();

@@ -637,7 +637,7 @@ void TFNav::SaveClosingSettings() {
   ini.WriteBool("CANVAS", "GridAutoScale", fcad->GridAutoScale);
   ini.WriteInteger("CANVAS", "DepthSpeedDisplayMode", fcad->DepthSpeedDisplayMode);
   ini.WriteInteger("CANVAS", "GGAOverlayPosition", fcad->GGAOverlayPosition);
-  if (!ini.LastWriteOk()) LogEvent("Closing: could not write the settings file " + ini.FileName());
+  if (!ini.UpdateFile()) LogEvent("Closing: could not write the settings file " + ini.FileName());
 }
 
 // ---------------------------------------------------------------------------

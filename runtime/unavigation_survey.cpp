@@ -37,6 +37,7 @@
 #include "runtime/depthintake.h"
 #include "runtime/editvalue.h"
 #include "runtime/fixedlayers.h"
+#include "runtime/geodesylog.h"
 #include "runtime/gnssintake.h"
 #include "runtime/gridconversion.h"
 #include "runtime/navloop.h"
@@ -155,11 +156,7 @@ void TFNav::StartMapTimer() {
 }
 
 devicesettings::GeodeticTexts TFNav::GeodesyInSettings() const {
-  if (FGPS) return FGPS->CurrentSettings().geodetic;
-  devicesettings::GeodeticTexts g;
-  g.useTM = g.useDTP = g.useLCC = g.lambert1 = false;
-  devicesettings::ReadGeodeticSection(IniFile(), g);
-  return g;
+  return FGPS ? FGPS->CurrentSettings().geodetic : StoredGeodesy(IniFile());
 }
 
 void TFNav::LoadGridParameters(const devicesettings::GeodeticTexts& g) {

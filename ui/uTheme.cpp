@@ -110,7 +110,7 @@ void TfTheme::bSaveExitClick(QObject* Sender) {
   if (const QListWidgetItem* item = lbThemeList->currentItem()) {
     IniFile ini;
     ini.WriteString("APPLICATION", "ThemeStyle", item->text().toStdString());
-    if (!ini.LastWriteOk()) {
+    if (!ini.UpdateFile()) {
       // Not recorded: say so and stay open, so the user can try again or cancel.
       prompts::ShowException(QString::fromStdString("Cannot write the settings file " + ini.FileName() + "."));
       return;

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (c != '\r' && c != '\n' && c != '\0') value += c;
   value = TrimBlanks(value);
   ini.WriteString("FUZZ_CHECK", "Value", value);
-  if (!ini.LastWriteOk()) return 0;
+  if (!ini.UpdateFile()) return 0;
   if (IniFile(path).ReadString("FUZZ_CHECK", "Value", "<missing>") != value) std::abort();
   return 0;
 }
