@@ -85,53 +85,40 @@ class FrameSizeKeeper : public QObject {
   int looks_ = 0;
 };
 
-// A window whose placement is restored on showing remembers it when it is
-// hidden, so that showing it again puts it where it was left (not where the
-// last closing of the program left it).
-class HideSaver : public QObject {
+// Runs an action on its window whenever the program hides it (a spontaneous
+// hide is the window manager's minimizing, not a closing). A window has at
+// most one watcher of each name.
+class HideWatcher : public QObject {
  public:
-  static constexpr const char* kName = "placementHideSaver";
-  explicit HideSaver(QWidget* window) : QObject(window) {
-    setObjectName(kName);
-    window->installEventFilter(this);
+  static void Attach(QWidget* window, const char* name, void (*action)(QWidget*)) {
+    if (!window->findChild<QObject*>(name, Qt::FindDirectChildrenOnly)) new HideWatcher(window, name, action);
   }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
-    // A spontaneous hide is the window manager's (minimizing): not a closing.
-    if (e->type() == QEvent::Hide && !e->spontaneous() && watched == parent())
-      SaveFormPlacement(static_cast<QWidget*>(watched));
+    if (e->type() == QEvent::Hide && !e->spontaneous() && watched == parent()) action_(static_cast<QWidget*>(watched));
     return QObject::eventFilter(watched, e);
   }
-};
 
-// Asks, on hiding, for the place the window is left at, which its next
-// showing then keeps.
-class PlaceKeeper : public QObject {
- public:
-  static constexpr const char* kName = "placementPlaceKeeper";
-  explicit PlaceKeeper(QWidget* window) : QObject(window) {
-    setObjectName(kName);
+ private:
+  HideWatcher(QWidget* window, const char* name, void (*action)(QWidget*)) : QObject(window), action_(action) {
+    setObjectName(name);
     window->installEventFilter(this);
   }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* e) override {
-    if (e->type() == QEvent::Hide && !e->spontaneous() && watched == parent()) {
-      // The native window asks for this place from now on: a window whose
-      // place was left to the window manager is placed anew at every showing.
-      auto* w = static_cast<QWidget*>(watched);
-      if (QWindow* handle = w->windowHandle(); handle && !w->isMaximized() && !w->isMinimized() && !w->isFullScreen())
-        handle->setFramePosition(w->frameGeometry().topLeft());
-    }
-    return QObject::eventFilter(watched, e);
-  }
+  void (*action_)(QWidget*);
 };
+
+// The native window asks for the place it is left at from now on: a window
+// whose place was left to the window manager is placed anew at every showing.
+void KeepFramePosition(QWidget* w) {
+  if (QWindow* handle = w->windowHandle(); handle && !w->isMaximized() && !w->isMinimized() && !w->isFullScreen())
+    handle->setFramePosition(w->frameGeometry().topLeft());
+}
 
 }  // namespace
 
 void KeepPlaceWhenHidden(QWidget* window) {
-  if (window && !window->findChild<QObject*>(PlaceKeeper::kName, Qt::FindDirectChildrenOnly)) new PlaceKeeper(window);
+  if (window) HideWatcher::Attach(window, "placementPlaceKeeper", KeepFramePosition);
 }
 
 void SaveFormPlacement(QWidget* window) {
@@ -151,7 +138,9 @@ void SaveFormPlacement(QWidget* window) {
 
 void RestoreFormPlacement(QWidget* window, bool withSize) {
   if (!window) return;
-  if (!window->findChild<QObject*>(HideSaver::kName, Qt::FindDirectChildrenOnly)) new HideSaver(window);
+  // Hidden, it remembers where it was left, so that showing it again puts it
+  // there (not where the last closing of the program left it).
+  HideWatcher::Attach(window, "placementHideSaver", SaveFormPlacement);
   IniFile ini;
   const std::string section = window->objectName().toStdString();
   if (ini.ReadInteger(section, "WindowState", 0) == 2) {
