@@ -88,7 +88,7 @@ void TQuarixSerialGPS::Open() {
   DataSeen = false;
 
   RawLogFailed = false;
-  Checksums.Reset();
+  Damaged.Reset();
   if (NMEALog && !LogFileName.empty()) OpenRawLog();  // no raw log yet, no report: the first line tries again
 
   PollTimer->setInterval(Delay < 1 ? kDefaultDelay : Delay);
@@ -109,7 +109,7 @@ void TQuarixSerialGPS::Close() {
   if (Handle) Handle->Close();
   Handle.reset();
   CloseRawLog();
-  TellBadSentences(Checksums.Pending(platform::TickCount(), true));
+  TellBadSentences(Damaged.Pending(platform::TickCount(), true));
   Active = false;
   Latitude = 0;
   Longitude = 0;
@@ -195,7 +195,7 @@ void TQuarixSerialGPS::ReopenTimerTimer() {
 
 void TQuarixSerialGPS::IdleTimerTimer() {
   if (!Active) return;
-  TellBadSentences(Checksums.Pending(platform::TickCount(), false));
+  TellBadSentences(Damaged.Pending(platform::TickCount(), false));
   if (DataSeen) {
     DataSeen = false;
     IdleReported = false;
@@ -207,17 +207,21 @@ void TQuarixSerialGPS::IdleTimerTimer() {
 
 void TQuarixSerialGPS::SplitLines() {
   std::string line;
-  while (serialtext::TakeLine(LineBuffer, line, CarriesNMEA))
-    if (!line.empty()) HandleLine(line);
+  bool cutShort = false;
+  while (CarriesNMEA ? serialtext::TakeSentence(LineBuffer, line, cutShort) : serialtext::TakeLine(LineBuffer, line))
+    if (!line.empty()) HandleLine(line, cutShort);
   serialtext::BoundRest(LineBuffer);
 }
 
-// A sentence whose checksum does not match is logged raw but not taken: its
-// owner never sees it and nothing is decoded from it.
-void TQuarixSerialGPS::HandleLine(const std::string& line) {
+// A damaged sentence (its checksum does not match, or the next sentence came
+// before its line end) is logged raw but not taken: its owner never sees it
+// and nothing is decoded from it. Without its end, a sentence that carries no
+// checksum would pass for whole with its last field cut.
+void TQuarixSerialGPS::HandleLine(const std::string& line, bool cutShort) {
   WriteRawLog(line);
-  if (line[0] == '$' && nmea::SentenceChecksum(line) == nmea::Checksum::Bad) {
-    TellBadSentences(Checksums.Dropped(line, platform::TickCount()));
+  if (line[0] == '$' && (cutShort || nmea::SentenceChecksum(line) == nmea::Checksum::Bad)) {
+    const nmea::Damage damage = cutShort ? nmea::Damage::CutShort : nmea::Damage::WrongChecksum;
+    TellBadSentences(Damaged.Dropped(line, damage, platform::TickCount()));
     return;
   }
   if (OnNewCommand) OnNewCommand(this, line);

@@ -47,7 +47,9 @@ class TQuarixSerialGPS : public QObject {
   bool EnableRTS = false;
   std::string LogFileName;        // path of the raw log
   // The port carries NMEA: every "$" starts a new sentence, so a sentence is
-  // never glued to line noise that came before it without a line feed.
+  // never glued to line noise that came before it without a line feed; a
+  // sentence that the next "$" ends before its line end lost its end and is
+  // dropped as damaged.
   bool CarriesNMEA = false;
 
   // Decoded values.
@@ -70,7 +72,7 @@ class TQuarixSerialGPS : public QObject {
   QTimer* ReopenTimer = nullptr;  // owned; tries a lost port again
   int ReopenInterval = 3000;      // ms between the attempts; below 1 means 3000
   bool Reopening = false;         // true while OnConnect tells a lost port opened again
-  nmea::ChecksumTally Checksums;  // sentences dropped for a wrong checksum since the port was opened
+  nmea::DamageTally Damaged;  // sentences dropped as damaged since the port was opened
 
   // Events, sender first; an empty event is not raised.
   std::function<void(QObject* Sender, int Port)> OnConnect;
@@ -84,7 +86,7 @@ class TQuarixSerialGPS : public QObject {
   std::function<void(QObject* Sender, double Speed)> OnSpeedChange;
   // The raw log failed (told once) or works again.
   std::function<void(QObject* Sender, const std::string& Text)> OnRawLogProblem;
-  // Sentences with a wrong checksum were dropped (told now and then, not per line).
+  // Damaged sentences (a wrong checksum, cut short) were dropped (told now and then, not per line).
   std::function<void(QObject* Sender, const std::string& Text)> OnBadSentences;
 
   void Open();
@@ -117,7 +119,7 @@ class TQuarixSerialGPS : public QObject {
  private:
   void SplitLines();
   void LosePort();
-  void HandleLine(const std::string& line);
+  void HandleLine(const std::string& line, bool cutShort);
   void WriteRawLog(const std::string& line);
   void OpenRawLog();
   void CloseRawLog();

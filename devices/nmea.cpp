@@ -108,33 +108,43 @@ Checksum SentenceChecksum(const std::string& line) {
   return sum == static_cast<unsigned>(high * 16 + low) ? Checksum::Good : Checksum::Bad;
 }
 
-std::string ChecksumTally::Dropped(const std::string& line, uint32_t now) {
+std::string DamageTally::Dropped(const std::string& line, Damage damage, uint32_t now) {
   ++total_;
   if (!told_) {
     told_ = true;
     toldAt_ = now;
     const std::string shown = line.size() > 80 ? line.substr(0, 80) + "..." : line;
-    return "A sentence with a wrong checksum was not taken: " + shown;
+    return damage == Damage::WrongChecksum
+               ? "A sentence with a wrong checksum was not taken: " + shown
+               : "A sentence cut short (its end was lost on the line) was not taken: " + shown;
   }
   ++untold_;
   return Pending(now, false);
 }
 
-std::string ChecksumTally::Pending(uint32_t now, bool force) {
+std::string DamageTally::Pending(uint32_t now, bool force) {
   if (untold_ == 0 || (!force && now - toldAt_ < kPeriodMs)) return {};
-  const std::string text = std::to_string(untold_) + " more sentence" + (untold_ == 1 ? "" : "s") +
-                           " with a wrong checksum " + (untold_ == 1 ? "was" : "were") + " not taken (" +
+  const std::string text = std::to_string(untold_) + " more damaged sentence" + (untold_ == 1 ? "" : "s") +
+                           " (wrong checksum or cut short) " + (untold_ == 1 ? "was" : "were") + " not taken (" +
                            std::to_string(total_) + " since the port was opened).";
   untold_ = 0;
   toldAt_ = now;
   return text;
 }
 
+std::string SentenceType(const std::string& line) {
+  const size_t end = line.find_first_of(",*");
+  const size_t length = end == std::string::npos ? line.size() : end;
+  if (length != 6 || line[0] != '$') return {};
+  return line.substr(3, 3);
+}
+
+bool IsSentence(const std::string& line, const char* type) { return SentenceType(line) == type; }
+
 Changes DecodeSentence(const std::string& line, NavValues& values) {
-  if (line.empty() || line[0] != '$') return {};
+  const std::string type = SentenceType(line);
+  if (type.empty()) return {};
   const std::string body = line.substr(0, line.find('*'));
-  if (body.size() < 6) return {};
-  const std::string type = body.substr(3, 3);
   if (type == "GGA") return DecodeGGA(SplitFields(body), values);
   if (type == "RMC") return DecodeRMC(SplitFields(body), values);
   if (type == "VTG") return DecodeVTG(SplitFields(body), values);

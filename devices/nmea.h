@@ -4,7 +4,10 @@
 // (speed and course). Plain text in, plain values out.
 //
 // Rules shared by all sentences:
-// - any two-letter talker counts ($GPGGA, $GNGGA, $INGGA are all GGA);
+// - a sentence's type is the end of its address (field 0): "$", a two-letter
+//   talker and the three letters of the type ($GPGGA, $GNGGA, $INGGA are all
+//   GGA); a line that only mentions a type elsewhere ("$GNTXT,...,GGA output",
+//   "$PUBX,40,GGA,...") is not of that type;
 // - a sentence ending in "*hh" whose checksum does not match is not taken
 //   (the owner counts and drops it, see SentenceChecksum); one without a
 //   checksum is taken; text from the first '*' on is dropped;
@@ -33,6 +36,12 @@ struct Changes {
   bool speed = false;     // speed changed (RMC, VTG)
 };
 
+// The three letters of the sentence's type, or empty when the line is no
+// sentence with such an address.
+std::string SentenceType(const std::string& line);
+// The line is a sentence of this type (three letters, case-sensitive).
+bool IsSentence(const std::string& line, const char* type);
+
 // Decodes one line that begins with '$' into values. Sentences of other types,
 // too short or with too few fields change nothing.
 Changes DecodeSentence(const std::string& line, NavValues& values);
@@ -57,19 +66,22 @@ double PositionDegrees(const std::string& value, const std::string& hemisphere);
 enum class Checksum { None, Good, Bad };
 Checksum SentenceChecksum(const std::string& line);
 
-// Sentences dropped for a wrong checksum, told now and then rather than per
-// line: the first one at once (with its text), later ones counted and told at
-// most once a period.
-class ChecksumTally {
+// Why a sentence was not taken: its checksum does not match, or its end was
+// lost on the line (the next sentence's "$" came before its line end).
+enum class Damage { WrongChecksum, CutShort };
+
+// Damaged sentences, told now and then rather than per line: the first one
+// at once (with its text), later ones counted and told at most once a period.
+class DamageTally {
  public:
   static constexpr uint32_t kPeriodMs = 60000;
   // A dropped sentence at tick now (ms); the text to tell, or empty.
-  std::string Dropped(const std::string& line, uint32_t now);
+  std::string Dropped(const std::string& line, Damage damage, uint32_t now);
   // The count not told yet when a period has passed (or always with force);
   // empty when there is nothing to tell.
   std::string Pending(uint32_t now, bool force);
   // Forgets everything (a port opened again).
-  void Reset() { *this = ChecksumTally(); }
+  void Reset() { *this = DamageTally(); }
   uint64_t Total() const { return total_; }
 
  private:

@@ -23,13 +23,29 @@ std::string TrimLine(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
-bool TakeLine(std::string& buffer, std::string& line, bool sentences) {
-  size_t end = buffer.find('\n');
-  if (end != std::string::npos) ++end;
-  if (sentences) end = std::min(end, buffer.find('$', 1));
-  if (end == std::string::npos) return false;
+namespace {
+// Takes the first end bytes off the buffer as a trimmed line.
+void Take(std::string& buffer, size_t end, std::string& line) {
   line = TrimLine(buffer.substr(0, end));
   buffer.erase(0, end);
+}
+}  // namespace
+
+bool TakeLine(std::string& buffer, std::string& line) {
+  const size_t feed = buffer.find('\n');
+  if (feed == std::string::npos) return false;
+  Take(buffer, feed + 1, line);
+  return true;
+}
+
+bool TakeSentence(std::string& buffer, std::string& line, bool& cutShort) {
+  const size_t feed = buffer.find('\n');
+  const size_t dollar = buffer.find('$', 1);
+  if (feed == std::string::npos && dollar == std::string::npos) return false;
+  const bool byDollar = dollar < feed;
+  const bool lineEnded = !byDollar || buffer[dollar - 1] == '\r';
+  Take(buffer, byDollar ? dollar : feed + 1, line);
+  cutShort = !lineEnded && !line.empty() && line[0] == '$';
   return true;
 }
 

@@ -15,9 +15,14 @@ void AppendChunk(std::string& buffer, const char* data, size_t length);
 // Takes the text up to and including the first line feed off the buffer and
 // returns it without leading and trailing blanks and control characters.
 // False (buffer unchanged) when the buffer holds no line feed.
-// With sentences (a stream of NMEA), a "$" also ends the text before it: line
-// noise without a line feed never swallows the sentence that follows it.
-bool TakeLine(std::string& buffer, std::string& line, bool sentences = false);
+bool TakeLine(std::string& buffer, std::string& line);
+
+// TakeLine for a stream of NMEA sentences, where a "$" also ends the text
+// before it: line noise without a line feed never swallows the sentence that
+// follows it. cutShort is set when the text is a sentence (it begins with
+// "$") that the next "$" ended before its line end (a line feed, or a
+// carriage return right before that "$"): its end was lost on the line.
+bool TakeSentence(std::string& buffer, std::string& line, bool& cutShort);
 
 // Leading and trailing characters up to and including the blank removed.
 std::string TrimLine(const std::string& text);

@@ -5,20 +5,21 @@
 
 #include "app/formats.h"
 #include "app/helpers.h"
+#include "devices/nmea.h"
 #include "platform/clock.h"
 
 namespace survey {
 
 const std::vector<SounderRule>& SounderRules() {
   static const std::vector<SounderRule> rules = {
-      {"Quarix SMT", "SMT", nullptr, 2, DepthValues::HighBattery},
-      {"NMEA DPT", "DPT", nullptr, 1, DepthValues::High},
-      {"NMEA DBT", "DBT", nullptr, 1, DepthValues::High},
-      {"Quarix XDR HI", "XDHI", nullptr, 1, DepthValues::High},
-      {"Quarix XDR LO", "XDHI", "XDLO", 1, DepthValues::Low},
-      {"Quarix XDR H/L", "XDHI", "XDLO", 2, DepthValues::HighLow},
-      {"ODC HI", ",B,", nullptr, 1, DepthValues::High},
-      {"OTHER", nullptr, nullptr, 1, DepthValues::High},
+      {"Quarix SMT", nullptr, "SMT", nullptr, 2, DepthValues::HighBattery},
+      {"NMEA DPT", "DPT", nullptr, nullptr, 1, DepthValues::High},
+      {"NMEA DBT", "DBT", nullptr, nullptr, 1, DepthValues::High},
+      {"Quarix XDR HI", "XDR", "XDHI", nullptr, 1, DepthValues::High},
+      {"Quarix XDR LO", "XDR", "XDHI", "XDLO", 1, DepthValues::Low},
+      {"Quarix XDR H/L", "XDR", "XDHI", "XDLO", 2, DepthValues::HighLow},
+      {"ODC HI", nullptr, ",B,", nullptr, 1, DepthValues::High},
+      {"OTHER", nullptr, nullptr, nullptr, 1, DepthValues::High},
   };
   return rules;
 }
@@ -32,7 +33,8 @@ const SounderRule* FindSounderRule(const std::string& messageType) {
 DepthScan ScanDepthLine(const SounderRule& rule, const scanformat::Format& format,
                         const std::string& line) {
   DepthScan s;
-  s.tagsFound = (!rule.tag1 || line.find(rule.tag1) != std::string::npos) &&
+  s.tagsFound = (!rule.sentence || nmea::IsSentence(line, rule.sentence)) &&
+                (!rule.tag1 || line.find(rule.tag1) != std::string::npos) &&
                 (!rule.tag2 || line.find(rule.tag2) != std::string::npos);
   if (!s.tagsFound) return s;
   std::string problem;
@@ -108,6 +110,9 @@ DepthLineResult DepthIntake::TakeLine(const DepthLineInput& in) {
   }
 
   const DepthScan scan = ScanDepthLine(*rule, format, in.line);
+  // The depth the sounding stands for: the only one of a low-frequency type,
+  // else the high one.
+  const bool highDepth = rule->values != DepthValues::Low;
   r.taken = scan.taken;
   if (scan.taken) {
     r.rawHi = scan.rawHi;
@@ -121,7 +126,7 @@ DepthLineResult DepthIntake::TakeLine(const DepthLineInput& in) {
       if (lo.depthOk && hi.depthOk) {
         r.trueLo = CorrectedDepth(scan.rawLo, lo.soundVelocity, r.draft);
         r.trueHi = CorrectedDepth(scan.rawHi, hi.soundVelocity, r.draft);
-        r.svUsed = hi.soundVelocity;
+        r.svUsed = (highDepth ? hi : lo).soundVelocity;
       } else {
         r.taken = false;
         r.rawHi = r.rawLo = 0;
@@ -145,8 +150,9 @@ DepthLineResult DepthIntake::TakeLine(const DepthLineInput& in) {
   }
 
   SoundingRecord rec;
-  const bool record = r.taken && r.rawHi != 0;
+  const bool record = r.taken && (highDepth ? r.rawHi : r.rawLo) != 0;
   if (record) {
+    rec.highDepth = highDepth;
     rec.dateTime = FormatDateTime(platform::Now());
     rec.hasPosition = in.hasPosition;
     rec.latitude = in.latitude;

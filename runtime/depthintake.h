@@ -3,22 +3,28 @@
 // type, scans the raw depth(s) with the user's scan format, corrects them for
 // sound velocity and draft and writes the survey records.
 //
-// Message types (exact names) and what a line must contain (case-sensitive,
-// anywhere in the line):
-//   "Quarix SMT"      "SMT"            high depth, battery   2 values
-//   "NMEA DPT"        "DPT"            high depth            1
-//   "NMEA DBT"        "DBT"            high depth            1
-//   "Quarix XDR HI"   "XDHI"           high depth            1
-//   "Quarix XDR LO"   "XDHI", "XDLO"   low depth             1
-//   "Quarix XDR H/L"  "XDHI", "XDLO"   high, low depth       2
-//   "ODC HI"          ",B,"            high depth            1
-//   "OTHER"           nothing          high depth            1
+// Message types (exact names), the sentence a line must be (its address ends
+// in the type's letters, see nmea::IsSentence) and what else it must contain
+// (case-sensitive, anywhere in the line):
+//   "Quarix SMT"      any line   "SMT"            high depth, battery   2 values
+//   "NMEA DPT"        DPT                         high depth            1
+//   "NMEA DBT"        DBT                         high depth            1
+//   "Quarix XDR HI"   XDR        "XDHI"           high depth            1
+//   "Quarix XDR LO"   XDR        "XDHI", "XDLO"   low depth             1
+//   "Quarix XDR H/L"  XDR        "XDHI", "XDLO"   high, low depth       2
+//   "ODC HI"          any line   ",B,"            high depth            1
+//   "OTHER"           any line   nothing          high depth            1
 // A depth is taken only when the scan stores exactly the required values; a
 // partial scan takes nothing (the raw depths stay 0).
 //
 // Correction: true depth = raw x sound velocity / 1500 + draft, the sound
 // velocity being the single value, or with the profile in use the line
 // trunc(raw + 0.5) of the per-metre column.
+//
+// A sounding is recorded when the depth its type gives (the low one for
+// "Quarix XDR LO", else the high one) is not 0. A type without the high depth
+// leaves the record's high-frequency columns empty, and its simple XYZ line
+// carries the low-frequency elevation.
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,7 +39,8 @@ enum class DepthValues { High, HighBattery, Low, HighLow };
 
 struct SounderRule {
   const char* type;
-  const char* tag1;  // nullptr: any line
+  const char* sentence;  // the NMEA sentence type the line must be; nullptr: any line
+  const char* tag1;  // nullptr: no tag
   const char* tag2;  // nullptr: no second tag
   int required;      // values the scan must store
   DepthValues values;

@@ -4,12 +4,11 @@
 
 #include "app/formats.h"
 #include "app/scanformat.h"
+#include "devices/nmea.h"
 
 namespace gnss {
 
 namespace {
-
-bool Contains(const std::string& line, const char* tag) { return line.find(tag) != std::string::npos; }
 
 // The line split at every comma, empty fields kept, text from '*' on dropped.
 std::vector<std::string> Fields(const std::string& line) {
@@ -28,7 +27,7 @@ std::vector<std::string> Fields(const std::string& line) {
 }  // namespace
 
 bool TakeHDT(const std::string& line, double& gyroHeading) {
-  if (!Contains(line, "HDT")) return false;
+  if (!nmea::IsSentence(line, "HDT")) return false;
   static const scanformat::Format format("%*7s %lf");
   std::vector<double> v;
   if (format.Scan(line, v) == 1) gyroHeading = v[0];
@@ -36,7 +35,7 @@ bool TakeHDT(const std::string& line, double& gyroHeading) {
 }
 
 bool TakeRMCSpeed(const std::string& line, double& speedKnots) {
-  if (!Contains(line, "RMC")) return false;
+  if (!nmea::IsSentence(line, "RMC")) return false;
   static const scanformat::Format format("%*6s,%*lf,%*1s,%*lf,%*1s,%*lf,%*1s,%lf");
   std::vector<double> v;
   speedKnots = format.Scan(line, v) == 1 ? v[0] : 0;
@@ -44,7 +43,7 @@ bool TakeRMCSpeed(const std::string& line, double& speedKnots) {
 }
 
 bool TakeVTGSpeed(const std::string& line, double& speedKnots) {
-  if (!Contains(line, "VTG")) return false;
+  if (!nmea::IsSentence(line, "VTG")) return false;
   const std::vector<std::string> f = Fields(line);
   double knots = 0;
   if (f.size() <= 5 || !TryStrToFloat(f[5], knots)) knots = 0;
@@ -66,9 +65,11 @@ GGAScan ScanGGA(const std::string& line) {
 
 bool TakeGGA(const std::string& line, double offsetC, bool& noValidPosition, double& rtkAntennaHeight,
              double& rtkTide) {
-  if (!Contains(line, "GGA")) return false;
+  if (!nmea::IsSentence(line, "GGA")) return false;
   const GGAScan s = ScanGGA(line);
-  noValidPosition = s.count < 2 || s.time == 0;
+  // The time is the first value: it was read when anything was. An empty
+  // time field does not scan; 000000.00 is midnight, a time like any other.
+  noValidPosition = s.count < 2;
   if (s.quality == 4 && s.count >= 3) {
     rtkAntennaHeight = s.count == 4 ? s.altitude + s.geoidSeparation : s.altitude;
     rtkTide = rtkAntennaHeight - offsetC;

@@ -4,8 +4,9 @@
 // (RMC, VTG), the GGA time check and the RTK antenna height and tide; and its
 // copies of the offsets dialog's values.
 //
-// A line is of a type when it contains the type's three letters anywhere
-// (case-sensitive): one line can be of several types.
+// A line is of a type when it is a sentence whose address ends in the type's
+// three letters ($GPGGA, $GNGGA; see nmea::IsSentence): a line that mentions
+// a type elsewhere ("$GNTXT,01,01,02,GGA output rate changed") is not of it.
 //
 //   HDT  $HEHDT,274.07,T              "%*7s %lf": heading; an empty field keeps the last one
 //   RMC  $GPRMC,hhmmss,A,llll.ll,a,yyyyy.yy,a,speed,course,...
@@ -44,7 +45,8 @@ struct GGAScan {
 };
 GGAScan ScanGGA(const std::string& line);
 
-// GGA: noValidPosition = fewer than two values read or time 0. With quality 4
+// GGA: noValidPosition = fewer than two values read (no time or no fix
+// quality; a time of 000000.00 is midnight, not a missing time). With quality 4
 // (RTK fixed) and the altitude read: rtkAntennaHeight = altitude + geoid
 // separation (altitude alone when the separation is missing), rtkTide =
 // rtkAntennaHeight - offsetC; otherwise both keep their values.

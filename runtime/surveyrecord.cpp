@@ -33,11 +33,11 @@ std::string CoordinatesLine(const SoundingRecord& r) {
   column(r.hasPosition ? FloatToStr(r.longitude) : std::string());
   column(r.hasPosition ? f2(r.easting) : std::string());
   column(r.hasPosition ? f2(r.northing) : std::string());
-  column(f2(r.manualTide - r.trueDepthHi));
+  column(r.highDepth ? f2(r.manualTide - r.trueDepthHi) : std::string());
   column(f2(r.manualTide - r.trueDepthLo));
-  column(f2(r.trueDepthHi));
+  column(r.highDepth ? f2(r.trueDepthHi) : std::string());
   column(f2(r.trueDepthLo));
-  column(FloatToStr(r.rawDepthHi));
+  column(r.highDepth ? FloatToStr(r.rawDepthHi) : std::string());
   column(FloatToStr(r.rawDepthLo));
   column(r.messageType);
   column(f2(r.soundVelocity));
@@ -151,8 +151,8 @@ SurveyRecordWriter::Outcome SurveyRecordWriter::Write(const SoundingRecord* soun
   }
   if (!sounding || !sounding->hasPosition) return out;
 
-  const std::string xyzLine =
-      SimpleXYZLine(sounding->easting, sounding->northing, sounding->manualTide - sounding->trueDepthHi);
+  const double trueDepth = sounding->highDepth ? sounding->trueDepthHi : sounding->trueDepthLo;
+  const std::string xyzLine = SimpleXYZLine(sounding->easting, sounding->northing, sounding->manualTide - trueDepth);
   auto xyz = std::make_unique<AppendFile>(xyzFile);
   if (!xyz->Opened()) {
     MakeStartDayRecordFolders();

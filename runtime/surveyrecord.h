@@ -13,10 +13,14 @@ namespace survey {
 
 // One sounding with everything its record line shows. A sounding taken
 // without a current position (hasPosition false) leaves Lat, Lon, Easting
-// and Northing empty, carries fix quality 0 and has no simple XYZ line.
+// and Northing empty, carries fix quality 0 and has no simple XYZ line. A
+// sounding of a sounder that gives only the low-frequency depth (highDepth
+// false) leaves the three high-frequency columns empty; its simple XYZ line
+// carries the low-frequency elevation.
 struct SoundingRecord {
   std::string dateTime;         // "YYYY-MM-DD hhnnsszzz"
   bool hasPosition = true;      // latitude .. northing are the sounding's position
+  bool highDepth = true;        // the sounder gave the high-frequency depth
   double latitude = 0;          // general
   double longitude = 0;         // general
   double easting = 0;           // 2 decimals

@@ -74,6 +74,9 @@ TEST(Nmea, SentencesThatChangeNothing) {
                            "$GPZDA,123519,30,01,2026,00,00*41", "$GPGSA,A,3,04,05,,,,,,,,,,,2.5,1.3,2.1",
                            "$GPGLL,4916.45,N,12311.12,W,225444,A", "$GPRMC,1,A,2,N,3,E,", "$GPVTG,1,T,2",
                            "GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", "$GP*GGA,1,2,3",
+                           "$GNTXT,01,01,02,GGA output rate changed", "$PUBX,40,GGA,0,1,0,0,0,0",
+                           "$GPGGA1,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,",
+                           "$PQGGA:,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,",
                            ""}) {
     SCOPED_TRACE(line);
     const nmea::Changes c = nmea::DecodeSentence(line, v);
@@ -92,6 +95,21 @@ TEST(SerialText, LinesAreTakenAndTrimmed) {
   while (serialtext::TakeLine(buffer, line)) lines.push_back(line);
   EXPECT_EQ(lines, (std::vector<std::string>{"$GPZDA,1", "", "x\x7f", "\xc3\xa9"}));
   EXPECT_EQ(buffer, " rest");
+}
+
+// On a stream of NMEA a "$" also ends the text before it; a sentence ended so
+// (and not by a carriage return right before that "$") lost its end.
+TEST(SerialText, SentencesEndAtTheirLineEndOrAreCutShort) {
+  std::string buffer = " $GPZDA,1\r$GPVTG,2 $GPRMC*3\r\nnoise$$GPHDT,4\n\n$GPGGA,5";
+  std::string line;
+  bool cutShort = true;
+  std::vector<std::pair<std::string, bool>> lines;
+  while (serialtext::TakeSentence(buffer, line, cutShort)) lines.emplace_back(line, cutShort);
+  const std::vector<std::pair<std::string, bool>> expected = {
+      {"", false},     {"$GPZDA,1", false}, {"$GPVTG,2", true}, {"$GPRMC*3", false},
+      {"noise", false}, {"$", true},         {"$GPHDT,4", false}, {"", false}};
+  EXPECT_EQ(lines, expected);
+  EXPECT_EQ(buffer, "$GPGGA,5");  // waits for its end
 }
 
 TEST(SerialText, ZeroBytesAloneAreDropped) {

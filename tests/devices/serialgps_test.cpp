@@ -8,6 +8,7 @@
 #include <termios.h>
 
 #include <QTimer>
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <memory>
@@ -152,6 +153,10 @@ TEST_F(SerialGPSTest, NmeaSentencesThroughThePort) {
       {"fields that are not numbers read as 0",
        {"$GPGGA,1,4807.038,N,01131.000,E,x,?,0.9,abc,M,,M,,", "$GPRMC,1,A,,,,,fast,east"},
        {"position"}, {48.1173, lon, 0, 0, 0, 0, 0}, {48.1173, lon, 0}},
+      {"lines that only mention a type",
+       {"$GNTXT,01,01,02,GGA output rate changed", "$PUBX,40,GGA,0,1,0,0,0,0", "$GNGSA,A,3,GGA,VTG,RMC,,,,,,,,,",
+        "$GPGGA1,1,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", "$GPTXT,RMC,1,A,,,,,022.4,084.4"},
+       {}, {0, 0, 0, 0, 0, 0, 0}, {}},
       {"too short, too few fields, other types",
        {"$GPG", "$GPGGA,123519,4807.038,N", "$GPZDA,123519,30,01,2026,00,00", "$SDDPT,12.3,0.5",
         "$GPRMC,1,A,2"},
@@ -346,14 +351,14 @@ TEST_F(SerialGPSTest, SentencesWithAWrongChecksumAreLoggedButNotTaken) {
   Deliver(corrupted + "\r\n$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*4\r\n");  // cut checksum
   EXPECT_TRUE(events.empty());
   EXPECT_EQ(told.size(), 1u);
-  now += nmea::ChecksumTally::kPeriodMs;
+  now += nmea::DamageTally::kPeriodMs;
   Deliver(corrupted + "\r\n");
   Deliver(corrupted + "\r\n");
   ASSERT_EQ(told.size(), 2u);
-  EXPECT_EQ(told[1], "COM7: 3 more sentences with a wrong checksum were not taken (4 since the port was opened).");
+  EXPECT_EQ(told[1], "COM7: 3 more damaged sentences (wrong checksum or cut short) were not taken (4 since the port was opened).");
   gps.Close();
   ASSERT_EQ(told.size(), 3u);
-  EXPECT_EQ(told[2], "COM7: 1 more sentence with a wrong checksum was not taken (5 since the port was opened).");
+  EXPECT_EQ(told[2], "COM7: 1 more damaged sentence (wrong checksum or cut short) was not taken (5 since the port was opened).");
   EXPECT_TRUE(events.empty() || Kinds() == std::vector<std::string>{"disconnect"});
   platform::SetTickSource({});
 }
@@ -667,10 +672,12 @@ TEST_F(SerialGPSTest, OnANmeaPortEverySentenceStartsAtItsDollar) {
   EXPECT_EQ(Lines(), (std::vector<std::string>{noise, kGGA}));
   EXPECT_NEAR(gps.Latitude, 48.1173, 1e-12);
 
-  // Noise holding "$" of its own, and a sentence cut short by the next one.
+  // Noise holding "$" of its own, and a sentence cut short by the next one:
+  // the noise before the first "$" is a line, what begins with "$" and ends
+  // at the next one lost its end (below).
   events.clear();
   Deliver(std::string("x$G\x7f\x01$GPG") + kVTG + "\r\n");
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"x", "$G\x7f", "$GPG", kVTG}));  // trimmed as every line
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"x", kVTG}));  // trimmed as every line
   EXPECT_NEAR(gps.Course, 54.7, 1e-12);
 
   // A port of other lines keeps them whole up to their line feed.
@@ -679,6 +686,70 @@ TEST_F(SerialGPSTest, OnANmeaPortEverySentenceStartsAtItsDollar) {
   OpenPort();
   Deliver(std::string("noise") + kGGA + "\r\n");
   EXPECT_EQ(Lines(), (std::vector<std::string>{std::string("noise") + kGGA}));
+}
+
+// A sentence that loses its end on the line (a UART overrun, a loose plug)
+// is ended by the next sentence's "$" instead of its line end: on a port that
+// carries NMEA it is damaged, raw-logged and told like a wrong checksum but
+// never handed on or decoded, checksum or not (without one, the GGA cut in
+// its altitude would pass for whole: 545 m for 545.4 m). A sentence that ends
+// at its line end is taken as before, with or without a checksum.
+TEST_F(SerialGPSTest, OnANmeaPortASentenceEndedByTheNextOneIsDamaged) {
+  uint32_t now = 1000;
+  platform::SetTickSource([&now] { return now; });
+  std::vector<std::string> told;
+  gps.OnBadSentences = [&](QObject*, const std::string& text) { told.push_back(text); };
+  const std::string log = env.Home() + "gnss.log";
+  gps.NMEALog = true;
+  gps.LogFileName = log;
+  gps.CarriesNMEA = true;
+  const std::string gga = kGGA;
+  const std::string unchecked = gga.substr(0, gga.find('*'));        // ends at its line end
+  const std::string cutAltitude = gga.substr(0, gga.find("545.4") + 3);  // "...,545"
+  const std::string cutChecksum = gga.substr(0, gga.size() - 1);     // "...*4"
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> handedOn;
+    std::vector<std::string> damaged;  // raw-logged, not handed on
+    double altitude;                   // after the bytes; starts 0
+  };
+  const std::vector<Case> cases = {
+      {"a GGA cut in its altitude, then another sentence", cutAltitude + kRMC + "\r\n", {kRMC}, {cutAltitude}, 0},
+      {"a GGA cut in its checksum, then another sentence", cutChecksum + kRMC + "\r\n", {kRMC}, {cutChecksum}, 0},
+      {"a whole GGA that lost its line end", gga + kRMC + "\r\n", {kRMC}, {gga}, 0},
+      {"a GGA that lost only its line feed", gga + "\r" + kRMC + "\r\n", {gga, kRMC}, {}, 545.4},
+      {"a GGA without a checksum at its line end", unchecked + "\r\n" + kRMC + "\r\n", {unchecked, kRMC}, {},
+       545.4},
+      {"a cut sentence between two whole ones", gga + "\r\n$GPVTG,054.7,T" + kRMC + "\n", {gga, kRMC},
+       {"$GPVTG,054.7,T"}, 545.4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(log);
+    told.clear();
+    gps.Close();
+    OpenPort();
+    Deliver(c.bytes);
+    EXPECT_EQ(Lines(), c.handedOn);
+    EXPECT_EQ(gps.GetAltitude(), c.altitude);
+    EXPECT_EQ(gps.Damaged.Total(), c.damaged.size());
+    // Every line goes to the raw log in the order it came.
+    std::vector<std::string> all = c.handedOn;
+    all.insert(all.end(), c.damaged.begin(), c.damaged.end());
+    std::sort(all.begin(), all.end(),
+              [&](const std::string& a, const std::string& b) { return c.bytes.find(a) < c.bytes.find(b); });
+    std::string logged;
+    for (const std::string& line : all) logged += line + "\r\n";
+    EXPECT_EQ(env.ReadFile(log), logged);
+    if (c.damaged.empty()) {
+      EXPECT_TRUE(told.empty());
+    } else {
+      ASSERT_EQ(told.size(), 1u);
+      EXPECT_EQ(told[0], "COM7: A sentence cut short (its end was lost on the line) was not taken: " + c.damaged[0]);
+    }
+  }
+  platform::SetTickSource({});
 }
 
 // A device unplugged during a survey and plugged in again: the component

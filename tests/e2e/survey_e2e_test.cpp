@@ -31,11 +31,21 @@ std::string PortSection(const char* section, const char* port) {
          "NMEA LOG=True\nLog Time=False\nEnable DTR=False\nEnable RTS=False\n";
 }
 
-std::string Settings(const std::string& gnssDevice, const std::string& sounderDevice) {
+// An NMEA sentence with its checksum.
+std::string Nmea(const std::string& body) {
+  unsigned sum = 0;
+  for (unsigned char c : body) sum ^= c;
+  char tail[8];
+  std::snprintf(tail, sizeof tail, "*%02X", sum);
+  return "$" + body + tail;
+}
+
+std::string Settings(const std::string& gnssDevice, const std::string& sounderDevice,
+                     const std::string& sounderType = "NMEA DPT", const std::string& sounderFormat = "%*6s,%lf") {
   return "[SERIAL_PORT_MAP]\nCOM5=" + gnssDevice + "\nCOM6=" + sounderDevice + "\n" +
          PortSection("GPS1 COMUNICATION SETTINGS", "COM5") +
          PortSection("SENSOR COMUNICATION SETTINGS", "COM6") +
-         "Sensor Enabled=1\ncSBESMessage=NMEA DPT\neSBESFormat=%*6s,%lf\n"
+         "Sensor Enabled=1\ncSBESMessage=" + sounderType + "\neSBESFormat=" + sounderFormat + "\n"
          "[GYRO]\nGyro Enabled=1\n"
          "[GEODETIC_PARAMETERS]\nSemiMajorAxis=6378137.0\nInverseFlattening=0.0033528106647474\n"
          "X_Rotation=0\nY_Rotation=0\nZ_Rotation=0\nX_Shift=0\nY_Shift=0\nZ_Shift=0\nScale_PPM=0\n"
@@ -176,6 +186,61 @@ TEST_F(SurveyE2E, OneSoundingReachesTheSurveyRecords) {
   EXPECT_EQ(TrackPixels(), 0);
   ASSERT_TRUE(gnss.Send("$GPGGA,120001.00,0000.0065,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*58\r\n"));
   EXPECT_TRUE(run.WaitFor([&] { return TrackPixels() > 0; })) << run.Output().toStdString();
+}
+
+// Every receiver line is judged by what it is, with a sounder that gives only
+// the low-frequency depth: a GGA at midnight is a position, lines that merely
+// mention GGA do not judge it, and a GGA that lost its end on the line (cut in
+// its altitude, glued to the next sentence) is logged and told but not taken.
+// Each sounding is recorded with its position and its low-frequency depth.
+TEST_F(SurveyE2E, EveryReceiverLineIsJudgedByWhatItIs) {
+  ASSERT_TRUE(gnss.Ok() && sounder.Ok());
+  run.WriteSettings(Settings(gnss.DevicePath(), sounder.DevicePath(), "Quarix XDR LO", "%*8s,%*lf,%*8s,%lf"));
+  ASSERT_TRUE(StartOnScreen()) << run.Output().toStdString();
+  CancelOffsetsAndPressRealtime();
+  if (HasFatalFailure()) return;
+
+  const std::string gga = Nmea("GPGGA,000001.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,");
+  const std::string cut = "$GPGGA,000002.00,0000.0100,N,00900.0000,E,4,12,0.8,12";  // 18 m north, 36 m lower
+  struct Case {
+    const char* name;
+    std::string receiver;
+    const char* low;        // the sounding's raw low-frequency depth
+    const char* depths;     // its elevation, true depth and raw depth, high and low
+  };
+  const std::vector<Case> cases = {
+      {"a GGA at midnight", Nmea("GPGGA,000000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,") + "\r\n",
+       "8.25", ",,-7.64,,8.64,,8.25,"},
+      {"lines mentioning GGA after a GGA",
+       gga + "\r\n" + Nmea("GNTXT,01,01,02,GGA output rate changed") + "\r\n" + Nmea("PUBX,40,GGA,0,1,0,0,0,0") +
+           "\r\n",
+       "9.25", ",,-8.63,,9.63,,9.25,"},
+      {"a GGA cut in its altitude, glued to the next sentence",
+       gga + "\r\n" + cut + Nmea("GPHDT,274.07,T") + "\r\n", "10.25", ",,-9.61,,10.61,,10.25,"},
+  };
+  const QString day = QDate::currentDate().toString("yyyy-MM-dd");
+  const QString coordinates = Day() + "LOG/" + day + " Coordinates.csv";
+  std::string receiverLog;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    receiverLog += c.receiver;
+    if (const size_t at = receiverLog.find(cut + "$"); at != std::string::npos)
+      receiverLog.insert(at + cut.size(), "\r\n");  // logged as a line of its own
+    ASSERT_TRUE(gnss.Send(c.receiver));
+    ASSERT_TRUE(run.WaitFor([&] { return LogFile(" QDM_GNSS_V3.log") == receiverLog; })) << LogFile(" QDM_GNSS_V3.log");
+    ASSERT_TRUE(sounder.Send(Nmea(std::string("SDXDR,D,7.50,M,XDHI,D,") + c.low + ",M,XDLO") + "\r\n"));
+    const std::string record = std::string(",0,9,500000.00,1000.00") + c.depths +
+                               "Quarix XDR LO,1480.00,0.50,4,48.60,1.00,47.10\r\n";
+    EXPECT_TRUE(run.WaitFor([&] { return ReadFile(coordinates).find(record) != std::string::npos; }))
+        << record << "\n" << ReadFile(coordinates);
+  }
+  EXPECT_EQ(ReadFile(Day() + "XYZ/" + day + " Simple XYZ.csv"),
+            "Easting,Northing,Elevation\r\n500000.00,1000.00,-7.64\r\n500000.00,1000.00,-8.63\r\n"
+            "500000.00,1000.00,-9.61\r\n");
+  EXPECT_NE(LogFile(" Events.log").find("\tCOM5: A sentence cut short (its end was lost on the line) was not taken: " +
+                                        cut),
+            std::string::npos)
+      << LogFile(" Events.log");
 }
 
 // A logout or a service stop sends SIGTERM: the program closes as File > Exit

@@ -94,6 +94,33 @@ TEST(SurveyDepthIntake, SoundingWithoutAPositionHasNoneInTheRecordAndNoXyzLine) 
             "Easting,Northing,Elevation\r\n500000.00,1000.00,-11.68\r\n");
 }
 
+// A sounder that gives only the low-frequency depth: each sounding is
+// recorded with its low-frequency columns (the high-frequency ones, which it
+// has no depth for, stay empty) and its low-frequency elevation in the simple
+// XYZ file; with the profile, the sound velocity recorded is the low depth's.
+TEST(SurveyDepthIntake, LowFrequencySoundingsAreRecordedByTheirLowDepth) {
+  TempEnv env;
+  DepthIntake intake;
+  const std::string format = "%*8s,%*lf,%*8s,%lf";
+  DepthLineResult r = intake.TakeLine(Input("Quarix XDR LO", format, "$SDXDR,D,7.50,M,XDHI,D,8.25,M,XDLO"));
+  EXPECT_TRUE(r.recorded);
+  DepthLineInput in = Input("Quarix XDR LO", format, "$SDXDR,D,7.50,M,XDHI,D,10.40,M,XDLO");
+  in.useSVP = true;
+  for (int i = 0; i <= 20; ++i) in.svColumn.push_back(std::to_string(1400 + i) + ".00");
+  r = intake.TakeLine(in);
+  EXPECT_TRUE(r.recorded);
+  EXPECT_DOUBLE_EQ(r.svUsed, 1410);
+  EXPECT_TRUE(r.reports.empty());
+  EXPECT_EQ(Read(env, CoordinatesFileName),
+            kHeader +
+                "2026-01-30 143512345,0,9,500000.00,1000.00,,-7.64,,8.64,,8.25,Quarix XDR LO,1480.00,0.50,4,48.60,"
+                "1.00,47.10\r\n"
+                "2026-01-30 143512345,0,9,500000.00,1000.00,,-9.28,,10.28,,10.4,Quarix XDR LO,1410.00,0.50,4,48.60,"
+                "1.00,47.10\r\n");
+  EXPECT_EQ(Read(env, DayXYZFolder + "2026-01-30 Simple XYZ.csv"),
+            "Easting,Northing,Elevation\r\n500000.00,1000.00,-7.64\r\n500000.00,1000.00,-9.28\r\n");
+}
+
 // Each type with a matching line, the line without its tag and a partial scan.
 TEST(SurveyDepthIntake, RecognitionTable) {
   const std::string odc = "$PODC,B," + std::string(34, '0');  // 42 characters before the depth
@@ -115,7 +142,8 @@ TEST(SurveyDepthIntake, RecognitionTable) {
       {"NMEA DBT", "%*6s,%lf", "$SDDPT,12.34,0.5*56", false, 0, 0, false},
       {"Quarix XDR HI", "%*8s,%lf", "$SDXDR,D,7.50,M,XDHI", true, 7.5, 0, true},
       {"Quarix XDR HI", "%*8s,%lf", "$SDXDR,D,7.50,M,XDLO", false, 0, 0, false},
-      {"Quarix XDR LO", "%*8s,%*lf,%*8s,%lf", "$SDXDR,D,7.50,M,XDHI,D,8.25,M,XDLO", true, 0, 8.25, false},
+      {"Quarix XDR LO", "%*8s,%*lf,%*8s,%lf", "$SDXDR,D,7.50,M,XDHI,D,8.25,M,XDLO", true, 0, 8.25, true},
+      {"Quarix XDR LO", "%*8s,%*lf,%*8s,%lf", "$SDXDR,D,7.50,M,XDHI,D,0,M,XDLO", true, 0, 0, false},  // depth 0
       {"Quarix XDR LO", "%*8s,%*lf,%*8s,%lf", "$SDXDR,D,7.50,M,XDHI", false, 0, 0, false},
       {"Quarix XDR H/L", "%*8s,%lf,%*8s,%lf", "$SDXDR,D,7.50,M,XDHI,D,8.25,M,XDLO", true, 7.5, 8.25, true},
       {"Quarix XDR H/L", "%*8s,%lf,%*8s,%lf", "$SDXDR,D,7.50,M,XDHI,D,,M,XDLO", false, 0, 0, false},  // partial
@@ -125,6 +153,12 @@ TEST(SurveyDepthIntake, RecognitionTable) {
       {"OTHER", "depth %lf", "$SDDPT,12.34", false, 0, 0, false},
       {"OTHER", "", "depth 3.5", false, 0, 0, false},
       {"NMEA DPT", "%*6s,%lf", "$SDDPT,0,0.5", true, 0, 0, false},  // depth 0 writes no line
+      // Lines that only mention a sentence type or its tags are not of it.
+      {"NMEA DPT", "%*6s,%lf", "$SDTXT,DPT,12.34", false, 0, 0, false},
+      {"NMEA DPT", "%*6s,%lf", "$PSDPT1,12.34", false, 0, 0, false},
+      {"NMEA DBT", "%*6s,%*lf,%*1s,%lf", "$SDTXT,40.5,f,12.3,DBT", false, 0, 0, false},
+      {"Quarix XDR HI", "%*8s,%lf", "$SDTXT,D,7.50,M,XDHI", false, 0, 0, false},
+      {"Quarix XDR H/L", "%*8s,%lf,%*8s,%lf", "$SDTXT,D,7.50,M,XDHI,D,8.25,M,XDLO", false, 0, 0, false},
   };
   for (const Row& row : rows) {
     TempEnv env;

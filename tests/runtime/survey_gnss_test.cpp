@@ -104,7 +104,9 @@ TEST(SurveyGnssIntake, GGATimeCheckAndRtkHeight) {
       {"$GPGGA,120000.00,4100.0000,N,02900.0000,E,4,12,0.8,12.5,M,,M,,*47", false, 12.5, 11.3},
       {"$GPGGA,120000.00,4100.0000,N,02900.0000,E,5,12,0.8,12.5,M,36.1,M,,*5C", false, 1, 2},
       {"$GPGGA,120000.00,4100.0000,N,02900.0000,E,4,,0.8,12.5,M,36.1,M,,*5E", false, 1, 2},  // n = 2
-      {"$GPGGA,000000.00,4100.0000,N,02900.0000,E,1,12,0.8,12.5,M,36.1,M,,*5B", true, 1, 2},   // time 0
+      {"$GPGGA,000000.00,4100.0000,N,02900.0000,E,1,12,0.8,12.5,M,36.1,M,,*5B", false, 1, 2},  // midnight
+      {"$GPGGA,000000.00,4100.0000,N,02900.0000,E,4,12,0.8,12.5,M,36.1,M,,*5E", false, 48.6, 47.4},
+      {"$GPGGA,,4100.0000,N,02900.0000,E,4,12,0.8,12.5,M,36.1,M,,*70", true, 1, 2},  // no time
       {"$GPGGA,120000.00,,,,,0,00,,,M,,M,,*4B", true, 1, 2},                                      // empty GGA
       {"$GPGGA,,,,,,0,,,,,,,,*66", true, 1, 2},
   };
@@ -116,11 +118,28 @@ TEST(SurveyGnssIntake, GGATimeCheckAndRtkHeight) {
     EXPECT_NEAR(antenna, r.antenna, 1e-9) << r.line;
     EXPECT_NEAR(tide, r.tide, 1e-9) << r.line;
   }
-  // "GGA" anywhere makes a line a GGA line.
-  bool noValid = false;
-  double antenna = 0, tide = 0;
-  EXPECT_TRUE(gnss::TakeGGA("$PXXX,GGA,1", 0, noValid, antenna, tide));
-  EXPECT_TRUE(noValid);
+}
+
+// A line is of a type only when its address ends in the type: lines that
+// mention a type elsewhere neither judge the position nor set heading or speed.
+TEST(SurveyGnssIntake, LinesThatOnlyMentionATypeAreNotOfIt) {
+  for (const char* line : {"$GNTXT,01,01,02,GGA output rate changed*5C", "$PUBX,40,GGA,0,1,0,0,0,0*5A",
+                           "$GNGSA,A,3,GGA,VTG,RMC,HDT,,,,,,,,,1.2,0.8,0.9", "$PXXX,GGA,1", "$GPGGA1,1,2,N,3,E,1",
+                           "GGA,120000.00,4100.0000,N,02900.0000,E,4,12", "$HEHDTX,274.07,T", "$GPTXT,HDT 274.07",
+                           "$GPTXT,RMC,1,A,,,,,022.4", "$GPTXT,VTG,054.7,T,034.4,M,005.5,N"}) {
+    SCOPED_TRACE(line);
+    bool noValid = false;
+    double antenna = 1, tide = 2, heading = 3, speed = 4;
+    EXPECT_FALSE(gnss::TakeGGA(line, 0, noValid, antenna, tide));
+    EXPECT_FALSE(gnss::TakeHDT(line, heading));
+    EXPECT_FALSE(gnss::TakeRMCSpeed(line, speed));
+    EXPECT_FALSE(gnss::TakeVTGSpeed(line, speed));
+    EXPECT_FALSE(noValid);
+    EXPECT_EQ(antenna, 1);
+    EXPECT_EQ(tide, 2);
+    EXPECT_EQ(heading, 3);
+    EXPECT_EQ(speed, 4);
+  }
 }
 
 TEST(SurveyGnssIntake, OffsetsCopyKeepsLastValidValues) {

@@ -64,9 +64,9 @@ std::string Nmea(const std::string& body) {
 }
 
 // A GGA sentence of a position north and east of (0, 0), with its checksum.
-std::string GGA(double latitude, double longitude, int quality) {
+std::string GGA(double latitude, double longitude, int quality, const char* time = "120000.00") {
   char body[128];
-  std::snprintf(body, sizeof body, "GPGGA,120000.00,%02d%07.4f,N,%03d%07.4f,E,%d,12,0.8,12.5,M,36.1,M,,",
+  std::snprintf(body, sizeof body, "GPGGA,%s,%02d%07.4f,N,%03d%07.4f,E,%d,12,0.8,12.5,M,36.1,M,,", time,
                 int(latitude), (latitude - int(latitude)) * 60, int(longitude), (longitude - int(longitude)) * 60,
                 quality);
   return Nmea(body);
@@ -223,8 +223,12 @@ TEST_F(SurveyRoadWindow, ReceiverSentencesSetHeadingSpeedAndRtkValues) {
       {"$GPGGA,120000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*5A", 10, 3, 48.6, 47.1, false},
       {"$GPGGA,120000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,,M,,*40", 10, 3, 12.5, 11.0, false},
       {"$GPGGA,120000.00,0000.0000,N,00900.0000,E,5,12,0.8,12.5,M,36.1,M,,*5B", 10, 3, 1, 1, false},
-      {"$GPGGA,000000.00,0000.0000,N,00900.0000,E,1,12,0.8,12.5,M,36.1,M,,*5C", 10, 3, 1, 1, true},
+      {"$GPGGA,000000.00,0000.0000,N,00900.0000,E,1,12,0.8,12.5,M,36.1,M,,*5C", 10, 3, 1, 1, false},  // midnight
       {"$GPGGA,,,,,,0,00,,,M,,M,,*66", 10, 3, 1, 1, true},
+      // Lines that only mention a type are not of it.
+      {"$GNTXT,01,01,02,GGA output rate changed*5C", 10, 3, 1, 1, false},
+      {"$PUBX,40,GGA,0,1,0,0,0,0*5A", 10, 3, 1, 1, false},
+      {"$GPTXT,01,01,02,HDT RMC VTG off", 10, 3, 1, 1, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -1068,7 +1072,9 @@ TEST_F(SurveyRoadPorts, SoundingTravelsFromThePortsIntoTheRecordsAndTheTrack) {
 // PROJ's conversion of the Lat/Lon written in the same record, whatever the
 // map's last tick converted; a sounding without a current position (none
 // yet, quality 0, an outage, a stale or idle receiver) has fix 0, no position
-// and no simple XYZ line. A GGA whose checksum does not match is not taken.
+// and no simple XYZ line. A GGA whose checksum does not match is not taken,
+// nor one that lost its end on the line; a GGA at midnight is a position like
+// any other, and lines that merely mention GGA do not judge the position.
 TEST_F(SurveyRoadPorts, EverySoundingStandsWhereItWasMeasured) {
   uint32_t now = 100000;
   platform::SetTickSource([&now] { return now; });
@@ -1084,6 +1090,12 @@ TEST_F(SurveyRoadPorts, EverySoundingStandsWhereItWasMeasured) {
     return s;
   }();
   ASSERT_EQ(corrupted.substr(0, 28), "$GPGGA,120000.00,0001.3720,N");
+  const std::string cut = [] {  // lost its end in the altitude: 12 m for 12.5 m, 36 m off the RTK tide
+    const std::string s = GGA(0.0070, 9.0030, 4);
+    return s.substr(0, s.find(",12.5,") + 3);
+  }();
+  const std::string mentions = Nmea("GNTXT,01,01,02,GGA output rate changed") + "\r\n" +
+                               Nmea("PUBX,40,GGA,0,1,0,0,0,0") + "\r\n" + Nmea("GNGSA,A,3,GGA,,,,,,,,,,,,1.2,0.8,0.9");
   struct Step {
     const char* name;
     std::function<void()> before;    // what happens first
@@ -1109,6 +1121,11 @@ TEST_F(SurveyRoadPorts, EverySoundingStandsWhereItWasMeasured) {
       {"GGA without a position", none, {Nmea("GPGGA,120001.00,,,,,0,00,,,M,,M,,")}, 0, false, 0, 0},
       {"position with quality 0", none, {GGA(0.0064, 9.0022, 0)}, 0, false, 0, 0},
       {"a GGA with a wrong checksum", none, {GGA(0.0062, 9.0023, 4), corrupted}, 0, true, 0.0062, 9.0023},
+      {"a GGA at midnight", none, {GGA(0.0066, 9.0026, 4, "000000.00")}, 0, true, 0.0066, 9.0026},
+      {"lines mentioning GGA after a GGA", none, {GGA(0.0067, 9.0027, 4), mentions}, 0, true, 0.0067, 9.0027},
+      {"a GGA cut before its checksum, then another sentence", none,
+       {GGA(0.0068, 9.0028, 4), cut + Nmea("GPRMC,000001.00,A,0000.4200,N,00900.1800,E,0.1,0.0,301226,,,A")}, 0,
+       true, 0.0068, 9.0028},
       {"idle receiver", [] { FNav->ZGPS1Idle(FNav->ZGPS1); }, {}, 0, false, 0, 0},
   };
   int marker = 0;
@@ -1141,13 +1158,63 @@ TEST_F(SurveyRoadPorts, EverySoundingStandsWhereItWasMeasured) {
     EXPECT_NEAR(r[3].toDouble(), grid[0], 0.006);
     EXPECT_NEAR(r[4].toDouble(), grid[1], 0.006);
     EXPECT_EQ(r[14], "4");
+    EXPECT_EQ(r.mid(15), (QStringList{"48.60", "1.00", "47.10"}));  // RTK antenna height and tide
     EXPECT_EQ(xyz.substr(0, xyzBefore.size()), xyzBefore);
     EXPECT_EQ(xyz.substr(xyzBefore.size()), (xyzBefore.empty() ? "Easting,Northing,Elevation\r\n" : "") +
                                                 (r[3] + "," + r[4] + ",-11.68\r\n").toStdString());
   }
   EXPECT_NE(EventsLog().find("\tCOM5: A sentence with a wrong checksum was not taken: " + corrupted),
             std::string::npos);
-  FNav->RealtimeClick();
+  FNav->RealtimeClick();  // the closing port tells the damaged sentences it has not told yet
+  EXPECT_NE(EventsLog().find("\tCOM5: 1 more damaged sentence (wrong checksum or cut short) was not taken (2 since "
+                             "the port was opened)."),
+            std::string::npos);
+}
+
+// Each sounder type records the depths it gives: a sounding of the type that
+// gives only the low-frequency depth is recorded too, with its low-frequency
+// columns, empty high-frequency ones and its low-frequency elevation in the
+// simple XYZ file.
+TEST_F(SurveyRoadPorts, EachSounderTypeRecordsTheDepthsItGives) {
+  StartSurveyWindows();
+  FGPS->Port->setCurrentText("COM5");
+  FGPS->SPort->setCurrentText("COM6");
+  struct Row {
+    const char* type;
+    const char* format;
+    std::string line;
+    QStringList depths;  // elevations, true depths and raw depths, high then low
+    std::string xyzElevation;
+  };
+  const std::vector<Row> rows = {
+      {"NMEA DPT", "%*6s,%lf", "$SDDPT,12.34,0.5*56", {"-11.68", "0.50", "12.68", "0.50", "12.34", "0"}, "-11.68"},
+      {"Quarix XDR HI", "%*8s,%lf", Nmea("SDXDR,D,7.50,M,XDHI"), {"-6.90", "0.50", "7.90", "0.50", "7.5", "0"},
+       "-6.90"},
+      {"Quarix XDR LO", "%*8s,%*lf,%*8s,%lf", Nmea("SDXDR,D,7.50,M,XDHI,D,8.25,M,XDLO"),
+       {"", "-7.64", "", "8.64", "", "8.25"}, "-7.64"},
+      {"Quarix XDR H/L", "%*8s,%lf,%*8s,%lf", Nmea("SDXDR,D,7.50,M,XDHI,D,8.25,M,XDLO"),
+       {"-6.90", "-7.64", "7.90", "8.64", "7.5", "8.25"}, "-6.90"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.type);
+    FGPS->cSBESMessage->setCurrentText(row.type);
+    FGPS->eSBESFormat->setText(row.format);
+    FNav->RealtimeClick();
+    ASSERT_TRUE(FNav->ZGPS1->Active && FNav->ZSENSOR->Active);
+    GNSSLongitude = 0;
+    ASSERT_TRUE(Feed(gnss, FNav->ZGPS1, GGA(0.001, 9.002, 4) + "\r\n", [] { return GNSSLongitude > 9; }));
+    NewDepthAvailable = false;
+    ASSERT_TRUE(Feed(sounder, FNav->ZSENSOR, row.line + "\r\n", [] { return NewDepthAvailable; }));
+    const QStringList r = LastRecord();
+    ASSERT_EQ(r.size(), 18);
+    EXPECT_NEAR(r[1].toDouble(), 0.001, 1e-9);
+    EXPECT_EQ(r.mid(5, 6), row.depths);
+    EXPECT_EQ(r[11].toStdString(), row.type);
+    const QStringList xyz = QString::fromStdString(env.ReadFile(survey::SimpleXYZFileName())).trimmed().split("\r\n");
+    EXPECT_EQ(xyz.last(), r[3] + "," + r[4] + "," + QString::fromStdString(row.xyzElevation));
+    FNav->RealtimeClick();  // stop
+  }
+  EXPECT_EQ(Count(env.ReadFile(survey::SimpleXYZFileName()), "\r\n"), rows.size() + 1);
 }
 
 // The geodetic parameters are taken at each Realtime start: a central meridian
