@@ -140,7 +140,7 @@ DepthLineResult DepthIntake::TakeLine(const DepthLineInput& in) {
   if (r.taken) {
     r.labelHi = FormatFixed(r.trueHi, 2);
     r.labelLo = FormatFixed(r.trueLo, 2);
-    r.alarm = r.trueHi <= r.depthAlarmValue;
+    r.alarm = (highDepth ? r.trueHi : r.trueLo) <= r.depthAlarmValue;
     if (rule->values == DepthValues::HighBattery) {
       r.battery = true;
       r.batteryText = FormatFixed(scan.battery, 2);

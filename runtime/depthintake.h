@@ -21,10 +21,11 @@
 // velocity being the single value, or with the profile in use the line
 // trunc(raw + 0.5) of the per-metre column.
 //
-// A sounding is recorded when the depth its type gives (the low one for
-// "Quarix XDR LO", else the high one) is not 0. A type without the high depth
-// leaves the record's high-frequency columns empty, and its simple XYZ line
-// carries the low-frequency elevation.
+// A sounding's depth is the one its type gives: the low one for "Quarix XDR
+// LO", else the high one. It is recorded when that raw depth is not 0, and the
+// depth alarm compares it. A type without the high depth leaves the record's
+// high-frequency columns empty, and its simple XYZ line carries the
+// low-frequency elevation.
 #include <memory>
 #include <string>
 #include <vector>
@@ -107,7 +108,8 @@ struct DepthLineResult {
   double svUsed = 0;
   double draft = 0;            // the draft applied
   double depthAlarmValue = 0;  // DepthAlarmValue
-  bool alarm = false;          // taken and trueHi at or below the alarm depth
+  bool alarm = false;          // taken and the sounding's depth (trueLo for a low-frequency type, else trueHi)
+                               // at or below the alarm depth
   std::string labelHi = "--.-", labelLo = "--.-";
   bool battery = false;        // a "Quarix SMT" depth was taken: show batteryText
   std::string batteryText;
