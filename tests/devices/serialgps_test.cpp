@@ -355,10 +355,12 @@ TEST_F(SerialGPSTest, SentencesWithAWrongChecksumAreLoggedButNotTaken) {
   Deliver(corrupted + "\r\n");
   Deliver(corrupted + "\r\n");
   ASSERT_EQ(told.size(), 2u);
-  EXPECT_EQ(told[1], "COM7: 3 more damaged sentences (wrong checksum or cut short) were not taken (4 since the port was opened).");
+  EXPECT_EQ(told[1],
+            "COM7: 3 more damaged sentences (wrong checksum or cut short) were not taken (4 since the port was opened).");
   gps.Close();
   ASSERT_EQ(told.size(), 3u);
-  EXPECT_EQ(told[2], "COM7: 1 more damaged sentence (wrong checksum or cut short) was not taken (5 since the port was opened).");
+  EXPECT_EQ(told[2],
+            "COM7: 1 more damaged sentence (wrong checksum or cut short) was not taken (5 since the port was opened).");
   EXPECT_TRUE(events.empty() || Kinds() == std::vector<std::string>{"disconnect"});
   platform::SetTickSource({});
 }

@@ -31,15 +31,6 @@ std::string PortSection(const char* section, const char* port) {
          "NMEA LOG=True\nLog Time=False\nEnable DTR=False\nEnable RTS=False\n";
 }
 
-// An NMEA sentence with its checksum.
-std::string Nmea(const std::string& body) {
-  unsigned sum = 0;
-  for (unsigned char c : body) sum ^= c;
-  char tail[8];
-  std::snprintf(tail, sizeof tail, "*%02X", sum);
-  return "$" + body + tail;
-}
-
 std::string Settings(const std::string& gnssDevice, const std::string& sounderDevice,
                      const std::string& sounderType = "NMEA DPT", const std::string& sounderFormat = "%*6s,%lf") {
   return "[SERIAL_PORT_MAP]\nCOM5=" + gnssDevice + "\nCOM6=" + sounderDevice + "\n" +
@@ -200,23 +191,22 @@ TEST_F(SurveyE2E, EveryReceiverLineIsJudgedByWhatItIs) {
   CancelOffsetsAndPressRealtime();
   if (HasFatalFailure()) return;
 
-  const std::string gga = Nmea("GPGGA,000001.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,");
+  const std::string gga = "$GPGGA,000001.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*58";
   const std::string cut = "$GPGGA,000002.00,0000.0100,N,00900.0000,E,4,12,0.8,12";  // 18 m north, 36 m lower
   struct Case {
     const char* name;
     std::string receiver;
-    const char* low;        // the sounding's raw low-frequency depth
-    const char* depths;     // its elevation, true depth and raw depth, high and low
+    const char* sounding;  // the sounder's line: a raw low-frequency depth
+    const char* depths;    // its elevation, true depth and raw depth, high and low
   };
   const std::vector<Case> cases = {
-      {"a GGA at midnight", Nmea("GPGGA,000000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,") + "\r\n",
-       "8.25", ",,-7.64,,8.64,,8.25,"},
+      {"a GGA at midnight", "$GPGGA,000000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*59\r\n",
+       "$SDXDR,D,7.50,M,XDHI,D,8.25,M,XDLO*56", ",,-7.64,,8.64,,8.25,"},
       {"lines mentioning GGA after a GGA",
-       gga + "\r\n" + Nmea("GNTXT,01,01,02,GGA output rate changed") + "\r\n" + Nmea("PUBX,40,GGA,0,1,0,0,0,0") +
-           "\r\n",
-       "9.25", ",,-8.63,,9.63,,9.25,"},
-      {"a GGA cut in its altitude, glued to the next sentence",
-       gga + "\r\n" + cut + Nmea("GPHDT,274.07,T") + "\r\n", "10.25", ",,-9.61,,10.61,,10.25,"},
+       gga + "\r\n$GNTXT,01,01,02,GGA output rate changed*4D\r\n$PUBX,40,GGA,0,1,0,0,0,0*5B\r\n",
+       "$SDXDR,D,7.50,M,XDHI,D,9.25,M,XDLO*57", ",,-8.63,,9.63,,9.25,"},
+      {"a GGA cut in its altitude, glued to the next sentence", gga + "\r\n" + cut + "$GPHDT,274.07,T*03\r\n",
+       "$SDXDR,D,7.50,M,XDHI,D,10.25,M,XDLO*6F", ",,-9.61,,10.61,,10.25,"},
   };
   const QString day = QDate::currentDate().toString("yyyy-MM-dd");
   const QString coordinates = Day() + "LOG/" + day + " Coordinates.csv";
@@ -228,7 +218,7 @@ TEST_F(SurveyE2E, EveryReceiverLineIsJudgedByWhatItIs) {
       receiverLog.insert(at + cut.size(), "\r\n");  // logged as a line of its own
     ASSERT_TRUE(gnss.Send(c.receiver));
     ASSERT_TRUE(run.WaitFor([&] { return LogFile(" QDM_GNSS_V3.log") == receiverLog; })) << LogFile(" QDM_GNSS_V3.log");
-    ASSERT_TRUE(sounder.Send(Nmea(std::string("SDXDR,D,7.50,M,XDHI,D,") + c.low + ",M,XDLO") + "\r\n"));
+    ASSERT_TRUE(sounder.Send(std::string(c.sounding) + "\r\n"));
     const std::string record = std::string(",0,9,500000.00,1000.00") + c.depths +
                                "Quarix XDR LO,1480.00,0.50,4,48.60,1.00,47.10\r\n";
     EXPECT_TRUE(run.WaitFor([&] { return ReadFile(coordinates).find(record) != std::string::npos; }))
