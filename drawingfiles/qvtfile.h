@@ -13,7 +13,7 @@
 //   POLYLINE|POLYGON|SPLINE|ARC3P layer count colour width   (then count "x y" lines)
 //   RECTANGLE x1 y1 x2 y2 layer colour width brushcolour brushstyle value
 //   ELLIPSE x1 y1 x2 y2 layer colour width
-//   ARC x1 y1 x2 y2 x3 y3 layer colour width                  (read only)
+//   ARC x1 y1 x2 y2 x3 y3 layer colour width
 //
 // Reals have six decimals and "." whatever the locale; colours are signed
 // 32-bit TColor values; lines starting with "#" are comments. The canvas's

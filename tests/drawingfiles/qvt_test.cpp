@@ -105,6 +105,11 @@ void FillDrawing(TQuarixCanvasModel& c) {
   Add<TQEllipse>(c, stEllipse, grid, [](TQEllipse& e) {
     e.X1 = -1, e.Y1 = -2, e.X2 = 3, e.Y2 = 4, e.PenFg = 0x0000AA, e.PenWidth = 5;
   });
+  // An arc held by its three points, as a drawing file brings it.
+  Add<TQArc>(c, stArc, grid, [](TQArc& a) {
+    a.X1 = 450000.5, a.Y1 = 4500000.25, a.X2 = 450010, a.Y2 = 4500010.125, a.X3 = 450020.75, a.Y3 = 4500000;
+    a.PenFg = 0x00AA00, a.PenWidth = 2;
+  });
 }
 
 class Qvt : public ::testing::Test {
@@ -145,8 +150,7 @@ TEST_F(Qvt, HeaderTimeCarriesHundredthsTruncated) {
 TEST_F(Qvt, EveryShapeGivesItsRecord) {
   TQuarixCanvasModel c;
   FillDrawing(c);
-  Add<TQArc>(c, stArc, 0, [](TQArc& a) { a.X3 = 1; });  // a held arc is not written
-  Add<TQLine>(c, stCircle, 0, [](TQLine&) {});          // a class that does not fit its code
+  Add<TQLine>(c, stCircle, 0, [](TQLine&) {});  // a class that does not fit its code
   const std::vector<std::string> expected = {
       "WORLD -12.500000 987654.250000 -3.000000 4500100.125000",
       "LAYER 0 Default",
@@ -176,6 +180,7 @@ TEST_F(Qvt, EveryShapeGivesItsRecord) {
       "RECTANGLE 1.000000 2.000000 3.000000 4.000000 1 255 2 11189196 0 -7.500000",
       "ELLIPSE 1.000000 2.000000 3.000000 4.000000 0 0 1",
       "ELLIPSE -1.000000 -2.000000 3.000000 4.000000 1 170 5",
+      "ARC 450000.500000 4500000.250000 450010.000000 4500010.125000 450020.750000 4500000.000000 1 43520 2",
   };
   const std::string text = qvt::BuildDrawingText(c, platform::Now());
   EXPECT_EQ(text.substr(0, std::string(kHeader).size()), kHeader);
@@ -256,9 +261,9 @@ TEST_F(Qvt, WrittenDrawingReadsBackInMode0) {
   }
   EXPECT_EQ(r.CurrentLayer, 2);  // the last LAYER record
   EXPECT_TRUE(r.Selection.empty());
-  ASSERT_EQ(r.ShapeCount, 13);
-  ASSERT_EQ(r.Shapes.size(), 13u);
-  EXPECT_EQ(r.NextShapeNumber, 14);
+  ASSERT_EQ(r.ShapeCount, 14);
+  ASSERT_EQ(r.Shapes.size(), 14u);
+  EXPECT_EQ(r.NextShapeNumber, 15);
   for (std::size_t i = 0; i < r.Shapes.size(); ++i) {
     const TQShape* a = c.Shapes[i];
     const TQShape* b = r.Shapes[i];
@@ -304,6 +309,13 @@ TEST_F(Qvt, WrittenDrawingReadsBackInMode0) {
   EXPECT_EQ(rect.BrushFg, 0xAABBCCu);
   EXPECT_EQ(rect.BrushStyle, bsSolid);
   EXPECT_FALSE(rect.Rounded);
+  auto& arc = *static_cast<TQArc*>(r.Shapes[13]);
+  EXPECT_EQ(arc.X1, 450000.5);
+  EXPECT_EQ(arc.Y1, 4500000.25);
+  EXPECT_EQ(arc.X2, 450010);
+  EXPECT_EQ(arc.Y2, 4500010.125);
+  EXPECT_EQ(arc.X3, 450020.75);
+  EXPECT_EQ(arc.Y3, 4500000);
 
   // The same drawing written again gives the same records.
   EXPECT_EQ(Records(qvt::BuildDrawingText(r, platform::Now())),
@@ -324,12 +336,13 @@ TEST_F(Qvt, Mode2AddsAndFindsLayersByName) {
   ASSERT_EQ(r.CadLoad(file, -1, -1, 2), 1);
   EXPECT_EQ(r.Layers.size(), 4u);  // Default, mine, Quarix Grid, ""
   EXPECT_EQ(r.LayerFindByName(""), 3);
-  ASSERT_EQ(r.ShapeCount, 27);
+  ASSERT_EQ(r.ShapeCount, 29);
   EXPECT_EQ(r.Shapes[0]->Layer, 1);
   EXPECT_EQ(r.Shapes[1]->Layer, 2);   // the file's grid line
   EXPECT_EQ(r.Shapes[3]->Layer, 3);   // the point on the nameless layer
-  EXPECT_EQ(r.Shapes[14]->Layer, 2);  // the second copy finds the layer again
-  for (int i = 0; i < 27; ++i) EXPECT_EQ(r.Shapes[static_cast<std::size_t>(i)]->Number, i + 1);
+  EXPECT_EQ(r.Shapes[15]->Layer, 2);  // the second copy finds the layer again
+  EXPECT_EQ(r.Shapes[28]->Layer, 2);  // and its arc too
+  for (int i = 0; i < 29; ++i) EXPECT_EQ(r.Shapes[static_cast<std::size_t>(i)]->Number, i + 1);
 }
 
 // ---------------------------------------------------------------------------
