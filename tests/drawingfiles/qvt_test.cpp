@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
+#include <malloc.h>
 #include <zlib.h>
 
 #include <QDir>
@@ -541,19 +542,29 @@ TEST_F(Qvt, CarriageReturnsAreReadLikeLineFeedsButStayInTexts) {
 // ---------------------------------------------------------------------------
 // The read is linear in the records
 
-// Heap allocations of this process: calls and bytes.
-std::atomic<unsigned long long> allocations{0}, allocatedBytes{0};
+// Heap allocations of this process: calls and bytes asked for; the bytes
+// held now, and the most held since the test last set it.
+std::atomic<unsigned long long> allocations{0}, allocatedBytes{0}, heldBytes{0}, peakHeldBytes{0};
 
 }  // namespace
 
 void* operator new(std::size_t size) {
   allocations.fetch_add(1, std::memory_order_relaxed);
   allocatedBytes.fetch_add(size, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
+  if (void* p = std::malloc(size ? size : 1)) {
+    const unsigned long long held = heldBytes.fetch_add(malloc_usable_size(p)) + malloc_usable_size(p);
+    unsigned long long peak = peakHeldBytes.load();
+    while (held > peak && !peakHeldBytes.compare_exchange_weak(peak, held)) {
+    }
+    return p;
+  }
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+  if (p) heldBytes.fetch_sub(malloc_usable_size(p));
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 
 namespace {
 
@@ -594,6 +605,87 @@ TEST_F(Qvt, ReadingWorkGrowsInProportionToTheRecords) {
       // Four times the records: about four times the work, never sixteen.
       EXPECT_LT(calls[2] / calls[0], 5.0) << kind.name << " mode " << mode << ": " << calls[0] << " " << calls[2];
       EXPECT_LT(bytes[2] / bytes[0], 5.0) << kind.name << " mode " << mode << ": " << bytes[0] << " " << bytes[2];
+    }
+  }
+}
+
+// Lowers the load bounds for one test, so that small files reach them.
+class LowerBounds {
+ public:
+  LowerBounds(std::size_t memory, std::size_t ratio, std::size_t minText) : saved_(qvt::Bounds()) {
+    qvt::Bounds().MemoryBytes = memory;
+    qvt::Bounds().TextRatio = ratio;
+    qvt::Bounds().MinTextBytes = minText;
+  }
+  ~LowerBounds() { qvt::Bounds() = saved_; }
+
+ private:
+  qvt::LoadBounds saved_;
+};
+
+// A read of a file's bytes as CadLoad makes it (the file held during the
+// read): the most the heap held above what it held before, and the most the
+// reader counted against its memory bound.
+struct MeasuredRead {
+  int rc = 0;
+  std::size_t peak = 0, counted = 0;
+};
+MeasuredRead ReadMeasured(const std::string& file) {
+  TQuarixCanvasModel c;
+  qvt::LoadedDrawing out;
+  MeasuredRead m;
+  const unsigned long long before = heldBytes;
+  peakHeldBytes = before;
+  {
+    const std::string bytes = file;
+    m.rc = qvt::ReadDrawing(bytes, c, true, out);
+    m.counted = out.CountedBytes;
+  }
+  m.peak = static_cast<std::size_t>(peakHeldBytes - before);
+  return m;
+}
+
+TEST_F(Qvt, TheReaderNeverHoldsMoreThanItCountedSoTheMemoryBoundHolds) {
+  // Drawings made to make the reader allocate: a polyline of millions of
+  // vertices (its vertex list grows as it is read), one whose count
+  // promises ten times the lines it has, a text of megabytes on one line
+  // (the inflate buffer and two copies of the text), many layers, many
+  // texts.
+  const auto vertices = [](int count, int promised) {
+    std::string t = "LAYER 1 soundings\nPOLYLINE 1 " + std::to_string(promised) + " 255 1\n";
+    for (int i = 0; i < count; ++i) t += std::to_string(450000 + i) + ".5 " + std::to_string(i % 977) + ".25\n";
+    return t;
+  };
+  const std::string longText = "TEXT 1 2 0 0 255 10 0 0 0 Arial " + std::string(8 << 20, 'x') + "\n";
+  std::string layers, texts;
+  for (int i = 0; i < 100000; ++i) layers += "LAYER " + std::to_string(i + 1) + " layer of chart " + std::to_string(i) + "\n";
+  for (int i = 0; i < 200000; ++i)
+    texts += "TEXT " + std::to_string(i) + " 2 0 0 255 10 0 0 0 Helvetica-Narrow depth label " + std::to_string(i) + "\n";
+  const struct {
+    const char* name;
+    std::string text;
+  } cases[] = {
+      {"3,000,000 vertices", vertices(3000000, 3000000)},
+      {"a count ten times the lines", vertices(3000000, 30000000)},
+      {"an 8 MB text", longText},
+      {"100,000 layers", layers},
+      {"200,000 texts", texts},
+  };
+  for (const auto& k : cases) {
+    std::string packed;
+    ASSERT_TRUE(qvt::PackDrawingText(k.text, packed)) << k.name;
+    for (const std::string* file : {static_cast<const std::string*>(&packed), &k.text}) {
+      const MeasuredRead m = ReadMeasured(*file);
+      ASSERT_EQ(m.rc, 0) << k.name;
+      EXPECT_LE(m.peak, m.counted) << k.name << (file == &packed ? " packed" : " plain");
+      // What it counted is its bound: it reads at exactly that bound, and
+      // below it the read stops before the heap holds more than the bound.
+      const LowerBounds exact(m.counted, 64, 256 << 20);
+      EXPECT_EQ(ReadMeasured(*file).rc, 0) << k.name;
+      qvt::Bounds().MemoryBytes = m.counted * 3 / 4;
+      const MeasuredRead below = ReadMeasured(*file);
+      EXPECT_EQ(below.rc, EFBIG) << k.name;
+      EXPECT_LE(below.peak, m.counted * 3 / 4) << k.name;
     }
   }
 }
@@ -719,26 +811,12 @@ TEST_F(QvtDamaged, ACutOffStreamIsNotTakenAtAll) {
   }
 }
 
-// Lowers the load bounds for one test, so that small files reach them.
-class LowerBounds {
- public:
-  LowerBounds(std::size_t memory, std::size_t ratio, std::size_t minText) : saved_(qvt::Bounds()) {
-    qvt::Bounds().MemoryBytes = memory;
-    qvt::Bounds().TextRatio = ratio;
-    qvt::Bounds().MinTextBytes = minText;
-  }
-  ~LowerBounds() { qvt::Bounds() = saved_; }
-
- private:
-  qvt::LoadBounds saved_;
-};
-
 TEST_F(QvtDamaged, ADrawingPastTheMemoryBoundFailsWholeInBothModes) {
   // The bound follows the machine: most of its memory, not a count of shapes.
   EXPECT_GT(qvt::Bounds().MemoryBytes, std::size_t{1} << 28);
   // Points, or vertices, up to what a lowered bound holds, then past it.
   std::string points;
-  for (int i = 0; i < 1000; ++i) points += "POINT 1 2 0 0 1\n";
+  for (int i = 0; i < 4000; ++i) points += "POINT 1 2 0 0 1\n";
   const auto vertices = [](int count) {
     std::string v = "LAYER 1 big\nPOLYGON 1 " + std::to_string(count) + " 0 1\n";
     for (int i = 0; i < count; ++i) v += "3 4\n";
@@ -748,14 +826,14 @@ TEST_F(QvtDamaged, ADrawingPastTheMemoryBoundFailsWholeInBothModes) {
     std::string fits, past;
     int shapes;  // the map's shapes when it fits
   };
-  for (const Case& k : {Case{points, points + points, 1000}, Case{vertices(20000), vertices(40000), 1}}) {
+  for (const Case& k : {Case{points, points + points, 4000}, Case{vertices(20000), vertices(40000), 1}}) {
     std::string packed;
     ASSERT_TRUE(qvt::PackDrawingText(k.fits, packed));
     TQuarixCanvasModel fits;
     ASSERT_EQ(fits.CadLoad(Plain("bound.qvt", packed), -1, -1, 0), 1);
     EXPECT_EQ(fits.ShapeCount, k.shapes);
-    // Room for these records and a small file; twice the records are past it.
-    const LowerBounds low(qvt::DrawingBytes(fits) + 20000, 64, 1 << 20);
+    // Room for what reading these records takes; twice the records are past it.
+    const LowerBounds low(ReadMeasured(packed).counted, 64, 1 << 20);
     TQuarixCanvasModel again;
     ASSERT_EQ(again.CadLoad(Plain("bound.qvt", packed), -1, -1, 0), 1);
     ASSERT_TRUE(qvt::PackDrawingText(k.past, packed));
