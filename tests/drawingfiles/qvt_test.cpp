@@ -882,6 +882,26 @@ TEST_F(QvtDamaged, WhatTheWriterSavesTheReaderTakesBack) {
   EXPECT_EQ(same.CadSave(file, -1), 0);
   EXPECT_EQ(errno, EFBIG);
   EXPECT_EQ(env.ReadFile(file), bytes);
+
+  // A polyline of a million vertices, saved at the lowest bound the writer
+  // takes, reads back whole at that bound: the writer counts the vertex
+  // list's growth and the file as the reader does.
+  TQuarixCanvasModel line;
+  TQPolyline* longest = Poly(line, stPolyline, false, {});
+  for (int i = 0; i < 1000000; ++i) longest->AddPoint(450000 + i * 0.5, 4500000 + i % 977);
+  std::string packed;
+  ASSERT_TRUE(qvt::PackDrawing(line, platform::Now(), packed));
+  qvt::Bounds().MemoryBytes = qvt::ReadingBytes(line) + packed.size();
+  const std::string lineFile = File("line.qvt");
+  ASSERT_EQ(line.CadSave(lineFile, -1), 1);
+  TQuarixCanvasModel lineBack;
+  ASSERT_EQ(lineBack.CadLoad(lineFile, -1, -1, 0), 1);
+  ASSERT_EQ(lineBack.ShapeCount, 1);
+  EXPECT_EQ(static_cast<TQPolyline*>(lineBack.Shapes[0])->PointCount(), 1000000);
+  qvt::Bounds().MemoryBytes -= 1;
+  errno = 0;
+  EXPECT_EQ(line.CadSave(File("line2.qvt"), -1), 0);
+  EXPECT_EQ(errno, EFBIG);
 }
 
 // Saves a drawing of 5.2 million shapes (an XYZ import of 2.6 million
