@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <csignal>
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -13,7 +15,9 @@
 #include <functional>
 
 #include "canvas/QuarixCanvas.h"
+#include "app/settingsfile.h"
 #include "platform/prompts.h"
+#include "platform/termination.h"
 #include "runtime/longtask.h"
 #include "tests/runtime/formsfixture.h"
 
@@ -374,6 +378,43 @@ TEST_F(MainWindowImport, CancelledImportLeavesTheMapAsItWas) {
   EXPECT_TRUE(cancelled);
   EXPECT_EQ(ShapesOn("long"), before);
   EXPECT_EQ(EventsLog().find("Imported XYZ: " + path + " (40000"), std::string::npos);
+}
+
+// A logout or kill -TERM during a long import: the import stops and leaves
+// nothing behind, then the program closes as File > Exit does, and the
+// drawing that the closing saves holds nothing of the import.
+TEST_F(MainWindowImport, TerminationDuringAnImportLeavesNothingOfItInTheSavedDrawing) {
+  platform::OnTerminationRequest([] {
+    if (FNav) FNav->close();
+  });
+  map->DrawLine(0, 0, 1, 1, UserShapeLayer);
+  std::string lines;
+  for (int i = 0; i < 300000; ++i) lines += std::to_string(100 + i) + " 200 5\n";
+  const std::string path = Write("survey.xyz", lines);
+  const std::size_t layers = map->Layers.size();
+
+  TLongTask::ShowAfterMs = 0;
+  bool raised = false;
+  QTimer::singleShot(0, [&raised] { raised = ::raise(SIGTERM) == 0; });  // once the import's progress shows
+  EXPECT_TRUE(Import(path).empty());
+  TLongTask::ShowAfterMs = 1000;
+  ASSERT_TRUE(raised);
+  EXPECT_TRUE(ShapesOn("survey").empty());
+  EXPECT_EQ(map->Layers.size(), layers);
+  EXPECT_EQ(EventsLog().find("Imported XYZ"), std::string::npos);
+  // The request is carried out once the import has unwound.
+  for (int i = 0; i < 100 && FNav->isVisible(); ++i) QCoreApplication::processEvents();
+  EXPECT_FALSE(FNav->isVisible());
+
+  const std::string saved = IniFile().ReadString("FILE", "Last File Saved", "");
+  ASSERT_FALSE(saved.empty());
+  EXPECT_NE(EventsLog().find("\tAuto-saved: " + saved), std::string::npos);
+  TQuarixCanvasModel back;
+  ASSERT_EQ(back.CadLoad(saved, -1, -1, 0), 1);
+  EXPECT_EQ(back.ShapeCount, map->ShapeCount);
+  EXPECT_LT(back.LayerFindByName("survey"), 0);
+  for (const TQLayer* l : back.Layers) EXPECT_FALSE(l->Name.empty()) << "a work layer was saved";
+  for (const TQShape* s : back.Shapes) EXPECT_EQ(dynamic_cast<const TQPoint*>(s), nullptr);
 }
 
 // So does a long drawing load (Open) when it is cancelled.
