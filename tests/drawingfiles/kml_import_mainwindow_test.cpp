@@ -25,6 +25,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 class MainWindowImport : public FormsTest {
  protected:
   void SetUp() override {
@@ -253,7 +258,10 @@ TEST_F(MainWindowImport, DxfFilesOfOneNameKeepTheirOwnLayers) {
 }
 
 // A re-import that fails leaves the layer of the earlier import as it was:
-// the file is read before anything is emptied.
+// the file is read before anything is emptied. Each failure is told with its
+// reason ("{path}" stands for the file's path), and none is logged as an
+// import: a file cut short, a file that is no regular file, one deleted after
+// it was chosen, one without a single point.
 TEST_F(MainWindowImport, FailedReimportLeavesTheMapAsItWas) {
   SetGrid("6378137", "27");
   const std::string fifo = env.Home() + "fifo.xyz";
@@ -263,7 +271,22 @@ TEST_F(MainWindowImport, FailedReimportLeavesTheMapAsItWas) {
     std::string message;  // the start of the message the failure shows
   } cases[] = {
       {"broken.kml", "broken", [this](const std::string& p) { Write("broken.kml", "<kml><Placemark>"); },
-       "Failed to load KML/KMZ file: No placemark"},
+       "Failed to load KML/KMZ file: The KML file ends before its document does: its <kml> element is never "
+       "closed"},
+      {"cut.kml", "cut",
+       [](const std::string& p) {
+         const std::string whole = ReadWhole(p);
+         std::ofstream(p, std::ios::binary | std::ios::trunc) << whole.substr(0, whole.size() / 2);
+       },
+       "Failed to load KML/KMZ file: The KML file ends before its document does"},
+      {"pipe.kml", "pipe",
+       [](const std::string& p) {
+         fs::remove(p);
+         ASSERT_EQ(mkfifo(p.c_str(), 0600), 0);
+       },
+       "Failed to load KML/KMZ file: Failed to read KML file {path}: it is not a regular file"},
+      {"nopoint.xyz", "nopoint", [this](const std::string&) { Write("nopoint.xyz", "Easting Northing Depth\n0 0 5\n"); },
+       "No point was imported from the XYZ file {path}: none of its lines holds X, Y and Z."},
       {"nodatum.kml", "nodatum", [this](const std::string&) { SetGrid("", "27"); },
        "Please configure datum parameters"},
       {"nodatum.kmz", "nodatum", [this](const std::string&) { SetGrid("6378137", ""); },
@@ -283,6 +306,20 @@ TEST_F(MainWindowImport, FailedReimportLeavesTheMapAsItWas) {
        "Failed to open XYZ file: "},
       {"plan.dxf", "_dxf_plan.dxf", [this](const std::string&) { Write("plan.dxf", "0\nEOF\n"); },
        "DXF load failed: ENTITIES section not found"},
+      {"fifo.dxf", "_dxf_fifo.dxf",
+       [](const std::string& p) {
+         fs::remove(p);
+         ASSERT_EQ(mkfifo(p.c_str(), 0600), 0);
+       },
+       "DXF load failed: {path} cannot be read (it is not a regular file)"},
+      {"zero.dxf", "_dxf_zero.dxf",
+       [](const std::string& p) {
+         fs::remove(p);
+         fs::create_symlink("/dev/zero", p);
+       },
+       "DXF load failed: {path} cannot be read (it is not a regular file)"},
+      {"gone.dxf", "_dxf_gone.dxf", [](const std::string& p) { fs::remove(p); },
+       "DXF load failed: {path} cannot be read (No such file or directory)"},
   };
   for (const auto& c : cases) {
     const std::string path = env.Home() + c.file;
@@ -294,12 +331,16 @@ TEST_F(MainWindowImport, FailedReimportLeavesTheMapAsItWas) {
     const std::vector<TQShape*> before = ShapesOn(c.layer);
     ASSERT_FALSE(before.empty()) << c.file;
     const std::size_t layers = map->Layers.size();
+    const std::string log = EventsLog();
     c.spoil(path);
     const std::vector<std::string> shown = Import(path);
     ASSERT_EQ(shown.size(), 1u) << c.file;
-    EXPECT_EQ(shown[0].rfind(c.message, 0), 0u) << shown[0];
+    std::string message = c.message;
+    if (const std::size_t at = message.find("{path}"); at != std::string::npos) message.replace(at, 6, path);
+    EXPECT_EQ(shown[0].rfind(message, 0), 0u) << shown[0];
     EXPECT_EQ(ShapesOn(c.layer), before) << c.file;
     EXPECT_EQ(map->Layers.size(), layers) << c.file;
+    EXPECT_EQ(EventsLog(), log) << c.file;
     SetGrid("6378137", "27");
   }
   EXPECT_NE(Import(fifo)[0].find("(it is not a regular file)"), std::string::npos);
