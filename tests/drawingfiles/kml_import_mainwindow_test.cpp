@@ -265,6 +265,15 @@ TEST_F(MainWindowImport, DxfFilesOfOneNameKeepTheirOwnLayers) {
 TEST_F(MainWindowImport, FailedReimportLeavesTheMapAsItWas) {
   SetGrid("6378137", "27");
   const std::string fifo = env.Home() + "fifo.xyz";
+  // The chosen file replaced by a FIFO, or by a link to a device.
+  const auto makeFifo = [](const std::string& p) {
+    fs::remove(p);
+    ASSERT_EQ(mkfifo(p.c_str(), 0600), 0);
+  };
+  const auto linkToZero = [](const std::string& p) {
+    fs::remove(p);
+    fs::create_symlink("/dev/zero", p);
+  };
   const struct {
     std::string file, layer;
     std::function<void(const std::string&)> spoil;
@@ -280,10 +289,7 @@ TEST_F(MainWindowImport, FailedReimportLeavesTheMapAsItWas) {
        },
        "Failed to load KML/KMZ file: The KML file ends before its document does"},
       {"pipe.kml", "pipe",
-       [](const std::string& p) {
-         fs::remove(p);
-         ASSERT_EQ(mkfifo(p.c_str(), 0600), 0);
-       },
+       makeFifo,
        "Failed to load KML/KMZ file: Failed to read KML file {path}: it is not a regular file"},
       {"nopoint.xyz", "nopoint", [this](const std::string&) { Write("nopoint.xyz", "Easting Northing Depth\n0 0 5\n"); },
        "No point was imported from the XYZ file {path}: none of its lines holds X, Y and Z."},
@@ -293,30 +299,18 @@ TEST_F(MainWindowImport, FailedReimportLeavesTheMapAsItWas) {
        "Please configure datum parameters"},
       {"gone.xyz", "gone", [](const std::string& p) { fs::remove(p); }, "Failed to open XYZ file: "},
       {"fifo.xyz", "fifo",
-       [](const std::string& p) {
-         fs::remove(p);
-         ASSERT_EQ(mkfifo(p.c_str(), 0600), 0);
-       },
+       makeFifo,
        "Failed to open XYZ file: "},
       {"zero.xyz", "zero",
-       [](const std::string& p) {
-         fs::remove(p);
-         fs::create_symlink("/dev/zero", p);
-       },
+       linkToZero,
        "Failed to open XYZ file: "},
       {"plan.dxf", "_dxf_plan.dxf", [this](const std::string&) { Write("plan.dxf", "0\nEOF\n"); },
        "DXF load failed: ENTITIES section not found"},
       {"fifo.dxf", "_dxf_fifo.dxf",
-       [](const std::string& p) {
-         fs::remove(p);
-         ASSERT_EQ(mkfifo(p.c_str(), 0600), 0);
-       },
+       makeFifo,
        "DXF load failed: {path} cannot be read (it is not a regular file)"},
       {"zero.dxf", "_dxf_zero.dxf",
-       [](const std::string& p) {
-         fs::remove(p);
-         fs::create_symlink("/dev/zero", p);
-       },
+       linkToZero,
        "DXF load failed: {path} cannot be read (it is not a regular file)"},
       {"gone.dxf", "_dxf_gone.dxf", [](const std::string& p) { fs::remove(p); },
        "DXF load failed: {path} cannot be read (No such file or directory)"},
