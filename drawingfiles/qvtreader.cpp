@@ -670,7 +670,8 @@ class Reader {
     // that are there.
     TPointList& points = p->Points;
     std::size_t room = 0;  // bytes of vertex room counted
-    const auto grow = [&](std::size_t capacity) {
+    // The vertices moved into room for `capacity` of them.
+    const auto reroom = [&](std::size_t capacity) {
       budget_.Take(capacity * sizeof(TPointD));
       TPointList grown;
       grown.reserve(capacity);
@@ -684,7 +685,7 @@ class Reader {
     int i = 0;
     for (; i < count && lines_.Next(line); ++i) {
       if (points.size() == points.capacity())
-        grow(std::min(static_cast<std::size_t>(count), std::max<std::size_t>(4096, points.capacity() * 2)));
+        reroom(std::min(static_cast<std::size_t>(count), std::max<std::size_t>(4096, points.capacity() * 2)));
       Fields v(line);
       double x = 0, y = 0;
       v.Real(x), v.Real(y);
@@ -696,7 +697,7 @@ class Reader {
       budget_.Give(room);
       return;
     }
-    if (points.capacity() != points.size()) grow(points.size());
+    if (points.capacity() != points.size()) reroom(points.size());  // a count that promised more
     p->UpdateBounds();
     Append(std::move(p), room);
   }
