@@ -10,6 +10,7 @@
 
 #include "app/formats.h"
 #include "app/utf8.h"
+#include "drawingfiles/importstage.h"
 #include "drawingfiles/kmlfiles.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
@@ -101,6 +102,47 @@ bool NextElementText(std::string_view text, const std::string& name, std::size_t
   inner = text.substr(from, b - from);
   pos = end + 1;
   return true;
+}
+
+// The name of the document's root element when the text ends before that
+// element is closed (a file cut short); empty when it is closed, or when the
+// text starts with no element to judge by. The XML declaration, processing
+// instructions, comments and a document type before the root are passed
+// over.
+std::string UnclosedRoot(std::string_view text) {
+  std::size_t pos = 0;
+  for (;;) {
+    while (pos < text.size() && IsXmlSpace(text[pos])) ++pos;
+    if (text.compare(pos, 4, "<!--") == 0) {
+      const std::size_t end = text.find("-->", pos + 4);
+      if (end == std::string::npos) return {};
+      pos = end + 3;
+    } else if (text.compare(pos, 2, "<?") == 0 || text.compare(pos, 2, "<!") == 0) {
+      // A document type may hold an internal subset in brackets.
+      const std::size_t bracket = text.find('[', pos), close = text.find('>', pos);
+      const std::size_t end = bracket < close ? text.find("]>", bracket) : close;
+      if (end == std::string::npos) return {};
+      pos = text.find('>', end) + 1;
+    } else {
+      break;
+    }
+  }
+  if (pos >= text.size() || text[pos] != '<') return {};
+  std::size_t end = pos + 1;
+  while (end < text.size() && !IsXmlSpace(text[end]) && text[end] != '>' && text[end] != '/') ++end;
+  const std::string name(text.substr(pos + 1, end - pos - 1));
+  if (name.empty()) return {};
+  const std::size_t tagEnd = TagEnd(text, pos);
+  if (tagEnd == std::string::npos) return name;
+  if (text[tagEnd - 2] == '/') return {};  // <kml/>
+  const std::string close = "</" + name;
+  for (std::size_t at = text.rfind(close); at != std::string::npos && at >= tagEnd;
+       at = at == 0 ? std::string::npos : text.rfind(close, at - 1)) {
+    std::size_t after = at + close.size();
+    while (after < text.size() && IsXmlSpace(text[after])) ++after;
+    if (after < text.size() && text[after] == '>') return {};
+  }
+  return name;
 }
 
 bool FirstElementText(std::string_view text, const std::string& name, std::string_view& inner) {
@@ -242,8 +284,13 @@ bool TQuarixKMZLoader::LoadFromFile(const std::string& Path) {
   LastError.clear();
   linkedTexts_.clear();
   linkNote_.clear();
-  if (!platform::FileExists(Path)) {
-    LastError = "File not found: " + Path;
+  // Only a regular file is read: a FIFO or a device is refused at once,
+  // with its reason.
+  const std::string problem = ImportFileProblem(Path);
+  if (!problem.empty()) {
+    std::error_code ec;
+    LastError = fs::exists(fs::symlink_status(Path, ec)) ? "Failed to read KML file " + Path + ": " + problem
+                                                         : "File not found: " + Path;
     return false;
   }
   bool result;
@@ -410,6 +457,17 @@ bool TQuarixKMZLoader::ParseKML(const std::string& Text) {
     LastError = "Empty KML content";
     return false;
   }
+  // A file cut short is not taken in part: its document must end.
+  const auto cutShort = [this](std::string_view text) {
+    const std::string root = UnclosedRoot(text);
+    if (!root.empty())
+      LastError = "The KML file ends before its document does: its <" + root +
+                  "> element is never closed (the file may be cut short)";
+    return !root.empty();
+  };
+  if (cutShort(Text)) return false;
+  for (const std::string& linked : linkedTexts_)
+    if (cutShort(linked)) return false;
   std::size_t found = 0;
   stopped_ = false;
   CollectPlacemarks(Text, found);

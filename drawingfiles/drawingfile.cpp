@@ -19,12 +19,17 @@ int TQuarixCanvasModel::CadSave(const std::string& FileName, int) { return qvt::
 int qvt::SaveDrawingFile(const TQuarixCanvasModel& canvas, const std::string& fileName, bool replace) {
   try {
     // What the reader could not take back on this machine is not written.
-    if (DrawingBytes(canvas) > Bounds().MemoryBytes) {
+    const std::size_t reading = ReadingBytes(canvas);
+    if (reading > Bounds().MemoryBytes) {
       errno = EFBIG;
       return 0;
     }
     std::string bytes;
     if (!qvt::PackDrawing(canvas, platform::Now(), bytes)) return 0;
+    if (bytes.size() > Bounds().MemoryBytes - reading) {  // the reader holds the file too
+      errno = EFBIG;
+      return 0;
+    }
     return WriteFileAtomically(fileName, bytes, 0666, replace) ? 1 : 0;
   } catch (const std::bad_alloc&) {
     errno = ENOMEM;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <algorithm>
 #include <fstream>
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <unordered_map>
 #include <vector>
@@ -378,9 +380,18 @@ bool DXFLoad(TQuarixCanvasModel& Model, const std::string& FileName,
     if (ShowMessage) ShowMessage(text);
     else prompts::ShowMessage(QString::fromStdString(text));
   };
-  if (!platform::FileExists(FileName)) return false;
+  // A file that cannot be read (gone since it was chosen, a FIFO, a device)
+  // is told with its reason; a FIFO is never waited on.
+  const std::string problem = ImportFileProblem(FileName);
+  if (!problem.empty()) {
+    show("DXF load failed: " + FileName + " cannot be read (" + problem + ")");
+    return false;
+  }
   std::ifstream in(FileName, std::ios::binary);
-  if (!in) return false;
+  if (!in) {
+    show("DXF load failed: " + FileName + " cannot be read (" + std::strerror(errno) + ")");
+    return false;
+  }
   in.seekg(0, std::ios::end);
   const auto size = static_cast<uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
   in.seekg(0, std::ios::beg);

@@ -13,7 +13,7 @@
 //   POLYLINE|POLYGON|SPLINE|ARC3P layer count colour width   (then count "x y" lines)
 //   RECTANGLE x1 y1 x2 y2 layer colour width brushcolour brushstyle value
 //   ELLIPSE x1 y1 x2 y2 layer colour width
-//   ARC x1 y1 x2 y2 x3 y3 layer colour width                  (read only)
+//   ARC x1 y1 x2 y2 x3 y3 layer colour width
 //
 // Reals have six decimals and "." whatever the locale; colours are signed
 // 32-bit TColor values; lines starting with "#" are comments. The canvas's
@@ -57,10 +57,16 @@ LoadBounds& Bounds();
 
 // The text a packed file of that many bytes may inflate to.
 std::size_t TextBound(std::size_t fileBytes);
-// About the memory the canvas's records of a drawing take, as the reader
-// counts it against MemoryBytes.
+// The memory a record, a layer or the records of a drawing take, as the
+// reader counts it against MemoryBytes: what it allocates for them, the
+// allocator's rounding and the lists that hold them included.
 std::size_t ShapeBytes(const TQShape& shape);
+std::size_t LayerBytes(const TQLayer& layer);
 std::size_t DrawingBytes(const TQuarixCanvasModel& canvas);
+// The most the reader counts while it reads back what the writer saves of
+// this canvas, the file itself left out: the records, the reader's own
+// buffers, and what grows while a long polyline or a long line is read.
+std::size_t ReadingBytes(const TQuarixCanvasModel& canvas);
 // Told how far a load has come (bytes of the file taken in, of its size)
 // every few thousand lines; false stops the load, which then fails with
 // ECANCELED and leaves the map as it was. Empty: no reports.
@@ -101,6 +107,10 @@ struct LoadedDrawing {
   int CurrentLayer = 0;
   int NextLayerNumber = 0;
   int32_t NextShapeNumber = 1;
+  // The most the read had counted against MemoryBytes at any one time: the
+  // file, the reader's buffers and the records, room that grows included.
+  // Nothing the read allocates goes beyond it.
+  std::size_t CountedBytes = 0;
 };
 
 // Reads the drawing held in file bytes (inflated behind the magic, else the
@@ -111,7 +121,8 @@ struct LoadedDrawing {
 // view. Returns 0 when read, else why not: EILSEQ damaged data, ENODATA a
 // stream cut off before its end (read only in part), ENOMSG a text that
 // holds no record at all (not a drawing), EFBIG past the bounds, ENOMEM out
-// of memory.
+// of memory. The memory bound holds for what the read allocates: room is
+// counted before it is taken.
 int ReadDrawing(const std::string& bytes, const TQuarixCanvasModel& canvas, bool replace, LoadedDrawing& out);
 
 }  // namespace qvt

@@ -38,9 +38,34 @@ std::size_t MachineMemory() {
   return static_cast<std::size_t>(std::min<unsigned long long>(room, SIZE_MAX / 2));
 }
 
-// What a record costs beyond its own size: its place in the shape list and
-// in the spatial index, and the allocator's bookkeeping.
+// What a record costs beyond its own size: its place in the shape list
+// (24 bytes while the list grows) and in the spatial index, and the
+// allocator's bookkeeping of its vertex list.
 constexpr std::size_t kRecordOverhead = 48;
+// A string's own allocation, when it is longer than the room inside the
+// string object: its bytes, the terminating NUL and the allocator's header
+// and rounding.
+std::size_t HeapString(std::size_t size) { return size > 15 ? size + 32 : 0; }
+// A non-empty text field of a record: its slot in the shared table and the
+// slot's string.
+std::size_t TextSlot(std::size_t size) { return size ? 40 + HeapString(size) : 0; }
+std::size_t TextRecordBytes(std::size_t text, std::size_t font) {
+  // The text is held twice: as the text record's own string and as its
+  // general text field.
+  return kRecordOverhead + sizeof(TQText) + HeapString(text) + TextSlot(text) + HeapString(font);
+}
+// A layer's record and name, and its entries in the reader's lookups by name
+// (a copy of the name), by number and in the file's number translation.
+std::size_t LayerNameBytes(std::size_t name) { return sizeof(TQLayer) + 2 * HeapString(name) + 192; }
+
+// What the reader holds whatever it reads: zlib's inflate state with its
+// window, and the steps in which the records' pool and the lookups take
+// their room (the pool's blocks are 256 KB).
+constexpr std::size_t kInflateBytes = std::size_t{1} << 16;
+constexpr std::size_t kReaderSlack = std::size_t{1} << 19;
+// The buffer that a packed stream is inflated into; it grows for a line
+// longer than a quarter of it.
+constexpr std::size_t kPiece = std::size_t{1} << 18;
 
 }  // namespace
 
@@ -58,11 +83,12 @@ std::size_t TextBound(std::size_t fileBytes) {
 }
 
 std::size_t ShapeBytes(const TQShape& s) {
-  std::size_t bytes = kRecordOverhead;
+  if (const auto* t = dynamic_cast<const TQText*>(&s))
+    return TextRecordBytes(t->TextString.size(), t->FontName.size()) - TextSlot(t->TextString.size()) +
+           TextSlot(t->Text.size()) + TextSlot(t->Notes.size());
+  std::size_t bytes = kRecordOverhead + TextSlot(s.Text.size()) + TextSlot(s.Notes.size());
   if (const auto* p = dynamic_cast<const TQPolyline*>(&s)) {
-    bytes += sizeof(TQPolyline) + p->Points.size() * sizeof(TPointD);
-  } else if (const auto* t = dynamic_cast<const TQText*>(&s)) {
-    bytes += sizeof(TQText) + t->TextString.size() + t->FontName.size();
+    bytes += sizeof(TQPolyline) + p->Points.capacity() * sizeof(TPointD);
   } else if (dynamic_cast<const TQRectangle*>(&s)) {
     bytes += sizeof(TQRectangle);
   } else if (dynamic_cast<const TQArc*>(&s)) {
@@ -73,10 +99,29 @@ std::size_t ShapeBytes(const TQShape& s) {
   return bytes;
 }
 
+std::size_t LayerBytes(const TQLayer& layer) { return LayerNameBytes(layer.Name.size()); }
+
 std::size_t DrawingBytes(const TQuarixCanvasModel& canvas) {
   std::size_t bytes = 0;
+  for (const TQLayer* l : canvas.Layers) bytes += LayerBytes(*l);
   for (const TQShape* s : canvas.Shapes) bytes += ShapeBytes(*s);
   return bytes;
+}
+
+std::size_t ReadingBytes(const TQuarixCanvasModel& canvas) {
+  // While the longest polyline is read its vertex room grows: the room
+  // before the last step is held beside the final one. A line longer than
+  // the inflate buffer makes the buffer grow to under twice the line, with
+  // the smaller buffer held during the step.
+  std::size_t vertices = 0, line = 0;
+  for (const TQLayer* l : canvas.Layers) line = std::max(line, l->Name.size() + 32);
+  for (const TQShape* s : canvas.Shapes) {
+    if (const auto* p = dynamic_cast<const TQPolyline*>(s))
+      vertices = std::max(vertices, p->Points.size() * sizeof(TPointD));
+    else if (const auto* t = dynamic_cast<const TQText*>(s))
+      line = std::max(line, t->TextString.size() + t->FontName.size() + 512);
+  }
+  return kReaderSlack + kInflateBytes + kPiece + 3 * (line + kPiece / 4) + vertices + DrawingBytes(canvas);
 }
 
 LoadProgress& Progress() {
@@ -100,6 +145,31 @@ bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
 // A read stops with one of these; the drawing read so far is thrown away.
 struct Refused {
   int why;
+};
+
+// The memory a read holds, counted against the bound before it is taken:
+// every allocation of the read asks here first, and gives its count back
+// when the room is freed.
+class Budget {
+ public:
+  Budget(std::size_t limit, std::size_t held) : limit_(limit) { Take(held); }
+  void Take(std::size_t bytes) {
+    if (bytes > limit_ || used_ > limit_ - bytes) throw Refused{EFBIG};
+    used_ += bytes;
+    peak_ = std::max(peak_, used_);
+  }
+  void Give(std::size_t bytes) { used_ -= std::min(bytes, used_); }
+  // Room that was counted as `was` bytes and is now `now`.
+  void Change(std::size_t was, std::size_t now) {
+    if (now > was) Take(now - was);
+    else Give(was - now);
+  }
+  std::size_t Peak() const { return peak_; }
+
+ private:
+  std::size_t limit_;
+  std::size_t used_ = 0;
+  std::size_t peak_ = 0;
 };
 
 constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
@@ -224,8 +294,9 @@ class Fields {
 // zlib trailer) ends the text at its last whole line.
 class Lines {
  public:
-  explicit Lines(const std::string& bytes)
-      : limit_(TextBound(bytes.size())), start_(bytes.data()), size_(bytes.size()), progress_(Progress()) {
+  Lines(const std::string& bytes, Budget& budget)
+      : limit_(TextBound(bytes.size())), start_(bytes.data()), size_(bytes.size()), progress_(Progress()),
+        budget_(budget) {
     if (bytes.size() < 4 || std::memcmp(bytes.data(), kMagic, 4) != 0) {
       pos_ = bytes.data();
       end_ = pos_ + bytes.size();
@@ -233,6 +304,7 @@ class Lines {
       return;
     }
     if (bytes.size() - 4 > UINT32_MAX) throw Refused{EFBIG};
+    budget_.Take(kInflateBytes + kPiece);
     capacity_ = kPiece;
     buffer_.reset(new char[capacity_]);
     pos_ = end_ = buffer_.get();
@@ -249,8 +321,6 @@ class Lines {
 
   // True when the stream was cut off before its end.
   bool Cut() const { return cut_; }
-  // Bytes of the buffer that holds the lines being taken apart.
-  std::size_t BufferBytes() const { return capacity_; }
 
   bool Next(std::string_view& line) {
     if (progress_ && (++lines_ & 0xFFF) == 0) {
@@ -279,20 +349,19 @@ class Lines {
   }
 
  private:
-  static constexpr std::size_t kPiece = std::size_t{1} << 18;
-
   // Moves the unfinished line to the front and inflates behind it.
   void Inflate() {
     const std::size_t kept = static_cast<std::size_t>(end_ - pos_);
     if (kept > 0 && pos_ != buffer_.get()) std::memmove(buffer_.get(), pos_, kept);
     if (kept > limit_) throw Refused{EFBIG};
     if (kept + kPiece / 4 > capacity_) {
-      // One line longer than the buffer: it grows (the text and memory
-      // bounds hold it).
-      if (capacity_ * 2 > Bounds().MemoryBytes) throw Refused{EFBIG};
+      // One line longer than the buffer: it grows, both buffers counted
+      // while both are held.
+      budget_.Take(capacity_ * 2);
       std::unique_ptr<char[]> grown(new char[capacity_ * 2]);
       std::memcpy(grown.get(), buffer_.get(), kept);
       buffer_ = std::move(grown);
+      budget_.Give(capacity_);
       capacity_ *= 2;
     }
     char* room = buffer_.get() + kept;
@@ -320,6 +389,7 @@ class Lines {
   const char* start_;
   uint64_t size_;
   const LoadProgress& progress_;
+  Budget& budget_;
   uint64_t lines_ = 0;
   z_stream zs_{};
   bool packed_ = false;
@@ -344,8 +414,8 @@ std::string_view Trim(std::string_view s) {
 // "Default" for an unknown layer); the other shapes are built as read.
 class Reader {
  public:
-  Reader(const TQuarixCanvasModel& canvas, bool replace, Lines& lines, LoadedDrawing& out, std::size_t used)
-      : c_(canvas), lines_(lines), out_(out), bounds_(Bounds()), used_(used) {
+  Reader(const TQuarixCanvasModel& canvas, bool replace, Lines& lines, LoadedDrawing& out, Budget& budget)
+      : c_(canvas), lines_(lines), out_(out), budget_(budget) {
     out_.WorldLeft = canvas.WorldLeft;
     out_.WorldRight = canvas.WorldRight;
     out_.WorldBottom = canvas.WorldBottom;
@@ -415,6 +485,7 @@ class Reader {
   int LayerOpen(const std::string& name) {
     const auto it = byName_.find(name);
     if (it != byName_.end()) return out_.CurrentLayer = it->second;
+    budget_.Take(LayerNameBytes(name.size()));
     auto layer = std::make_unique<TQLayer>();
     layer->Number = out_.NextLayerNumber++;
     layer->Name = name;
@@ -446,11 +517,12 @@ class Reader {
   }
 
   // ---- Shapes
-  // Numbers a shape and puts it at the end of the file's drawing.
+  // Numbers a shape and puts it at the end of the file's drawing. `counted`
+  // of its bytes were counted while it was built (a record of a fixed size
+  // is counted once made).
   template <class T>
-  void Append(std::unique_ptr<T> s) {
-    used_ += ShapeBytes(*s);
-    if (used_ > bounds_.MemoryBytes) throw Refused{EFBIG};
+  void Append(std::unique_ptr<T> s, std::size_t counted = 0) {
+    budget_.Change(counted, ShapeBytes(*s));
     s->Number = out_.NextShapeNumber++;
     out_.Shapes.push_back(s.get());
     s.release();
@@ -476,6 +548,7 @@ class Reader {
     int number = 0;
     f.Int(number);
     const std::string name(Trim(f.Rest()));
+    if (layers_.find(number) == layers_.end()) budget_.Take(64);  // the translation's entry
     layers_[number] = LayerOpen(name);
     lastFile_ = INT32_MIN;  // the entry may have changed
   }
@@ -542,6 +615,13 @@ class Reader {
       if (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     }
     const TQLayer& l = *LayerForNewShape(Translate(layer));
+    // The record's strings are counted before they are made.
+    const bool ownFont = !fontName.empty() && fontName != "0";
+    const std::size_t tableFont =
+        font >= 0 && font < static_cast<int>(c_.Fonts.size()) ? c_.Fonts[static_cast<std::size_t>(font)].Name.size()
+                                                              : std::string("Arial").size();
+    const std::size_t counted = TextRecordBytes(text.size(), ownFont ? fontName.size() : tableFont);
+    budget_.Take(counted);
     // As the canvas's TextAdd makes it, then the record's fields.
     auto t = std::make_unique<TQText>();
     t->X = x, t->Y = y;
@@ -562,9 +642,9 @@ class Reader {
     t->Angle = angle;
     t->Bold = bold != 0;
     t->Italic = italic != 0;
-    if (!fontName.empty() && fontName != "0") t->FontName.assign(fontName);
+    if (ownFont) t->FontName.assign(fontName);
     t->UpdateBounds();
-    Append(std::move(t));
+    Append(std::move(t), counted);
   }
 
   void Poly(Fields& f, int type, bool closed) {
@@ -583,25 +663,43 @@ class Reader {
       p->PenWidth = 1;
     }
     // Exactly `count` lines follow as vertices, whatever they hold; a text
-    // that ends early gives no vertices for the missing lines.
-    if (count > 0) p->Points.reserve(static_cast<std::size_t>(std::min(count, 4096)));
+    // that ends early gives no vertices for the missing lines. The vertex
+    // room grows with the lines read, up to the count, each step counted
+    // before it is taken with the room it replaces still held; a count
+    // that promises more than the file holds costs no more than the lines
+    // that are there.
+    TPointList& points = p->Points;
+    std::size_t room = 0;  // bytes of vertex room counted
+    // The vertices moved into room for `capacity` of them.
+    const auto reroom = [&](std::size_t capacity) {
+      budget_.Take(capacity * sizeof(TPointD));
+      TPointList grown;
+      grown.reserve(capacity);
+      grown.assign(points.begin(), points.end());
+      points.swap(grown);
+      grown = TPointList();
+      budget_.Change(room + capacity * sizeof(TPointD), points.capacity() * sizeof(TPointD));
+      room = points.capacity() * sizeof(TPointD);
+    };
     std::string_view line;
     int i = 0;
     for (; i < count && lines_.Next(line); ++i) {
-      used_ += sizeof(TPointD);
-      if (used_ > bounds_.MemoryBytes) throw Refused{EFBIG};
+      if (points.size() == points.capacity())
+        reroom(std::min(static_cast<std::size_t>(count), std::max<std::size_t>(4096, points.capacity() * 2)));
       Fields v(line);
       double x = 0, y = 0;
       v.Real(x), v.Real(y);
-      p->Points.push_back({x, y});
+      points.push_back({x, y});
     }
     // In a text that was cut off, a record whose vertex lines are missing
     // is not whole: it is dropped.
-    if (i < count && lines_.Cut()) return;
-    used_ -= p->Points.size() * sizeof(TPointD);  // counted again with the record
-    p->Points.shrink_to_fit();  // the count may promise more than the file holds
+    if (i < count && lines_.Cut()) {
+      budget_.Give(room);
+      return;
+    }
+    if (points.capacity() != points.size()) reroom(points.size());  // a count that promised more
     p->UpdateBounds();
-    Append(std::move(p));
+    Append(std::move(p), room);
   }
 
   void Rectangle(Fields& f) {
@@ -653,9 +751,7 @@ class Reader {
   const TQuarixCanvasModel& c_;
   Lines& lines_;
   LoadedDrawing& out_;
-  const LoadBounds bounds_;
-  // Bytes taken so far: the file and the records built from it.
-  std::size_t used_;
+  Budget& budget_;
   std::size_t records_ = 0;  // WORLD and LAYER records
   // File layer number -> canvas layer number, for this read only.
   std::map<int, int> layers_{{0, 0}};
@@ -671,21 +767,28 @@ class Reader {
 }  // namespace
 
 int ReadDrawing(const std::string& bytes, const TQuarixCanvasModel& canvas, bool replace, LoadedDrawing& out) {
+  std::unique_ptr<Budget> budget;
+  const auto counted = [&](int why) {
+    out.CountedBytes = budget ? budget->Peak() : bytes.size();
+    return why;
+  };
   try {
-    Lines lines(bytes);
-    Reader reader(canvas, replace, lines, out, bytes.size());
+    // The file is held while it is read.
+    budget = std::make_unique<Budget>(Bounds().MemoryBytes, bytes.size() + kReaderSlack);
+    Lines lines(bytes, *budget);
+    Reader reader(canvas, replace, lines, out, *budget);
     reader.Run();
     // A stream cut off before its end was read only in part; a text without
     // a single record is no drawing. Neither is taken.
-    if (lines.Cut()) return ENODATA;
-    if (reader.Records() == 0) return ENOMSG;
-    return 0;
+    if (lines.Cut()) return counted(ENODATA);
+    if (reader.Records() == 0) return counted(ENOMSG);
+    return counted(0);
   } catch (const Refused& r) {
-    return r.why;
+    return counted(r.why);
   } catch (const std::bad_alloc&) {
-    return ENOMEM;
+    return counted(ENOMEM);
   } catch (const std::length_error&) {
-    return ENOMEM;
+    return counted(ENOMEM);
   }
 }
 

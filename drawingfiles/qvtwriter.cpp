@@ -179,8 +179,15 @@ void WriteShape(TextOut& o, const TQShape* s) {
       if (auto* p = dynamic_cast<const TQPolyline*>(s)) WritePoly(o, "SPLINE", *p);
       break;
     case stArc:
-      // Only the three-point arc drawn with the mouse (a polyline) is kept.
-      if (auto* p = dynamic_cast<const TQPolyline*>(s)) WritePoly(o, "ARC3P", *p);
+      // The three-point arc drawn with the mouse is a polyline; an arc held
+      // by its three points (one a drawing file brought) keeps them.
+      if (auto* p = dynamic_cast<const TQPolyline*>(s)) {
+        WritePoly(o, "ARC3P", *p);
+      } else if (auto* a = dynamic_cast<const TQArc*>(s)) {
+        o.Begin();
+        o.Word("ARC").Real(a->X1).Real(a->Y1).Real(a->X2).Real(a->Y2).Real(a->X3).Real(a->Y3);
+        o.Int(a->Layer).Color(a->PenFg).Int(a->PenWidth).End();
+      }
       break;
     case stPolyline:
     case stPolygon:

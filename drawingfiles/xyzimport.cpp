@@ -100,16 +100,12 @@ long ImportXYZPoints(TQuarixCanvasModel& Canvas, const std::string& FileName, in
     if (Why) *Why = why;
     return kXYZNotRead;
   };
-  // Opened without waiting, so a FIFO cannot hold the window; only a
-  // regular file is read on.
-  const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return refuse(std::strerror(errno));
+  // Only a regular file is read on.
+  std::string why;
+  const int fd = OpenImportFile(FileName, why);
+  if (fd < 0) return refuse(why);
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return refuse("it is not a regular file");
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  ::fstat(fd, &st);
   std::unique_ptr<FILE, int (*)(FILE*)> file(::fdopen(fd, "r"), &std::fclose);
   if (!file) {
     ::close(fd);

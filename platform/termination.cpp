@@ -9,6 +9,7 @@
 #include <memory>
 
 #include <QGuiApplication>
+#include <QMetaObject>
 #include <QSessionManager>
 #include <QSocketNotifier>
 
@@ -16,6 +17,19 @@ namespace platform {
 namespace {
 
 int wakePipe[2] = {-1, -1};
+// Termination holds alive, and the request that waits for them to end (GUI
+// thread only).
+int holds = 0;
+std::function<void()> waiting;
+
+// Carries out the request now, or once the last hold has ended.
+void Deliver(const std::function<void()>& request) {
+  if (holds > 0) {
+    waiting = request;
+    return;
+  }
+  request();
+}
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 // The signals whose handler is ours; the others were ignored by whoever
 // started us and stay ignored to the end. Written before any handler is set.
@@ -55,7 +69,7 @@ void OnTerminationRequest(std::function<void()> onRequest) {
     unsigned char buf[16];
     while (::read(wakePipe[0], buf, sizeof buf) > 0) {
     }
-    once();
+    Deliver(once);
   });
 
   struct sigaction sa {};
@@ -73,8 +87,20 @@ void OnTerminationRequest(std::function<void()> onRequest) {
   // The desktop session ends: save now, as the session manager expects the
   // application's data to be safe once this returns.
   if (auto* gui = qobject_cast<QGuiApplication*>(qApp))
-    QObject::connect(gui, &QGuiApplication::commitDataRequest, gui, [once](QSessionManager&) { once(); },
+    QObject::connect(gui, &QGuiApplication::commitDataRequest, gui, [once](QSessionManager&) { Deliver(once); },
                      Qt::DirectConnection);
 }
+
+TerminationHold::TerminationHold() { ++holds; }
+
+TerminationHold::~TerminationHold() {
+  if (--holds > 0 || !waiting) return;
+  // From the event loop, after the held work has unwound.
+  std::function<void()> request = std::move(waiting);
+  waiting = nullptr;
+  QMetaObject::invokeMethod(qApp, [request] { Deliver(request); }, Qt::QueuedConnection);
+}
+
+bool TerminationPending() { return static_cast<bool>(waiting); }
 
 }  // namespace platform

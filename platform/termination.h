@@ -11,4 +11,18 @@ namespace platform {
 // (the default action), for a closing that hangs. Needs the application object.
 void OnTerminationRequest(std::function<void()> onRequest);
 
+// Held while work that must not be saved half-done (an import drawn onto its
+// work layer, a drawing being read) lets the event loop run: a termination
+// request that comes meanwhile waits, TerminationPending() says so, and the
+// request is carried out from the event loop once the last hold has ended,
+// when the work has stopped and left the map as it was.
+class TerminationHold {
+ public:
+  TerminationHold();
+  ~TerminationHold();
+  TerminationHold(const TerminationHold&) = delete;
+  TerminationHold& operator=(const TerminationHold&) = delete;
+};
+bool TerminationPending();
+
 }  // namespace platform

@@ -4,6 +4,8 @@
 #include <QProgressDialog>
 #include <algorithm>
 
+#include "platform/termination.h"
+
 int TLongTask::ShowAfterMs = 1000;
 
 TLongTask::TLongTask(QWidget* Parent, QString Label) : parent_(Parent), label_(std::move(Label)) { clock_.start(); }
@@ -12,8 +14,12 @@ TLongTask::~TLongTask() = default;
 
 bool TLongTask::Step(uint64_t Done, uint64_t Total) {
   if (cancelled_) return false;
+  if (!dialog_ && clock_.elapsed() < ShowAfterMs) return true;
+  // The progress window lets the event loop run (setValue of a modal dialog
+  // does too): a logout or kill -TERM that comes now stops the task like
+  // Cancel, and the program closes once the task has left the map as it was.
+  const platform::TerminationHold hold;
   if (!dialog_) {
-    if (clock_.elapsed() < ShowAfterMs) return true;
     dialog_ = std::make_unique<QProgressDialog>(label_, "Cancel", 0, 1000, parent_);
     dialog_->setWindowTitle("Quarix DM");
     dialog_->setWindowModality(Qt::ApplicationModal);
@@ -25,6 +31,6 @@ bool TLongTask::Step(uint64_t Done, uint64_t Total) {
   const int value = Total > 0 ? static_cast<int>(std::min<uint64_t>(Done, Total) * 1000 / Total) : 0;
   dialog_->setValue(value);
   QCoreApplication::processEvents();
-  if (dialog_->wasCanceled()) cancelled_ = true;
+  if (dialog_->wasCanceled() || platform::TerminationPending()) cancelled_ = true;
   return !cancelled_;
 }

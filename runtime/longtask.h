@@ -3,7 +3,8 @@
 // shows for the first second; after that a progress window with a Cancel
 // button keeps the program alive. Handed to the readers as their progress
 // callback; a Cancel makes them stop, and the import then leaves the map as
-// it was.
+// it was. A termination request stops them the same way before the program
+// closes.
 #include <QElapsedTimer>
 #include <QString>
 #include <cstdint>

@@ -1083,9 +1083,14 @@ void TFNav::Import1Click(QObject* Sender) {
         TImportStage stage(*fcad, layerName);
         std::string why;
         const long count = ImportXYZPoints(*fcad, path, stage.Layer(), progress, &why);
-        if (count < 0) {
+        if (count <= 0) {
+          // A file that gave no point leaves the layer as it was.
           stage.Abort();
-          if (count != kXYZCancelled) prompts::ShowMessage(Q("Failed to open XYZ file: " + path + " (" + why + ")"));
+          if (count == 0)
+            prompts::ShowMessage(Q("No point was imported from the XYZ file " + path +
+                                   ": none of its lines holds X, Y and Z."));
+          else if (count != kXYZCancelled)
+            prompts::ShowMessage(Q("Failed to open XYZ file: " + path + " (" + why + ")"));
           break;
         }
         fcad->SetLayerAction(stage.Commit(), 15);

@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <csignal>
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -13,13 +15,20 @@
 #include <functional>
 
 #include "canvas/QuarixCanvas.h"
+#include "app/settingsfile.h"
 #include "platform/prompts.h"
+#include "platform/termination.h"
 #include "runtime/longtask.h"
 #include "tests/runtime/formsfixture.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 class MainWindowImport : public FormsTest {
  protected:
@@ -249,36 +258,62 @@ TEST_F(MainWindowImport, DxfFilesOfOneNameKeepTheirOwnLayers) {
 }
 
 // A re-import that fails leaves the layer of the earlier import as it was:
-// the file is read before anything is emptied.
+// the file is read before anything is emptied. Each failure is told with its
+// reason ("{path}" stands for the file's path), and none is logged as an
+// import: a file cut short, a file that is no regular file, one deleted after
+// it was chosen, one without a single point.
 TEST_F(MainWindowImport, FailedReimportLeavesTheMapAsItWas) {
   SetGrid("6378137", "27");
   const std::string fifo = env.Home() + "fifo.xyz";
+  // The chosen file replaced by a FIFO, or by a link to a device.
+  const auto makeFifo = [](const std::string& p) {
+    fs::remove(p);
+    ASSERT_EQ(mkfifo(p.c_str(), 0600), 0);
+  };
+  const auto linkToZero = [](const std::string& p) {
+    fs::remove(p);
+    fs::create_symlink("/dev/zero", p);
+  };
   const struct {
     std::string file, layer;
     std::function<void(const std::string&)> spoil;
     std::string message;  // the start of the message the failure shows
   } cases[] = {
       {"broken.kml", "broken", [this](const std::string& p) { Write("broken.kml", "<kml><Placemark>"); },
-       "Failed to load KML/KMZ file: No placemark"},
+       "Failed to load KML/KMZ file: The KML file ends before its document does: its <kml> element is never "
+       "closed"},
+      {"cut.kml", "cut",
+       [](const std::string& p) {
+         const std::string whole = ReadWhole(p);
+         std::ofstream(p, std::ios::binary | std::ios::trunc) << whole.substr(0, whole.size() / 2);
+       },
+       "Failed to load KML/KMZ file: The KML file ends before its document does"},
+      {"pipe.kml", "pipe",
+       makeFifo,
+       "Failed to load KML/KMZ file: Failed to read KML file {path}: it is not a regular file"},
+      {"nopoint.xyz", "nopoint", [this](const std::string&) { Write("nopoint.xyz", "Easting Northing Depth\n0 0 5\n"); },
+       "No point was imported from the XYZ file {path}: none of its lines holds X, Y and Z."},
       {"nodatum.kml", "nodatum", [this](const std::string&) { SetGrid("", "27"); },
        "Please configure datum parameters"},
       {"nodatum.kmz", "nodatum", [this](const std::string&) { SetGrid("6378137", ""); },
        "Please configure datum parameters"},
       {"gone.xyz", "gone", [](const std::string& p) { fs::remove(p); }, "Failed to open XYZ file: "},
       {"fifo.xyz", "fifo",
-       [](const std::string& p) {
-         fs::remove(p);
-         ASSERT_EQ(mkfifo(p.c_str(), 0600), 0);
-       },
+       makeFifo,
        "Failed to open XYZ file: "},
       {"zero.xyz", "zero",
-       [](const std::string& p) {
-         fs::remove(p);
-         fs::create_symlink("/dev/zero", p);
-       },
+       linkToZero,
        "Failed to open XYZ file: "},
       {"plan.dxf", "_dxf_plan.dxf", [this](const std::string&) { Write("plan.dxf", "0\nEOF\n"); },
        "DXF load failed: ENTITIES section not found"},
+      {"fifo.dxf", "_dxf_fifo.dxf",
+       makeFifo,
+       "DXF load failed: {path} cannot be read (it is not a regular file)"},
+      {"zero.dxf", "_dxf_zero.dxf",
+       linkToZero,
+       "DXF load failed: {path} cannot be read (it is not a regular file)"},
+      {"gone.dxf", "_dxf_gone.dxf", [](const std::string& p) { fs::remove(p); },
+       "DXF load failed: {path} cannot be read (No such file or directory)"},
   };
   for (const auto& c : cases) {
     const std::string path = env.Home() + c.file;
@@ -290,12 +325,16 @@ TEST_F(MainWindowImport, FailedReimportLeavesTheMapAsItWas) {
     const std::vector<TQShape*> before = ShapesOn(c.layer);
     ASSERT_FALSE(before.empty()) << c.file;
     const std::size_t layers = map->Layers.size();
+    const std::string log = EventsLog();
     c.spoil(path);
     const std::vector<std::string> shown = Import(path);
     ASSERT_EQ(shown.size(), 1u) << c.file;
-    EXPECT_EQ(shown[0].rfind(c.message, 0), 0u) << shown[0];
+    std::string message = c.message;
+    if (const std::size_t at = message.find("{path}"); at != std::string::npos) message.replace(at, 6, path);
+    EXPECT_EQ(shown[0].rfind(message, 0), 0u) << shown[0];
     EXPECT_EQ(ShapesOn(c.layer), before) << c.file;
     EXPECT_EQ(map->Layers.size(), layers) << c.file;
+    EXPECT_EQ(EventsLog(), log) << c.file;
     SetGrid("6378137", "27");
   }
   EXPECT_NE(Import(fifo)[0].find("(it is not a regular file)"), std::string::npos);
@@ -374,6 +413,43 @@ TEST_F(MainWindowImport, CancelledImportLeavesTheMapAsItWas) {
   EXPECT_TRUE(cancelled);
   EXPECT_EQ(ShapesOn("long"), before);
   EXPECT_EQ(EventsLog().find("Imported XYZ: " + path + " (40000"), std::string::npos);
+}
+
+// A logout or kill -TERM during a long import: the import stops and leaves
+// nothing behind, then the program closes as File > Exit does, and the
+// drawing that the closing saves holds nothing of the import.
+TEST_F(MainWindowImport, TerminationDuringAnImportLeavesNothingOfItInTheSavedDrawing) {
+  platform::OnTerminationRequest([] {
+    if (FNav) FNav->close();
+  });
+  map->DrawLine(0, 0, 1, 1, UserShapeLayer);
+  std::string lines;
+  for (int i = 0; i < 300000; ++i) lines += std::to_string(100 + i) + " 200 5\n";
+  const std::string path = Write("survey.xyz", lines);
+  const std::size_t layers = map->Layers.size();
+
+  TLongTask::ShowAfterMs = 0;
+  bool raised = false;
+  QTimer::singleShot(0, [&raised] { raised = ::raise(SIGTERM) == 0; });  // once the import's progress shows
+  EXPECT_TRUE(Import(path).empty());
+  TLongTask::ShowAfterMs = 1000;
+  ASSERT_TRUE(raised);
+  EXPECT_TRUE(ShapesOn("survey").empty());
+  EXPECT_EQ(map->Layers.size(), layers);
+  EXPECT_EQ(EventsLog().find("Imported XYZ"), std::string::npos);
+  // The request is carried out once the import has unwound.
+  for (int i = 0; i < 100 && FNav->isVisible(); ++i) QCoreApplication::processEvents();
+  EXPECT_FALSE(FNav->isVisible());
+
+  const std::string saved = IniFile().ReadString("FILE", "Last File Saved", "");
+  ASSERT_FALSE(saved.empty());
+  EXPECT_NE(EventsLog().find("\tAuto-saved: " + saved), std::string::npos);
+  TQuarixCanvasModel back;
+  ASSERT_EQ(back.CadLoad(saved, -1, -1, 0), 1);
+  EXPECT_EQ(back.ShapeCount, map->ShapeCount);
+  EXPECT_LT(back.LayerFindByName("survey"), 0);
+  for (const TQLayer* l : back.Layers) EXPECT_FALSE(l->Name.empty()) << "a work layer was saved";
+  for (const TQShape* s : back.Shapes) EXPECT_EQ(dynamic_cast<const TQPoint*>(s), nullptr);
 }
 
 // So does a long drawing load (Open) when it is cancelled.

@@ -120,6 +120,34 @@ TEST_F(KMLLoader, FailuresOfParse) {
   EXPECT_TRUE(loader.Placemarks.empty());
 }
 
+// A document that ends before its root element is closed was cut short: it
+// is refused whole, whatever placemarks its first part holds.
+TEST_F(KMLLoader, ADocumentCutShortIsRefusedWhole) {
+  const std::string point = Placemark("<name>p</name><Point><coordinates>1,2</coordinates></Point>");
+  const struct {
+    std::string text;
+    const char* root;  // the element never closed; empty when the document is whole
+  } cases[] = {
+      {"<?xml version=\"1.0\"?>\n<!-- made by hand -->\n<kml xmlns=\"http://www.opengis.net/kml/2.2\">" + point +
+           "</kml >\r\n",
+       ""},
+      {"<!DOCTYPE kml [ <!ENTITY a \"b\"> ]>\n<kml>" + point + "</kml>", ""},
+      {"<kml:kml>" + point + "</kml:kml>", ""},
+      {point + point, ""},
+      {"<?xml version=\"1.0\"?>\n<kml><Document>" + point + "<Placemark><name>q</name><Point><coord", "kml"},
+      {"<kml><Document>" + point + "</Document></km", "kml"},
+      {"<kml:kml>" + point + "</kml>", "kml:kml"},
+  };
+  for (const auto& c : cases) {
+    const bool read = loader.ParseKML(c.text);
+    EXPECT_EQ(read, std::string(c.root).empty()) << c.text;
+    if (!read)
+      EXPECT_EQ(loader.LastError, "The KML file ends before its document does: its <" + std::string(c.root) +
+                                      "> element is never closed (the file may be cut short)");
+    if (!read) EXPECT_TRUE(loader.Placemarks.empty());
+  }
+}
+
 TEST_F(KMLLoader, EntitiesAreNeverResolved) {
   const std::string kml =
       "<!DOCTYPE doc [ <!ENTITY ent SYSTEM \"file:///etc/passwd\"> ]>\n<kml>" +

@@ -92,6 +92,40 @@ TEST_F(MainWindowFiles, StartReloadsTheLastSavedDrawing) {
   EXPECT_EQ(FNav->windowTitle().toStdString(), "Quarix Depthmark - " + file);
 }
 
+// An arc that came with an opened drawing (held by its three points) is
+// written back by the save at Exit, and the next start shows it again.
+TEST_F(MainWindowFiles, AnArcOfAnOpenedDrawingIsSavedAndReloaded) {
+  const std::string file = env.Home() + "arcs.qvt";
+  ASSERT_TRUE(WriteFileAtomically(file,
+                                  "LAYER 1 chart\n"
+                                  "ARC 450000.5 4500000.25 450010 4500010.125 450020.75 4500000 1 255 2\n"
+                                  "LINE 1 2 3 4 1 0 1\n"));
+  Start();
+  prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
+  FNav->Open1->trigger();
+  ASSERT_EQ(FNav->fcad->ShapeCount, 2);
+  const std::vector<std::string> opened = Describe(*FNav->fcad);
+  FNav->Exit1->trigger();
+  const std::string saved = IniFile().ReadString("FILE", "Last File Saved", "");
+  ASSERT_FALSE(saved.empty());
+  Stop();
+
+  Start();
+  EXPECT_EQ(LastFileName, saved);
+  EXPECT_EQ(Describe(*FNav->fcad), opened);
+  const TQArc* arc = nullptr;
+  for (const TQShape* s : FNav->fcad->Shapes)
+    if (!arc) arc = dynamic_cast<const TQArc*>(s);
+  ASSERT_NE(arc, nullptr);
+  EXPECT_EQ(arc->ShapeType, stArc);
+  EXPECT_EQ(arc->X1, 450000.5);
+  EXPECT_EQ(arc->Y2, 4500010.125);
+  EXPECT_EQ(arc->X3, 450020.75);
+  EXPECT_EQ(arc->PenFg, 255u);
+  EXPECT_EQ(arc->PenWidth, 2);
+  EXPECT_EQ(arc->Layer, FNav->fcad->LayerFindByName("chart"));
+}
+
 // After a start whose reload of the last drawing failed: the map holds no
 // shape but has its fixed layers, no folder is shown, and the failure was
 // logged and shown with its reason.

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
+#include <malloc.h>
 #include <zlib.h>
 
 #include <QDir>
@@ -105,6 +106,11 @@ void FillDrawing(TQuarixCanvasModel& c) {
   Add<TQEllipse>(c, stEllipse, grid, [](TQEllipse& e) {
     e.X1 = -1, e.Y1 = -2, e.X2 = 3, e.Y2 = 4, e.PenFg = 0x0000AA, e.PenWidth = 5;
   });
+  // An arc held by its three points, as a drawing file brings it.
+  Add<TQArc>(c, stArc, grid, [](TQArc& a) {
+    a.X1 = 450000.5, a.Y1 = 4500000.25, a.X2 = 450010, a.Y2 = 4500010.125, a.X3 = 450020.75, a.Y3 = 4500000;
+    a.PenFg = 0x00AA00, a.PenWidth = 2;
+  });
 }
 
 class Qvt : public ::testing::Test {
@@ -145,8 +151,7 @@ TEST_F(Qvt, HeaderTimeCarriesHundredthsTruncated) {
 TEST_F(Qvt, EveryShapeGivesItsRecord) {
   TQuarixCanvasModel c;
   FillDrawing(c);
-  Add<TQArc>(c, stArc, 0, [](TQArc& a) { a.X3 = 1; });  // a held arc is not written
-  Add<TQLine>(c, stCircle, 0, [](TQLine&) {});          // a class that does not fit its code
+  Add<TQLine>(c, stCircle, 0, [](TQLine&) {});  // a class that does not fit its code
   const std::vector<std::string> expected = {
       "WORLD -12.500000 987654.250000 -3.000000 4500100.125000",
       "LAYER 0 Default",
@@ -176,6 +181,7 @@ TEST_F(Qvt, EveryShapeGivesItsRecord) {
       "RECTANGLE 1.000000 2.000000 3.000000 4.000000 1 255 2 11189196 0 -7.500000",
       "ELLIPSE 1.000000 2.000000 3.000000 4.000000 0 0 1",
       "ELLIPSE -1.000000 -2.000000 3.000000 4.000000 1 170 5",
+      "ARC 450000.500000 4500000.250000 450010.000000 4500010.125000 450020.750000 4500000.000000 1 43520 2",
   };
   const std::string text = qvt::BuildDrawingText(c, platform::Now());
   EXPECT_EQ(text.substr(0, std::string(kHeader).size()), kHeader);
@@ -256,9 +262,9 @@ TEST_F(Qvt, WrittenDrawingReadsBackInMode0) {
   }
   EXPECT_EQ(r.CurrentLayer, 2);  // the last LAYER record
   EXPECT_TRUE(r.Selection.empty());
-  ASSERT_EQ(r.ShapeCount, 13);
-  ASSERT_EQ(r.Shapes.size(), 13u);
-  EXPECT_EQ(r.NextShapeNumber, 14);
+  ASSERT_EQ(r.ShapeCount, 14);
+  ASSERT_EQ(r.Shapes.size(), 14u);
+  EXPECT_EQ(r.NextShapeNumber, 15);
   for (std::size_t i = 0; i < r.Shapes.size(); ++i) {
     const TQShape* a = c.Shapes[i];
     const TQShape* b = r.Shapes[i];
@@ -304,6 +310,13 @@ TEST_F(Qvt, WrittenDrawingReadsBackInMode0) {
   EXPECT_EQ(rect.BrushFg, 0xAABBCCu);
   EXPECT_EQ(rect.BrushStyle, bsSolid);
   EXPECT_FALSE(rect.Rounded);
+  auto& arc = *static_cast<TQArc*>(r.Shapes[13]);
+  EXPECT_EQ(arc.X1, 450000.5);
+  EXPECT_EQ(arc.Y1, 4500000.25);
+  EXPECT_EQ(arc.X2, 450010);
+  EXPECT_EQ(arc.Y2, 4500010.125);
+  EXPECT_EQ(arc.X3, 450020.75);
+  EXPECT_EQ(arc.Y3, 4500000);
 
   // The same drawing written again gives the same records.
   EXPECT_EQ(Records(qvt::BuildDrawingText(r, platform::Now())),
@@ -324,12 +337,13 @@ TEST_F(Qvt, Mode2AddsAndFindsLayersByName) {
   ASSERT_EQ(r.CadLoad(file, -1, -1, 2), 1);
   EXPECT_EQ(r.Layers.size(), 4u);  // Default, mine, Quarix Grid, ""
   EXPECT_EQ(r.LayerFindByName(""), 3);
-  ASSERT_EQ(r.ShapeCount, 27);
+  ASSERT_EQ(r.ShapeCount, 29);
   EXPECT_EQ(r.Shapes[0]->Layer, 1);
   EXPECT_EQ(r.Shapes[1]->Layer, 2);   // the file's grid line
   EXPECT_EQ(r.Shapes[3]->Layer, 3);   // the point on the nameless layer
-  EXPECT_EQ(r.Shapes[14]->Layer, 2);  // the second copy finds the layer again
-  for (int i = 0; i < 27; ++i) EXPECT_EQ(r.Shapes[static_cast<std::size_t>(i)]->Number, i + 1);
+  EXPECT_EQ(r.Shapes[15]->Layer, 2);  // the second copy finds the layer again
+  EXPECT_EQ(r.Shapes[28]->Layer, 2);  // and its arc too
+  for (int i = 0; i < 29; ++i) EXPECT_EQ(r.Shapes[static_cast<std::size_t>(i)]->Number, i + 1);
 }
 
 // ---------------------------------------------------------------------------
@@ -528,19 +542,29 @@ TEST_F(Qvt, CarriageReturnsAreReadLikeLineFeedsButStayInTexts) {
 // ---------------------------------------------------------------------------
 // The read is linear in the records
 
-// Heap allocations of this process: calls and bytes.
-std::atomic<unsigned long long> allocations{0}, allocatedBytes{0};
+// Heap allocations of this process: calls and bytes asked for; the bytes
+// held now, and the most held since the test last set it.
+std::atomic<unsigned long long> allocations{0}, allocatedBytes{0}, heldBytes{0}, peakHeldBytes{0};
 
 }  // namespace
 
 void* operator new(std::size_t size) {
   allocations.fetch_add(1, std::memory_order_relaxed);
   allocatedBytes.fetch_add(size, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
+  if (void* p = std::malloc(size ? size : 1)) {
+    const unsigned long long held = heldBytes.fetch_add(malloc_usable_size(p)) + malloc_usable_size(p);
+    unsigned long long peak = peakHeldBytes.load();
+    while (held > peak && !peakHeldBytes.compare_exchange_weak(peak, held)) {
+    }
+    return p;
+  }
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+  if (p) heldBytes.fetch_sub(malloc_usable_size(p));
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 
 namespace {
 
@@ -581,6 +605,87 @@ TEST_F(Qvt, ReadingWorkGrowsInProportionToTheRecords) {
       // Four times the records: about four times the work, never sixteen.
       EXPECT_LT(calls[2] / calls[0], 5.0) << kind.name << " mode " << mode << ": " << calls[0] << " " << calls[2];
       EXPECT_LT(bytes[2] / bytes[0], 5.0) << kind.name << " mode " << mode << ": " << bytes[0] << " " << bytes[2];
+    }
+  }
+}
+
+// Lowers the load bounds for one test, so that small files reach them.
+class LowerBounds {
+ public:
+  LowerBounds(std::size_t memory, std::size_t ratio, std::size_t minText) : saved_(qvt::Bounds()) {
+    qvt::Bounds().MemoryBytes = memory;
+    qvt::Bounds().TextRatio = ratio;
+    qvt::Bounds().MinTextBytes = minText;
+  }
+  ~LowerBounds() { qvt::Bounds() = saved_; }
+
+ private:
+  qvt::LoadBounds saved_;
+};
+
+// A read of a file's bytes as CadLoad makes it (the file held during the
+// read): the most the heap held above what it held before, and the most the
+// reader counted against its memory bound.
+struct MeasuredRead {
+  int rc = 0;
+  std::size_t peak = 0, counted = 0;
+};
+MeasuredRead ReadMeasured(const std::string& file) {
+  TQuarixCanvasModel c;
+  qvt::LoadedDrawing out;
+  MeasuredRead m;
+  const unsigned long long before = heldBytes;
+  peakHeldBytes = before;
+  {
+    const std::string bytes = file;
+    m.rc = qvt::ReadDrawing(bytes, c, true, out);
+    m.counted = out.CountedBytes;
+  }
+  m.peak = static_cast<std::size_t>(peakHeldBytes - before);
+  return m;
+}
+
+TEST_F(Qvt, TheReaderNeverHoldsMoreThanItCountedSoTheMemoryBoundHolds) {
+  // Drawings made to make the reader allocate: a polyline of millions of
+  // vertices (its vertex list grows as it is read), one whose count
+  // promises ten times the lines it has, a text of megabytes on one line
+  // (the inflate buffer and two copies of the text), many layers, many
+  // texts.
+  const auto vertices = [](int count, int promised) {
+    std::string t = "LAYER 1 soundings\nPOLYLINE 1 " + std::to_string(promised) + " 255 1\n";
+    for (int i = 0; i < count; ++i) t += std::to_string(450000 + i) + ".5 " + std::to_string(i % 977) + ".25\n";
+    return t;
+  };
+  const std::string longText = "TEXT 1 2 0 0 255 10 0 0 0 Arial " + std::string(8 << 20, 'x') + "\n";
+  std::string layers, texts;
+  for (int i = 0; i < 100000; ++i) layers += "LAYER " + std::to_string(i + 1) + " layer of chart " + std::to_string(i) + "\n";
+  for (int i = 0; i < 200000; ++i)
+    texts += "TEXT " + std::to_string(i) + " 2 0 0 255 10 0 0 0 Helvetica-Narrow depth label " + std::to_string(i) + "\n";
+  const struct {
+    const char* name;
+    std::string text;
+  } cases[] = {
+      {"3,000,000 vertices", vertices(3000000, 3000000)},
+      {"a count ten times the lines", vertices(3000000, 30000000)},
+      {"an 8 MB text", longText},
+      {"100,000 layers", layers},
+      {"200,000 texts", texts},
+  };
+  for (const auto& k : cases) {
+    std::string packed;
+    ASSERT_TRUE(qvt::PackDrawingText(k.text, packed)) << k.name;
+    for (const std::string* file : {static_cast<const std::string*>(&packed), &k.text}) {
+      const MeasuredRead m = ReadMeasured(*file);
+      ASSERT_EQ(m.rc, 0) << k.name;
+      EXPECT_LE(m.peak, m.counted) << k.name << (file == &packed ? " packed" : " plain");
+      // What it counted is its bound: it reads at exactly that bound, and
+      // below it the read stops before the heap holds more than the bound.
+      const LowerBounds exact(m.counted, 64, 256 << 20);
+      EXPECT_EQ(ReadMeasured(*file).rc, 0) << k.name;
+      qvt::Bounds().MemoryBytes = m.counted * 3 / 4;
+      const MeasuredRead below = ReadMeasured(*file);
+      EXPECT_EQ(below.rc, EFBIG) << k.name;
+      EXPECT_LE(below.peak, m.counted * 3 / 4) << k.name;
     }
   }
 }
@@ -706,26 +811,12 @@ TEST_F(QvtDamaged, ACutOffStreamIsNotTakenAtAll) {
   }
 }
 
-// Lowers the load bounds for one test, so that small files reach them.
-class LowerBounds {
- public:
-  LowerBounds(std::size_t memory, std::size_t ratio, std::size_t minText) : saved_(qvt::Bounds()) {
-    qvt::Bounds().MemoryBytes = memory;
-    qvt::Bounds().TextRatio = ratio;
-    qvt::Bounds().MinTextBytes = minText;
-  }
-  ~LowerBounds() { qvt::Bounds() = saved_; }
-
- private:
-  qvt::LoadBounds saved_;
-};
-
 TEST_F(QvtDamaged, ADrawingPastTheMemoryBoundFailsWholeInBothModes) {
   // The bound follows the machine: most of its memory, not a count of shapes.
   EXPECT_GT(qvt::Bounds().MemoryBytes, std::size_t{1} << 28);
   // Points, or vertices, up to what a lowered bound holds, then past it.
   std::string points;
-  for (int i = 0; i < 1000; ++i) points += "POINT 1 2 0 0 1\n";
+  for (int i = 0; i < 4000; ++i) points += "POINT 1 2 0 0 1\n";
   const auto vertices = [](int count) {
     std::string v = "LAYER 1 big\nPOLYGON 1 " + std::to_string(count) + " 0 1\n";
     for (int i = 0; i < count; ++i) v += "3 4\n";
@@ -735,14 +826,14 @@ TEST_F(QvtDamaged, ADrawingPastTheMemoryBoundFailsWholeInBothModes) {
     std::string fits, past;
     int shapes;  // the map's shapes when it fits
   };
-  for (const Case& k : {Case{points, points + points, 1000}, Case{vertices(20000), vertices(40000), 1}}) {
+  for (const Case& k : {Case{points, points + points, 4000}, Case{vertices(20000), vertices(40000), 1}}) {
     std::string packed;
     ASSERT_TRUE(qvt::PackDrawingText(k.fits, packed));
     TQuarixCanvasModel fits;
     ASSERT_EQ(fits.CadLoad(Plain("bound.qvt", packed), -1, -1, 0), 1);
     EXPECT_EQ(fits.ShapeCount, k.shapes);
-    // Room for these records and a small file; twice the records are past it.
-    const LowerBounds low(qvt::DrawingBytes(fits) + 20000, 64, 1 << 20);
+    // Room for what reading these records takes; twice the records are past it.
+    const LowerBounds low(ReadMeasured(packed).counted, 64, 1 << 20);
     TQuarixCanvasModel again;
     ASSERT_EQ(again.CadLoad(Plain("bound.qvt", packed), -1, -1, 0), 1);
     ASSERT_TRUE(qvt::PackDrawingText(k.past, packed));
@@ -791,6 +882,26 @@ TEST_F(QvtDamaged, WhatTheWriterSavesTheReaderTakesBack) {
   EXPECT_EQ(same.CadSave(file, -1), 0);
   EXPECT_EQ(errno, EFBIG);
   EXPECT_EQ(env.ReadFile(file), bytes);
+
+  // A polyline of a million vertices, saved at the lowest bound the writer
+  // takes, reads back whole at that bound: the writer counts the vertex
+  // list's growth and the file as the reader does.
+  TQuarixCanvasModel line;
+  TQPolyline* longest = Poly(line, stPolyline, false, {});
+  for (int i = 0; i < 1000000; ++i) longest->AddPoint(450000 + i * 0.5, 4500000 + i % 977);
+  std::string packed;
+  ASSERT_TRUE(qvt::PackDrawing(line, platform::Now(), packed));
+  qvt::Bounds().MemoryBytes = qvt::ReadingBytes(line) + packed.size();
+  const std::string lineFile = File("line.qvt");
+  ASSERT_EQ(line.CadSave(lineFile, -1), 1);
+  TQuarixCanvasModel lineBack;
+  ASSERT_EQ(lineBack.CadLoad(lineFile, -1, -1, 0), 1);
+  ASSERT_EQ(lineBack.ShapeCount, 1);
+  EXPECT_EQ(static_cast<TQPolyline*>(lineBack.Shapes[0])->PointCount(), 1000000);
+  qvt::Bounds().MemoryBytes -= 1;
+  errno = 0;
+  EXPECT_EQ(line.CadSave(File("line2.qvt"), -1), 0);
+  EXPECT_EQ(errno, EFBIG);
 }
 
 // Saves a drawing of 5.2 million shapes (an XYZ import of 2.6 million
