@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QString>
 #include <QTimer>
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -44,6 +45,10 @@ void (*telling)(const std::string&) = DefaultTelling;
 std::vector<IniFile*> live;
 // Texts told while the current event is handled: each is told once.
 std::vector<std::string> told;
+// Files whose store failed and was told: a failure that goes on is not told
+// again (closing with a full disk stores some sixteen objects, and a message
+// box's own event loop ends "the current event") until a store succeeds.
+std::vector<std::string> failing;
 
 }  // namespace
 
@@ -75,9 +80,13 @@ IniFile::~IniFile() {
 }
 
 void IniFile::StoreOrTell() {
-  if (!pending_.empty() && !UpdateFile())
-    Tell("The settings file " + fileName_ + " could not be written (" + std::strerror(errno) +
-         "); the settings just changed were not stored.");
+  if (pending_.empty() || UpdateFile()) return;
+  if (std::find(failing.begin(), failing.end(), fileName_) != failing.end()) return;
+  const std::string why = std::strerror(errno);
+  failing.push_back(fileName_);
+  Tell("The settings file " + fileName_ + " could not be written (" + why +
+       "); the settings just changed were not stored, and no later change will be until the file can be "
+       "written again.");
 }
 
 bool IniFile::Load() {
@@ -122,7 +131,9 @@ bool IniFile::UpdateFile() {
     out += l.text;
     out += "\r\n";
   }
-  writeOk_ = WriteFileAtomically(fileName_, out, 0600);
+  // It holds the caster password.
+  writeOk_ = WriteOwnerOnlyFileAtomically(fileName_, out);
+  if (writeOk_) std::erase(failing, fileName_);
   return writeOk_;
 }
 

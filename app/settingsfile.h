@@ -5,7 +5,8 @@
 // kept as text, lines keep their order, a key is replaced in place, CR LF is
 // written and LF or CR LF read. The writes made through one object are stored
 // together in one write of the whole file (temporary file, synced and renamed;
-// a new file gets mode 0600 because it holds caster passwords): when the
+// the file is left readable by its owner only because it holds caster
+// passwords): when the
 // object is freed, when another object is opened on the same file (so that
 // it reads them), or earlier through UpdateFile. They are stored onto the
 // file as it is then, so keys another object stored meanwhile stay. A value
@@ -18,7 +19,8 @@ class IniFile {
   explicit IniFile(std::string fileName);
   // The program's own settings file (next to the executable).
   IniFile();
-  // Stores what is still unstored; a failure is told to the user.
+  // Stores what is still unstored; a failure is told to the user, once
+  // until the file is stored again.
   ~IniFile();
   IniFile(const IniFile&) = delete;
   IniFile& operator=(const IniFile&) = delete;
