@@ -45,9 +45,7 @@ void (*telling)(const std::string&) = DefaultTelling;
 std::vector<IniFile*> live;
 // Texts told while the current event is handled: each is told once.
 std::vector<std::string> told;
-// Files whose store failed and was told: a failure that goes on is not told
-// again (closing with a full disk stores some sixteen objects, and a message
-// box's own event loop ends "the current event") until a store succeeds.
+// Files whose store failed and was told, until a store succeeds again.
 std::vector<std::string> failing;
 
 }  // namespace
@@ -81,12 +79,17 @@ IniFile::~IniFile() {
 
 void IniFile::StoreOrTell() {
   if (pending_.empty() || UpdateFile()) return;
-  if (std::find(failing.begin(), failing.end(), fileName_) != failing.end()) return;
   const std::string why = std::strerror(errno);
-  failing.push_back(fileName_);
-  Tell("The settings file " + fileName_ + " could not be written (" + why +
-       "); the settings just changed were not stored, and no later change will be until the file can be "
-       "written again.");
+  if (NewFailure(fileName_))
+    Tell("The settings file " + fileName_ + " could not be written (" + why +
+         "); the settings just changed were not stored, and no later change will be until the file can be "
+         "written again.");
+}
+
+bool IniFile::NewFailure(const std::string& fileName) {
+  if (std::find(failing.begin(), failing.end(), fileName) != failing.end()) return false;
+  failing.push_back(fileName);
+  return true;
 }
 
 bool IniFile::Load() {

@@ -51,6 +51,12 @@ class IniFile {
   // tells why). The caller tells such a failure: it is not told again.
   bool UpdateFile();
 
+  // Whether a failed store of the file is to be told: true the first time
+  // after the file was last stored, false while the failure goes on. Closing
+  // with a full disk stores some sixteen objects, and a message box's own
+  // event loop ends "the event": one message tells it.
+  static bool NewFailure(const std::string& fileName);
+
   // How the failures and changes above reach the user: once for each text
   // while the program handles one event. By default the text is logged in
   // the day's events log and shown in a message box.

@@ -241,6 +241,11 @@ TEST(IniFile, AFailureThatGoesOnIsToldOnceEvenAcrossMessageBoxes) {
     EXPECT_EQ(told.size(), 1u);
     QCoreApplication::processEvents();  // the next event: still failing, still told once
     closing();
+    // A window that tells its own store failure tells it only as the first.
+    IniFile own(name);
+    own.WriteString("NAVIGATION_SETTINGS", "TrackWidth", value);
+    EXPECT_FALSE(own.UpdateFile());
+    EXPECT_FALSE(IniFile::NewFailure(name));
     EXPECT_EQ(told.size(), 1u);
   }
   IniFile(name).WriteString("S", "k", "1");  // the disk has room again
@@ -251,6 +256,7 @@ TEST(IniFile, AFailureThatGoesOnIsToldOnceEvenAcrossMessageBoxes) {
   IniFile::SetTelling(nullptr);
   EXPECT_EQ(told.size(), 2u);
   EXPECT_EQ(IniFile(name).ReadString("S", "k", ""), "1");
+  EXPECT_FALSE(IniFile::NewFailure(name));  // the failure since then was told
 }
 
 }  // namespace
