@@ -6,11 +6,11 @@
 // written and LF or CR LF read. The writes made through one object are stored
 // together in one write of the whole file (temporary file, synced and renamed;
 // the file is left readable by its owner only because it holds caster
-// passwords): when the
-// object is freed, when another object is opened on the same file (so that
-// it reads them), or earlier through UpdateFile. They are stored onto the
-// file as it is then, so keys another object stored meanwhile stay. A value
-// never spans lines: line breaks in it are removed, and the user is told.
+// passwords): when the object is freed, when another object is opened on the
+// same file (so that it reads them), or earlier through UpdateFile. They are
+// stored onto the file as it is then, so keys another object stored meanwhile
+// stay. A value never spans lines: line breaks in it are removed, and the
+// user is told.
 #include <string>
 #include <vector>
 
