@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QString>
 #include <QTimer>
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -44,6 +45,8 @@ void (*telling)(const std::string&) = DefaultTelling;
 std::vector<IniFile*> live;
 // Texts told while the current event is handled: each is told once.
 std::vector<std::string> told;
+// Files whose store failed and was told, until a store succeeds again.
+std::vector<std::string> failing;
 
 }  // namespace
 
@@ -75,9 +78,18 @@ IniFile::~IniFile() {
 }
 
 void IniFile::StoreOrTell() {
-  if (!pending_.empty() && !UpdateFile())
-    Tell("The settings file " + fileName_ + " could not be written (" + std::strerror(errno) +
-         "); the settings just changed were not stored.");
+  if (pending_.empty() || UpdateFile()) return;
+  const std::string why = std::strerror(errno);
+  if (NewFailure(fileName_))
+    Tell("The settings file " + fileName_ + " could not be written (" + why +
+         "); the settings just changed were not stored, and no later change will be until the file can be "
+         "written again.");
+}
+
+bool IniFile::NewFailure(const std::string& fileName) {
+  if (std::find(failing.begin(), failing.end(), fileName) != failing.end()) return false;
+  failing.push_back(fileName);
+  return true;
 }
 
 bool IniFile::Load() {
@@ -122,7 +134,9 @@ bool IniFile::UpdateFile() {
     out += l.text;
     out += "\r\n";
   }
-  writeOk_ = WriteFileAtomically(fileName_, out, 0600);
+  // It holds the caster password.
+  writeOk_ = WriteOwnerOnlyFileAtomically(fileName_, out);
+  if (writeOk_) std::erase(failing, fileName_);
   return writeOk_;
 }
 

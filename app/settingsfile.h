@@ -5,11 +5,12 @@
 // kept as text, lines keep their order, a key is replaced in place, CR LF is
 // written and LF or CR LF read. The writes made through one object are stored
 // together in one write of the whole file (temporary file, synced and renamed;
-// a new file gets mode 0600 because it holds caster passwords): when the
-// object is freed, when another object is opened on the same file (so that
-// it reads them), or earlier through UpdateFile. They are stored onto the
-// file as it is then, so keys another object stored meanwhile stay. A value
-// never spans lines: line breaks in it are removed, and the user is told.
+// the file is left readable by its owner only because it holds caster
+// passwords): when the object is freed, when another object is opened on the
+// same file (so that it reads them), or earlier through UpdateFile. They are
+// stored onto the file as it is then, so keys another object stored meanwhile
+// stay. A value never spans lines: line breaks in it are removed, and the
+// user is told.
 #include <string>
 #include <vector>
 
@@ -18,7 +19,8 @@ class IniFile {
   explicit IniFile(std::string fileName);
   // The program's own settings file (next to the executable).
   IniFile();
-  // Stores what is still unstored; a failure is told to the user.
+  // Stores what is still unstored; a failure is told to the user, once
+  // until the file is stored again.
   ~IniFile();
   IniFile(const IniFile&) = delete;
   IniFile& operator=(const IniFile&) = delete;
@@ -48,6 +50,12 @@ class IniFile {
   // Stores the writes made so far; false when they could not be (errno
   // tells why). The caller tells such a failure: it is not told again.
   bool UpdateFile();
+
+  // Whether a failed store of the file is to be told: true the first time
+  // after the file was last stored, false while the failure goes on. Closing
+  // with a full disk stores some sixteen objects, and a message box's own
+  // event loop ends "the event": one message tells it.
+  static bool NewFailure(const std::string& fileName);
 
   // How the failures and changes above reach the user: once for each text
   // while the program handles one event. By default the text is logged in

@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <cstdio>  // renameat2
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -58,15 +58,89 @@ std::string FolderOf(const std::string& fileName) {
   return slash == 0 ? "/" : fileName.substr(0, slash);
 }
 
-}  // namespace
+// The file-creation mask the program started with. It is read once, without
+// changing it: setting the mask to read it back would give a file another
+// thread creates meanwhile the mode 0666.
+mode_t ReadUmask() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8)) & 0777;
+  // Without /proc: still at start, before any other thread exists.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+mode_t StartUmask() {
+  static const mode_t mask = ReadUmask();
+  return mask;
+}
+[[maybe_unused]] const mode_t umaskAtStart = StartUmask();
 
-bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, int mode, bool replace) {
+// A file system that keeps no permissions (FAT, exFAT) refuses or ignores a
+// change of them: its files are written without.
+bool SetPermissions(int fd, mode_t perms) {
+  if (::fchmod(fd, perms) == 0) return true;
+  return errno == EPERM || errno == ENOSYS || errno == EOPNOTSUPP;
+}
+
+// Writes the bytes into the open file, sets its permissions, syncs and closes
+// it; the descriptor is closed in every case. errno tells why on failure.
+bool WriteSyncedAndClose(int fd, const std::string& bytes, mode_t perms) {
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  int err = 0;
+  while (left > 0 && err == 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      err = n < 0 ? errno : ENOSPC;
+      break;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  // The content is on the disk before a name points at it, so a power cut
+  // leaves the old file or the new one, never an empty one.
+  if (err == 0 && !SetPermissions(fd, perms)) err = errno;
+  if (err == 0 && ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && err == 0) err = errno;
+  errno = err;
+  return err == 0;
+}
+
+// Gives the written temporary file the target's name without ever replacing
+// a file of that name: a rename that refuses to replace where the file system
+// has one, else a hard link, else (FAT, exFAT, some network shares have
+// neither) the bytes written again into a file created exclusively under the
+// name, removed again when that write fails. The temporary file is gone
+// afterwards only on success.
+bool PublishNew(const char* temp, const std::string& target, const std::string& bytes, mode_t perms) {
+  if (::renameat2(AT_FDCWD, temp, AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
+  if (::link(temp, target.c_str()) == 0) {
+    ::unlink(temp);
+    return true;
+  }
+  if (errno != EPERM && errno != ENOSYS && errno != EOPNOTSUPP) return false;
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  if (!WriteSyncedAndClose(fd, bytes, perms)) {
+    const int err = errno;
+    ::unlink(target.c_str());
+    errno = err;
+    return false;
+  }
+  ::unlink(temp);
+  return true;
+}
+
+// Both whole-file writes: an existing file keeps the bits of its mode in
+// `kept`; a new one gets `mode` less the start umask.
+bool WriteWhole(const std::string& fileName, const std::string& bytes, mode_t mode, mode_t kept, bool replace) {
   // A link is written through: its target gets the new content and the link
   // stays.
   std::string target;
   if (!LinkTarget(fileName, target)) return false;
-  // An existing file keeps its permissions; a new one gets the mode asked
-  // for, less the umask.
   mode_t perms;
   struct stat old {};
   if (::stat(target.c_str(), &old) == 0) {
@@ -74,11 +148,9 @@ bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, 
       errno = EEXIST;
       return false;
     }
-    perms = old.st_mode & 07777;
+    perms = old.st_mode & kept;
   } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    perms = static_cast<mode_t>(mode) & ~mask & 07777;
+    perms = mode & ~StartUmask() & 07777;
   }
   // The temporary file is made anew beside the target under a unique name,
   // created exclusively, so no file or link already there is followed or
@@ -88,32 +160,14 @@ bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, 
   name.push_back('\0');
   const int fd = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  const auto fail = [&](int err, bool open) {
-    if (open) ::close(fd);
+  const bool published = WriteSyncedAndClose(fd, bytes, perms) &&
+                         (replace ? std::rename(name.data(), target.c_str()) == 0
+                                  : PublishNew(name.data(), target, bytes, perms));
+  if (!published) {
+    const int err = errno;
     ::unlink(name.data());
     errno = err;
     return false;
-  };
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return fail(n < 0 ? errno : ENOSPC, true);
-    p += n;
-    left -= static_cast<size_t>(n);
-  }
-  // The content is on the disk before the name points at it, so a power cut
-  // leaves the old file or the new one, never an empty one.
-  if (::fchmod(fd, perms) != 0) return fail(errno, true);
-  if (::fsync(fd) != 0) return fail(errno, true);
-  if (::close(fd) != 0) return fail(errno, false);
-  if (replace) {
-    if (std::rename(name.data(), target.c_str()) != 0) return fail(errno, false);
-  } else {
-    // A name taken meanwhile is not replaced.
-    if (::link(name.data(), target.c_str()) != 0) return fail(errno, false);
-    ::unlink(name.data());
   }
   // And the folder's entry too.
   const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -127,6 +181,16 @@ bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, 
     }
   }
   return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, int mode, bool replace) {
+  return WriteWhole(fileName, bytes, static_cast<mode_t>(mode), 07777, replace);
+}
+
+bool WriteOwnerOnlyFileAtomically(const std::string& fileName, const std::string& bytes) {
+  return WriteWhole(fileName, bytes, 0600, 0700, true);
 }
 
 namespace {

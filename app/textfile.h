@@ -20,10 +20,18 @@ std::string ToTextMode(const std::string& text);
 // followed; the temporary file is removed on every failure. A name that is a
 // symbolic link is written through to the link's target, the link staying.
 // An existing file keeps its permissions; a new one gets `mode` less the
-// umask. With `replace` false an existing file is never replaced (EEXIST).
-// Bytes are written as given; errno tells why on failure.
+// umask the program started with. With `replace` false an existing file is
+// never replaced (EEXIST), also on file systems without hard links or
+// no-replace renames (FAT, exFAT, some network shares), where the new file is
+// then created exclusively under its name and written there. File systems
+// that keep no permissions are written without them. Bytes are written as
+// given; errno tells why on failure.
 bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, int mode = 0666,
                          bool replace = true);
+// The same for a file that holds a secret (a caster password): it is left
+// readable and writable by its owner only, whatever mode it had; an existing
+// file keeps its owner's bits, a new one gets 0600.
+bool WriteOwnerOnlyFileAtomically(const std::string& fileName, const std::string& bytes);
 
 // Reads a whole file; false when it cannot be read.
 bool ReadWholeFile(const std::string& fileName, std::string& bytes);

@@ -563,7 +563,7 @@ void TfrmNTRIPSettings::SaveProfile() {
       }
     if (!replaced) lines.push_back(line);
     // The file holds caster passwords: readable by the user only.
-    ok = WriteFileAtomically(ProfilesFileName, JoinLines(lines), 0600);
+    ok = WriteOwnerOnlyFileAtomically(ProfilesFileName, JoinLines(lines));
   }
   AddLog(ok ? "Profile saved: " + name : "Error saving profile");
   LoadProfiles();

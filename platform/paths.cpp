@@ -13,14 +13,34 @@ std::string& ProgramPathOverride() {
   static std::string path;
   return path;
 }
+
+// The executable's path as it was at start. Read again later, /proc/self/exe
+// would name "<path> (deleted)" once a new executable has been renamed over
+// the running one (an update, a rebuild), and the settings file, the
+// profiles and the language files would be looked for beside a file that
+// does not exist.
+const std::string& StartPath() {
+  static const std::string path = [] {
+    char buf[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return std::string("QuarixDM");
+    std::string p(buf, static_cast<size_t>(n));
+    // Replaced even before this first reading.
+    const std::string deleted = " (deleted)";
+    if (p.size() > deleted.size() && p.compare(p.size() - deleted.size(), deleted.size(), deleted) == 0 &&
+        !FileExists(p))
+      p.resize(p.size() - deleted.size());
+    return p;
+  }();
+  return path;
+}
+[[maybe_unused]] const std::string& pathAtStart = StartPath();
+
 }  // namespace
 
 std::string ProgramPath() {
   if (!ProgramPathOverride().empty()) return ProgramPathOverride();
-  char buf[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return "QuarixDM";
-  return std::string(buf, static_cast<size_t>(n));
+  return StartPath();
 }
 
 std::string ProgramFolder() {

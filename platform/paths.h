@@ -6,7 +6,7 @@
 
 namespace platform {
 
-// Full path of the running executable (/proc/self/exe).
+// Full path of the running executable, as it was when the program started.
 std::string ProgramPath();
 // Folder of the executable, with a trailing '/'.
 std::string ProgramFolder();

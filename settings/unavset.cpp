@@ -175,7 +175,7 @@ void TNavset::FormShow() {
 
 void TNavset::FormCloseQuery(bool& CanClose) {
   IniFile ini;
-  if (!WriteNavigationSettings(ini, CurrentSettings()))
+  if (!WriteNavigationSettings(ini, CurrentSettings()) && IniFile::NewFailure(ini.FileName()))
     prompts::ShowException(Q("Unable to write to " + ini.FileName()));
   SaveFormPlacement(this);
   CanClose = true;

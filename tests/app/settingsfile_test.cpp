@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
+#include <csignal>
 
 #include "app/settingsfile.h"
 #include "app/textfile.h"
@@ -75,7 +80,7 @@ mode_t Mode(const std::string& file) {
   return ::lstat(file.c_str(), &st) == 0 ? st.st_mode : 0;
 }
 
-TEST(IniFile, ALinkedSettingsFileIsWrittenThroughItsLinkKeepingItsMode) {
+TEST(IniFile, ALinkedSettingsFileIsWrittenThroughItsLinkAndKeptPrivate) {
   TempEnv env;
   // The settings file kept in a shared folder, linked from the program's.
   const std::string shared = env.Home() + "shared/";
@@ -93,15 +98,17 @@ TEST(IniFile, ALinkedSettingsFileIsWrittenThroughItsLinkKeepingItsMode) {
   EXPECT_TRUE(S_ISLNK(Mode(env.SettingsFile())));
   EXPECT_EQ(env.ReadFile(target), "[NTRIP]\r\nServer=b\r\n");
   EXPECT_EQ(Mode(target) & 07777, 0600u);
-  // Any other mode an existing file has is kept too; a new file follows the
-  // umask.
-  ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
-  IniFile().WriteString("NTRIP", "Port", "2101");
-  EXPECT_EQ(Mode(target) & 07777, 0640u);
-  const mode_t mask = ::umask(027);
-  EXPECT_TRUE(WriteFileAtomically(env.Home() + "new.txt", "x"));
-  ::umask(mask);
-  EXPECT_EQ(Mode(env.Home() + "new.txt") & 07777, 0640u);
+  // It holds the caster password: a mode that lets others read it (given by
+  // the user or an earlier version) does not survive the next store, the
+  // owner's own bits do.
+  for (const auto& [before, after] : {std::pair<mode_t, mode_t>{0644, 0600}, {0640, 0600}, {0604, 0600}, {0755, 0700},
+                                      {0444, 0400}}) {
+    ASSERT_EQ(::chmod(target.c_str(), before), 0);
+    IniFile().WriteString("NTRIP", "Password", "secret");
+    EXPECT_EQ(Mode(target) & 07777, after) << std::oct << before;
+    EXPECT_TRUE(S_ISLNK(Mode(env.SettingsFile())));
+  }
+  EXPECT_EQ(IniFile().ReadString("NTRIP", "Password", ""), "secret");
   // Nothing but the file is left in the shared folder.
   EXPECT_EQ(QDir(QString::fromStdString(shared)).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1);
 }
@@ -151,32 +158,105 @@ TEST(IniFile, LineBreaksNeverLeaveTheirValueAndAreTold) {
                         " held line breaks; it was stored without them.");
 }
 
+// Files larger than `bytes` cannot be written while it lives: a write that
+// passes the limit fails (EFBIG) as on a full disk, after the temporary file
+// was made and partly written.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldSignal_);
+  }
+
+ private:
+  rlimit old_{};
+  void (*oldSignal_)(int);
+};
+
+std::vector<std::string>* toldSink;
+void Collect(const std::string& text) { toldSink->push_back(text); }
+
 TEST(IniFile, AStoreThatFailsIsToldOnceAndLeavesNoTemporaryFile) {
   TempEnv env;
   std::vector<std::string> told;
-  static std::vector<std::string>* sink;
-  sink = &told;
-  IniFile::SetTelling([](const std::string& text) { sink->push_back(text); });
-  // A folder in place of the file: nothing can be stored.
-  const std::string name = env.Home() + "blocked.ini";
-  ASSERT_EQ(::mkdir(name.c_str(), 0700), 0);
+  toldSink = &told;
+  IniFile::SetTelling(Collect);
+  const std::string name = env.Home() + "full.ini";
+  const std::string before = "[S]\r\nk=0\r\n";
+  ASSERT_TRUE(WriteFileAtomically(name, before));
+  const std::string value(4096, 'v');
   {
+    const FileSizeLimit full(1024);
+    {
+      IniFile ini(name);
+      for (int i = 0; i < 5; ++i) ini.WriteString("S", "k" + std::to_string(i), value);
+    }
+    {
+      IniFile again(name);  // the same failure: told once
+      again.WriteString("S", "k", value);
+    }
+    // An explicit store tells its caller, not the user.
     IniFile ini(name);
-    for (int i = 0; i < 5; ++i) ini.WriteInteger("S", "k" + std::to_string(i), i);
-  }
-  {
-    IniFile again(name);  // the same failure within one event: told once
-    again.WriteInteger("S", "k", 1);
+    ini.WriteString("S", "k", value);
+    EXPECT_FALSE(ini.UpdateFile());
+    EXPECT_EQ(errno, EFBIG);
   }
   IniFile::SetTelling(nullptr);
   ASSERT_EQ(told.size(), 1u);
-  EXPECT_EQ(told[0].rfind("The settings file " + name + " could not be written", 0), 0u) << told[0];
-  EXPECT_EQ(QDir(QString::fromStdString(env.Home())).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 0);
-  // An explicit store tells its caller, not the user.
-  IniFile ini(name);
-  ini.WriteInteger("S", "k", 2);
-  EXPECT_FALSE(ini.UpdateFile());
-  EXPECT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].rfind("The settings file " + name + " could not be written (File too large)", 0), 0u) << told[0];
+  // The file as it was, and nothing beside it.
+  EXPECT_EQ(env.ReadFile(name), before);
+  EXPECT_EQ(QDir(QString::fromStdString(env.Home())).entryList(QDir::Files | QDir::Hidden | QDir::System).join(", "),
+            "full.ini");
+}
+
+// Closing stores some sixteen objects, and each message box runs an event loop
+// of its own: a failure that goes on is told once, and told again only after
+// the file could be stored in between.
+TEST(IniFile, AFailureThatGoesOnIsToldOnceEvenAcrossMessageBoxes) {
+  TempEnv env;
+  std::vector<std::string> told;
+  toldSink = &told;
+  IniFile::SetTelling([](const std::string& text) {
+    toldSink->push_back(text);
+    QEventLoop box;  // what a modal message box does while it is shown
+    QTimer::singleShot(0, &box, &QEventLoop::quit);
+    box.exec();
+  });
+  const std::string name = env.Home() + "full.ini";
+  const std::string value(4096, 'v');
+  const auto closing = [&] {
+    for (int i = 0; i < 16; ++i) IniFile(name).WriteString("W" + std::to_string(i), "Left", value);
+  };
+  {
+    const FileSizeLimit full(1024);
+    closing();
+    EXPECT_EQ(told.size(), 1u);
+    QCoreApplication::processEvents();  // the next event: still failing, still told once
+    closing();
+    // A window that tells its own store failure tells it only as the first.
+    IniFile own(name);
+    own.WriteString("NAVIGATION_SETTINGS", "TrackWidth", value);
+    EXPECT_FALSE(own.UpdateFile());
+    EXPECT_FALSE(IniFile::NewFailure(name));
+    EXPECT_EQ(told.size(), 1u);
+  }
+  IniFile(name).WriteString("S", "k", "1");  // the disk has room again
+  {
+    const FileSizeLimit full(1024);
+    closing();
+  }
+  IniFile::SetTelling(nullptr);
+  EXPECT_EQ(told.size(), 2u);
+  EXPECT_EQ(IniFile(name).ReadString("S", "k", ""), "1");
+  EXPECT_FALSE(IniFile::NewFailure(name));  // the failure since then was told
 }
 
 }  // namespace

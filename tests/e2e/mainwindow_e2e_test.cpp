@@ -18,7 +18,8 @@ TEST(MainWindowE2E, FirstStartMakesTheWholeDayFolderTreeAndLeavesNoGeodesyLog) {
       if (!QDir(day + sub).exists()) return false;
     return true;
   })) << run.Output().toStdString();
-  EXPECT_TRUE(QDir(QString::fromStdString(run.ProgramFolder()) + "Languages").exists());
+  // The language folder comes with the dictionary, made after the day folders.
+  EXPECT_TRUE(run.WaitFor([&] { return QDir(QString::fromStdString(run.ProgramFolder()) + "Languages").exists(); }));
   run.WaitFor([] { return false; }, 1000);
   EXPECT_EQ(run.Process().state(), QProcess::Running);
   // Nothing is surveyed before Realtime is pressed.

@@ -21,6 +21,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 #include <unistd.h>
 #include <cmath>
@@ -279,6 +280,31 @@ TEST_F(NtripWindow, Profiles) {
   EXPECT_EQ(w->edtPort->text(), "2");
   EXPECT_EQ(w->edtUsername->text(), "uB");
   EXPECT_EQ(w->edtPassword->text(), "pB");
+}
+
+// A settings file and a profiles file the user (or an earlier version) left
+// readable by everyone: a caster password stored into them leaves them
+// readable by their owner only.
+TEST_F(NtripWindow, StoringACasterPasswordLeavesItsFilesReadableByTheOwnerOnly) {
+  const std::string profiles = env.ProgramFolder() + "profiles.txt";
+  for (const std::string& file : {env.SettingsFile(), profiles}) {
+    ASSERT_TRUE(WriteFileAtomically(file, "\r\n"));
+    ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+  }
+  Create();
+  auto* w = frmNTRIPSettings;
+  ASSERT_EQ(w->ProfilesFileName, profiles);
+  w->edtServer->setText("caster.test");
+  w->edtUsername->setText("bob");
+  w->edtPassword->setText("secret");
+  w->btnSaveProfileClick();
+  w->SaveSettings();
+  for (const std::string& file : {env.SettingsFile(), profiles}) {
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << file;
+    EXPECT_NE(env.ReadFile(file).find("secret"), std::string::npos) << file;
+  }
 }
 
 TEST_F(NtripWindow, PortOutsideItsRangeIsToldAndNotUsed) {

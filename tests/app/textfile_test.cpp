@@ -1,0 +1,181 @@
+// Whole-file writes: the modes they give, and new drawings published without
+// replacing anything on memory sticks that have no hard links.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <sys/statfs.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QProcess>
+#include <cstddef>
+#include <cerrno>
+#include <cstring>
+#include <iterator>
+
+#include "app/textfile.h"
+#include "tests/support/tempenv.h"
+
+namespace {
+
+mode_t Mode(const std::string& file) {
+  struct stat st {};
+  return ::lstat(file.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+mode_t CurrentUmask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+
+// The files of a folder, hidden ones included, as "a, b".
+std::string Entries(const std::string& folder) {
+  return QDir(QString::fromStdString(folder))
+      .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)
+      .join(", ")
+      .toStdString();
+}
+
+TEST(WriteFileAtomically, AnExistingFileKeepsItsModeANewOneFollowsTheUmaskOfTheStart) {
+  TempEnv env;
+  const std::string kept = env.Home() + "kept.txt";
+  ASSERT_TRUE(WriteFileAtomically(kept, "a"));
+  ASSERT_EQ(::chmod(kept.c_str(), 0751), 0);
+  ASSERT_TRUE(WriteFileAtomically(kept, "b"));
+  EXPECT_EQ(Mode(kept), 0751u);
+  // The mask the program started with, not one set while it runs.
+  const mode_t atStart = CurrentUmask();
+  const mode_t mask = ::umask(027);
+  const bool written = WriteFileAtomically(env.Home() + "new.txt", "x");
+  ::umask(mask);
+  ASSERT_TRUE(written);
+  EXPECT_EQ(Mode(env.Home() + "new.txt"), 0666u & ~atStart);
+  ASSERT_TRUE(WriteOwnerOnlyFileAtomically(env.Home() + "secret.txt", "x"));
+  EXPECT_EQ(Mode(env.Home() + "secret.txt"), 0600u);
+}
+
+// A file another thread creates while a whole-file write runs gets the mode
+// the umask gives it: no write sets the process's mask to 0, not even for a
+// moment. Checked in a child whose umask calls end it.
+TEST(WriteFileAtomically, NoWriteEverChangesTheUmaskThatOtherThreadsCreateFilesWith) {
+  TempEnv env;
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_umask, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+      ::_exit(2);
+    const bool ok = WriteFileAtomically(env.Home() + "new.txt", "x") &&
+                    WriteFileAtomically(env.Home() + "new.qvt", "x", 0666, false) &&
+                    WriteOwnerOnlyFileAtomically(env.Home() + "new.ini", "x");
+    ::_exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0);
+}
+
+// A memory stick as surveyors carry them: an image made by the file system's
+// own mkfs, mounted through FUSE (the kernel here may lack the driver). FAT
+// and exFAT keep no hard links and have no rename that refuses to replace.
+struct Stick {
+  const char* kind;
+  const char* tools;  // all must be installed
+  const char* mount;  // shell commands; $IMG the image, $DIR the mount point
+  const char* unmount;
+};
+
+const Stick kSticks[] = {
+    {"FAT", "mkfs.vfat fusefat", "mkfs.vfat \"$IMG\" && fusefat -o rw+ \"$IMG\" \"$DIR\"",
+     "fusermount -u \"$DIR\" || umount \"$DIR\""},
+    {"exFAT", "mkfs.exfat mount.exfat-fuse losetup",
+     "mkfs.exfat \"$IMG\" && L=$(losetup -f --show \"$IMG\") && echo \"$L\" > \"$IMG.loop\" && "
+     "mount.exfat-fuse \"$L\" \"$DIR\"",
+     "umount \"$DIR\"; losetup -d \"$(cat \"$IMG.loop\")\""},
+};
+
+void PrintTo(const Stick& stick, std::ostream* os) { *os << stick.kind; }
+
+class OnAStick : public ::testing::TestWithParam<Stick> {
+ protected:
+  void SetUp() override {
+    const Stick& s = GetParam();
+    if (Shell(std::string("for t in ") + s.tools + "; do command -v $t || exit 1; done") != 0)
+      GTEST_SKIP() << s.kind << ": tools missing (" << s.tools << ")";
+    img_ = env_.Home() + "stick.img";
+    dir_ = env_.Home() + "stick";
+    ASSERT_EQ(::mkdir(dir_.c_str(), 0700), 0);
+    ASSERT_EQ(Shell("truncate -s 8M \"$IMG\""), 0);
+    if (Shell(s.mount) != 0) GTEST_SKIP() << s.kind << " could not be mounted here";
+    mounted_ = true;
+    struct statfs fs {};
+    ASSERT_EQ(::statfs(dir_.c_str(), &fs), 0);
+    ASSERT_EQ(fs.f_type, 0x65735546) << "not mounted through FUSE";
+    dir_ += "/";
+  }
+  void TearDown() override {
+    if (mounted_) {
+      dir_.pop_back();
+      Shell(GetParam().unmount);
+    }
+  }
+  int Shell(const std::string& commands) {
+    QProcess sh;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("IMG", QString::fromStdString(img_));
+    e.insert("DIR", QString::fromStdString(dir_));
+    sh.setProcessEnvironment(e);
+    sh.start("sh", {"-c", QString::fromStdString(commands)});
+    sh.waitForFinished(30000);
+    return sh.exitStatus() == QProcess::NormalExit ? sh.exitCode() : -1;
+  }
+  TempEnv env_;
+  std::string img_, dir_;
+  bool mounted_ = false;
+};
+
+TEST_P(OnAStick, ANewDrawingIsSavedAndNothingThereIsReplaced) {
+  const std::string drawing = dir_ + "2026-01-30 1435.qvt";
+  ASSERT_TRUE(WriteFileAtomically(drawing, "first", 0666, false)) << std::strerror(errno);
+  EXPECT_EQ(env_.ReadFile(drawing), "first");
+  EXPECT_FALSE(WriteFileAtomically(drawing, "second", 0666, false));
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_EQ(env_.ReadFile(drawing), "first");
+  // Files that are replaced on purpose, the private ones among them.
+  ASSERT_TRUE(WriteFileAtomically(drawing, "third")) << std::strerror(errno);
+  EXPECT_EQ(env_.ReadFile(drawing), "third");
+  ASSERT_TRUE(WriteOwnerOnlyFileAtomically(dir_ + "QuarixDM.INI", "[NTRIP]\r\n")) << std::strerror(errno);
+  ASSERT_TRUE(WriteOwnerOnlyFileAtomically(dir_ + "QuarixDM.INI", "[NTRIP]\r\nPassword=x\r\n"));
+  EXPECT_EQ(env_.ReadFile(dir_ + "QuarixDM.INI"), "[NTRIP]\r\nPassword=x\r\n");
+  EXPECT_EQ(Entries(dir_), "2026-01-30 1435.qvt, QuarixDM.INI");
+}
+
+TEST_P(OnAStick, ADrawingThatFitsOnlyOnceLeavesNothingHalfWritten) {
+  // The temporary file takes the room, so the copy under the drawing's own
+  // name runs out of it.
+  struct statvfs vfs {};
+  ASSERT_EQ(::statvfs(dir_.c_str(), &vfs), 0);
+  const std::string bytes(static_cast<std::size_t>(vfs.f_bavail * vfs.f_frsize * 6 / 10), 'q');
+  EXPECT_FALSE(WriteFileAtomically(dir_ + "big.qvt", bytes, 0666, false));
+  EXPECT_EQ(Entries(dir_), "");
+  ASSERT_TRUE(WriteFileAtomically(dir_ + "small.qvt", "s", 0666, false)) << std::strerror(errno);
+}
+
+INSTANTIATE_TEST_SUITE_P(MemorySticks, OnAStick, ::testing::ValuesIn(kSticks),
+                         [](const auto& info) { return std::string(info.param.kind); });
+
+}  // namespace
