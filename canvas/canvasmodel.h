@@ -280,6 +280,11 @@ class TQuarixCanvasModel {
   TColor GetContrastColor(TColor Color) const;
   // The resize handling: the world window keeps the control's proportions.
   void Resize();
+  // Widens the world window about its centre to the control's proportions,
+  // so that a metre is as many pixels across as up (nothing while the
+  // control has no size). A resize does it; so must whoever sets the four
+  // members directly once the control has its size.
+  void KeepProportions();
 
   // ---- Clearing, deletion, selection and editing ---------------------------
   void LayerClear(int Layer);

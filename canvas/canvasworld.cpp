@@ -109,24 +109,28 @@ void TQuarixCanvasModel::WorldExtents() {
   WorldSet(minX, maxY, maxX, minY);
 }
 
-void TQuarixCanvasModel::Resize() {
+void TQuarixCanvasModel::KeepProportions() {
   const int w = ControlWidth(), h = ControlHeight();
-  if (w > 0 && h > 0) {
-    const double W = WorldRight - WorldLeft;
-    double H = WorldTop - WorldBottom;
-    const double cx = (WorldLeft + WorldRight) / 2, cy = (WorldTop + WorldBottom) / 2;
-    const double aspect = static_cast<double>(w) / h;
-    const double ratio = W / (H <= 0 ? 1 : H);
-    if (ratio > aspect) {
-      const double nh = W / aspect;
-      WorldBottom = cy - nh / 2;
-      WorldTop = cy + nh / 2;
-    } else {
-      const double nw = H * aspect;
-      WorldLeft = cx - nw / 2;
-      WorldRight = cx + nw / 2;
-    }
+  if (w <= 0 || h <= 0) return;
+  const double W = WorldRight - WorldLeft;
+  double H = WorldTop - WorldBottom;
+  const double cx = (WorldLeft + WorldRight) / 2, cy = (WorldTop + WorldBottom) / 2;
+  const double aspect = static_cast<double>(w) / h;
+  const double ratio = W / (H <= 0 ? 1 : H);
+  if (ratio > aspect) {
+    const double nh = W / aspect;
+    WorldBottom = cy - nh / 2;
+    WorldTop = cy + nh / 2;
+  } else {
+    const double nw = H * aspect;
+    WorldLeft = cx - nw / 2;
+    WorldRight = cx + nw / 2;
   }
+  NeedsRedraw = true;
+}
+
+void TQuarixCanvasModel::Resize() {
+  KeepProportions();
   NeedsRedraw = true;
 }
 
