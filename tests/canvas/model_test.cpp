@@ -562,9 +562,33 @@ TEST(CanvasWorld, ResizeKeepsProportions) {
   m.SetControlSize(800, 400);
   EXPECT_DOUBLE_EQ(m.WorldLeft, -500);
   EXPECT_DOUBLE_EQ(m.WorldRight, 1500);
+  // Sizes in a row fit the window as it was set, not as the last size
+  // widened it: passing sizes do not add up, and the view comes back.
   m.SetControlSize(200, 400);
-  EXPECT_DOUBLE_EQ(m.WorldBottom, -1500);
-  EXPECT_DOUBLE_EQ(m.WorldTop, 2500);
+  EXPECT_DOUBLE_EQ(m.WorldLeft, 0);
+  EXPECT_DOUBLE_EQ(m.WorldRight, 1000);
+  EXPECT_DOUBLE_EQ(m.WorldBottom, -500);
+  EXPECT_DOUBLE_EQ(m.WorldTop, 1500);
+  m.SetControlSize(400, 400);
+  EXPECT_DOUBLE_EQ(m.WorldLeft, 0);
+  EXPECT_DOUBLE_EQ(m.WorldRight, 1000);
+  EXPECT_DOUBLE_EQ(m.WorldBottom, 0);
+  EXPECT_DOUBLE_EQ(m.WorldTop, 1000);
+  // A window set anew is what the next sizes fit.
+  m.WorldPan(100, 0);
+  m.SetControlSize(800, 400);
+  EXPECT_DOUBLE_EQ(m.WorldLeft, -400);
+  EXPECT_DOUBLE_EQ(m.WorldRight, 1600);
+  m.SetControlSize(400, 400);
+  EXPECT_DOUBLE_EQ(m.WorldLeft, 100);
+  EXPECT_DOUBLE_EQ(m.WorldRight, 1100);
+  // Set directly (as a stored window at start) and fitted to the control.
+  m.SetControlSize(947, 430);
+  m.WorldLeft = 0, m.WorldRight = 1000, m.WorldTop = 1000, m.WorldBottom = 0;
+  m.KeepProportions();
+  EXPECT_DOUBLE_EQ((m.WorldRight - m.WorldLeft) / 947, (m.WorldTop - m.WorldBottom) / 430);
+  EXPECT_DOUBLE_EQ(m.WorldTop, 1000);
+  EXPECT_DOUBLE_EQ(m.WorldBottom, 0);
 }
 
 TEST(CanvasWorld, BackColorAndContrast) {
