@@ -225,7 +225,8 @@ void PlaceNavigationSettings(TFNav* main) {
   int right = client.left() + map.x() + main->Panel4->width();
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     right = std::min(right, screen->availableGeometry().right() + 1);
-  PlaceWindow(Navset, {std::max(frame.left(), right - Navset->frameGeometry().width()), frame.top() + titleBar + map.y()});
+  const int left = std::max(frame.left(), right - Navset->frameGeometry().width());
+  PlaceWindow(Navset, {left, frame.top() + titleBar + map.y()});
 }
 
 }  // namespace
