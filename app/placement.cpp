@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
+#include <utility>
 
 #include "app/settingsfile.h"
 
@@ -85,12 +86,78 @@ class FrameSizeKeeper : public QObject {
   int looks_ = 0;
 };
 
+// Where the user left a window: its state and frame, taken whenever the
+// window moves, is resized or changes state while it is shown and framed.
+// A window being hidden passes through geometries that are nobody's choice
+// (once the window manager has taken its frame away, its client area; while
+// it is taken down, a window of 1 x 1): what is saved or kept after that is
+// the place it was left at.
+class PlacementTracker : public QObject {
+ public:
+  static PlacementTracker* Of(QWidget* window) {
+    auto* t = window->findChild<PlacementTracker*>(kName, Qt::FindDirectChildrenOnly);
+    return t ? t : new PlacementTracker(window);
+  }
+
+  // The window's state (0 normal, 1 minimized, 2 maximized) and frame: as it
+  // is now while it is shown and framed, otherwise as it was last left.
+  std::pair<int, QRect> Placement() {
+    Take();
+    if (taken_) return {state_, frame_};
+    return {StateOf(window_), window_->frameGeometry()};
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (watched == window_)
+      switch (e->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::WindowStateChange:
+        case QEvent::WindowActivate:
+          Take();
+          break;
+        default:
+          break;
+      }
+    return QObject::eventFilter(watched, e);
+  }
+
+ private:
+  static constexpr const char* kName = "placementTracker";
+  explicit PlacementTracker(QWidget* window) : QObject(window), window_(window) {
+    setObjectName(kName);
+    window->installEventFilter(this);
+  }
+  static int StateOf(const QWidget* w) { return w->isMaximized() ? 2 : w->isMinimized() ? 1 : 0; }
+  // Shown and framed: the window stands where the user sees it. A minimized
+  // window keeps the frame it had before, with its state.
+  void Take() {
+    if (!window_->isVisible()) return;
+    if (window_->isMinimized()) {
+      if (taken_) state_ = 1;
+      return;
+    }
+    if (FrameMargins(window_).isNull()) return;
+    state_ = StateOf(window_);
+    frame_ = window_->frameGeometry();
+    taken_ = true;
+  }
+
+  QWidget* window_;
+  bool taken_ = false;
+  int state_ = 0;
+  QRect frame_;
+};
+
 // Runs an action on its window whenever the program hides it (a spontaneous
 // hide is the window manager's minimizing, not a closing). A window has at
 // most one watcher of each name.
 class HideWatcher : public QObject {
  public:
   static void Attach(QWidget* window, const char* name, void (*action)(QWidget*)) {
+    PlacementTracker::Of(window);
     if (!window->findChild<QObject*>(name, Qt::FindDirectChildrenOnly)) new HideWatcher(window, name, action);
   }
 
@@ -108,11 +175,20 @@ class HideWatcher : public QObject {
   void (*action_)(QWidget*);
 };
 
-// The native window asks for the place it is left at from now on: a window
+// The native window asks for the place it was left at from now on: a window
 // whose place was left to the window manager is placed anew at every showing.
 void KeepFramePosition(QWidget* w) {
-  if (QWindow* handle = w->windowHandle(); handle && !w->isMaximized() && !w->isMinimized() && !w->isFullScreen())
-    handle->setFramePosition(w->frameGeometry().topLeft());
+  const auto [state, frame] = PlacementTracker::Of(w)->Placement();
+  if (QWindow* handle = w->windowHandle(); handle && state == 0 && !w->isFullScreen())
+    handle->setFramePosition(frame.topLeft());
+}
+
+// Puts the frame's top-left corner at `at`, now and again once the window
+// manager has framed the window (with the stored frame size when asked).
+void PlaceFrame(QWidget* window, QPoint at, QSize frame, bool withSize) {
+  window->move(at);
+  for (QObject* old : window->findChildren<QObject*>(FrameSizeKeeper::kName, Qt::FindDirectChildrenOnly)) delete old;
+  if (FrameMargins(window).isNull()) new FrameSizeKeeper(window, at, frame, withSize);
 }
 
 }  // namespace
@@ -123,12 +199,9 @@ void KeepPlaceWhenHidden(QWidget* window) {
 
 void SaveFormPlacement(QWidget* window) {
   if (!window) return;
+  const auto [state, g] = PlacementTracker::Of(window)->Placement();
   IniFile ini;
   const std::string section = window->objectName().toStdString();
-  int state = 0;
-  if (window->isMaximized()) state = 2;
-  else if (window->isMinimized()) state = 1;
-  const QRect g = window->frameGeometry();
   ini.WriteInteger(section, "WindowState", state);
   ini.WriteInteger(section, "Left", g.left());
   ini.WriteInteger(section, "Top", g.top());
@@ -163,9 +236,14 @@ void RestoreFormPlacement(QWidget* window, bool withSize) {
   if (top < sg.top()) top = sg.top();
   if (left > sg.right()) left = sg.left();
   if (top > sg.bottom()) top = sg.top();
-  window->move(left, top);
-  const QMargins m = FrameMargins(window);
-  if (withSize) window->resize(ClientSize({width, height}, m, window->size()));
-  for (QObject* old : window->findChildren<QObject*>(FrameSizeKeeper::kName, Qt::FindDirectChildrenOnly)) delete old;
-  if (m.isNull()) new FrameSizeKeeper(window, {left, top}, {width, height}, withSize);
+  if (withSize) window->resize(ClientSize({width, height}, FrameMargins(window), window->size()));
+  PlaceFrame(window, {left, top}, {width, height}, withSize);
+}
+
+void PlaceWindow(QWidget* window, QPoint frameTopLeft) {
+  if (window) PlaceFrame(window, frameTopLeft, {-1, -1}, false);
+}
+
+bool PlacementStored(const QWidget* window) {
+  return window && IniFile().ValueExists(window->objectName().toStdString(), "Left");
 }

@@ -1,10 +1,20 @@
 #pragma once
 // A window's placement (state and bounds) in the settings section named after
 // the window's object name.
+// What is saved is where the user left the window: a window being hidden
+// passes through geometries that are nobody's choice, and those are never
+// saved (nor kept by KeepPlaceWhenHidden).
+class QPoint;
 class QWidget;
 
 void SaveFormPlacement(QWidget* window);
 void RestoreFormPlacement(QWidget* window, bool withSize);
+
+// Whether the settings file holds a placement of the window.
+bool PlacementStored(const QWidget* window);
+// Puts the window's frame (title bar included) at a place on the screen,
+// also when the window manager frames it only later.
+void PlaceWindow(QWidget* window, QPoint frameTopLeft);
 
 // A window shown again comes back where it was hidden. Without this a window
 // the program never placed itself is placed anew by the window manager at

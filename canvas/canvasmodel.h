@@ -6,6 +6,7 @@
 // the window does (invalidate, cursor, text metrics) are virtual hooks.
 // TQuarixCanvas (QuarixCanvas.h) is the Qt control built on it.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstddef>
 #include <functional>
@@ -280,6 +281,13 @@ class TQuarixCanvasModel {
   TColor GetContrastColor(TColor Color) const;
   // The resize handling: the world window keeps the control's proportions.
   void Resize();
+  // Widens the world window about its centre to the control's proportions,
+  // so that a metre is as many pixels across as up (nothing while the
+  // control has no size). A resize does it; so must whoever sets the four
+  // members directly once the control has its size. Fits in a row, with no
+  // other change of the window between them, all start from the window as
+  // it was set.
+  void KeepProportions();
 
   // ---- Clearing, deletion, selection and editing ---------------------------
   void LayerClear(int Layer);
@@ -464,6 +472,11 @@ class TQuarixCanvasModel {
 
   int clientWidth_ = 400;
   int clientHeight_ = 300;
+  // The world window as last set (left, right, top, bottom) and as the last
+  // fit to the control's proportions left it: while nothing but fits changes
+  // it, each fit starts again from the window as set.
+  std::array<double, 4> fitBase_{}, fitted_{};
+  bool fittedOnce_ = false;
 
  protected:
   std::vector<int> volatileLayers_;  // layers emptied by number or name

@@ -109,24 +109,37 @@ void TQuarixCanvasModel::WorldExtents() {
   WorldSet(minX, maxY, maxX, minY);
 }
 
-void TQuarixCanvasModel::Resize() {
+// Passing sizes (a window manager framing the window, a layout settling)
+// must not add up: a fit after fits starts again from the window as it was
+// set, so only the last size counts.
+void TQuarixCanvasModel::KeepProportions() {
   const int w = ControlWidth(), h = ControlHeight();
-  if (w > 0 && h > 0) {
-    const double W = WorldRight - WorldLeft;
-    double H = WorldTop - WorldBottom;
-    const double cx = (WorldLeft + WorldRight) / 2, cy = (WorldTop + WorldBottom) / 2;
-    const double aspect = static_cast<double>(w) / h;
-    const double ratio = W / (H <= 0 ? 1 : H);
-    if (ratio > aspect) {
-      const double nh = W / aspect;
-      WorldBottom = cy - nh / 2;
-      WorldTop = cy + nh / 2;
-    } else {
-      const double nw = H * aspect;
-      WorldLeft = cx - nw / 2;
-      WorldRight = cx + nw / 2;
-    }
+  if (w <= 0 || h <= 0) return;
+  const std::array<double, 4> now{WorldLeft, WorldRight, WorldTop, WorldBottom};
+  if (!fittedOnce_ || now != fitted_) fitBase_ = now;
+  const auto [left, right, top, bottom] = fitBase_;
+  const double W = right - left;
+  const double H = top - bottom;
+  const double cx = (left + right) / 2, cy = (top + bottom) / 2;
+  const double aspect = static_cast<double>(w) / h;
+  const double ratio = W / (H <= 0 ? 1 : H);
+  WorldLeft = left, WorldRight = right, WorldTop = top, WorldBottom = bottom;
+  if (ratio > aspect) {
+    const double nh = W / aspect;
+    WorldBottom = cy - nh / 2;
+    WorldTop = cy + nh / 2;
+  } else {
+    const double nw = H * aspect;
+    WorldLeft = cx - nw / 2;
+    WorldRight = cx + nw / 2;
   }
+  fitted_ = {WorldLeft, WorldRight, WorldTop, WorldBottom};
+  fittedOnce_ = true;
+  NeedsRedraw = true;
+}
+
+void TQuarixCanvasModel::Resize() {
+  KeepProportions();
   NeedsRedraw = true;
 }
 

@@ -13,6 +13,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -203,6 +205,28 @@ std::string Upper(std::string s) {
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return s;
+}
+
+// A caption that a state gives a button, in the interface language.
+void ShowStateCaption(QAbstractButton* button, const char* key) {
+  if (button) button->setText(Q(Translation ? Translation->Translate(key) : std::string(key)));
+}
+
+// Without a placement of its own, the navigation settings window (on top of
+// the others) stands at the top right of the map, clear of the main window's
+// menu and tool bars. The main window is not framed yet when it is first
+// shown: its title bar is reckoned as high as the style draws one.
+void PlaceNavigationSettings(TFNav* main) {
+  if (!Navset || PlacementStored(Navset)) return;
+  const QRect frame = main->frameGeometry(), client = main->geometry();
+  const int titleBar = frame == client ? main->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, main)
+                                       : client.top() - frame.top();
+  const QPoint map = main->Panel4->mapTo(main, QPoint(0, 0));
+  int right = client.left() + map.x() + main->Panel4->width();
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    right = std::min(right, screen->availableGeometry().right() + 1);
+  const int left = std::max(frame.left(), right - Navset->frameGeometry().width());
+  PlaceWindow(Navset, {left, frame.top() + titleBar + map.y()});
 }
 
 }  // namespace
@@ -568,6 +592,8 @@ void TFNav::FormShow() {
         fcad->WorldTop = 1000;
         fcad->WorldBottom = 0;
       }
+      // The map has its size by now: the stored window is shown at one scale across and up.
+      fcad->KeepProportions();
       fcad->GridAutoScale = ini.ReadBool("CANVAS", "GridAutoScale", true);
       fcad->DepthSpeedDisplayMode = ini.ReadInteger("CANVAS", "DepthSpeedDisplayMode", 0);
       fcad->GGAOverlayPosition = ini.ReadInteger("CANVAS", "GGAOverlayPosition", 0);
@@ -585,6 +611,7 @@ void TFNav::FormShow() {
   }
   OpenFixedLayers(fcad);
   RestoreFormPlacement(this, true);
+  PlaceNavigationSettings(this);
   if (Offsets) Offsets->show();
   if (fJoystick) fJoystick->show();
 }
@@ -708,7 +735,7 @@ void TFNav::StartSurvey() {
     fRealtime->SetClientHeight(191);
   }
 
-  Realtime->setText("Stop");
+  ShowStateCaption(Realtime, "Stop");
   Realtime->setChecked(true);
   // The bar and its buttons turn green, with white text.
   SetStateColour(tRealtime, ToQColor(clGreen));
@@ -725,7 +752,7 @@ void TFNav::StopSurvey() {
   SounderWatch.Disarm();
   GNSSOpenTick = 0;
   if (fWaterfal) fWaterfal->hide();
-  Realtime->setText("Start");
+  ShowStateCaption(Realtime, "Start");
   Realtime->setChecked(false);
   // Back to the theme, whichever is chosen later; the GNSS box's fix colour is over too.
   ClearStateColour(tRealtime);
@@ -943,6 +970,7 @@ void TFNav::Open1Click(QObject* Sender) {
   }
   ShowLastFileFolder(file);
   LogEvent("Opened file: " + file);
+  if (fcad) fcad->KeepProportions();  // the file's view, at one scale across and up
   if (fcad) {
     VesselLayer = fcad->LayerFindByName("~~Quarix Vessel");
     if (VesselLayer >= 0) fcad->CadClearShapes(VesselLayer);
@@ -1268,7 +1296,7 @@ void TFNav::ApplyLanguage() {
   // 1. The main menu.
   for (QAction* item : MainMenu1->actions()) TranslateMenuItem(item);
   // 2. The survey button after its state.
-  if (Realtime) Realtime->setText(tr(Realtime->isChecked() ? "Stop" : "Realtime"));
+  ShowStateCaption(Realtime, Realtime && Realtime->isChecked() ? "Stop" : "Realtime");
   // 3. Tool buttons get fixed keys, whatever their design caption.
   const std::pair<QToolButton*, const char*> fixed[] = {
       {bSelectTracks, "Select Tracks"}, {bDelSelected, "Delete Selected"}, {bFollowVessel, "Follow Vessel"},

@@ -162,6 +162,82 @@ TEST(Helpers, PlacementLeavesWindowsWhereTheyWere) {
   }
 }
 
+// A window being hidden while the program closes passes through geometries
+// that are nobody's choice: the window manager takes its frame away (what
+// is left is the client area) or it is taken down to 1 x 1. Whatever it
+// reports then, from the hide on, the saved placement, the place kept for the
+// next showing and the next start are where the user left it.
+class PassingGeometryOnHide : public QObject {
+ public:
+  PassingGeometryOnHide(QWidget* w, QRect passing) : w_(w), passing_(passing) { w->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    // Installed last, so it runs before the program's own watchers of the hide.
+    if (watched == w_ && e->type() == QEvent::Hide) w_->setGeometry(passing_);
+    return QObject::eventFilter(watched, e);
+  }
+
+ private:
+  QWidget* w_;
+  QRect passing_;
+};
+
+TEST(Helpers, AWindowHiddenWhileClosingKeepsThePlacementItWasLeftAt) {
+  TempEnv env;
+  struct Case {
+    const char* name;
+    bool passingAtTheHide;  // the passing geometry comes with the hide, or after it
+    bool clientArea;        // the client area without its frame, or 1 x 1
+  };
+  const Case cases[] = {
+      {"client area at the hide", true, true},
+      {"1 x 1 at the hide", true, false},
+      {"client area after the hide", false, true},
+      {"1 x 1 after the hide", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    IniFile().EraseSection("FNav");
+    QRect left;
+    {
+      QWidget w;
+      w.setObjectName("FNav");
+      w.resize(300, 200);
+      RestoreFormPlacement(&w, true);
+      KeepPlaceWhenHidden(&w);
+      w.show();
+      Settle(w);
+      w.move(70, 50);  // where the user leaves it
+      w.resize(320, 210);
+      Settle(w);
+      left = w.frameGeometry();
+      ASSERT_NE(left.size(), w.size()) << "the platform draws no frame";
+      SaveFormPlacement(&w);  // the closing sequence
+      const QRect passing = c.clientArea ? w.geometry() : QRect(w.geometry().topLeft(), QSize(1, 1));
+      if (c.passingAtTheHide) {
+        PassingGeometryOnHide geometry(&w, passing);
+        w.close();
+      } else {
+        w.close();
+        w.setGeometry(passing);
+      }
+      SaveFormPlacement(&w);  // a window's own save when it is hidden
+      const IniFile saved;
+      EXPECT_EQ(QRect(saved.ReadInteger("FNav", "Left", -1), saved.ReadInteger("FNav", "Top", -1),
+                      saved.ReadInteger("FNav", "Width", -1), saved.ReadInteger("FNav", "Height", -1)),
+                left);
+      EXPECT_EQ(saved.ReadInteger("FNav", "WindowState", -1), 0);
+    }
+    QWidget next;  // the next start
+    next.setObjectName("FNav");
+    RestoreFormPlacement(&next, true);
+    next.show();
+    Settle(next);
+    EXPECT_EQ(next.frameGeometry(), left);
+  }
+}
+
 // A window the program never placed itself asks, once hidden, for the place
 // it was left at, so the window manager does not place it anew.
 TEST(Helpers, WindowShownAgainKeepsItsPlace) {

@@ -2,6 +2,7 @@
 // world window, clearing, selection and editing.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -562,9 +563,28 @@ TEST(CanvasWorld, ResizeKeepsProportions) {
   m.SetControlSize(800, 400);
   EXPECT_DOUBLE_EQ(m.WorldLeft, -500);
   EXPECT_DOUBLE_EQ(m.WorldRight, 1500);
-  m.SetControlSize(200, 400);
-  EXPECT_DOUBLE_EQ(m.WorldBottom, -1500);
-  EXPECT_DOUBLE_EQ(m.WorldTop, 2500);
+  // Sizes in a row fit the window as it was set, not as the last size
+  // widened it: passing sizes do not add up, and the view comes back. A
+  // window set anew (here panned) is what the next sizes fit.
+  struct Step {
+    int width, height;
+    double panX;
+    std::array<double, 4> want;  // left, right, bottom, top
+  };
+  for (const Step& s : {Step{200, 400, 0, {0, 1000, -500, 1500}}, Step{400, 400, 0, {0, 1000, 0, 1000}},
+                        Step{800, 400, 100, {-400, 1600, 0, 1000}}, Step{400, 400, 0, {100, 1100, 0, 1000}}}) {
+    if (s.panX != 0) m.WorldPan(s.panX, 0);
+    m.SetControlSize(s.width, s.height);
+    const std::array<double, 4> got{m.WorldLeft, m.WorldRight, m.WorldBottom, m.WorldTop};
+    for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(got[i], s.want[i]) << s.width << "x" << s.height << " edge " << i;
+  }
+  // Set directly (as a stored window at start) and fitted to the control.
+  m.SetControlSize(947, 430);
+  m.WorldLeft = 0, m.WorldRight = 1000, m.WorldTop = 1000, m.WorldBottom = 0;
+  m.KeepProportions();
+  EXPECT_DOUBLE_EQ((m.WorldRight - m.WorldLeft) / 947, (m.WorldTop - m.WorldBottom) / 430);
+  EXPECT_DOUBLE_EQ(m.WorldTop, 1000);
+  EXPECT_DOUBLE_EQ(m.WorldBottom, 0);
 }
 
 TEST(CanvasWorld, BackColorAndContrast) {

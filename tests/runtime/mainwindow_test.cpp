@@ -9,11 +9,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -64,15 +66,18 @@ int ShapesOn(TQuarixCanvas* map, int layer) {
 
 using MainWindow = FormsTest;
 
+void Settle(QWidget* w);
+
 TEST_F(MainWindow, FirstStartWithoutSettingsFile) {
   Start();
   EXPECT_EQ(Translation->CurrentLanguage, "en");
   EXPECT_EQ(OverlayFontSize, 40);
   EXPECT_EQ(FNav->windowTitle(), "Quarix Depthmark - ");
-  EXPECT_EQ(FNav->fcad->WorldLeft, 0);
-  EXPECT_EQ(FNav->fcad->WorldRight, 1000);
+  // The world window 0 to 1000 both ways, widened across to the map's proportions.
   EXPECT_EQ(FNav->fcad->WorldTop, 1000);
   EXPECT_EQ(FNav->fcad->WorldBottom, 0);
+  EXPECT_LT(FNav->fcad->WorldLeft, 0);
+  EXPECT_DOUBLE_EQ(FNav->fcad->WorldLeft + FNav->fcad->WorldRight, 1000);
   EXPECT_TRUE(FNav->fcad->GridAutoScale);
   EXPECT_TRUE(FNav->tScreenshot->isActive());
   EXPECT_EQ(FNav->tScreenshot->interval(), 60000);
@@ -131,8 +136,8 @@ TEST_F(MainWindow, StoredSettingsAreApplied) {
   EXPECT_EQ(Translation->CurrentLanguage, "tr");
   EXPECT_EQ(FNav->sStatusBar->PanelText(4), "TR");
   EXPECT_EQ(OverlayFontSize, 40);
-  EXPECT_EQ(FNav->fcad->WorldLeft, 450000.5);
-  EXPECT_EQ(FNav->fcad->WorldRight, 1000);
+  // Left 450000.5 and right 1000 (its default), shown at one scale about their middle.
+  EXPECT_DOUBLE_EQ(FNav->fcad->WorldLeft + FNav->fcad->WorldRight, 451000.5);
   EXPECT_EQ(FNav->fcad->WorldTop, 4500100);
   EXPECT_EQ(FNav->fcad->WorldBottom, 4499000);
   EXPECT_FALSE(FNav->fcad->GridAutoScale);
@@ -142,6 +147,83 @@ TEST_F(MainWindow, StoredSettingsAreApplied) {
   EXPECT_EQ(FGPS->eScreenshotInterval->text(), "0");
   EXPECT_EQ(FNav->pos(), QPoint(0, 40));
   Translation->SetLanguage("en");
+}
+
+// Metres a pixel across and up of the map as it is painted.
+std::pair<double, double> MetresPerPixel(TQuarixCanvas* map) {
+  map->grab();  // the first paint
+  return {(map->WorldRight - map->WorldLeft) / map->width(), (map->WorldTop - map->WorldBottom) / map->height()};
+}
+
+// From the first paint on, a metre of the map is as many pixels across as up:
+// at the first start and with the window stored at the last closing, square
+// or not, whatever size the main window comes back in.
+TEST_F(MainWindow, TheMapShowsOneScaleAcrossAndUpFromTheFirstPaint) {
+  struct Case {
+    const char* name;
+    std::vector<double> stored;  // left, right, top, bottom; none at a first start
+    QRect main;                  // the main window's stored frame; none: its designed size
+  };
+  const Case cases[] = {
+      {"first start", {}, {}},
+      {"square window stored", {0, 1000, 1000, 0}, {}},
+      {"square window, wide main window", {0, 1000, 1000, 0}, {10, 10, 1300, 600}},
+      {"survey area stored", {450000, 451200, 4500400, 4499800}, {0, 0, 900, 700}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    {
+      IniFile ini;
+      ini.EraseSection("CANVAS");
+      ini.EraseSection("FNav");
+      if (!c.stored.empty()) {
+        ini.WriteFloat("CANVAS", "PlanWorldLeft", c.stored[0]);
+        ini.WriteFloat("CANVAS", "PlanWorldRight", c.stored[1]);
+        ini.WriteFloat("CANVAS", "PlanWorldTop", c.stored[2]);
+        ini.WriteFloat("CANVAS", "PlanWorldBottom", c.stored[3]);
+      }
+      if (!c.main.isNull()) {
+        ini.WriteInteger("FNav", "Left", c.main.left());
+        ini.WriteInteger("FNav", "Top", c.main.top());
+        ini.WriteInteger("FNav", "Width", c.main.width());
+        ini.WriteInteger("FNav", "Height", c.main.height());
+      }
+    }
+    Start();
+    const auto [across, up] = MetresPerPixel(FNav->fcad);
+    EXPECT_NEAR(across / up, 1.0, 1e-9) << across << " m/px across, " << up << " m/px up";
+    // Nothing stored is cut off.
+    const std::vector<double> want = c.stored.empty() ? std::vector<double>{0, 1000, 1000, 0} : c.stored;
+    EXPECT_LE(FNav->fcad->WorldLeft, want[0]);
+    EXPECT_GE(FNav->fcad->WorldRight, want[1]);
+    EXPECT_GE(FNav->fcad->WorldTop, want[2]);
+    EXPECT_LE(FNav->fcad->WorldBottom, want[3]);
+    Stop();
+  }
+}
+
+// At the first start the navigation settings, on top of every window, leave
+// the main window's menu and tool bars free.
+TEST_F(MainWindow, NavigationSettingsHideNoMenuOrToolBarAtTheFirstStart) {
+  Start();
+  Settle(FNav);
+  Settle(Navset);
+  ASSERT_TRUE(Navset->isVisible());
+  const QRect navset = Navset->frameGeometry();
+  for (QWidget* bar : std::initializer_list<QWidget*>{FNav->menuBar(), FNav->tRealtime, FNav->tDraw, FNav->tShape}) {
+    const QRect onScreen(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+    EXPECT_FALSE(navset.intersects(onScreen)) << bar->objectName().toStdString();
+  }
+  EXPECT_LE(navset.right(), QGuiApplication::primaryScreen()->geometry().right());
+  // Where the user leaves it, it comes back at the next start.
+  Navset->move(200, 300);
+  Settle(Navset);
+  const QPoint left = Navset->frameGeometry().topLeft();
+  EXPECT_TRUE(FNav->close());
+  Stop();
+  Start();
+  Settle(Navset);
+  EXPECT_EQ(Navset->frameGeometry().topLeft(), left);
 }
 
 TEST_F(MainWindow, MenusToolBarsAndStatusBarAsDesigned) {

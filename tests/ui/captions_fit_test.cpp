@@ -284,7 +284,8 @@ class CaptionsFit : public FormsTest {
          {{"Start", [] { FNav->Realtime->setText("Start"); }},
           {"Stop", [] { FNav->Realtime->setText("Stop"); }},
           {"Realtime", Caption(FNav->Realtime, "Realtime")},
-          {"Stop translated", Caption(FNav->Realtime, "Stop")}}},
+          {"Stop translated", Caption(FNav->Realtime, "Stop")},
+          {"Start translated", Caption(FNav->Realtime, "Start")}}},
         // The offsets dialog's profile button: the sound velocity in use.
         {Offsets,
          Offsets->bSVP,

@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QComboBox>
 #include <QTabWidget>
+#include <QToolButton>
 #include <filesystem>
 #include <functional>
 
@@ -130,6 +132,25 @@ TEST_F(TurkishWindows, CaptionsGoIntoTurkishAndBackToTheirKeys) {
   ASSERT_EQ(Translation->CurrentLanguage, "en");
   for (const Caption& c : captions)
     if (turkish.count(c.english.toStdString())) EXPECT_EQ(c.read(), c.english) << c.where;
+}
+
+// The survey button's caption of every state follows the language: after a
+// press too, and after a switch while the survey runs.
+TEST_F(TurkishWindows, SurveyButtonCaptionsFollowTheLanguageInEveryState) {
+  FGPS->Port->setCurrentText("COM200");  // no such ports: the survey starts all the same
+  FGPS->SPort->setCurrentText("COM201");
+  SwitchLanguage();
+  ASSERT_EQ(Translation->CurrentLanguage, "tr");
+  EXPECT_EQ(FNav->Realtime->text().toStdString(), "Gerçek Zamanlı");
+  FNav->Realtime->click();
+  EXPECT_EQ(FNav->Realtime->text().toStdString(), "Durdur");
+  FNav->Realtime->click();
+  EXPECT_EQ(FNav->Realtime->text().toStdString(), "Başlat");
+  FNav->Realtime->click();
+  SwitchLanguage();
+  EXPECT_EQ(FNav->Realtime->text().toStdString(), "Stop");
+  FNav->Realtime->click();
+  EXPECT_EQ(FNav->Realtime->text().toStdString(), "Start");
 }
 
 TEST_F(TurkishWindows, EveryWordedCaptionHasATurkishText) {
