@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "app/helpers.h"
 #include "platform/clock.h"
@@ -182,7 +183,12 @@ ScreenshotTaker::Written ScreenshotTaker::Write(std::vector<Picture>& pictures) 
   if (canvases_.size() < pictures.size()) canvases_.resize(pictures.size());
   for (size_t i = 0; i < pictures.size(); ++i) {
     Picture& p = pictures[i];
-    if (encode_(MonitorPicture(p.shot, p.size, canvases_[i]), p.file))
+    bool written = false;
+    try {
+      written = encode_(MonitorPicture(p.shot, p.size, canvases_[i]), p.file);
+    } catch (const std::exception&) {  // out of memory for the picture: it is not saved
+    }
+    if (written)
       w.files.push_back(p.file);
     else
       w.failures.push_back("Screenshot could not be saved: " + p.file);
