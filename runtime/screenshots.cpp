@@ -4,10 +4,11 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
-#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <algorithm>
+#include <cstring>
+#include <exception>
 
 #include "app/helpers.h"
 #include "platform/clock.h"
@@ -59,17 +60,65 @@ std::string ScreenshotFileName(const std::string& folder, const QDateTime& tick,
          tick.toString("HHmmss").toStdString() + " " + monitorName + ".png";
 }
 
+const QImage& MonitorPicture(const QImage& shot, const QSize& size, QImage& canvas) {
+  if (shot.format() == QImage::Format_RGB32 && shot.size() == size) return shot;
+  if (canvas.size() != size || canvas.format() != QImage::Format_RGB32)
+    canvas = QImage(size, QImage::Format_RGB32);
+  const int width = std::min(shot.width(), size.width());
+  const int height = std::min(shot.height(), size.height());
+  constexpr quint32 kBlack = 0xFF000000u;
+  for (int y = 0; y < size.height(); ++y) {
+    auto* line = reinterpret_cast<quint32*>(canvas.scanLine(y));
+    int done = 0;
+    if (y < height) {
+      // One row at a time: far below the size from which Qt spreads an image
+      // conversion over its thread pool.
+      QImage row(shot.constScanLine(y), shot.width(), 1, shot.bytesPerLine(), shot.format());
+      if (shot.format() <= QImage::Format_Indexed8) row.setColorTable(shot.colorTable());
+      const QImage rgb = row.convertToFormat(QImage::Format_RGB32);
+      std::memcpy(line, rgb.constScanLine(0), static_cast<size_t>(width) * sizeof(quint32));
+      done = width;
+    }
+    std::fill(line + done, line + size.width(), kBlack);
+  }
+  return canvas;
+}
+
+bool ScreenshotTaker::WritePng(const QImage& picture, const std::string& file) {
+  // A 32-bit RGB picture is written as 24-bit RGB rows, without a copy.
+  QImageWriter writer(QString::fromStdString(file), "png");
+  writer.setQuality(0);  // the PNG writer's compression level 9
+  return writer.write(picture);
+}
+
+ScreenshotTaker::ScreenshotTaker(Encoder encode) : encode_(std::move(encode)) {}
+
 ScreenshotTaker::~ScreenshotTaker() {
-  if (pending_.valid()) pending_.wait();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  if (writer_.joinable()) writer_.join();
 }
 
 std::vector<std::string> ScreenshotTaker::Tick() {
-  Collect();  // one tick's pictures at a time, in order
   const std::string folder = ScreenshotFolder(DayLogFolder);
   if (!QDir().mkpath(QString::fromStdString(folder))) {
     ReportFailure("Screenshot folder could not be created: " + folder);
     return {};
   }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!waiting_.empty()) {
+      // The writer is behind by a whole tick: taking more pictures would only
+      // pile them up.
+      if (!skipNoted_) LogEvent("Screenshots skipped: the pictures taken before are still being written");
+      skipNoted_ = true;
+      return {};
+    }
+  }
+  skipNoted_ = false;
   const QDateTime tick = platform::Now();
   const QList<QScreen*> screens = QGuiApplication::screens();
   std::vector<MonitorArea> areas;
@@ -86,49 +135,79 @@ std::vector<std::string> ScreenshotTaker::Tick() {
     // encoding and the writing are left to the writer.
     const QPixmap grabbed = screens[i]->grabWindow(0);
     Picture p{ScreenshotFileName(folder, tick, names[static_cast<size_t>(i)]),
-              grabbed.isNull() ? QImage() : grabbed.toImage(), screens[i]->geometry().size()};
+              grabbed.isNull() ? QImage() : grabbed.toImage(),
+              screens[i]->geometry().size() * screens[i]->devicePixelRatio()};
     files.push_back(p.file);
     pictures.push_back(std::move(p));
   }
-  pending_ = std::async(std::launch::async, [this, pictures = std::move(pictures)] {
-    Written w = Write(pictures);
-    // Told on the user-interface thread once written.
-    QMetaObject::invokeMethod(&context_, [this] { Collect(); }, Qt::QueuedConnection);
-    return w;
-  });
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    waiting_.push_back(std::move(pictures));
+  }
+  changed_.notify_all();
+  if (!writer_.joinable()) writer_ = std::thread([this] { Run(); });
   return files;
 }
 
 std::vector<std::string> ScreenshotTaker::WaitForPictures() {
-  Collect();
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return waiting_.empty() && !writing_; });
+  }
+  Deliver();
   return lastWritten_;
 }
 
-ScreenshotTaker::Written ScreenshotTaker::Write(const std::vector<Picture>& pictures) {
+void ScreenshotTaker::Run() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+    if (waiting_.empty()) return;  // stopping, and everything taken is written
+    std::vector<Picture> pictures = std::move(waiting_.front());
+    waiting_.pop_front();
+    writing_ = true;
+    lock.unlock();
+    Written written = Write(pictures);
+    pictures.clear();  // the grabs go before the next tick's come
+    lock.lock();
+    finished_.push_back(std::move(written));
+    writing_ = false;
+    changed_.notify_all();
+    // Told on the calling thread, which takes whatever is finished by then.
+    QMetaObject::invokeMethod(&context_, [this] { Deliver(); }, Qt::QueuedConnection);
+  }
+}
+
+ScreenshotTaker::Written ScreenshotTaker::Write(std::vector<Picture>& pictures) {
   Written w;
-  for (const Picture& p : pictures) {
-    QImage picture(p.size, QImage::Format_RGB32);
-    picture.fill(Qt::black);
-    if (!p.shot.isNull()) {
-      QPainter painter(&picture);
-      painter.drawImage(0, 0, p.shot);
+  if (canvases_.size() < pictures.size()) canvases_.resize(pictures.size());
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    Picture& p = pictures[i];
+    bool written = false;
+    try {
+      written = encode_(MonitorPicture(p.shot, p.size, canvases_[i]), p.file);
+    } catch (const std::exception&) {  // out of memory for the picture: it is not saved
     }
-    QImageWriter writer(QString::fromStdString(p.file), "png");
-    writer.setQuality(0);  // the PNG writer's compression level 9
-    if (writer.write(picture.convertToFormat(QImage::Format_RGB888)))
+    if (written)
       w.files.push_back(p.file);
     else
       w.failures.push_back("Screenshot could not be saved: " + p.file);
+    p.shot = QImage();
   }
   return w;
 }
 
-void ScreenshotTaker::Collect() {
-  if (!pending_.valid()) return;
-  const Written w = pending_.get();
-  for (const std::string& f : w.failures) ReportFailure(f);
-  if (w.failures.empty()) failureReported_ = false;
-  lastWritten_ = w.files;
+void ScreenshotTaker::Deliver() {
+  std::vector<Written> finished;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    finished.swap(finished_);
+  }
+  for (const Written& w : finished) {
+    for (const std::string& f : w.failures) ReportFailure(f);
+    if (w.failures.empty()) failureReported_ = false;
+    lastWritten_ = w.files;
+  }
 }
 
 void ScreenshotTaker::ReportFailure(const std::string& what) {
