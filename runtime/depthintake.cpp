@@ -138,9 +138,13 @@ DepthLineResult DepthIntake::TakeLine(const DepthLineInput& in) {
     }
   }
   if (r.taken) {
-    r.labelHi = FormatFixed(r.trueHi, 2);
+    if (highDepth)
+      r.labelHi = FormatFixed(r.trueHi, 2);
+    else
+      r.trueHi = 0;  // a type without the high depth gives none, not the draft alone
+    r.depth = highDepth ? r.trueHi : r.trueLo;
     r.labelLo = FormatFixed(r.trueLo, 2);
-    r.alarm = (highDepth ? r.trueHi : r.trueLo) <= r.depthAlarmValue;
+    r.alarm = r.depth <= r.depthAlarmValue;
     if (rule->values == DepthValues::HighBattery) {
       r.battery = true;
       r.batteryText = FormatFixed(scan.battery, 2);

@@ -22,10 +22,11 @@
 // trunc(raw + 0.5) of the per-metre column.
 //
 // A sounding's depth is the one its type gives: the low one for "Quarix XDR
-// LO", else the high one. It is recorded when that raw depth is not 0, and the
-// depth alarm compares it. A type without the high depth leaves the record's
-// high-frequency columns empty, and its simple XYZ line carries the
-// low-frequency elevation.
+// LO", else the high one. It is recorded when that raw depth is not 0, the
+// depth alarm compares it, and it is the depth the map and the echogram show.
+// A type without the high depth gives no high depth (0, label "--.-", not the
+// draft alone), leaves the record's high-frequency columns empty, and its
+// simple XYZ line carries the low-frequency elevation.
 #include <memory>
 #include <string>
 #include <vector>
@@ -104,12 +105,12 @@ struct DepthLineResult {
   bool knownType = false;  // false: none of the eight types; nothing below applies
   bool taken = false;      // a depth was taken (TrueDepthHi/Lo, NewDepthAvailable, labels)
   double rawHi = 0, rawLo = 0;
-  double trueHi = 0, trueLo = 0;  // 0 when no depth was taken
+  double trueHi = 0, trueLo = 0;  // 0 when no depth was taken; trueHi 0 for a type without the high depth
+  double depth = 0;               // the sounding's depth: trueLo for a low-frequency type, else trueHi
   double svUsed = 0;
   double draft = 0;            // the draft applied
   double depthAlarmValue = 0;  // DepthAlarmValue
-  bool alarm = false;          // taken and the sounding's depth (trueLo for a low-frequency type, else trueHi)
-                               // at or below the alarm depth
+  bool alarm = false;          // taken and the sounding's depth at or below the alarm depth
   std::string labelHi = "--.-", labelLo = "--.-";
   bool battery = false;        // a "Quarix SMT" depth was taken: show batteryText
   std::string batteryText;

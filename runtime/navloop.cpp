@@ -37,9 +37,9 @@ std::string StatusText(int quality, const std::string& speedLabel, int satellite
          " | Ant: " + FormatFixed(rtkAntennaHeight, 2) + " m | Tide: " + tideText + " m";
 }
 
-std::string OverlayText(const std::string& status, bool sensorEnabled, double trueDepthHi, bool noValidPosition) {
+std::string OverlayText(const std::string& status, bool sensorEnabled, double depth, bool noValidPosition) {
   if (noValidPosition) return "*** EMPTY GGA - NO POSITION ***";
-  if (sensorEnabled && trueDepthHi > 0) return status + " | Depth: " + FormatFixed(trueDepthHi, 2) + " m";
+  if (sensorEnabled && depth > 0) return status + " | Depth: " + FormatFixed(depth, 2) + " m";
   return status;
 }
 

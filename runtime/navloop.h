@@ -39,7 +39,7 @@ std::string StatusText(int quality, const std::string& speedLabel, int satellite
 // GGAOverlayText: the status, with " | Depth: <d> m" while the echo sounder
 // is enabled and the depth is above 0; "*** EMPTY GGA - NO POSITION ***" when
 // the last GGA gave no usable position.
-std::string OverlayText(const std::string& status, bool sensorEnabled, double trueDepthHi, bool noValidPosition);
+std::string OverlayText(const std::string& status, bool sensorEnabled, double depth, bool noValidPosition);
 
 // "lat lon" in the general float format (the transverse Mercator input).
 std::string PositionText(double latitude, double longitude);

@@ -57,8 +57,11 @@ extern double SVValue;
 extern double OffsetCValue;
 extern double TideHtValue;
 extern int ShownFixQuality;      // the fix quality whose colour the realtime window shows
-extern double TrueDepthHi;       // corrected depths of the last echo-sounder line (0 without depth)
-extern double TrueDepthLo;
+extern double TrueDepthHi;       // corrected depths of the last echo-sounder line (0 without depth;
+extern double TrueDepthLo;       // TrueDepthHi is 0 for a sounder that gives only the low depth)
+extern double SoundingDepth;     // the depth the last sounding stands for, as the map, its labels and the
+                                 // echogram show it: TrueDepthLo for a sounder that gives only the low depth,
+                                 // else TrueDepthHi (0 without depth)
 extern bool NewDepthAvailable;   // a depth arrived since the echogram timer last looked
 extern double DepthAlarmValue;   // shallow-water alarm depth in effect
 extern double GridEasting;       // grid position of the antenna from the last conversion

@@ -372,7 +372,7 @@ void TFNav::tEchogramTimer(QObject*) {
     ZSENSORTimeout(tEchogram);
   }
   if (fWaterfal && fWaterfal->isVisible() && NewDepthAvailable && ZSENSOR && ZSENSOR->Active)
-    DrawEchogram(TrueDepthHi, 0.0, 50.0, fWaterfal->DataWidth);
+    DrawEchogram(SoundingDepth, 0.0, 50.0, fWaterfal->DataWidth);
   NewDepthAvailable = false;
 }
 

@@ -60,6 +60,7 @@ double TideHtValue = 0;
 int ShownFixQuality = 0;
 double TrueDepthHi = 0;
 double TrueDepthLo = 0;
+double SoundingDepth = 0;
 bool NewDepthAvailable = false;
 double DepthAlarmValue = 0;
 double GridEasting = 0;
@@ -145,7 +146,7 @@ void TFNav::ShowReceiverStatus() {
   const std::string speedLabel = fRealtime ? fRealtime->Speed->text().toStdString() : std::string();
   const std::string status = navloop::StatusText(quality, speedLabel, satellites, RTKAntennaHeight, labels.tide);
   const bool sensorEnabled = FGPS && Checked(FGPS->SensorEnabled);
-  GGAOverlayText = navloop::OverlayText(status, sensorEnabled, TrueDepthHi, NoValidPosition);
+  GGAOverlayText = navloop::OverlayText(status, sensorEnabled, SoundingDepth, NoValidPosition);
 }
 
 // Every restart of the navigation loop anchors the track afresh on its next
@@ -382,6 +383,7 @@ void TFNav::ZSENSORNewCommand(QObject* Sender, const std::string& Line) {
 
   TrueDepthHi = r.trueHi;
   TrueDepthLo = r.trueLo;
+  SoundingDepth = r.depth;
   if (fRealtime) {
     fRealtime->lDepthHi->setText(Q(r.labelHi));
     fRealtime->lDepthLo->setText(Q(r.labelLo));
@@ -489,10 +491,10 @@ void TFNav::tMapTimer(QObject* Sender) {
       }
     }
 
-    if (ShowDepthLabels && TrueDepthHi > 0 && !(GridEasting == 0 && GridNorthing == 0)) {
+    if (ShowDepthLabels && SoundingDepth > 0 && !(GridEasting == 0 && GridNorthing == 0)) {
       fcad->SetDepthLabelSettings(ShowDepthLabels, DepthLabelSpacing, DepthLabelFontName, DepthLabelFontSize,
                                   DepthLabelColor);
-      fcad->AddDepthLabel(GridEasting, GridNorthing, TrueDepthHi);
+      fcad->AddDepthLabel(GridEasting, GridNorthing, SoundingDepth);
     }
     return true;
   };
@@ -500,6 +502,7 @@ void TFNav::tMapTimer(QObject* Sender) {
   else if (!placeVessel()) return;
 
   if (sensorEnabled) {
+    // The panel's two slots show what the realtime window's depth frames do.
     const bool lowInUse = fRealtime && !fRealtime->DepthFrameLo->isHidden();
     fcad->SetCurrentDepth(TrueDepthHi, lowInUse ? TrueDepthLo : 0.0, true);
   }

@@ -190,14 +190,17 @@ TEST(SurveyDepthIntake, SmtBatteryAndLowDepthAlarm) {
   EXPECT_TRUE(r.battery);
   EXPECT_EQ(r.batteryText, "12.60");
   EXPECT_FALSE(r.alarm);
-  // XDR LO: the high depth is the draft alone; the alarm compares the low
-  // depth, the only one this sounder gives (8.64 m).
+  // XDR LO gives no high depth (not the draft alone); the alarm compares the
+  // low depth, the only one this sounder gives (8.64 m).
   DepthLineInput in = Input("Quarix XDR LO", "%*8s,%*lf,%*8s,%lf", "$SDXDR,D,7.50,M,XDHI,D,8.25,M,XDLO");
   for (const auto& [alarmText, alarm] : {std::pair{"0.5", false}, std::pair{"8.6", false}, std::pair{"8.7", true}}) {
     in.depthAlarmText = alarmText;
     r = intake.TakeLine(in);
     EXPECT_FALSE(r.battery);
-    EXPECT_DOUBLE_EQ(r.trueHi, 0.5);
+    EXPECT_EQ(r.trueHi, 0);
+    EXPECT_EQ(r.labelHi, "--.-");
+    EXPECT_DOUBLE_EQ(r.depth, 8.25 * 1480 / 1500 + 0.5);
+    EXPECT_EQ(r.labelLo, "8.64");
     EXPECT_EQ(r.alarm, alarm) << alarmText;
   }
   EXPECT_EQ(r.depthAlarmValue, 8.7);

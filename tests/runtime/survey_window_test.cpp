@@ -101,7 +101,7 @@ class SurveyRoadWindow : public FormsTest {
     GNSSLatitude = GNSSLongitude = GNSSAltitude = SpeedKnots = 0;
     RTKAntennaHeight = RTKTide = OffsetAValue = SVValue = OffsetCValue = TideHtValue = 0;
     GyroHeading = GridConvergence = GridHeading = 1e-9;
-    TrueDepthHi = TrueDepthLo = DepthAlarmValue = GridEasting = GridNorthing = 0;
+    TrueDepthHi = TrueDepthLo = SoundingDepth = DepthAlarmValue = GridEasting = GridNorthing = 0;
     ShownFixQuality = 0;
     NewDepthAvailable = NoValidPosition = false;
     FollowVesselActive = true;
@@ -596,7 +596,7 @@ TEST_F(SurveyRoadWindow, StatusTextsOfTheTick) {
     Offsets->setVisible(row.offsetsShown);
     FGPS->SensorEnabled->setChecked(row.sensor);
     NoValidPosition = row.noPosition;
-    TrueDepthHi = row.depth;
+    SoundingDepth = row.depth;
     Tick();
     EXPECT_EQ(GGAOverlayText, row.overlay);
     EXPECT_EQ(GGAFixQuality, row.quality);
@@ -894,7 +894,7 @@ TEST_F(SurveyRoadWindow, DepthLabelAndDepthAndSpeedPanel) {
   ShowDepthLabels = true;
   DepthLabelSpacing = 10;
   At(0, 9);
-  TrueDepthHi = 12.68;
+  TrueDepthHi = SoundingDepth = 12.68;
   TrueDepthLo = 14.2;
   SpeedKnots = 5.5;
   Tick();
@@ -943,7 +943,7 @@ TEST_F(SurveyRoadWindow, APositionTheReceiverDidNotGiveLeavesNoTrace) {
     DepthLabelSpacing = 1;
     TakeOffsets();
     At(0.001, 9.002);
-    TrueDepthHi = 12.68;
+    SoundingDepth = 12.68;
     Tick();
     const double easting = GridEasting, northing = GridNorthing;
     const double left = FNav->fcad->WorldLeft, top = FNav->fcad->WorldTop;
@@ -959,7 +959,7 @@ TEST_F(SurveyRoadWindow, APositionTheReceiverDidNotGiveLeavesNoTrace) {
     // The idle report stops the map, so it tells the status box itself; the
     // map goes on ticking all the same once a finished drawing restarts it.
     if (row.toldAtOnce) EXPECT_EQ(GGAOverlayText.rfind(row.status, 0), 0u) << GGAOverlayText;
-    TrueDepthHi = 7.5;
+    SoundingDepth = 7.5;
     Tick();
     Tick();
     EXPECT_EQ(GGAOverlayText.rfind(row.status, 0), 0u) << GGAOverlayText;
@@ -1171,29 +1171,37 @@ TEST_F(SurveyRoadPorts, EverySoundingStandsWhereItWasMeasured) {
             std::string::npos);
 }
 
-// Each sounder type records the depths it gives: a sounding of the type that
-// gives only the low-frequency depth is recorded too, with its low-frequency
-// columns, empty high-frequency ones and its low-frequency elevation in the
-// simple XYZ file.
-TEST_F(SurveyRoadPorts, EachSounderTypeRecordsTheDepthsItGives) {
+// Each sounder type records and shows the depths it gives: a sounding of the
+// type that gives only the low-frequency depth is recorded too, with its
+// low-frequency columns, empty high-frequency ones and its low-frequency
+// elevation in the simple XYZ file; the status box, the depth label and the
+// echogram show the depth the sounding stands for (never the draft alone),
+// and the depth panel's two slots show what the realtime window's frames do.
+TEST_F(SurveyRoadPorts, EachSounderTypeRecordsAndShowsTheDepthsItGives) {
   StartSurveyWindows();
   FGPS->Port->setCurrentText("COM5");
   FGPS->SPort->setCurrentText("COM6");
+  ShowDepthLabels = true;
+  DepthLabelSpacing = 0;  // every tick drops a label, all at the same place
   struct Row {
     const char* type;
     const char* format;
     std::string line;
     QStringList depths;  // elevations, true depths and raw depths, high then low
     std::string xyzElevation;
+    std::string shown;   // the sounding's depth on the map and the echogram
+    QStringList frames;  // lDepthHi, lDepthLo
+    std::string panel;   // the depth panel's texts
   };
   const std::vector<Row> rows = {
-      {"NMEA DPT", "%*6s,%lf", "$SDDPT,12.34,0.5*56", {"-11.68", "0.50", "12.68", "0.50", "12.34", "0"}, "-11.68"},
+      {"NMEA DPT", "%*6s,%lf", "$SDDPT,12.34,0.5*56", {"-11.68", "0.50", "12.68", "0.50", "12.34", "0"}, "-11.68",
+       "12.68", {"12.68", "0.50"}, "12.68m"},
       {"Quarix XDR HI", "%*8s,%lf", Nmea("SDXDR,D,7.50,M,XDHI"), {"-6.90", "0.50", "7.90", "0.50", "7.5", "0"},
-       "-6.90"},
+       "-6.90", "7.90", {"7.90", "0.50"}, "7.90m"},
       {"Quarix XDR LO", "%*8s,%*lf,%*8s,%lf", Nmea("SDXDR,D,7.50,M,XDHI,D,8.25,M,XDLO"),
-       {"", "-7.64", "", "8.64", "", "8.25"}, "-7.64"},
+       {"", "-7.64", "", "8.64", "", "8.25"}, "-7.64", "8.64", {"--.-", "8.64"}, "--.-m / 8.64m"},
       {"Quarix XDR H/L", "%*8s,%lf,%*8s,%lf", Nmea("SDXDR,D,7.50,M,XDHI,D,8.25,M,XDLO"),
-       {"-6.90", "-7.64", "7.90", "8.64", "7.5", "8.25"}, "-6.90"},
+       {"-6.90", "-7.64", "7.90", "8.64", "7.5", "8.25"}, "-6.90", "7.90", {"7.90", "8.64"}, "7.90m / 8.64m"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.type);
@@ -1212,8 +1220,22 @@ TEST_F(SurveyRoadPorts, EachSounderTypeRecordsTheDepthsItGives) {
     EXPECT_EQ(r[11].toStdString(), row.type);
     const QStringList xyz = QString::fromStdString(env.ReadFile(survey::SimpleXYZFileName())).trimmed().split("\r\n");
     EXPECT_EQ(xyz.last(), r[3] + "," + r[4] + "," + QString::fromStdString(row.xyzElevation));
+
+    EXPECT_EQ((QStringList{fRealtime->lDepthHi->text(), fRealtime->lDepthLo->text()}), row.frames);
+    Tick();
+    const std::string suffix = " | Depth: " + row.shown + " m";
+    EXPECT_EQ(GGAOverlayText.substr(GGAOverlayText.size() - std::min(GGAOverlayText.size(), suffix.size())), suffix)
+        << GGAOverlayText;
+    ASSERT_FALSE(FNav->fcad->DepthLabels.empty());
+    EXPECT_EQ(FormatFixed(FNav->fcad->DepthLabels.back().Depth, 2), row.shown);
+    const TDepthPanelTexts panel = FNav->fcad->DepthPanelTexts();
+    EXPECT_EQ(panel.Line1 + panel.Line1Small, row.panel);
+    ASSERT_TRUE(fWaterfal->isVisible());
+    FNav->tEchogramTimer(FNav->tEchogram);
+    EXPECT_EQ(FormatFixed(fWaterfal->History.Depths()[fWaterfal->DataWidth - 1], 2), row.shown);
     FNav->RealtimeClick();  // stop
   }
+  EXPECT_EQ(FNav->fcad->DepthLabels.size(), rows.size());
   EXPECT_EQ(Count(env.ReadFile(survey::SimpleXYZFileName()), "\r\n"), rows.size() + 1);
 }
 
