@@ -53,5 +53,5 @@ class TfWaterfal : public QWidget {
 extern TfWaterfal* fWaterfal;
 
 // The echogram drawing of the echogram timer, on fWaterfal when it exists:
-// DrawEchogram(TrueDepthHi, 0.0, 50.0, fWaterfal->DataWidth).
+// DrawEchogram(SoundingDepth, 0.0, 50.0, fWaterfal->DataWidth).
 void DrawEchogram(double NewDepth, double FallbackTop, double FallbackBottom, int Count);
