@@ -191,6 +191,9 @@ void PlaceFrame(QWidget* window, QPoint at, QSize frame, bool withSize) {
   if (FrameMargins(window).isNull()) new FrameSizeKeeper(window, at, frame, withSize);
 }
 
+// The property that holds a window's place while no placement is stored.
+constexpr const char* kDefaultPlace = "placementDefaultPlace";
+
 }  // namespace
 
 void KeepPlaceWhenHidden(QWidget* window) {
@@ -220,8 +223,9 @@ void RestoreFormPlacement(QWidget* window, bool withSize) {
     window->setWindowState(window->windowState() | Qt::WindowMaximized);
     return;
   }
-  int left = ini.ReadInteger(section, "Left", 0);
-  int top = ini.ReadInteger(section, "Top", 0);
+  const QPoint place = window->property(kDefaultPlace).toPoint();
+  int left = ini.ReadInteger(section, "Left", place.x());
+  int top = ini.ReadInteger(section, "Top", place.y());
   // A size that is not stored keeps the window's size.
   int width = -1, height = -1;
   if (withSize) {
@@ -240,10 +244,6 @@ void RestoreFormPlacement(QWidget* window, bool withSize) {
   PlaceFrame(window, {left, top}, {width, height}, withSize);
 }
 
-void PlaceWindow(QWidget* window, QPoint frameTopLeft) {
-  if (window) PlaceFrame(window, frameTopLeft, {-1, -1}, false);
-}
-
-bool PlacementStored(const QWidget* window) {
-  return window && IniFile().ValueExists(window->objectName().toStdString(), "Left");
+void SetDefaultPlace(QWidget* window, QPoint frameTopLeft) {
+  if (window) window->setProperty(kDefaultPlace, frameTopLeft);
 }

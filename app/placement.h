@@ -10,11 +10,10 @@ class QWidget;
 void SaveFormPlacement(QWidget* window);
 void RestoreFormPlacement(QWidget* window, bool withSize);
 
-// Whether the settings file holds a placement of the window.
-bool PlacementStored(const QWidget* window);
-// Puts the window's frame (title bar included) at a place on the screen,
-// also when the window manager frames it only later.
-void PlaceWindow(QWidget* window, QPoint frameTopLeft);
+// Where the window's frame (title bar included) stands while the settings
+// file holds no placement of it: RestoreFormPlacement puts it there (at the
+// screen's top-left corner when none is set).
+void SetDefaultPlace(QWidget* window, QPoint frameTopLeft);
 
 // A window shown again comes back where it was hidden. Without this a window
 // the program never placed itself is placed anew by the window manager at

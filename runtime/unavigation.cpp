@@ -212,21 +212,28 @@ void ShowStateCaption(QAbstractButton* button, const char* key) {
   if (button) button->setText(Q(Translation ? Translation->Translate(key) : std::string(key)));
 }
 
-// Without a placement of its own, the navigation settings window (on top of
-// the others) stands at the top right of the map, clear of the main window's
-// menu and tool bars. The main window is not framed yet when it is first
-// shown: its title bar is reckoned as high as the style draws one.
-void PlaceNavigationSettings(TFNav* main) {
-  if (!Navset || PlacementStored(Navset)) return;
-  const QRect frame = main->frameGeometry(), client = main->geometry();
-  const int titleBar = frame == client ? main->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, main)
-                                       : client.top() - frame.top();
-  const QPoint map = main->Panel4->mapTo(main, QPoint(0, 0));
-  int right = client.left() + map.x() + main->Panel4->width();
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    right = std::min(right, screen->availableGeometry().right() + 1);
-  const int left = std::max(frame.left(), right - Navset->frameGeometry().width());
-  PlaceWindow(Navset, {left, frame.top() + titleBar + map.y()});
+// The height of a window's title bar; as high as the style draws one while
+// the window manager has not framed the window yet.
+int TitleBarHeight(const QWidget* w) {
+  const int framed = w->geometry().top() - w->frameGeometry().top();
+  return framed > 0 ? framed : w->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, w);
+}
+
+// Without a placement of its own, a window that stays on top of the main
+// window stands in a corner of the map (of its part on the screen), clear of
+// the main window's menu and tool bars; a stored placement wins.
+void PlaceBesideMap(TFNav* main, QWidget* window, Qt::Corner corner) {
+  if (!window) return;
+  const QPoint client(main->geometry().left(), main->frameGeometry().top() + TitleBarHeight(main));
+  QRect map(client + main->Panel4->mapTo(main, QPoint(0, 0)), main->Panel4->size());
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) map &= screen->availableGeometry();
+  QSize frame = window->frameGeometry().size();
+  if (frame == window->size()) frame.rheight() += TitleBarHeight(window);
+  const bool right = corner == Qt::TopRightCorner || corner == Qt::BottomRightCorner;
+  const bool bottom = corner == Qt::BottomLeftCorner || corner == Qt::BottomRightCorner;
+  SetDefaultPlace(window, {right ? std::max(map.left(), map.right() + 1 - frame.width()) : map.left(),
+                           bottom ? std::max(map.top(), map.bottom() + 1 - frame.height()) : map.top()});
+  RestoreFormPlacement(window, false);
 }
 
 }  // namespace
@@ -611,7 +618,11 @@ void TFNav::FormShow() {
   }
   OpenFixedLayers(fcad);
   RestoreFormPlacement(this, true);
-  PlaceNavigationSettings(this);
+  // The windows that stay on top: the navigation settings at the map's top
+  // right, the offsets at its top left and the battery below them.
+  PlaceBesideMap(this, Navset, Qt::TopRightCorner);
+  PlaceBesideMap(this, Offsets, Qt::TopLeftCorner);
+  PlaceBesideMap(this, fJoystick, Qt::BottomLeftCorner);
   if (Offsets) Offsets->show();
   if (fJoystick) fJoystick->show();
 }

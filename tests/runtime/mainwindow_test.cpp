@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -204,26 +205,59 @@ TEST_F(MainWindow, TheMapShowsOneScaleAcrossAndUpFromTheFirstPaint) {
 
 // At the first start the navigation settings, on top of every window, leave
 // the main window's menu and tool bars free.
-TEST_F(MainWindow, NavigationSettingsHideNoMenuOrToolBarAtTheFirstStart) {
+// At the first start the windows that stay on top stand beside the main
+// window: on the screen, clear of its menu and tool bars and of each other.
+// Where the user leaves them, they come back at the next start.
+TEST_F(MainWindow, StayOnTopWindowsHideNoMenuOrToolBarAtTheFirstStart) {
   Start();
+  const struct {
+    const char* name;
+    QPoint movedTo;
+    QWidget* window() const {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == name) return w;
+      return nullptr;
+    }
+  } windows[] = {{"Navset", {200, 300}}, {"Offsets", {120, 60}}, {"fJoystick", {500, 420}}};
   Settle(FNav);
-  Settle(Navset);
-  ASSERT_TRUE(Navset->isVisible());
-  const QRect navset = Navset->frameGeometry();
-  for (QWidget* bar : std::initializer_list<QWidget*>{FNav->menuBar(), FNav->tRealtime, FNav->tDraw, FNav->tShape}) {
-    const QRect onScreen(bar->mapToGlobal(QPoint(0, 0)), bar->size());
-    EXPECT_FALSE(navset.intersects(onScreen)) << bar->objectName().toStdString();
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  std::vector<QRect> placed;
+  for (const auto& w : windows) {
+    SCOPED_TRACE(w.name);
+    QWidget* window = w.window();
+    ASSERT_TRUE(window);
+    Settle(window);
+    ASSERT_TRUE(window->isVisible());
+    const QRect frame = window->frameGeometry();
+    for (QWidget* bar : std::initializer_list<QWidget*>{FNav->menuBar(), FNav->tRealtime, FNav->tDraw, FNav->tShape}) {
+      const QRect onScreen(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+      EXPECT_FALSE(frame.intersects(onScreen)) << bar->objectName().toStdString();
+    }
+    EXPECT_TRUE(screen.contains(frame));
+    for (const QRect& other : placed) EXPECT_FALSE(frame.intersects(other)) << "overlaps an earlier one";
+    placed.push_back(frame);
   }
-  EXPECT_LE(navset.right(), QGuiApplication::primaryScreen()->geometry().right());
-  // Where the user leaves it, it comes back at the next start.
-  Navset->move(200, 300);
-  Settle(Navset);
-  const QPoint left = Navset->frameGeometry().topLeft();
+  // The offsets dialog's closing takes it back to its saved place, here the
+  // one it was given: it stays there, also when shown again.
+  Offsets->close();
+  Offsets->show();
+  Settle(Offsets);
+  EXPECT_EQ(Offsets->frameGeometry(), placed[1]);
+  std::vector<QPoint> left;
+  for (const auto& w : windows) {
+    w.window()->move(w.movedTo);
+    Settle(w.window());
+    left.push_back(w.window()->frameGeometry().topLeft());
+  }
   EXPECT_TRUE(FNav->close());
   Stop();
   Start();
-  Settle(Navset);
-  EXPECT_EQ(Navset->frameGeometry().topLeft(), left);
+  for (size_t i = 0; i < std::size(windows); ++i) {
+    QWidget* window = windows[i].window();
+    ASSERT_TRUE(window) << windows[i].name;
+    Settle(window);
+    EXPECT_EQ(window->frameGeometry().topLeft(), left[i]) << windows[i].name;
+  }
 }
 
 TEST_F(MainWindow, MenusToolBarsAndStatusBarAsDesigned) {
