@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "app/settingsfile.h"
+#include "platform/windowframe.h"
 
 // Left, Top, Width and Height are the window's frame (title bar and borders
 // included), on saving and on restoring alike, so that a window comes back
@@ -24,12 +25,22 @@
 namespace {
 
 // The frame's margins of a window; null while the window has no frame (not
-// yet framed by the window manager, or no window manager at all).
+// yet framed by the window manager, or no window manager at all). The window
+// manager's own word comes first: Qt keeps what it learned when the window
+// was framed, which for a window framed while already shown (the window
+// manager started after the program) is nothing, or the margins of a frame
+// still being built, smaller than the window itself.
 QMargins FrameMargins(const QWidget* w) {
+  QMargins told;
+  if (platform::WindowFrameExtents(w->windowHandle(), told)) return told;
   const QRect f = w->frameGeometry();
   const QRect g = w->geometry();
-  return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
+  const QMargins m(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+  return m.left() < 0 || m.top() < 0 || m.right() < 0 || m.bottom() < 0 ? QMargins() : m;
 }
+
+// The window's frame on the screen, title bar included.
+QRect FrameOf(const QWidget* w) { return w->geometry().marginsAdded(FrameMargins(w)); }
 
 // The client size of a stored frame size; a dimension not stored (negative)
 // keeps the window's current one.
@@ -104,7 +115,7 @@ class PlacementTracker : public QObject {
   std::pair<int, QRect> Placement() {
     Take();
     if (taken_) return {state_, frame_};
-    return {StateOf(window_), window_->frameGeometry()};
+    return {StateOf(window_), FrameOf(window_)};
   }
 
  protected:
@@ -139,9 +150,10 @@ class PlacementTracker : public QObject {
       if (taken_) state_ = 1;
       return;
     }
-    if (FrameMargins(window_).isNull()) return;
+    const QMargins m = FrameMargins(window_);
+    if (m.isNull()) return;
     state_ = StateOf(window_);
-    frame_ = window_->frameGeometry();
+    frame_ = window_->geometry().marginsAdded(m);
     taken_ = true;
   }
 

@@ -4,10 +4,10 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 
-RUN_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev zlib1g-dev libzip-dev
+RUN_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libxcb1-dev zlib1g-dev libzip-dev
               fonts-liberation)
 TEST_PACKAGES=(qt6-qpa-plugins libgtest-dev libgmock-dev libbenchmark-dev proj-bin gdal-bin rtklib gpsd-clients
-               xvfb xauth iproute2 util-linux dosfstools fusefat exfatprogs exfat-fuse)
+               xvfb xauth openbox x11-utils iproute2 util-linux dosfstools fusefat exfatprogs exfat-fuse)
 CLANG_PACKAGES=(clang-14 libclang-rt-14-dev)
 
 install_packages() {

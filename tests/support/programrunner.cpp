@@ -26,12 +26,13 @@ void ProgramRunner::WriteSettings(const std::string& text) {
   WriteFileAtomically(SettingsFile(), ToTextMode(text), 0600);
 }
 
-bool ProgramRunner::Start() {
+bool ProgramRunner::Start(const QProcessEnvironment& extra) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("HOME", dir_.path() + "/home");
   env.insert("QT_QPA_PLATFORM", "offscreen");
   env.insert("QT_LOGGING_RULES", "quarix.prompts=true");
   env.insert("QT_MESSAGE_PATTERN", "%{category}: %{message}");
+  env.insert(extra);
   process_.setProcessEnvironment(env);
   process_.setProcessChannelMode(QProcess::MergedChannels);
   process_.setWorkingDirectory(dir_.path());

@@ -14,7 +14,9 @@ class ProgramRunner {
   std::string ProgramFolder() const;  // trailing '/'
   std::string SettingsFile() const;   // next to the copied executable
   void WriteSettings(const std::string& text);
-  bool Start();
+  // Starts the program on the offscreen platform; extra adds to (or
+  // overrides) its environment, a display server for one.
+  bool Start(const QProcessEnvironment& extra = {});
   // Waits (bounded) until cond() holds while the program runs.
   bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 15000);
   void Stop();  // terminate, then kill
