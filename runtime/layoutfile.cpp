@@ -12,7 +12,7 @@ int LoadLayoutFile(TQuarixCanvas* map, const std::string& fileName, int mode) {
   TLongTask task(map->window(), QString::fromStdString("Loading " + fileName));
   qvt::Progress() = [&task](uint64_t done, uint64_t total) { return task.Step(done, total); };
   const int result = map->CadLoad(fileName, -1, -1, mode);
-  const int err = errno;
+  const int err = result != 1 && task.Interrupted() ? EINTR : errno;
   qvt::Progress() = nullptr;
   errno = err;
   return result;

@@ -7,8 +7,8 @@ class TQuarixCanvas;
 
 // Reads a drawing file into the map; mode 0 first empties the drawing, mode 2
 // adds to it. 1 when the file was read, 0 otherwise (errno says why;
-// ECANCELED when the user cancelled a long load, which leaves the map as it
-// was).
+// ECANCELED when the user cancelled a long load, EINTR when a termination
+// request stopped it; either leaves the map as it was).
 int LoadLayoutFile(TQuarixCanvas* map, const std::string& fileName, int mode);
 // Writes the map as a drawing file, replacing it unless `replace` is false
 // (then an existing file fails with EEXIST). 1 when written, 0 otherwise.

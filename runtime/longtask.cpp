@@ -31,6 +31,7 @@ bool TLongTask::Step(uint64_t Done, uint64_t Total) {
   const int value = Total > 0 ? static_cast<int>(std::min<uint64_t>(Done, Total) * 1000 / Total) : 0;
   dialog_->setValue(value);
   QCoreApplication::processEvents();
-  if (dialog_->wasCanceled() || platform::TerminationPending()) cancelled_ = true;
+  interrupted_ = platform::TerminationPending();
+  if (dialog_->wasCanceled() || interrupted_) cancelled_ = true;
   return !cancelled_;
 }

@@ -23,6 +23,8 @@ class TLongTask {
   // Done of Total units; false once the user has cancelled.
   bool Step(uint64_t Done, uint64_t Total);
   bool Cancelled() const { return cancelled_; }
+  // Stopped by a termination request rather than by the user.
+  bool Interrupted() const { return interrupted_; }
 
   // How long a task runs before its progress window shows (1000 ms).
   static int ShowAfterMs;
@@ -33,4 +35,5 @@ class TLongTask {
   QElapsedTimer clock_;
   std::unique_ptr<QProgressDialog> dialog_;
   bool cancelled_ = false;
+  bool interrupted_ = false;
 };

@@ -122,6 +122,8 @@ std::string DrawingReadFailure(int err) {
       return "it may not be read";
     case ECANCELED:
       return "the reading was cancelled";
+    case EINTR:
+      return "the program was asked to close while reading it";
     default:
       return "it is damaged or not a drawing";
   }
@@ -577,7 +579,12 @@ void TFNav::FormShow() {
       } else {
         const std::string why = DrawingReadFailure(err);
         LogEvent("Reload failed: " + last + " could not be read (" + why + ")");
-        prompts::ShowMessage(Q("The last saved drawing " + last + " could not be reloaded: " + why + "."));
+        // Closing meanwhile, the map holds none of the drawing: the closing
+        // saves nothing, and the drawing stays the last one saved.
+        if (err == EINTR)
+          reloadInterrupted_ = last;
+        else
+          prompts::ShowMessage(Q("The last saved drawing " + last + " could not be reloaded: " + why + "."));
       }
     }
     if (fcad) {
@@ -656,7 +663,11 @@ void TFNav::FormCloseQuery(QObject* Sender, bool& CanClose) {
 
   // From here on the ports are shut: whatever fails to be written is logged
   // and the rest of the sequence still runs.
-  ClosingStep("saving the drawing", [&] { Save1Click(this); });
+  if (!reloadInterrupted_.empty())
+    LogEvent("Drawing not saved: the reload at start was stopped by the closing; the last saved drawing stays " +
+             reloadInterrupted_);
+  else
+    ClosingStep("saving the drawing", [&] { Save1Click(this); });
   for (QWidget* w : std::initializer_list<QWidget*>{Offsets, Navset, this, fRealtime, fSVP, fRunline1, fWaterfal,
                                                     fJoystick})
     if (w) ClosingStep("saving a window placement", [&] { SaveFormPlacement(w); });
@@ -976,7 +987,7 @@ void TFNav::Open1Click(QObject* Sender) {
   if (!read || !added) {
     const std::string why = read ? "it holds no shapes, layers or view to add" : DrawingReadFailure(err);
     LogEvent("Open failed: " + file + " could not be read (" + why + ")");
-    prompts::ShowMessage(Q("The file " + file + " could not be read as a drawing: " + why + "."));
+    if (err != EINTR) prompts::ShowMessage(Q("The file " + file + " could not be read as a drawing: " + why + "."));
     return;
   }
   ShowLastFileFolder(file);

@@ -302,6 +302,7 @@ class TFNav : public QMainWindow {
   void SaveClosingSettings();
   bool shown_ = false;
   bool closing_ = false;
+  std::string reloadInterrupted_;  // the last drawing, when a closing request stopped its reload at start
   // The drawings Save wrote in this run: the only files it may replace.
   std::vector<std::string> savedDrawings_;
 };

@@ -2,13 +2,18 @@
 // that the canvas reads back, Open adds one, the start reloads the last one.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QTimer>
+#include <csignal>
 
 #include "app/settingsfile.h"
 #include "app/textfile.h"
 #include "canvas/QuarixCanvas.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "platform/termination.h"
+#include "runtime/longtask.h"
 #include "tests/runtime/formsfixture.h"
 
 namespace {
@@ -90,6 +95,44 @@ TEST_F(MainWindowFiles, StartReloadsTheLastSavedDrawing) {
   EXPECT_EQ(map->Shapes[0]->Layer, map->LayerFindByName("quarix_usershape"));
   EXPECT_EQ(LastFileName, file);
   EXPECT_EQ(FNav->windowTitle().toStdString(), "Quarix Depthmark - " + file);
+}
+
+// A logout or kill -TERM while the last drawing is reloaded at start: the
+// program closes without saving the map that holds none of it, so the drawing
+// stays the last one saved and the next start shows it.
+TEST_F(MainWindowFiles, TerminationDuringTheReloadAtStartKeepsTheLastDrawing) {
+  const std::string file = env.Home() + "last.qvt";
+  {
+    TQuarixCanvasModel last;
+    const int layer = last.LayerOpen("Soundings");
+    for (int i = 0; i < 200000; ++i) last.DrawPoint(i, i, layer);
+    ASSERT_EQ(last.CadSave(file), 1);
+    IniFile().WriteString("FILE", "Last File Saved", file);
+  }
+  platform::OnTerminationRequest([] {
+    if (FNav) FNav->close();
+  });
+  TLongTask::ShowAfterMs = 0;
+  bool raised = false;
+  QTimer::singleShot(0, [&raised] { raised = ::raise(SIGTERM) == 0; });  // once the reload's progress shows
+  Start();
+  TLongTask::ShowAfterMs = 1000;
+  ASSERT_TRUE(raised);
+  for (int i = 0; i < 100 && FNav->isVisible(); ++i) QCoreApplication::processEvents();
+  EXPECT_FALSE(FNav->isVisible());
+  EXPECT_EQ(FNav->fcad->LayerFindByName("Soundings"), -1);
+
+  EXPECT_EQ(IniFile().ReadString("FILE", "Last File Saved", ""), file);
+  EXPECT_TRUE(QDir(QString::fromStdString(DayLayoutFolder)).entryList({"*.qvt"}, QDir::Files).isEmpty());
+  EXPECT_NE(EventsLog().find("Drawing not saved: the reload at start was stopped by the closing; the last saved "
+                             "drawing stays " + file),
+            std::string::npos)
+      << EventsLog();
+  Stop();
+
+  Start();
+  EXPECT_EQ(LastFileName, file);
+  EXPECT_EQ(FNav->fcad->ShapeCount, 200000);
 }
 
 // An arc that came with an opened drawing (held by its three points) is
