@@ -25,11 +25,13 @@ int main(int argc, char** argv) {
     if (theme != kDefaultStyleName) ApplyTheme(theme);
     QApplication::setApplicationName("Quarix DM");
     CreateForms();
-    FNav->show();
-    // A logout, a shutdown or Ctrl+C closes the program as File > Exit does.
+    // A logout, a shutdown or Ctrl+C closes the program as File > Exit does;
+    // one that comes while the last drawing is reloaded at the first showing
+    // stops the reload first.
     platform::OnTerminationRequest([] {
       if (FNav) FNav->close();
     });
+    FNav->show();
     QApplication::exec();
   } catch (...) {
     prompts::ShowException(CurrentExceptionText());
