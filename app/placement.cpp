@@ -50,7 +50,11 @@ QSize ClientSize(const QSize& frame, const QMargins& m, const QSize& current) {
 }
 
 // Applies a restored frame rectangle again once the window manager has framed
-// the window: looks a few times after each showing, then goes away.
+// the window, and puts the frame where it was asked for: Qt places a window
+// by the frame margins it knows, which for a window framed while the program
+// was busy (a long reload at start) may be none, so that the title bar would
+// end up above the screen. Looks a few times after each showing, then goes
+// away.
 class FrameSizeKeeper : public QObject {
  public:
   static constexpr const char* kName = "placementFrameSizeKeeper";
@@ -74,8 +78,9 @@ class FrameSizeKeeper : public QObject {
 
  private:
   static constexpr int kLooks = 80;  // about two seconds
+  static constexpr int kMoves = 3;   // a window manager that will not put it there is left alone
   void Look() {
-    if (!window_ || ++looks_ > kLooks) {  // a window without a frame: nothing to put right
+    if (!window_ || ++looks_ > kLooks || moves_ >= kMoves) {  // a window without a frame: nothing to put right
       timer_.stop();
       deleteLater();
       return;
@@ -83,10 +88,19 @@ class FrameSizeKeeper : public QObject {
     if (!window_->isVisible() || window_->isMaximized()) return;
     const QMargins m = FrameMargins(window_);
     if (m.isNull()) return;
-    if (withSize_) window_->resize(ClientSize(frame_, m, window_->size()));
-    window_->move(at_);
-    timer_.stop();
-    deleteLater();
+    if (withSize_) {
+      window_->resize(ClientSize(frame_, m, window_->size()));
+      withSize_ = false;
+    }
+    // Moved by how far the frame stands off, whatever margins Qt goes by.
+    const QPoint off = at_ - FrameOf(window_).topLeft();
+    if (off.isNull()) {
+      timer_.stop();
+      deleteLater();
+      return;
+    }
+    window_->move(window_->pos() + off);
+    ++moves_;
   }
 
   QPointer<QWidget> window_;
@@ -95,6 +109,7 @@ class FrameSizeKeeper : public QObject {
   bool withSize_ = false;
   QTimer timer_;
   int looks_ = 0;
+  int moves_ = 0;
 };
 
 // Where the user left a window: its state and frame, taken whenever the
@@ -200,7 +215,7 @@ void KeepFramePosition(QWidget* w) {
 void PlaceFrame(QWidget* window, QPoint at, QSize frame, bool withSize) {
   window->move(at);
   for (QObject* old : window->findChildren<QObject*>(FrameSizeKeeper::kName, Qt::FindDirectChildrenOnly)) delete old;
-  if (FrameMargins(window).isNull()) new FrameSizeKeeper(window, at, frame, withSize);
+  new FrameSizeKeeper(window, at, frame, withSize && FrameMargins(window).isNull());
 }
 
 // The property that holds a window's place while no placement is stored.

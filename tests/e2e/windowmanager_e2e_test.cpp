@@ -74,6 +74,24 @@ class WindowManagerE2E : public ::testing::Test {
     return out.contains('=') ? out.section('=', 1).trimmed() : QString();
   }
 
+  // The window manager runs, with its environment on the display.
+  void StartWindowManager(ProgramRunner& run) {
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("DISPLAY", display);
+    openbox.process.setProcessEnvironment(e);
+    openbox.process.start("openbox", {});
+    ASSERT_TRUE(run.WaitFor([&] {
+      return Output("xprop", {"-display", display, "-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
+    }));
+  }
+  // Where the main window's client area stands on the screen.
+  QPoint ClientPlace(const QString& window) {
+    const QString info = Output("xwininfo", {"-display", display, "-id", window});
+    const auto x = QRegularExpression("Absolute upper-left X:\\s+(-?\\d+)").match(info);
+    const auto y = QRegularExpression("Absolute upper-left Y:\\s+(-?\\d+)").match(info);
+    return {x.captured(1).toInt(), y.captured(1).toInt()};
+  }
+
   Child xvfb, openbox;
   QString display;
 };
@@ -88,12 +106,7 @@ TEST_F(WindowManagerE2E, AWindowManagerStartedAfterTheProgramChangesNoStoredPlac
   ASSERT_TRUE(run.Start(x));
   QString window;
   ASSERT_TRUE(run.WaitFor([&] { return !(window = MainWindowId()).isEmpty(); })) << run.Output().toStdString();
-  openbox.process.setProcessEnvironment([&] {
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    e.insert("DISPLAY", display);
-    return e;
-  }());
-  openbox.process.start("openbox", {});
+  StartWindowManager(run);
   QString extents;
   ASSERT_TRUE(run.WaitFor([&] { return !(extents = FrameExtents(window)).isEmpty(); }));
   const QStringList e = extents.split(',');
@@ -118,6 +131,37 @@ TEST_F(WindowManagerE2E, AWindowManagerStartedAfterTheProgramChangesNoStoredPlac
     const QRect next = StoredPlacement(run.SettingsFile(), "FNav");
     EXPECT_EQ(next.size(), first.size()) << "start " << start + 2;
   }
+}
+
+// A first start (no stored placement) whose reload of the last drawing takes
+// long enough for the window manager to frame the main window meanwhile: the
+// window still stands at its place with its title bar on the screen.
+TEST_F(WindowManagerE2E, AMainWindowFramedDuringALongReloadKeepsItsTitleBarOnTheScreen) {
+  ProgramRunner run;
+  StartWindowManager(run);
+  const std::string drawing = run.Home() + "big.qvt";
+  {
+    QFile f(QString::fromStdString(drawing));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    QByteArray text = "LAYER 1 Soundings\n";
+    for (int i = 0; i < 3000000; ++i) text += "POINT " + QByteArray::number(i) + " " + QByteArray::number(i) + " 1 255 1 0\n";
+    ASSERT_EQ(f.write(text), text.size());
+  }
+  run.WriteSettings("[FILE]\nLast File Saved=" + drawing + "\n");
+  QProcessEnvironment x;
+  x.insert("DISPLAY", display);
+  x.insert("QT_QPA_PLATFORM", "xcb");
+  ASSERT_TRUE(run.Start(x));
+
+  QString window, extents;
+  ASSERT_TRUE(run.WaitFor([&] { return !(window = MainWindowId()).isEmpty() && !(extents = FrameExtents(window)).isEmpty(); },
+                          30000));
+  const QStringList e = extents.split(',');
+  ASSERT_EQ(e.size(), 4);
+  const QPoint client(e[0].trimmed().toInt(), e[2].trimmed().toInt());  // the frame at the screen's corner
+  ASSERT_GT(client.y(), 0);
+  EXPECT_TRUE(run.WaitFor([&] { return ClientPlace(window) == client; }, 30000))
+      << "the main window's client area stands at " << ClientPlace(window).x() << "," << ClientPlace(window).y();
 }
 
 }  // namespace
