@@ -1,5 +1,10 @@
 #include "app/helpers.h"
 
+#include <QtGlobal>
+#include <functional>
+
+#include "platform/failurerun.h"
+
 #include <QString>
 
 #include "app/formats.h"
@@ -44,8 +49,32 @@ void MakeDayFolders() {
   }
 }
 
+namespace {
+platform::FailureRun eventLogFailures;
+std::function<void(const std::string&)> eventLogProblem;
+}  // namespace
+
+void SetEventLogProblemHandler(std::function<void(const std::string&)> handler) {
+  eventLogProblem = std::move(handler);
+}
+
+// An entry that cannot be written is not taken as written: the first of a
+// run is told, and so is the first that is written again.
 void AppendEventLog(const std::string& text, const std::string& fileName) {
-  AppendTextFile(fileName, "\nAuto Event:\t" + FormatDateTime(platform::Now()) + "\t" + text);
+  NoteEventLogWrite(AppendTextFile(fileName, "\nAuto Event:\t" + FormatDateTime(platform::Now()) + "\t" + text),
+                    fileName);
+}
+
+void NoteEventLogWrite(bool ok, const std::string& fileName) {
+  std::string told;
+  if (!ok && eventLogFailures.Failed())
+    told = "The events log " + fileName + " cannot be written; events are not logged.";
+  else if (ok && eventLogFailures.Succeeded())
+    told = "The events log " + fileName + " is written again (" + std::to_string(eventLogFailures.Amount()) +
+           " entries were not logged).";
+  if (told.empty()) return;
+  if (eventLogProblem) eventLogProblem(told);
+  else qWarning("%s", told.c_str());
 }
 
 std::string EventsLogFileName() { return DayLogFolder + DateText() + " Events.log"; }

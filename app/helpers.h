@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 // Helpers shared by every window: the day folders, the date and time texts of
 // folder and file names, and the day's events log.
 #include <memory>
@@ -29,6 +30,12 @@ void MakeDayFolders();
 
 // Appends one events-log entry: CR LF, "Auto Event:", tab, date and time, tab, text.
 void AppendEventLog(const std::string& text, const std::string& fileName);
+// Where a run of events-log entries that cannot be written is told (and its
+// end); without a handler, on the standard error output.
+// Counts an entry written into an events log by other means (true when it
+// was written), for the same telling.
+void NoteEventLogWrite(bool ok, const std::string& fileName);
+void SetEventLogProblemHandler(std::function<void(const std::string&)> handler);
 // The events log every caller names: DayLogFolder + DateText + " Events.log".
 std::string EventsLogFileName();
 // AppendEventLog into that file.

@@ -1,5 +1,7 @@
 #include "app/textfile.h"
 
+#include "platform/interrupted.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,7 +27,8 @@ bool AppendTextFile(const std::string& fileName, const std::string& text) {
   const int fd = ::open(fileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   const bool ok = AppendWhole(fd, ToTextMode(text));
-  return (::close(fd) == 0) && ok;
+  // An interrupted close has still closed the file (Linux): not a failure.
+  return (::close(fd) == 0 || errno == EINTR) && ok;
 }
 
 namespace {
@@ -90,8 +93,7 @@ bool WriteSyncedAndClose(int fd, const std::string& bytes, mode_t perms) {
   size_t left = bytes.size();
   int err = 0;
   while (left > 0 && err == 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
+    const ssize_t n = platform::RetryInterrupted([&] { return ::write(fd, p, left); });
     if (n <= 0) {
       err = n < 0 ? errno : ENOSPC;
       break;
@@ -102,8 +104,8 @@ bool WriteSyncedAndClose(int fd, const std::string& bytes, mode_t perms) {
   // The content is on the disk before a name points at it, so a power cut
   // leaves the old file or the new one, never an empty one.
   if (err == 0 && !SetPermissions(fd, perms)) err = errno;
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && platform::RetryInterrupted([&] { return ::fsync(fd); }) != 0) err = errno;
+  if (::close(fd) != 0 && errno != EINTR && err == 0) err = errno;
   errno = err;
   return err == 0;
 }
@@ -172,7 +174,7 @@ bool WriteWhole(const std::string& fileName, const std::string& bytes, mode_t mo
   // And the folder's entry too.
   const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
-    const int synced = ::fsync(dir);
+    const int synced = platform::RetryInterrupted([&] { return ::fsync(dir); });
     const int err = errno;
     ::close(dir);
     if (synced != 0 && err != EINVAL && err != EROFS) {
@@ -207,11 +209,10 @@ bool AppendWhole(int fd, const std::string& bytes) {
   const char* p = bytes.data();
   size_t left = bytes.size();
   while (left > 0) {
-    const ssize_t n = appendWrite(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
+    const ssize_t n = platform::RetryInterrupted([&] { return appendWrite(fd, p, left); });
     if (n <= 0) {
       const int err = n < 0 ? errno : ENOSPC;
-      if (::ftruncate(fd, st.st_size) != 0) {
+      if (platform::RetryInterrupted([&] { return ::ftruncate(fd, st.st_size); }) != 0) {
         // The failure is what the caller reports.
       }
       errno = err;

@@ -12,6 +12,7 @@
 #include "app/textfile.h"
 #include "canvas/canvasmodel.h"
 #include "drawingfiles/qvtfile.h"
+#include "platform/interrupted.h"
 #include "platform/clock.h"
 
 int TQuarixCanvasModel::CadSave(const std::string& FileName, int) { return qvt::SaveDrawingFile(*this, FileName, true); }
@@ -61,8 +62,7 @@ bool ReadDrawingFile(const std::string& fileName, std::string& bytes) {
   }
   std::size_t got = 0;
   while (why == 0 && got < bytes.size()) {
-    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-    if (n < 0 && errno == EINTR) continue;
+    const ssize_t n = platform::RetryInterrupted([&] { return ::read(fd, bytes.data() + got, bytes.size() - got); });
     if (n < 0) why = errno;
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);

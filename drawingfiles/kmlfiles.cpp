@@ -1,4 +1,5 @@
 #include "drawingfiles/kmlfiles.h"
+#include "platform/interrupted.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -117,9 +118,8 @@ bool ExtractEntry(zip_t* za, zip_uint64_t index, const std::string& target, uint
     const char* p = buf.data();
     zip_int64_t left = n;
     while (left > 0) {
-      const ssize_t w = write(fd, p, static_cast<size_t>(left));
+      const ssize_t w = platform::RetryInterrupted([&] { return write(fd, p, static_cast<size_t>(left)); });
       if (w < 0) {
-        if (errno == EINTR) continue;
         ok = false;
         break;
       }

@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <chrono>
+#include <cstring>
 #include <ctime>
 
 #include <netdb.h>
@@ -11,11 +12,17 @@
 #include <unistd.h>
 
 #include "ntrip/ntripprotocol.h"
+#include "platform/interrupted.h"
 
 // ---------------------------------------------------------------------------
 // Client
 
-TQuarixNTRIPClient::TQuarixNTRIPClient(QObject* owner) : QObject(owner) {
+TQuarixNTRIPClient::TQuarixNTRIPClient(QObject* owner)
+    : QObject(owner), forwarder_([this](const CorrectionForwarder::Loss& loss) {
+        PostToMainThread([this, loss] {
+          if (OnForwardLoss) OnForwardLoss(this, loss);
+        });
+      }) {
   ReconnectTimer = new QTimer(this);
   ReconnectTimer->setInterval(5000);
   ReconnectTimer->setSingleShot(true);
@@ -83,31 +90,27 @@ void TQuarixNTRIPClient::FetchSourceTable() {
 
 void TQuarixNTRIPClient::SetSerialHandle(platform::SerialHandle handle) {
   const bool set = handle != nullptr;
-  {
-    std::lock_guard<std::mutex> lock(serialMutex_);
-    serial_ = std::move(handle);
-  }
+  forwarder_.SetPort(std::move(handle));
   Log(set ? "Serial port handle set" : "Serial port handle cleared");
 }
 
 platform::SerialHandle TQuarixNTRIPClient::GetSerialHandle() {
-  std::lock_guard<std::mutex> lock(serialMutex_);
-  return serial_;
+  platform::SerialHandle port = forwarder_.Port();
+  if (port && !port->IsOpen()) {  // its owner closed it: never write to it again
+    forwarder_.SetPort(nullptr);
+    port.reset();
+  }
+  return port;
 }
 
 void TQuarixNTRIPClient::WriteToSerial(const char* data, int length) {
-  platform::SerialHandle port;
-  {
-    std::lock_guard<std::mutex> lock(serialMutex_);
-    if (!serial_ || length < 1) return;
-    if (!serial_->IsOpen()) {  // its owner closed it: never write to it again
-      serial_.reset();
-      return;
-    }
-    port = serial_;
-  }
-  port->Write(data, std::size_t(length));
+  if (length < 1 || !GetSerialHandle()) return;
+  forwarder_.Push(data, std::size_t(length));
 }
+
+void TQuarixNTRIPClient::SetForwardHoldMs(int ms) { forwarder_.SetHoldMs(ms); }
+
+std::size_t TQuarixNTRIPClient::ForwardWaiting() { return forwarder_.Waiting(); }
 
 void TQuarixNTRIPClient::SetPosition(double latitude, double longitude, double altitude) {
   std::lock_guard<std::mutex> lock(PositionMutex);
@@ -311,8 +314,19 @@ void TNTRIPWorkerThread::SendGGA() {
   }
   if (s == -1) return;
   const std::string sentence = BuildGGA() + "\r\n";
-  const ssize_t n = ::send(s, sentence.data(), sentence.size(), MSG_NOSIGNAL);
+  const std::size_t n = platform::SendWhole(s, sentence.data(), sentence.size());
   if (n > 0) Client->BytesSent += int(n);
+  // A report the caster did not take is told once, and once when reports go
+  // through again; a broken connection shows in the next receive.
+  if (n < sentence.size()) {
+    if (ggaFailures_.Failed() && !StopRequested) {
+      const std::string line = std::string("GGA report not sent: ") + std::strerror(errno);
+      Client->RunOnMainThread([c = Client, line] { c->Log(line); });
+    }
+  } else if (ggaFailures_.Succeeded()) {
+    const std::string line = "GGA reports are sent again (" + std::to_string(ggaFailures_.Amount()) + " not sent)";
+    Client->RunOnMainThread([c = Client, line] { c->Log(line); });
+  }
 }
 
 void TNTRIPWorkerThread::Execute() {
@@ -344,14 +358,20 @@ void TNTRIPWorkerThread::Execute() {
   timeval timeout{30, 0};  // also bounds the connect
   ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
   ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-  if (StopRequested || ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+  if (StopRequested ||
+      platform::ConnectCarryingOn(s, reinterpret_cast<sockaddr*>(&address), sizeof address, 30000) != 0) {
     CloseSocket();
     if (!StopRequested) ReportStatus(4, "Failed to connect to " + host_);
     return;
   }
 
   const std::string request = ntrip::BuildRequest(RequestMode, host_, mountPoint_, username_, password_);
-  if (!request.empty()) ::send(s, request.data(), request.size(), MSG_NOSIGNAL);
+  if (!request.empty() && platform::SendWhole(s, request.data(), request.size()) < request.size() &&
+      !StopRequested) {
+    // The answer's receive below tells the connection closed.
+    const std::string line = std::string("Request not sent: ") + std::strerror(errno);
+    Client->RunOnMainThread([c = Client, line] { c->Log(line); });
+  }
 
   auto lastGGA = Clock::now();
   const auto ggaDue = [&] {
@@ -373,7 +393,7 @@ void TNTRIPWorkerThread::Execute() {
     ReportStatus(4, check.refusal);
   };
   while (!StopRequested) {
-    const ssize_t n = ::recv(s, buffer, sizeof buffer - 1, 0);
+    const ssize_t n = platform::RetryInterrupted([&] { return ::recv(s, buffer, sizeof buffer - 1, 0); });
     if (n <= 0) {
       if (StopRequested) break;
       // A caster may refuse with its status line alone and close (str2str

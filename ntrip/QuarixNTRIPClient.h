@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "ntrip/correctionforwarder.h"
+#include "platform/failurerun.h"
 #include "platform/serialport.h"
 
 class QTimer;
@@ -59,6 +61,9 @@ class TQuarixNTRIPClient : public QObject {
   std::function<void(TQuarixNTRIPClient*, const uint8_t*, int)> OnData;
   std::function<void(TQuarixNTRIPClient*, const std::vector<std::string>*)> OnSourceTable;
   std::function<void(TQuarixNTRIPClient*, const std::string&)> OnLog;
+  // Corrections the port could not take were dropped (dropping true, the
+  // amount so far), or the port keeps up again (false, the run's amount).
+  std::function<void(TQuarixNTRIPClient*, const CorrectionForwarder::Loss&)> OnForwardLoss;
 
   void Connect();
   void Disconnect();
@@ -66,9 +71,13 @@ class TQuarixNTRIPClient : public QObject {
   // The port that receives the corrections; it is borrowed, never closed here.
   void SetSerialHandle(platform::SerialHandle handle);
   platform::SerialHandle GetSerialHandle();
-  // Writes a block into the port; a port that has been closed meanwhile is
-  // dropped and receives nothing more. Called on the worker thread.
+  // Hands a block to the port's forwarder, which writes it without making
+  // the caller wait; a port that has been closed meanwhile is dropped and
+  // receives nothing more. Called on the worker thread.
   void WriteToSerial(const char* data, int length);
+  // How long corrections wait for a port that does not take them.
+  void SetForwardHoldMs(int ms);
+  std::size_t ForwardWaiting();
   void SetPosition(double latitude, double longitude, double altitude);
   // The position of one SetPosition call.
   void GetPosition(double& latitude, double& longitude, double& altitude);
@@ -95,8 +104,6 @@ class TQuarixNTRIPClient : public QObject {
     std::function<void()> call;
     bool done = false;
   };
-  std::mutex serialMutex_;
-  platform::SerialHandle serial_;
   std::mutex queueMutex_;
   std::condition_variable queueCv_;
   std::deque<std::shared_ptr<HandOver>> queue_;
@@ -104,6 +111,8 @@ class TQuarixNTRIPClient : public QObject {
   std::atomic<long> postedBytes_{0};   // bytes of received blocks not yet handed over
   void FreeWorker();
   friend class TNTRIPWorkerThread;
+  // Last: it stops (and stops reporting) before the hand-over queue goes.
+  CorrectionForwarder forwarder_;
 };
 
 class TNTRIPWorkerThread {
@@ -122,6 +131,8 @@ class TNTRIPWorkerThread {
   void Stop();
   bool Finished() const { return finished_; }
   void Join();
+  // The thread, for sending it a signal.
+  std::thread::native_handle_type NativeHandle() { return thread_.native_handle(); }
 
   void ReportStatus(int code, const std::string& message);
   void HandleReceivedData(const char* data, int length);
@@ -135,6 +146,7 @@ class TNTRIPWorkerThread {
   std::mutex socketMutex_;
   int socket_ = -1;
   std::atomic<bool> finished_{false};
+  platform::FailureRun ggaFailures_;  // GGA reports the caster did not take
   // Settings of this connection, copied when the connection starts.
   std::string host_, mountPoint_, username_, password_;
   int port_ = 2101;

@@ -20,6 +20,17 @@ uint32_t Crc24Q(const uint8_t* data, std::size_t length) {
   return crc & 0xFFFFFF;
 }
 
+long FrameAt(const uint8_t* data, std::size_t available) {
+  if (available == 0 || data[0] != 0xD3) return -1;
+  if (available >= 2 && (data[1] & 0xFC) != 0) return -1;
+  if (available < 3) return 0;
+  const std::size_t length = ((std::size_t(data[1]) & 0x03) << 8) | data[2];
+  const std::size_t total = length + 6;
+  if (available < total) return 0;
+  const uint32_t crc = (uint32_t(data[length + 3]) << 16) | (uint32_t(data[length + 4]) << 8) | data[length + 5];
+  return Crc24Q(data, length + 3) == crc ? long(total) : -1;
+}
+
 std::string MakeFrame(const std::string& payload) {
   std::string f;
   f += char(0xD3);

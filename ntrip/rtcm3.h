@@ -16,6 +16,11 @@ uint32_t Crc24Q(const uint8_t* data, std::size_t length);
 // A complete frame around a payload: preamble 0xD3, 10-bit length, payload, CRC.
 std::string MakeFrame(const std::string& payload);
 
+// What starts at data[0] of the `available` bytes: the length of a whole
+// frame (preamble, reserved bits 0, length, payload, matching CRC), 0 when a
+// frame may start there that has not arrived whole yet, -1 when none does.
+long FrameAt(const uint8_t* data, std::size_t available);
+
 // Unsigned and two's-complement fields of at most 64 bits, bit 0 being the most
 // significant bit of byte 0. The caller keeps pos + len within the data.
 uint64_t GetBits(const uint8_t* data, int pos, int len);

@@ -15,6 +15,7 @@
 #include <cmath>
 
 #include "app/formats.h"
+#include "app/helpers.h"
 #include "app/settingsfile.h"
 #include "app/textfile.h"
 #include "ntrip/QuarixNTRIPClient.h"
@@ -189,6 +190,9 @@ TfrmNTRIPSettings::TfrmNTRIPSettings(QWidget* parent) : QWidget(parent, Qt::Wind
     NTRIPClientSourceTable(c, l);
   };
   Client->OnLog = [this](TQuarixNTRIPClient* c, const std::string& t) { NTRIPClientLog(c, t); };
+  Client->OnForwardLoss = [this](TQuarixNTRIPClient* c, const CorrectionForwarder::Loss& loss) {
+    NTRIPClientForwardLoss(c, loss);
+  };
   LoadProfiles();
   LoadSettings();
   AddLog("Quarix NTRIP Client initialized");
@@ -314,6 +318,25 @@ void TfrmNTRIPSettings::NTRIPClientSourceTable(QObject*, const std::vector<std::
 
 void TfrmNTRIPSettings::NTRIPClientLog(QObject*, const std::string& text) { AddLog(text); }
 
+void TfrmNTRIPSettings::NTRIPClientForwardLoss(QObject*, const CorrectionForwarder::Loss& loss) {
+  const std::string amount = Grouped(static_cast<long long>(loss.bytes)) + " bytes, " +
+                             Grouped(static_cast<long long>(loss.frames)) + " RTCM frames";
+  const std::string text =
+      loss.dropping ? "Corrections dropped: the receiver's port " + ForwardPortName() +
+                          " cannot take them as fast as they arrive (" + amount + " so far)"
+                    : "The receiver's port " + ForwardPortName() + " takes the corrections again (" + amount +
+                          " were dropped)";
+  ForwardDropping = loss.dropping;
+  AddLog(text);
+  LogEvent("NTRIP: " + text);
+  UpdateCaption();
+}
+
+std::string TfrmNTRIPSettings::ForwardPortName() {
+  if (OutputPortHandle) return Text(boxOutputPort);
+  return GPSPortName.empty() ? std::string("(GPS)") : GPSPortName;
+}
+
 void TfrmNTRIPSettings::NTRIPClientStatus(QObject*, int code, const std::string&) {
   if (code == 0 || code == 4) {
     btnFetchSources->setEnabled(true);
@@ -351,6 +374,7 @@ void TfrmNTRIPSettings::UpdateCaption() {
   if (ShownStatus < 0 || ShownStatus > 4) return;
   QString title = QString("Quarix NTRIP Client - ") + titles[ShownStatus];
   if ((ShownStatus == 2 || ShownStatus == 3) && !CorrectionsForwarded()) title += " - Not Forwarded (no GPS port)";
+  else if (ForwardDropping) title += " - Corrections Dropped (port too slow)";
   if (title != windowTitle()) setWindowTitle(title);
 }
 
@@ -407,7 +431,7 @@ void TfrmNTRIPSettings::LogBaseStationEvent(const std::string& stationText) {
   }
   lines.push_back("Auto Event:\t" + now.toString("yyyy-MM-dd hhmmss").toStdString() + "000" +
                   "\tNTRIP Base Station " + stationText);
-  WriteFileAtomically(file, JoinLines(lines));
+  NoteEventLogWrite(WriteFileAtomically(file, JoinLines(lines)), file);
 }
 
 void TfrmNTRIPSettings::SetGPSPort(platform::SerialHandle handle, const std::string& portName) {
@@ -632,7 +656,11 @@ void TfrmNTRIPSettings::CloseOutputPort() {
 // The client writes the corrections from its own thread into one port: the
 // separate output port while it is open, otherwise the receiver's port.
 void TfrmNTRIPSettings::HandForwardPort() {
-  if (Client) Client->SetSerialHandle(OutputPortHandle ? OutputPortHandle : GPSPort);
+  if (!Client) return;
+  const platform::SerialHandle port = OutputPortHandle ? OutputPortHandle : GPSPort;
+  // Another port starts afresh: what was dropped for the old one is over.
+  if (port != Client->GetSerialHandle()) ForwardDropping = false;
+  Client->SetSerialHandle(port);
 }
 
 // ---------------------------------------------------------------------------

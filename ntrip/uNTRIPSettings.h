@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ntrip/correctionforwarder.h"
 #include "platform/serialport.h"
 
 class QCheckBox;
@@ -94,6 +95,10 @@ class TfrmNTRIPSettings : public QWidget {
   void NTRIPClientData(QObject* Sender, const uint8_t* data, int length);
   void NTRIPClientSourceTable(QObject* Sender, const std::vector<std::string>* list);
   void NTRIPClientLog(QObject* Sender, const std::string& text);
+  // Corrections the port could not take were dropped, or it keeps up again:
+  // told in the log and the events log, and shown in the caption meanwhile.
+  void NTRIPClientForwardLoss(QObject* Sender, const CorrectionForwarder::Loss& loss);
+  bool ForwardDropping = false;       // corrections are being dropped now
 
   // Appends a time-stamped line to the log, keeping at most 100 lines.
   void AddLog(const std::string& text);
@@ -118,6 +123,8 @@ class TfrmNTRIPSettings : public QWidget {
   void OpenOutputPort();
   void CloseOutputPort();
   void HandForwardPort();
+  // The name of the port the corrections go to ("COM3").
+  std::string ForwardPortName();
 
   static std::string RTCMMessageName(int number);
 

@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "platform/termination.h"
+
 namespace prompts {
 namespace {
 // Every text shown to the user is also logged (off unless enabled), so a run
@@ -28,7 +30,15 @@ QMessageBox::Icon IconOf(Kind kind) {
 
 // A modal message stands above every window of the program, the ones that
 // stay on top of the others included, so its buttons are never covered.
+// Once the program has been asked to end nobody is there to answer: the
+// text is only logged, and the box answers as its Escape key would.
 int Run(QMessageBox& box) {
+  if (platform::TerminationRequested()) {
+    qCWarning(lcPrompts).noquote() << box.text();
+    return box.standardButtons().testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
+           : box.standardButtons().testFlag(QMessageBox::No)   ? QMessageBox::No
+                                                               : QMessageBox::Ok;
+  }
   box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
   return box.exec();
 }
@@ -37,6 +47,7 @@ int Run(QMessageBox& box) {
 // cancelled. Saving asks before a file is replaced.
 QString RunFileDialog(QWidget* parent, const QString& caption, const QString& filter, const QString& folder,
                       QFileDialog::AcceptMode mode) {
+  if (platform::TerminationRequested()) return {};
   QFileDialog dialog(parent, caption, folder, filter);
   dialog.setAcceptMode(mode);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);

@@ -1,5 +1,7 @@
 #include "platform/serialport.h"
 
+#include "platform/interrupted.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -188,9 +190,7 @@ bool SerialPort::Failed() const {
   std::shared_lock lock(stateMutex_);
   if (fd_ < 0) return true;
   pollfd p{fd_, POLLIN, 0};
-  int r;
-  do r = ::poll(&p, 1, 0);
-  while (r < 0 && errno == EINTR);
+  const int r = PollFor(&p, 1, 0);
   return r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
@@ -198,13 +198,9 @@ long SerialPort::Read(char* buffer, size_t maxBytes) {
   std::shared_lock lock(stateMutex_);
   if (fd_ < 0) return -1;
   if (maxBytes == 0) return 0;
-  for (;;) {
-    const ssize_t n = ::read(fd_, buffer, maxBytes);
-    if (n >= 0) return n;
-    if (errno == EINTR) continue;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
-    return -1;
-  }
+  const ssize_t n = RetryInterrupted([&] { return ::read(fd_, buffer, maxBytes); });
+  if (n >= 0) return n;
+  return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
 }
 
 size_t SerialPort::Write(const char* data, size_t length) {
@@ -215,22 +211,37 @@ size_t SerialPort::Write(const char* data, size_t length) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(writeTimeoutMs_);
   size_t done = 0;
   while (done < length) {
-    const ssize_t n = ::write(fd_, data + done, length - done);
+    const ssize_t n = RetryInterrupted([&] { return ::write(fd_, data + done, length - done); });
     if (n > 0) {
       done += static_cast<size_t>(n);
       continue;
     }
-    if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) break;
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) break;
     pollfd p{fd_, POLLOUT, 0};
-    const int r = ::poll(&p, 1, static_cast<int>(left));
-    if (r < 0 && errno == EINTR) continue;
+    const int r = PollFor(&p, 1, static_cast<int>(left));
     if (r <= 0 || (p.revents & (POLLERR | POLLNVAL))) break;
   }
   return done;
+}
+
+long SerialPort::WriteNow(const char* data, size_t length) {
+  std::lock_guard writer(writeMutex_);
+  std::shared_lock lock(stateMutex_);
+  if (fd_ < 0) return -1;
+  if (length == 0) return 0;
+  const ssize_t n = RetryInterrupted([&] { return ::write(fd_, data, length); });
+  if (n >= 0) return n;
+  return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+}
+
+bool SerialPort::WaitWritable(int timeoutMs) const {
+  std::shared_lock lock(stateMutex_);
+  if (fd_ < 0) return false;
+  pollfd p{fd_, POLLOUT, 0};
+  return PollFor(&p, 1, timeoutMs) > 0 && (p.revents & POLLOUT) != 0;
 }
 
 std::string DefaultSerialDevice(int portNumber) {

@@ -67,6 +67,12 @@ class SerialPort {
   // do not interleave.
   size_t Write(const char* data, size_t length);
   size_t Write(const std::string& data) { return Write(data.data(), data.size()); }
+  // Writes what the line takes at once, never waiting. Returns the count
+  // (0 when the line's queue is full) or -1 when closed or on error.
+  long WriteNow(const char* data, size_t length);
+  // Waits at most timeoutMs until the line takes bytes again; false when it
+  // does not (or is closed).
+  bool WaitWritable(int timeoutMs) const;
 
  private:
   SerialPort(int fd, std::string path, int writeTimeoutMs);

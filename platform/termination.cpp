@@ -1,12 +1,18 @@
 #include "platform/termination.h"
 
+#include "platform/interrupted.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <iterator>
 #include <memory>
+#include <thread>
 
 #include <QGuiApplication>
 #include <QMetaObject>
@@ -17,6 +23,22 @@ namespace platform {
 namespace {
 
 int wakePipe[2] = {-1, -1};
+std::atomic<bool> requested{false};
+std::atomic<int> deadlineMs{kTerminationDeadlineMs};
+
+// From the first request on, the program ends within the deadline whatever
+// its closing meets.
+void StartDeadline() {
+  if (requested.exchange(true)) return;
+  const int ms = deadlineMs;
+  if (ms <= 0) return;
+  std::thread([ms] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    static const char text[] = "Quarix DM: the closing did not end within the time allowed; the program ends now.\n";
+    [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text, sizeof text - 1);
+    ::_exit(1);
+  }).detach();
+}
 // Termination holds alive, and the request that waits for them to end (GUI
 // thread only).
 int holds = 0;
@@ -47,7 +69,7 @@ extern "C" void OnSignal(int sig) {
   const int saved = errno;
   RestoreDefaultActions();
   const unsigned char byte = static_cast<unsigned char>(sig);
-  [[maybe_unused]] ssize_t n = ::write(wakePipe[1], &byte, 1);
+  [[maybe_unused]] const ssize_t n = RetryInterrupted([&] { return ::write(wakePipe[1], &byte, 1); });
   errno = saved;
 }
 
@@ -67,8 +89,9 @@ void OnTerminationRequest(std::function<void()> onRequest) {
   auto* notifier = new QSocketNotifier(wakePipe[0], QSocketNotifier::Read, qApp);
   QObject::connect(notifier, &QSocketNotifier::activated, qApp, [once] {
     unsigned char buf[16];
-    while (::read(wakePipe[0], buf, sizeof buf) > 0) {
+    while (RetryInterrupted([&] { return ::read(wakePipe[0], buf, sizeof buf); }) > 0) {
     }
+    StartDeadline();
     Deliver(once);
   });
 
@@ -87,7 +110,10 @@ void OnTerminationRequest(std::function<void()> onRequest) {
   // The desktop session ends: save now, as the session manager expects the
   // application's data to be safe once this returns.
   if (auto* gui = qobject_cast<QGuiApplication*>(qApp))
-    QObject::connect(gui, &QGuiApplication::commitDataRequest, gui, [once](QSessionManager&) { Deliver(once); },
+    QObject::connect(gui, &QGuiApplication::commitDataRequest, gui, [once](QSessionManager&) {
+                       StartDeadline();
+                       Deliver(once);
+                     },
                      Qt::DirectConnection);
 }
 
@@ -102,5 +128,9 @@ TerminationHold::~TerminationHold() {
 }
 
 bool TerminationPending() { return static_cast<bool>(waiting); }
+
+bool TerminationRequested() { return requested; }
+
+void SetTerminationDeadline(int ms) { deadlineMs = ms; }
 
 }  // namespace platform

@@ -1,5 +1,10 @@
 #include "program/forms.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
+#include "platform/termination.h"
+
 #include "app/About.h"
 #include "app/placement.h"
 #include "app/taborder.h"
@@ -48,4 +53,15 @@ void CreateForms() {
     SetReadingTabOrder(w);
     KeepPlaceWhenHidden(w);
   }
+}
+
+void CloseOnTerminationRequest() {
+  platform::OnTerminationRequest([] {
+    if (FNav) FNav->close();
+    // Every event loop ends, the nested ones of modal dialogs and message
+    // boxes too; a window that would refuse to close is not asked.
+    // (Outside any event loop there is none to end, and an exit would
+    // make every later loop return at once.)
+    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
+  });
 }

@@ -7,7 +7,7 @@
 #include "app/startup.h"
 #include "app/themes.h"
 #include "platform/prompts.h"
-#include "platform/termination.h"
+#include "runtime/UMsg.h"
 #include "runtime/unavigation.h"
 
 int main(int argc, char** argv) {
@@ -25,12 +25,15 @@ int main(int argc, char** argv) {
     if (theme != kDefaultStyleName) ApplyTheme(theme);
     QApplication::setApplicationName("Quarix DM");
     CreateForms();
+    SetEventLogProblemHandler([](const std::string& text) {
+      if (!FMsg) return;
+      FMsg->show();
+      FMsg->AddLine(QString::fromStdString(text));
+    });
     // A logout, a shutdown or Ctrl+C closes the program as File > Exit does;
     // one that comes while the last drawing is reloaded at the first showing
     // stops the reload first.
-    platform::OnTerminationRequest([] {
-      if (FNav) FNav->close();
-    });
+    CloseOnTerminationRequest();
     FNav->show();
     QApplication::exec();
   } catch (...) {

@@ -648,7 +648,11 @@ void TFNav::closeEvent(QCloseEvent* e) {
     return;
   }
   e->accept();
+  // The other windows are closed as the program quits; one that refuses (a
+  // question without Cancel, a dialog that keeps itself open) does not keep
+  // the program alive once the main window has closed.
   QCoreApplication::quit();
+  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
 }
 
 void TFNav::FormCloseQuery(QObject* Sender, bool& CanClose) {

@@ -1,5 +1,9 @@
 #include "ui/QuarixTranslation.h"
 
+#include <QtGlobal>
+
+#include "platform/failurerun.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -181,5 +185,11 @@ void TQuarixTranslation::LogMissingKey(const std::string& key) const {
   std::string out;
   for (const std::string& line : lines) out += line + "\r\n";
   for (const std::string& line : keyLines) out += line + "\r\n";
-  WriteFileAtomically(file, out);
+  // A log that cannot be written is told once, and once when it is again.
+  static platform::FailureRun failures;
+  if (!WriteFileAtomically(file, out)) {
+    if (failures.Failed()) qWarning("The missing-text log %s cannot be written.", file.c_str());
+  } else if (failures.Succeeded()) {
+    qWarning("The missing-text log %s is written again.", file.c_str());
+  }
 }

@@ -109,6 +109,7 @@ TEST_F(MainWindowFiles, TerminationDuringTheReloadAtStartKeepsTheLastDrawing) {
     ASSERT_EQ(last.CadSave(file), 1);
     IniFile().WriteString("FILE", "Last File Saved", file);
   }
+  platform::SetTerminationDeadline(0);  // the test process goes on after the request
   platform::OnTerminationRequest([] {
     if (FNav) FNav->close();
   });

@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <stdlib.h>
 
 #include <chrono>
@@ -18,6 +20,7 @@
 #include <thread>
 
 #include "ntrip/ntripprotocol.h"
+#include "ntrip/rtcm3.h"
 #include "tests/ntrip/fakecaster.h"
 #include "tests/ntrip/str2str.h"
 
@@ -470,4 +473,164 @@ TEST_F(NtripClientWithStr2str, CorrectionsReachThePortWhileTheWindowThreadIsBusy
   ASSERT_TRUE(PumpUntil([&] { return r.data.size() >= 5 + sent.size(); }));
   EXPECT_EQ(r.data, "first" + sent);
   r.client.Disconnect();
+}
+
+namespace {
+
+// A stream of distinct RTCM 3 frames (MSM7 of GPS, numbered in the payload),
+// cut into chunks for the caster; the first chunk opens with the ICY line.
+struct FrameStream {
+  std::vector<std::string> frames;
+  std::vector<std::string> chunks;
+  std::string all;
+  FrameStream(int chunkCount, int framesPerChunk, std::size_t payloadSize) {
+    for (int c = 0; c < chunkCount; ++c) {
+      std::string chunk = c == 0 ? "ICY 200 OK\r\n" : "";
+      for (int f = 0; f < framesPerChunk; ++f) {
+        const uint32_t n = uint32_t(frames.size());
+        std::string payload = {char(1077 >> 4), char((1077 & 0xF) << 4), char(n >> 24), char(n >> 16),
+                               char(n >> 8), char(n)};
+        payload.resize(payloadSize, char(0x5A));
+        frames.push_back(rtcm3::MakeFrame(payload));
+        chunk += frames.back();
+        all += frames.back();
+      }
+      chunks.push_back(chunk);
+    }
+  }
+  // The sequence numbers of the whole frames that make up `got`; false when
+  // `got` holds anything else (a piece of a frame, a frame out of order).
+  bool WholeFramesInOrder(const std::string& got, std::vector<uint32_t>& numbers) const {
+    std::size_t p = 0;
+    while (p < got.size()) {
+      const long length = rtcm3::FrameAt(reinterpret_cast<const uint8_t*>(got.data()) + p, got.size() - p);
+      if (length <= 0) return false;
+      const auto* b = reinterpret_cast<const uint8_t*>(got.data()) + p + 5;
+      const uint32_t n = uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
+      if (n >= frames.size() || got.compare(p, std::size_t(length), frames[n]) != 0) return false;
+      if (!numbers.empty() && n <= numbers.back()) return false;
+      numbers.push_back(n);
+      p += std::size_t(length);
+    }
+    return true;
+  }
+};
+
+struct LossRecorder {
+  std::vector<CorrectionForwarder::Loss> losses;
+  explicit LossRecorder(TQuarixNTRIPClient& c) {
+    c.OnForwardLoss = [this](TQuarixNTRIPClient*, const CorrectionForwarder::Loss& l) { losses.push_back(l); };
+  }
+};
+
+volatile sig_atomic_t signalsTaken = 0;
+extern "C" void CountSignal(int) { signalsTaken = signalsTaken + 1; }
+
+}  // namespace
+
+// The receiver's port drains more slowly than the caster sends (a receiver
+// left at a low rate, a port held by flow control): corrections that waited
+// past the hold are dropped as whole frames, oldest first; the loss is told
+// with its amount when it begins and again when the port keeps up.
+TEST(NtripClient, APortSlowerThanTheCasterLosesWholeFramesAndTellsIt) {
+  const FrameStream stream(40, 20, 200);  // 40 chunks of 20 frames, 163 kB
+  FakeCaster caster({{stream.chunks, false}});
+  Pty pty;  // its other side is not read until the caster is through
+  ASSERT_TRUE(pty.port);
+  Recorder r(caster.Port());
+  LossRecorder loss(r.client);
+  r.client.SetForwardHoldMs(300);
+  r.client.SetSerialHandle(pty.port);
+  r.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return r.data.size() >= stream.all.size(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !loss.losses.empty(); }));
+  EXPECT_TRUE(loss.losses.front().dropping);
+  EXPECT_GT(loss.losses.front().bytes, 0u);
+  EXPECT_GT(loss.losses.front().frames, 0u);
+  EXPECT_EQ(loss.losses.size(), 1u);  // told once, however long it lasts
+
+  // The port keeps up again: what waited is written, and that is told too.
+  std::string got;
+  const auto readSome = [&](int waitMs) {
+    pollfd p{pty.master, POLLIN, 0};
+    if (::poll(&p, 1, waitMs) <= 0) return false;
+    char buf[65536];
+    const ssize_t n = ::read(pty.master, buf, sizeof buf);
+    if (n > 0) got.append(buf, std::size_t(n));
+    return n > 0;
+  };
+  ASSERT_TRUE(PumpUntil([&] {
+    readSome(0);
+    return loss.losses.size() == 2 && r.client.ForwardWaiting() == 0;
+  }));
+  while (readSome(300)) {
+  }
+  const CorrectionForwarder::Loss& end = loss.losses.back();
+  EXPECT_FALSE(end.dropping);
+  std::vector<uint32_t> numbers;
+  ASSERT_TRUE(stream.WholeFramesInOrder(got, numbers)) << "the receiver got a piece of a frame";
+  EXPECT_EQ(got.size() + end.bytes, stream.all.size());
+  EXPECT_EQ(numbers.size() + end.frames, stream.frames.size());
+  EXPECT_EQ(numbers.back(), stream.frames.size() - 1);  // the newest are kept
+  r.client.Disconnect();
+}
+
+// A port that takes nothing for 2 s (flow control, a receiver busy) and then
+// keeps up loses nothing: the receiver gets the stream byte for byte.
+TEST(NtripClient, APortThatStallsTwoSecondsLosesNothing) {
+  const FrameStream stream(50, 10, 400);  // 50 chunks of 10 frames, 203 kB in 2 s: more than a terminal holds
+  FakeCaster caster({{stream.chunks, false}});
+  Pty pty;
+  ASSERT_TRUE(pty.port);
+  Recorder r(caster.Port());
+  LossRecorder loss(r.client);
+  r.client.SetSerialHandle(pty.port);
+  r.client.Connect();
+  PumpUntil([] { return false; }, 2000);  // the port's reader stalls
+  EXPECT_GT(r.client.ForwardWaiting(), 0u);
+  std::string got;
+  while (got.size() < stream.all.size()) {
+    QCoreApplication::processEvents();
+    const std::string more = pty.ReadAvailable(1);
+    if (more.empty()) break;
+    got += more;
+  }
+  EXPECT_EQ(got.size(), stream.all.size());
+  EXPECT_TRUE(got == stream.all) << "the stream reached the port changed";
+  PumpUntil([&] { return r.data.size() >= stream.all.size(); });
+  EXPECT_TRUE(loss.losses.empty());
+  r.client.Disconnect();
+}
+
+// A signal caught while the worker waits in its receive (a handler installed
+// without SA_RESTART; a stop and continue of the program does the same to a
+// receive with a time-out) interrupts the call: the connection is kept and
+// every byte still arrives.
+TEST(NtripClient, AReceiveInterruptedByASignalKeepsTheConnection) {
+  struct sigaction sa {}, old {};
+  sa.sa_handler = CountSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = 0;  // no SA_RESTART
+  ASSERT_EQ(::sigaction(SIGUSR1, &sa, &old), 0);
+
+  const FrameStream stream(25, 1, 50);  // a frame every 40 ms: the worker mostly waits in its receive
+  FakeCaster caster({{stream.chunks, false}});
+  Pty pty;
+  ASSERT_TRUE(pty.port);
+  Recorder r(caster.Port());
+  r.client.SetSerialHandle(pty.port);
+  r.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return r.Count(3) == 1; }));
+  signalsTaken = 0;
+  while (r.data.size() < stream.all.size() && r.Count(0) == 0) {
+    if (r.client.Worker) ::pthread_kill(r.client.Worker->NativeHandle(), SIGUSR1);
+    PumpUntil([] { return false; }, 7);
+  }
+  EXPECT_GT(int(signalsTaken), 10);
+  EXPECT_EQ(r.Count(0), 0) << "the interrupted receive was taken as a closed connection";
+  EXPECT_TRUE(r.client.Connected);
+  EXPECT_TRUE(r.data == stream.all);
+  EXPECT_TRUE(pty.ReadAvailable(stream.all.size()) == stream.all);
+  r.client.Disconnect();
+  ::sigaction(SIGUSR1, &old, nullptr);
 }
