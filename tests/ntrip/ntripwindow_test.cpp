@@ -27,6 +27,7 @@
 #include <cmath>
 #include <thread>
 
+#include "app/helpers.h"
 #include "app/settingsfile.h"
 #include "app/textfile.h"
 #include "platform/prompts.h"
@@ -447,6 +448,47 @@ TEST_F(NtripWindow, ConnectionThroughACasterAndTheReport) {
   EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client - Disconnected");
   EXPECT_EQ(Ini("AutoConnect"), "0");
   EXPECT_EQ(w->Client->Worker, nullptr);
+}
+
+// A receiver's port that drains more slowly than the caster sends: the window
+// says that corrections are dropped, in its title, its log and the events
+// log (once, with the amount), and says so again when the port keeps up.
+TEST_F(NtripWindow, CorrectionsThePortCannotTakeAreToldAndSoIsItsRecovery) {
+  std::vector<std::string> chunks;
+  for (int c = 0; c < 30; ++c) {
+    std::string chunk = c == 0 ? "ICY 200 OK\r\n" : "";
+    for (int f = 0; f < 25; ++f) chunk += rtcm3::MakeFrame(std::string(200, char(0x40 + f)));
+    chunks.push_back(chunk);
+  }
+  const std::string eventsLog = EventsLogFileName();
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(eventsLog.substr(0, eventsLog.rfind('/')))));
+  FakeCaster caster({{chunks, false}});
+  ReceiverPort receiver;  // not read until the caster is through
+  ASSERT_TRUE(receiver.port);
+  Create();
+  auto* w = frmNTRIPSettings;
+  w->Client->SetForwardHoldMs(200);
+  w->SetGPSPort(receiver.port, "COM5");
+  ConnectTo(caster);
+  ASSERT_TRUE(PumpUntil([&] { return CountLogged("Corrections dropped: ") == 1; }));
+  EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client - Receiving Data - Corrections Dropped (port too slow)");
+  EXPECT_TRUE(PumpUntil([&] { return w->Client->BytesReceived >= 30 * 25 * 206; }));
+  EXPECT_EQ(CountLogged("Corrections dropped: the receiver's port COM5 cannot take them as fast as they arrive ("), 1);
+
+  // The receiver reads again.
+  ASSERT_TRUE(PumpUntil([&] {
+    pollfd p{receiver.master, POLLIN, 0};
+    char buf[65536];
+    if (::poll(&p, 1, 0) > 0) (void)!::read(receiver.master, buf, sizeof buf);
+    return CountLogged("The receiver's port COM5 takes the corrections again (") == 1;
+  }));
+  EXPECT_EQ(w->windowTitle(), "Quarix NTRIP Client - Receiving Data");
+  const std::string events = env.ReadFile(eventsLog);
+  EXPECT_NE(events.find("\tNTRIP: Corrections dropped: the receiver's port COM5 cannot take them"), std::string::npos)
+      << events;
+  EXPECT_NE(events.find("\tNTRIP: The receiver's port COM5 takes the corrections again ("), std::string::npos)
+      << events;
+  w->btnConnectClick();
 }
 
 TEST_F(NtripWindow, LostConnectionShowsTheHiddenWindow) {
