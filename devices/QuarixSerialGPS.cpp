@@ -52,6 +52,7 @@ TQuarixSerialGPS::~TQuarixSerialGPS() {
   OnPosition3DChange = nullptr;
   OnSpeedChange = nullptr;
   OnBadSentences = nullptr;
+  OnWriteProblem = nullptr;
   Close();
   delete PollTimer;
   delete IdleTimer;
@@ -123,7 +124,17 @@ void TQuarixSerialGPS::Close() {
 
 void TQuarixSerialGPS::SendString(const std::string& Text) {
   if (!Active || !Handle) return;
-  Handle->Write(Text);  // a failed or short write is not reported
+  // A text the port does not take whole is not taken for sent: the first of
+  // a run is told, and the first that goes through again.
+  const std::size_t written = Handle->Write(Text);
+  std::string told;
+  if (written < Text.size() && SendFailures.Failed(Text.size() - written))
+    told = "Writing to " + PortName(Port) + " failed: the port took " + std::to_string(written) + " of " +
+           std::to_string(Text.size()) + " bytes.";
+  else if (written == Text.size() && SendFailures.Succeeded())
+    told = PortName(Port) + " takes what is written again (" + std::to_string(SendFailures.Amount()) +
+           " bytes were not written).";
+  if (!told.empty() && OnWriteProblem) OnWriteProblem(this, told);
   if (OnSend) OnSend(this, Text);
 }
 

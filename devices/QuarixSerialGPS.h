@@ -21,6 +21,7 @@
 #include <string>
 
 #include "devices/nmea.h"
+#include "platform/failurerun.h"
 #include "platform/serialport.h"
 
 class QTimer;
@@ -69,6 +70,7 @@ class TQuarixSerialGPS : public QObject {
   bool IdleReported = false;    // the current silence has been reported
   int RawLogFd = -1;            // the raw log while the port is open
   bool RawLogFailed = false;    // a failed write has been told; cleared when writing works again
+  platform::FailureRun SendFailures;  // texts the port did not take whole
   QTimer* ReopenTimer = nullptr;  // owned; tries a lost port again
   int ReopenInterval = 3000;      // ms between the attempts; below 1 means 3000
   bool Reopening = false;         // true while OnConnect tells a lost port opened again
@@ -86,6 +88,9 @@ class TQuarixSerialGPS : public QObject {
   std::function<void(QObject* Sender, double Speed)> OnSpeedChange;
   // The raw log failed (told once) or works again.
   std::function<void(QObject* Sender, const std::string& Text)> OnRawLogProblem;
+  // A text the port did not take whole within the write time-out (told once)
+  // or the port takes what is written again.
+  std::function<void(QObject* Sender, const std::string& Text)> OnWriteProblem;
   // Damaged sentences (a wrong checksum, cut short) were dropped (told now and then, not per line).
   std::function<void(QObject* Sender, const std::string& Text)> OnBadSentences;
 

@@ -505,6 +505,7 @@ void TFNav::FormCreate() {
   ZGPS1->OnSend = [this](QObject* s, const std::string& text) { ZGPS1Send(s, text); };
   ZGPS1->OnRawLogProblem = [this](QObject*, const std::string& text) { SurveyReport(text); };
   ZGPS1->OnBadSentences = [this](QObject*, const std::string& text) { SurveyReport(text); };
+  ZGPS1->OnWriteProblem = [this](QObject*, const std::string& text) { SurveyReport(text); };
 
   // 6. The echo sounder: its lines, and its port lost and found again.
   ZSENSOR = new TQuarixSerialGPS(this);

@@ -540,6 +540,28 @@ TEST_F(SerialGPSTest, SendStringWritesTheBytesAndReportsThem) {
   EXPECT_EQ(events[0].text, "$PCMD,1\r\n");
 }
 
+// A port that takes nothing (a receiver holding the line by flow control, a
+// full queue): a text that cannot be written whole is told, once however
+// often it happens, and so is the first that goes through again.
+TEST_F(SerialGPSTest, ATextThePortDoesNotTakeIsToldOnceAndSoIsItsRecovery) {
+  std::vector<std::string> told;
+  gps.OnWriteProblem = [&](QObject*, const std::string& text) { told.push_back(text); };
+  OpenPort();
+  pty.Drain();
+  const std::string block(4096, 'x');
+  int full = 0;
+  for (int i = 0; i < 200 && told.empty(); ++i) gps.SendString(block), ++full;  // until the line's queue is full
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].rfind("Writing to COM7 failed: the port took ", 0), 0u) << told[0];
+  gps.SendString(block);
+  EXPECT_EQ(told.size(), 1u);  // not again while it lasts
+  pty.Drain();
+  gps.SendString("$PCMD,1\r\n");
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_EQ(told[1].rfind("COM7 takes what is written again (", 0), 0u) << told[1];
+  EXPECT_GT(full, 1);
+}
+
 TEST_F(SerialGPSTest, AnotherThreadWritesUntilCloseAndNothingAfter) {
   OpenPort();
   platform::SerialHandle handed = gps.Handle;  // as the NTRIP client receives it
