@@ -117,6 +117,9 @@ std::string DrawingReadFailure(int err) {
       return "it holds no drawing";
     case ENOENT:
       return "it does not exist";
+    case EISDIR:
+    case EINVAL:
+      return "it is not a regular file";
     case EACCES:
     case EPERM:
       return "it may not be read";
@@ -573,7 +576,7 @@ void TFNav::FormShow() {
       // The last drawing is reloaded; one that cannot be is told, and the
       // map starts without it.
       errno = 0;
-      const int err = !platform::FileExists(last) ? ENOENT : LoadLayoutFile(fcad, last, 0) == 1 ? 0 : errno;
+      const int err = LoadLayoutFile(fcad, last, 0) == 1 ? 0 : errno;
       if (err == 0) {
         ShowLastFileFolder(last);
       } else {

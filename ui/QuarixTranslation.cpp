@@ -67,12 +67,8 @@ void TQuarixTranslation::ScanLanguages() {
 void TQuarixTranslation::LoadLanguage(const std::string& code, std::map<std::string, std::string>& target) const {
   target.clear();
   const std::string file = LanguageFileName(code);
-  if (file.empty() || !platform::FileExists(file)) return;
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(file, ec);
-  if (ec || size > translation::kMaxLanguageFileBytes) return;
   std::string bytes;
-  if (!ReadWholeFile(file, bytes)) return;
+  if (file.empty() || !ReadWholeFile(file, bytes, translation::kMaxLanguageFileBytes)) return;
   translation::ParseLanguageJson(bytes, target);
 }
 
@@ -140,10 +136,8 @@ bool TQuarixTranslation::SaveLanguageTexts(const std::string& code, const std::m
     merged = Dictionary;
   } else if (platform::FileExists(file)) {
     // Never replace a file whose other texts could not be read.
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(file, ec);
     std::string bytes;
-    if (ec || size > translation::kMaxLanguageFileBytes || !ReadWholeFile(file, bytes) ||
+    if (!ReadWholeFile(file, bytes, translation::kMaxLanguageFileBytes) ||
         !translation::ParseLanguageJson(bytes, merged))
       return false;
   }
@@ -168,11 +162,8 @@ void TQuarixTranslation::Reload() {
 void TQuarixTranslation::LogMissingKey(const std::string& key) const {
   const std::string file = LanguageFolder + kMissingLog;
   std::string text;
-  if (platform::FileExists(file)) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(file, ec);
-    if (ec || size > kMaxMissingLogBytes || !ReadWholeFile(file, text)) return;  // never replace what we cannot read
-  }
+  if (platform::FileExists(file) && !ReadWholeFile(file, text, kMaxMissingLogBytes))
+    return;  // never replace what we cannot read
   // A key stands in the log as one line, or as several when it holds line
   // breaks itself; either way it is found again and written only once.
   const std::vector<std::string> lines = Lines(text);

@@ -1,6 +1,8 @@
 // The main window's file commands with real drawing files: Save writes a file
 // that the canvas reads back, Open adds one, the start reloads the last one.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -329,6 +331,32 @@ TEST_F(MainWindowFiles, OpenOfGarbageOrAForeignFileLeavesTheMapAndTellsIt) {
     EXPECT_NE(EventsLog().find("\tOpen failed: " + file), std::string::npos);
     ASSERT_FALSE(prompts::CurrentScript().shown.empty());
     EXPECT_TRUE(prompts::CurrentScript().shown.back().contains("could not be read"));
+  }
+}
+
+// A drawing that is no regular file (a FIFO, a link to /dev/zero, a folder)
+// is never waited on nor read: told at start and at Open, the map as it was.
+TEST_F(MainWindowFiles, ADrawingThatIsNoRegularFileIsToldAtStartAndAtOpen) {
+  const std::string fifo = env.Home() + "fifo.qvt", zero = env.Home() + "zero.qvt", folder = env.Home() + "folder.qvt";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+  for (const std::string& file : {fifo, zero, folder}) {
+    SCOPED_TRACE(file);
+    IniFile().WriteString("FILE", "Last File Saved", file);
+    prompts::CurrentScript().shown.clear();
+    Start();
+    ExpectReloadTold(file, "is not a regular file", EventsLog());
+    FNav->fcad->DrawLine(0, 0, 1, 1, UserShapeLayer);
+    const std::vector<std::string> before = Describe(*FNav->fcad);
+    prompts::CurrentScript().shown.clear();
+    prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
+    FNav->Open1->trigger();
+    EXPECT_EQ(Describe(*FNav->fcad), before);
+    ASSERT_EQ(prompts::CurrentScript().shown.size(), 2u);  // the dialog's caption, then the message
+    EXPECT_EQ(prompts::CurrentScript().shown.back().toStdString(),
+              "The file " + file + " could not be read as a drawing: it is not a regular file.");
+    Stop();
   }
 }
 
