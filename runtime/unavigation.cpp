@@ -135,6 +135,7 @@ std::string DrawingReadFailure(int err) {
 // Why a drawing could not be written, from the errno its save left.
 std::string DrawingWriteFailure(int err) {
   if (err == EFBIG) return "it is larger than this machine could read back";
+  if (err == EINVAL || err == EISDIR) return "the name is taken by something that is not a regular file";
   return err ? std::strerror(err) : "the drawing could not be written";
 }
 

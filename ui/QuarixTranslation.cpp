@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/textfile.h"
+#include "app/utf8.h"
 #include "platform/paths.h"
 #include "ui/translationjson.h"
 
@@ -166,7 +167,7 @@ void TQuarixTranslation::LogMissingKey(const std::string& key) const {
     return;  // never replace what we cannot read
   // A key stands in the log as one line, or as several when it holds line
   // breaks itself; either way it is found again and written only once.
-  const std::vector<std::string> lines = Lines(text);
+  const std::vector<std::string> lines = Lines(text.substr(ByteOrderMarkLength(text)));
   const std::vector<std::string> keyLines = key.empty() ? std::vector<std::string>{""} : Lines(key + "\n");
   if (std::search(lines.begin(), lines.end(), keyLines.begin(), keyLines.end()) != lines.end()) return;
   std::string out;

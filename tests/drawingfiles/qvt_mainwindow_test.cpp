@@ -358,6 +358,16 @@ TEST_F(MainWindowFiles, ADrawingThatIsNoRegularFileIsToldAtStartAndAtOpen) {
               "The file " + file + " could not be read as a drawing: it is not a regular file.");
     Stop();
   }
+  // Nor is the FIFO replaced by a drawing saved under its name.
+  Start();
+  prompts::CurrentScript().shown.clear();
+  prompts::CurrentScript().fileNames.push_back(QString::fromStdString(fifo));
+  FNav->SaveAs1->trigger();
+  EXPECT_EQ(prompts::CurrentScript().shown.back().toStdString(),
+            "The drawing could not be saved to " + fifo + ": the name is taken by something that is not a regular file");
+  struct stat st {};
+  ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST_F(MainWindowFiles, ExportIntoAMissingFolderTellsIt) {
