@@ -179,3 +179,18 @@ std::string FormatTime(const QDateTime& t) {
 }
 
 std::string FormatDateTime(const QDateTime& t) { return FormatDate(t) + " " + FormatTime(t); }
+
+std::string ByteCountText(uint64_t Bytes) {
+  char buf[64];
+  if (Bytes >= (1ull << 30))
+    std::snprintf(buf, sizeof buf, "%.1f GB", Bytes / 1073741824.0);
+  else if (Bytes >= (1ull << 20) && Bytes % (1ull << 20) == 0)
+    std::snprintf(buf, sizeof buf, "%llu MB", static_cast<unsigned long long>(Bytes >> 20));
+  else if (Bytes >= (1ull << 20))
+    std::snprintf(buf, sizeof buf, "%.1f MB", Bytes / 1048576.0);
+  else if (Bytes >= 1024)
+    std::snprintf(buf, sizeof buf, "%.1f KB", Bytes / 1024.0);
+  else
+    std::snprintf(buf, sizeof buf, "%llu bytes", static_cast<unsigned long long>(Bytes));
+  return buf;
+}

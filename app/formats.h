@@ -2,6 +2,7 @@
 // Number and date texts as the whole program writes and reads them. Numbers
 // always use the period; nothing here depends on the user's locale.
 #include <QDateTime>
+#include <cstdint>
 #include <string>
 
 // Shortest text of a value with at most 15 significant digits: fixed notation
@@ -25,3 +26,7 @@ double StrToFloatDef(const std::string& text, double def);
 std::string FormatDate(const QDateTime& t);
 std::string FormatTime(const QDateTime& t);
 std::string FormatDateTime(const QDateTime& t);
+
+// A byte count as reasons given to the user write it: "64 MB", "1.5 KB",
+// "300 bytes".
+std::string ByteCountText(uint64_t Bytes);

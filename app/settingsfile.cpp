@@ -7,15 +7,19 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <sstream>
 
 #include "app/formats.h"
 #include "app/helpers.h"
 #include "app/textfile.h"
+#include "app/utf8.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 
 namespace {
+// The settings file holds a few hundred keys; a file this large is not one.
+constexpr uint64_t kMaxSettingsFileBytes = 16ull << 20;
+
 std::string Normalise(const std::string& s) {
   std::string t = TrimBlanks(s);
   for (auto& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -94,8 +98,14 @@ bool IniFile::NewFailure(const std::string& fileName) {
 
 bool IniFile::Load() {
   lines_.clear();
-  std::ifstream in(fileName_, std::ios::binary);
-  if (!in) return !platform::FileExists(fileName_);
+  // A settings file edited by hand may be anything by now: it is read only
+  // when it is a regular file of sensible size, never waited on. A missing
+  // one reads as empty; one that cannot be read is never written over.
+  std::string bytes;
+  if (!ReadWholeFile(fileName_, bytes, kMaxSettingsFileBytes)) return errno == ENOENT;
+  // Editors on other systems put a byte-order mark in front of the first
+  // section's name; it is not part of the name.
+  std::istringstream in(bytes.substr(ByteOrderMarkLength(bytes)));
   std::string raw, current;
   while (std::getline(in, raw)) {
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();

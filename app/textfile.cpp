@@ -9,9 +9,15 @@
 #include <cerrno>
 #include <cstdio>  // renameat2
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <limits>
+#include <new>
 #include <vector>
+
+#include "app/formats.h"
+#include "app/utf8.h"
 
 std::string ToTextMode(const std::string& text) {
   std::string out;
@@ -146,6 +152,12 @@ bool WriteWhole(const std::string& fileName, const std::string& bytes, mode_t mo
   mode_t perms;
   struct stat old {};
   if (::stat(target.c_str(), &old) == 0) {
+    // Only a file is replaced: never a FIFO, a device or a folder of that
+    // name, nor what a link points at that is one of them.
+    if (!S_ISREG(old.st_mode)) {
+      errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
+      return false;
+    }
     if (!replace) {
       errno = EEXIST;
       return false;
@@ -224,17 +236,125 @@ bool AppendWhole(int fd, const std::string& bytes) {
   return true;
 }
 
+int OpenFileToRead(const std::string& FileName, uint64_t MaxBytes, std::string* Why, uint64_t* Size) {
+  auto refuse = [Why](int err, const std::string& why) {
+    if (Why) *Why = why;
+    errno = err;
+    return -1;
+  };
+  // Opened without waiting, so a FIFO cannot hold the window.
+  const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    const int err = errno;
+    return refuse(err, std::strerror(err));
+  }
+  struct stat st {};
+  int err = 0;
+  std::string why;
+  if (::fstat(fd, &st) != 0) {
+    err = errno;
+    why = std::strerror(err);
+  } else if (!S_ISREG(st.st_mode)) {
+    err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    why = "it is not a regular file";
+  } else if (static_cast<uint64_t>(st.st_size) > MaxBytes) {
+    err = EFBIG;
+    why = "it holds " + ByteCountText(static_cast<uint64_t>(st.st_size)) + ", more than the " +
+          ByteCountText(MaxBytes) + " such a file may hold";
+  }
+  if (err != 0) {
+    ::close(fd);
+    return refuse(err, why);
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  if (Size) *Size = static_cast<uint64_t>(st.st_size);
+  return fd;
+}
+
+std::string FileReadProblem(const std::string& FileName, uint64_t MaxBytes) {
+  std::string why;
+  const int fd = OpenFileToRead(FileName, MaxBytes, &why);
+  if (fd < 0) return why;
+  ::close(fd);
+  return {};
+}
+
+bool ReadWholeFile(const std::string& fileName, std::string& bytes, uint64_t maxBytes, std::string* why) {
+  uint64_t size = 0;
+  const int fd = OpenFileToRead(fileName, maxBytes, why, &size);
+  if (fd < 0) return false;
+  int err = 0;
+  std::string text;
+  try {
+    text.reserve(static_cast<std::size_t>(size));
+    char chunk[64 * 1024];
+    for (;;) {
+      const ssize_t n = platform::RetryInterrupted([&] { return ::read(fd, chunk, sizeof chunk); });
+      if (n < 0) err = errno;
+      if (n <= 0) break;
+      if (static_cast<uint64_t>(n) > maxBytes - text.size()) {  // it grew past the bound
+        err = EFBIG;
+        break;
+      }
+      text.append(chunk, static_cast<std::size_t>(n));
+    }
+  } catch (const std::bad_alloc&) {
+    err = ENOMEM;
+  }
+  ::close(fd);
+  if (err != 0) {
+    if (why)
+      *why = err == EFBIG ? "it grew past the " + ByteCountText(maxBytes) + " such a file may hold while it was read"
+                          : std::strerror(err);
+    errno = err;
+    return false;
+  }
+  bytes.swap(text);
+  return true;
+}
+
 bool ReadWholeFile(const std::string& fileName, std::string& bytes) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  return ReadWholeFile(fileName, bytes, std::numeric_limits<uint64_t>::max());
+}
+
+FileReadBuffer::FileReadBuffer(int fd) : fd_(fd) { setg(buffer_, buffer_, buffer_); }
+
+FileReadBuffer::~FileReadBuffer() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+FileReadBuffer::int_type FileReadBuffer::underflow() {
+  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+  const ssize_t n = platform::RetryInterrupted([&] { return ::read(fd_, buffer_, sizeof buffer_); });
+  if (n <= 0) return traits_type::eof();
+  setg(buffer_, buffer_, buffer_ + n);
+  return traits_type::to_int_type(*gptr());
+}
+
+FileReadBuffer::pos_type FileReadBuffer::seekoff(off_type off, std::ios_base::seekdir dir,
+                                                 std::ios_base::openmode which) {
+  if (!(which & std::ios_base::in)) return pos_type(off_type(-1));
+  // The descriptor stands at the end of what the buffer holds.
+  const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+  if (end < 0) return pos_type(off_type(-1));
+  const off_t here = end - (egptr() - gptr());
+  off_t target;
+  if (dir == std::ios_base::beg) target = off;
+  else if (dir == std::ios_base::cur) target = here + off;
+  else target = ::lseek(fd_, 0, SEEK_END) + off;
+  if (target < 0 || ::lseek(fd_, target, SEEK_SET) < 0) return pos_type(off_type(-1));
+  setg(buffer_, buffer_, buffer_);
+  return pos_type(target);
+}
+
+FileReadBuffer::pos_type FileReadBuffer::seekpos(pos_type pos, std::ios_base::openmode which) {
+  return seekoff(off_type(pos), std::ios_base::beg, which);
 }
 
 std::vector<std::string> SplitTextLines(const std::string& bytes) {
   std::vector<std::string> lines;
   std::string line;
-  std::size_t i = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  std::size_t i = ByteOrderMarkLength(bytes);
   for (; i < bytes.size(); ++i) {
     const char c = bytes[i];
     if (c == '\r' || c == '\n') {

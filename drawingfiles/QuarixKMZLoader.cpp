@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "app/formats.h"
+#include "app/textfile.h"
 #include "app/utf8.h"
 #include "drawingfiles/importstage.h"
 #include "drawingfiles/kmlfiles.h"
@@ -284,9 +285,10 @@ bool TQuarixKMZLoader::LoadFromFile(const std::string& Path) {
   LastError.clear();
   linkedTexts_.clear();
   linkNote_.clear();
-  // Only a regular file is read: a FIFO or a device is refused at once,
-  // with its reason.
-  const std::string problem = ImportFileProblem(Path);
+  // Only a regular file is read: a FIFO, a device or a file too large is
+  // refused at once, with its reason.
+  const bool kmz = LowerAscii(fs::path(Path).extension().string()) == ".kmz";
+  const std::string problem = FileReadProblem(Path, kmz ? TKMZLimits().MaxTotalBytes : kMaxKMLFileBytes);
   if (!problem.empty()) {
     std::error_code ec;
     LastError = fs::exists(fs::symlink_status(Path, ec)) ? "Failed to read KML file " + Path + ": " + problem
@@ -294,7 +296,7 @@ bool TQuarixKMZLoader::LoadFromFile(const std::string& Path) {
     return false;
   }
   bool result;
-  if (LowerAscii(fs::path(Path).extension().string()) == ".kmz") {
+  if (kmz) {
     const std::string text = ExtractKMZ(Path);
     if (text.empty()) return false;
     result = ParseKML(text);
@@ -302,7 +304,7 @@ bool TQuarixKMZLoader::LoadFromFile(const std::string& Path) {
   } else {
     std::string text;
     std::string why;
-    if (!ReadKMLTextFile(Path, text, 256ull << 20, &why)) {
+    if (!ReadKMLTextFile(Path, text, kMaxKMLFileBytes, &why)) {
       LastError = "Failed to read KML file " + Path + ": " + why;
       return false;
     }
@@ -329,13 +331,19 @@ std::string TQuarixKMZLoader::ExtractKMZ(const std::string& Path) {
       break;
     }
   }
+  // The copy is taken from the file as it was judged.
   const std::string zipPath = TempFolder + "/temp.zip";
-  std::error_code ec;
-  if (!createdFolder_ ||
-      !fs::copy_file(Path, zipPath, fs::copy_options::overwrite_existing, ec) || ec) {
+  std::string archive, problem;
+  if (!ReadWholeFile(Path, archive, TKMZLimits().MaxTotalBytes, &problem)) {
+    LastError = "Failed to read KML file " + Path + ": " + problem;
+    return {};
+  }
+  if (!createdFolder_ || !WriteFileAtomically(zipPath, archive)) {
     LastError = "Failed to copy KMZ file";
     return {};
   }
+  std::string().swap(archive);
+  std::error_code ec;
   TKMZExpandReport report;
   if (!ExpandKMZArchive(zipPath, TempFolder, TKMZLimits(), &report)) {
     LastError = "The KMZ file is not a zip archive or is damaged: " + Path;
@@ -373,7 +381,7 @@ std::string TQuarixKMZLoader::ExtractKMZ(const std::string& Path) {
     kml = fs::path(TempFolder) / *std::min_element(names.begin(), names.end());
   }
   std::string text, why;
-  if (!ReadKMLTextFile(kml.string(), text, 256ull << 20, &why)) {
+  if (!ReadKMLTextFile(kml.string(), text, kMaxKMLFileBytes, &why)) {
     LastError = "Failed to read extracted KML file: " + why;
     return {};
   }
@@ -427,7 +435,7 @@ void TQuarixKMZLoader::FollowLinks(const std::string& DocEntry, const std::strin
         linkNote_ = "the linked file " + entry + " is " + reason;
         continue;
       }
-      if (!ReadKMLTextFile(file.string(), linked, (256ull << 20) - std::min<uint64_t>(bytes, 256ull << 20), &why)) {
+      if (!ReadKMLTextFile(file.string(), linked, (kMaxKMLFileBytes) - std::min<uint64_t>(bytes, kMaxKMLFileBytes), &why)) {
         linkNote_ = "the linked file " + entry + " was not read: " + why;
         continue;
       }

@@ -1,7 +1,4 @@
 // The canvas's own drawing file: CadSave and CadLoad.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -41,43 +38,6 @@ int qvt::SaveDrawingFile(const TQuarixCanvasModel& canvas, const std::string& fi
   }
 }
 
-namespace {
-
-// The whole file, refused when it is not a readable regular file or larger
-// than any drawing the reader takes; errno tells why.
-bool ReadDrawingFile(const std::string& fileName, std::string& bytes) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a FIFO does not block
-  if (fd < 0) return false;
-  struct stat st {};
-  int why = 0;
-  if (::fstat(fd, &st) != 0) why = errno;
-  else if (!S_ISREG(st.st_mode)) why = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-  else if (static_cast<unsigned long long>(st.st_size) > qvt::Bounds().MemoryBytes) why = EFBIG;
-  if (why == 0) {
-    try {
-      bytes.resize(static_cast<std::size_t>(st.st_size));
-    } catch (...) {
-      why = ENOMEM;
-    }
-  }
-  std::size_t got = 0;
-  while (why == 0 && got < bytes.size()) {
-    const ssize_t n = platform::RetryInterrupted([&] { return ::read(fd, bytes.data() + got, bytes.size() - got); });
-    if (n < 0) why = errno;
-    if (n <= 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
-  if (why != 0) {
-    errno = why;
-    return false;
-  }
-  bytes.resize(got);
-  return true;
-}
-
-}  // namespace
-
 int TQuarixCanvasModel::CadLoad(const std::string& FileName, int, int, int Mode) {
   // The file is read whole and its drawing built apart; the map changes
   // only once all of it is in hand, so a file that fails anywhere (damaged,
@@ -85,7 +45,9 @@ int TQuarixCanvasModel::CadLoad(const std::string& FileName, int, int, int Mode)
   qvt::LoadedDrawing loaded;
   try {
     std::string bytes;
-    if (!ReadDrawingFile(FileName, bytes)) return 0;
+    // Refused when it is not a readable regular file or larger than any
+    // drawing the reader takes; errno tells why.
+    if (!ReadWholeFile(FileName, bytes, qvt::Bounds().MemoryBytes)) return 0;
     if (const int why = qvt::ReadDrawing(bytes, *this, Mode == 0, loaded)) {
       errno = why;
       return 0;

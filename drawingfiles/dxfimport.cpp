@@ -4,13 +4,14 @@
 #include <QLoggingCategory>
 #include <cmath>
 #include <algorithm>
-#include <fstream>
+#include <istream>
 #include <cerrno>
 #include <cstring>
 #include <map>
 #include <unordered_map>
 #include <vector>
 
+#include "app/textfile.h"
 #include "drawingfiles/dxfreader.h"
 #include "drawingfiles/dxftext.h"
 #include "platform/paths.h"
@@ -380,21 +381,17 @@ bool DXFLoad(TQuarixCanvasModel& Model, const std::string& FileName,
     if (ShowMessage) ShowMessage(text);
     else prompts::ShowMessage(QString::fromStdString(text));
   };
-  // A file that cannot be read (gone since it was chosen, a FIFO, a device)
-  // is told with its reason; a FIFO is never waited on.
-  const std::string problem = ImportFileProblem(FileName);
-  if (!problem.empty()) {
+  // A file that cannot be read (gone since it was chosen, a FIFO, a device,
+  // too large) is told with its reason; a FIFO is never waited on.
+  std::string problem;
+  uint64_t size = 0;
+  const int fd = OpenFileToRead(FileName, kMaxDxfFileBytes, &problem, &size);
+  if (fd < 0) {
     show("DXF load failed: " + FileName + " cannot be read (" + problem + ")");
     return false;
   }
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) {
-    show("DXF load failed: " + FileName + " cannot be read (" + std::strerror(errno) + ")");
-    return false;
-  }
-  in.seekg(0, std::ios::end);
-  const auto size = static_cast<uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
-  in.seekg(0, std::ios::beg);
+  FileReadBuffer file(fd);
+  std::istream in(&file);
 
   // The file is read onto a work layer; the import layer keeps what it holds
   // until the read has given shapes.

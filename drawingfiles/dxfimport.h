@@ -5,6 +5,7 @@
 // file's layer table, block definitions (lines only) are kept by the canvas
 // for its whole life and drawn wherever an INSERT references them.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -19,6 +20,8 @@ using TDxfTextSink = std::function<void(const std::string&)>;
 // of times. What this cap and the reader's vertex caps leave out is told to
 // the user in one message at the end of the import.
 constexpr std::size_t kMaxDxfInsertLines = 1000000;
+// The largest DXF file an import reads (it is read four times over).
+constexpr uint64_t kMaxDxfFileBytes = 256ull << 20;
 
 // Imports the file into its import layer, fits the view to the drawing and
 // asks for a repaint. Entities with an extrusion direction are placed in

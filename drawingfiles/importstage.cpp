@@ -1,12 +1,6 @@
 #include "drawingfiles/importstage.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 #include "canvas/canvasmodel.h"
 #include "canvas/shapes.h"
@@ -69,28 +63,4 @@ void TImportStage::Abort() {
     delete blocks.back();
     blocks.pop_back();
   }
-}
-
-int OpenImportFile(const std::string& Path, std::string& Why) {
-  // Opened without waiting, so a FIFO cannot hold the window.
-  const int fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    Why = std::strerror(errno);
-    return -1;
-  }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    Why = "it is not a regular file";
-    return -1;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  return fd;
-}
-
-std::string ImportFileProblem(const std::string& Path) {
-  std::string why;
-  const int fd = OpenImportFile(Path, why);
-  if (fd >= 0) ::close(fd);
-  return why;
 }

@@ -14,14 +14,6 @@ class TQuarixCanvasModel;
 // asks the reader to stop: the import is then cancelled.
 using TImportProgress = std::function<bool(uint64_t Done, uint64_t Total)>;
 
-// Opens the file chosen for an import for reading: a regular file only,
-// never waiting on a FIFO. The descriptor (blocking from then on), or -1
-// with Why saying why not: the system's reason ("No such file or
-// directory"), or "it is not a regular file".
-int OpenImportFile(const std::string& Path, std::string& Why);
-// Why such a file cannot be read; empty when it can.
-std::string ImportFileProblem(const std::string& Path);
-
 class TImportStage {
  public:
   // Makes the hidden work layer, with the properties of the layer named Name

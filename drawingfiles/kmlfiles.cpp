@@ -9,9 +9,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <vector>
 
+#include "app/formats.h"
+#include "app/textfile.h"
 #include "app/utf8.h"
 
 namespace {
@@ -140,42 +141,18 @@ bool ExtractEntry(zip_t* za, zip_uint64_t index, const std::string& target, uint
 
 }  // namespace
 
-std::string KMZByteText(uint64_t Bytes) {
-  char buf[64];
-  if (Bytes >= (1ull << 30))
-    std::snprintf(buf, sizeof buf, "%.1f GB", Bytes / 1073741824.0);
-  else if (Bytes >= (1ull << 20) && Bytes % (1ull << 20) == 0)
-    std::snprintf(buf, sizeof buf, "%llu MB", static_cast<unsigned long long>(Bytes >> 20));
-  else if (Bytes >= (1ull << 20))
-    std::snprintf(buf, sizeof buf, "%.1f MB", Bytes / 1048576.0);
-  else if (Bytes >= 1024)
-    std::snprintf(buf, sizeof buf, "%.1f KB", Bytes / 1024.0);
-  else
-    std::snprintf(buf, sizeof buf, "%llu bytes", static_cast<unsigned long long>(Bytes));
-  return buf;
-}
-
 bool ReadKMLTextFile(const std::string& Path, std::string& Text, uint64_t MaxBytes,
                      std::string* Why) {
   auto fail = [Why](const std::string& why) {
     if (Why) *Why = why;
     return false;
   };
-  std::ifstream in(Path, std::ios::binary);
-  if (!in) return fail("it cannot be opened");
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0) return fail("it cannot be read");
-  if (static_cast<uint64_t>(size) > MaxBytes)
-    return fail("it holds " + KMZByteText(static_cast<uint64_t>(size)) + ", more than the " +
-                KMZByteText(MaxBytes) + " a KML file may hold");
-  in.seekg(0, std::ios::beg);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  if (size > 0 && !in.read(bytes.data(), size)) return fail("it cannot be read");
+  std::string bytes, why;
+  if (!ReadWholeFile(Path, bytes, MaxBytes, &why)) return fail(why);
 
   std::string text;
-  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-    text = bytes.substr(3);
+  if (const std::size_t bom = ByteOrderMarkLength(bytes))
+    text = bytes.substr(bom);
   else if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0)
     text = Utf16ToUtf8(bytes, 2, false);
   else if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFE\xFF") == 0)
@@ -231,20 +208,20 @@ bool ExpandKMZArchive(const std::string& ZipPath, const std::string& Folder,
       continue;
     }
     const std::string sizeText =
-        (st.valid & ZIP_STAT_SIZE) ? "it expands to " + KMZByteText(st.size) + ", " : std::string("it expands to ");
+        (st.valid & ZIP_STAT_SIZE) ? "it expands to " + ByteCountText(st.size) + ", " : std::string("it expands to ");
     if ((st.valid & ZIP_STAT_SIZE) && st.size > Limits.MaxEntryBytes) {
-      refuse(name, sizeText + "more than the " + KMZByteText(Limits.MaxEntryBytes) +
+      refuse(name, sizeText + "more than the " + ByteCountText(Limits.MaxEntryBytes) +
                        " one entry may hold");
       continue;
     }
     if (written >= Limits.MaxTotalBytes) {
       refuse(name, "the archive's entries before it already fill the " +
-                       KMZByteText(Limits.MaxTotalBytes) + " an archive may expand to");
+                       ByteCountText(Limits.MaxTotalBytes) + " an archive may expand to");
       continue;
     }
     const uint64_t room = std::min(Limits.MaxEntryBytes, Limits.MaxTotalBytes - written);
     if ((st.valid & ZIP_STAT_SIZE) && st.size > room) {
-      refuse(name, sizeText + "more than the " + KMZByteText(room) +
+      refuse(name, sizeText + "more than the " + ByteCountText(room) +
                        " left of what an archive may expand to");
       continue;
     }
@@ -258,7 +235,7 @@ bool ExpandKMZArchive(const std::string& ZipPath, const std::string& Folder,
       continue;
     if (!ExtractEntry(za, index, Folder + "/" + name, room, written))
       refuse(name, "its data cannot be read whole (damaged, or more than the " +
-                       KMZByteText(room) + " allowed)");
+                       ByteCountText(room) + " allowed)");
   }
   zip_discard(za);
   return true;

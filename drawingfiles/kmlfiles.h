@@ -14,13 +14,17 @@ struct TKMZLimits {
   uint64_t MaxEntries = 10000;
 };
 
+// The largest KML text a file or an archive's entries together may hold.
+constexpr uint64_t kMaxKMLFileBytes = 256ull << 20;
+
 // Reads a whole text file as lines joined with CR LF after every line (CR LF,
 // LF and a lone CR all end a line). A byte-order mark selects UTF-8 or UTF-16
 // (little or big endian), which is turned into UTF-8; without one the bytes
 // are kept. False when the file cannot be read or is larger than MaxBytes;
-// Why (when given) then says which.
+// Why (when given) then says which. The file is opened as OpenFileToRead
+// does: a FIFO or a device is refused, never waited on.
 bool ReadKMLTextFile(const std::string& Path, std::string& Text,
-                     uint64_t MaxBytes = 256ull << 20, std::string* Why = nullptr);
+                     uint64_t MaxBytes = kMaxKMLFileBytes, std::string* Why = nullptr);
 
 // What an expansion left out: each refused file entry with the reason.
 struct TKMZExpandReport {
@@ -37,9 +41,6 @@ struct TKMZExpandReport {
 // entries: those past Limits.MaxEntries are never looked at.
 bool ExpandKMZArchive(const std::string& ZipPath, const std::string& Folder,
                       const TKMZLimits& Limits = TKMZLimits(), TKMZExpandReport* Report = nullptr);
-
-// A byte count as the reasons above write it: "64 MB", "1.5 KB", "300 bytes".
-std::string KMZByteText(uint64_t Bytes);
 
 // An entry name longer than this, or with more folder levels, is refused:
 // each level is checked and made one by one, so a deep name costs work in

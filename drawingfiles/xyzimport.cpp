@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "app/formats.h"
+#include "app/textfile.h"
+#include "app/utf8.h"
 #include "drawingfiles/numberscan.h"
 #include "canvas/canvasmodel.h"
 #include "canvas/shapes.h"
@@ -102,21 +104,20 @@ long ImportXYZPoints(TQuarixCanvasModel& Canvas, const std::string& FileName, in
   };
   // Only a regular file is read on.
   std::string why;
-  const int fd = OpenImportFile(FileName, why);
+  uint64_t size = 0;
+  const int fd = OpenFileToRead(FileName, kMaxXYZFileBytes, &why, &size);
   if (fd < 0) return refuse(why);
-  struct stat st {};
-  ::fstat(fd, &st);
   std::unique_ptr<FILE, int (*)(FILE*)> file(::fdopen(fd, "r"), &std::fclose);
   if (!file) {
     ::close(fd);
     return refuse(std::strerror(errno));
   }
-  const auto size = static_cast<uint64_t>(st.st_size);
   long count = 0;
   uint64_t bytes = 0, lines = 0;
   TXYZLineReader reader(file.get());
   std::string line;
-  while (reader.Next(line, bytes)) {
+  for (bool first = true; reader.Next(line, bytes); first = false) {
+    if (first) line.erase(0, ByteOrderMarkLength(line));  // saved by an editor with a mark
     if (Progress && (++lines & 0x3FFF) == 0 && !Progress(bytes, size)) return kXYZCancelled;
     double x, y, z;
     if (!ParseXYZImportPiece(line, x, y, z)) continue;

@@ -4,11 +4,14 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
+#include <istream>
 #include <vector>
 
+#include "app/textfile.h"
+#include "app/utf8.h"
 #include "canvas/canvasmodel.h"
 #include "canvas/shapes.h"
+#include "drawingfiles/xyzimport.h"
 
 namespace {
 
@@ -105,14 +108,17 @@ bool DetectXYZGrid(const double* X, const double* Y, std::size_t Count, double& 
 
 bool XYZLoad(TQuarixCanvasModel& Canvas, const std::string& FileName, int Layer, double Low,
              double High) {
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) return false;
+  const int fd = OpenFileToRead(FileName, kMaxXYZFileBytes);
+  if (fd < 0) return false;
+  FileReadBuffer file(fd);
+  std::istream in(&file);
 
   const bool fromData = Low == 0 && High == 0;
   std::vector<double> xs, ys, zs;
   double zmin = 1e30, zmax = -1e30;
   std::string line;
-  while (std::getline(in, line)) {
+  for (bool first = true; std::getline(in, line); first = false) {
+    if (first) line.erase(0, ByteOrderMarkLength(line));
     double x, y, z;
     if (!ParseXYZLine(line, x, y, z)) continue;
     xs.push_back(x);

@@ -33,6 +33,8 @@ TfrmNTRIPSettings* frmNTRIPSettings = nullptr;
 namespace {
 
 const char* kSection = "NTRIP";
+// profiles.txt holds a line of about a hundred bytes for each caster.
+constexpr uint64_t kMaxProfilesFileBytes = 1ull << 20;
 const int kBaudRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
 
 std::string Text(const QLineEdit* e) { return e->text().toStdString(); }
@@ -517,7 +519,7 @@ void TfrmNTRIPSettings::LoadProfiles() {
   boxProfile->clear();
   boxProfile->addItem("<New Profile>");
   std::string bytes;
-  if (platform::FileExists(ProfilesFileName) && ReadWholeFile(ProfilesFileName, bytes)) {
+  if (platform::FileExists(ProfilesFileName) && ReadWholeFile(ProfilesFileName, bytes, kMaxProfilesFileBytes)) {
     // Each entry keeps the number of its file line: lines without a TAB are
     // left out of the list but still count.
     const std::vector<std::string> lines = SplitTextLines(bytes);
@@ -533,7 +535,7 @@ void TfrmNTRIPSettings::boxProfileChange(QObject*) {
   const int index = boxProfile->currentIndex();
   if (index <= 0 || !platform::FileExists(ProfilesFileName)) return;
   std::string bytes;
-  if (!ReadWholeFile(ProfilesFileName, bytes)) return;
+  if (!ReadWholeFile(ProfilesFileName, bytes, kMaxProfilesFileBytes)) return;
   const std::vector<std::string> lines = SplitTextLines(bytes);
   const int line = boxProfile->itemData(index).toInt();
   if (line < 0 || line >= int(lines.size())) return;
@@ -574,7 +576,7 @@ void TfrmNTRIPSettings::SaveProfile() {
   std::string bytes;
   bool ok = true;
   if (platform::FileExists(ProfilesFileName)) {
-    ok = ReadWholeFile(ProfilesFileName, bytes);
+    ok = ReadWholeFile(ProfilesFileName, bytes, kMaxProfilesFileBytes);
     lines = SplitTextLines(bytes);
   }
   if (ok) {

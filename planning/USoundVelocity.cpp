@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -37,8 +36,6 @@ TfSVP* fSVP = nullptr;
 
 namespace {
 constexpr const char* kSection = "SVP";
-// A probe file is a few thousand lines; anything this large is not one.
-constexpr qint64 kMaxProbeFileBytes = 64 * 1024 * 1024;
 
 QPlainTextEdit* List(QWidget* parent, QGridLayout* grid, int column, const char* name, const QString& frame) {
   auto* box = new QGroupBox(frame, parent);
@@ -248,14 +245,14 @@ QString TfSVP::ChooseProbeFile() {
 void TfSVP::BitBtn1Click(QObject* Sender) {
   const QString name = ChooseProbeFile();
   if (name.isEmpty()) return;
-  std::string bytes;
-  QFileInfo info(name);
-  if (info.size() > kMaxProbeFileBytes) {
-    prompts::ShowMessage("The file \"" + name + "\" is too large for a sound velocity file.");
+  // Read before anything changes: a file that cannot be taken (gone, a FIFO,
+  // a device, one too large) is told, and the lists stay as they are.
+  std::string bytes, why;
+  if (!ReadWholeFile(name.toStdString(), bytes, svp::kMaxProbeFileBytes, &why)) {
+    prompts::ShowMessage("The file \"" + name + "\" cannot be read as a sound velocity file: " + Q(why) + ".");
     return;
   }
   for (QPlainTextEdit* m : {mRawSVData, mRawSVExtracted, mSortedAveragedSV, mSVPColumn}) m->clear();
-  if (!ReadWholeFile(name.toStdString(), bytes)) throw std::runtime_error("Cannot open file \"" + name.toStdString() + "\".");
   SetListLines(mRawSVData, SplitTextLines(bytes));
 }
 

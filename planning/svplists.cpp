@@ -30,7 +30,7 @@ bool LoadStartList(Stage s, std::vector<std::string>& lines) {
   bool loaded = false;
   std::string bytes;
   for (const std::string& name : {ProgramListFile(s), DatedListFile(s)}) {
-    if (!platform::FileExists(name) || !ReadWholeFile(name, bytes)) continue;
+    if (!ReadWholeFile(name, bytes, kMaxProbeFileBytes)) continue;
     lines = SplitTextLines(bytes);
     loaded = true;
   }

@@ -2,10 +2,15 @@
 // The files of the four sound-velocity stage lists: one list line per file
 // line, each ended by CR LF. Every list has a file next to the program and a
 // dated copy in the day's SVP folder; at start the dated copy wins.
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace svp {
+
+// The largest probe file, and list file, read: a probe file is a few
+// thousand lines; anything this large is not one.
+constexpr uint64_t kMaxProbeFileBytes = 64ull << 20;
 
 // The four lists in their fixed order, by their file stems.
 enum class Stage { RawData = 0, Extracted = 1, Averaged = 2, Column = 3 };
@@ -22,7 +27,8 @@ std::string JoinListText(const std::vector<std::string>& lines);
 
 // The list as the program starts with it: the program-folder file when it
 // can be read, replaced by the dated copy when that can be read. Nothing when
-// neither can (the list keeps what it holds).
+// neither can (the list keeps what it holds). A file that is no regular file
+// or larger than kMaxProbeFileBytes cannot be read, and is never waited on.
 bool LoadStartList(Stage s, std::vector<std::string>& lines);
 
 // True when some line holds more than blanks.

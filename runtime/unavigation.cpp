@@ -117,6 +117,9 @@ std::string DrawingReadFailure(int err) {
       return "it holds no drawing";
     case ENOENT:
       return "it does not exist";
+    case EISDIR:
+    case EINVAL:
+      return "it is not a regular file";
     case EACCES:
     case EPERM:
       return "it may not be read";
@@ -132,6 +135,7 @@ std::string DrawingReadFailure(int err) {
 // Why a drawing could not be written, from the errno its save left.
 std::string DrawingWriteFailure(int err) {
   if (err == EFBIG) return "it is larger than this machine could read back";
+  if (err == EINVAL || err == EISDIR) return "the name is taken by something that is not a regular file";
   return err ? std::strerror(err) : "the drawing could not be written";
 }
 
@@ -574,7 +578,7 @@ void TFNav::FormShow() {
       // The last drawing is reloaded; one that cannot be is told, and the
       // map starts without it.
       errno = 0;
-      const int err = !platform::FileExists(last) ? ENOENT : LoadLayoutFile(fcad, last, 0) == 1 ? 0 : errno;
+      const int err = LoadLayoutFile(fcad, last, 0) == 1 ? 0 : errno;
       if (err == 0) {
         ShowLastFileFolder(last);
       } else {

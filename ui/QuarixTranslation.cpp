@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "app/textfile.h"
+#include "app/utf8.h"
 #include "platform/paths.h"
 #include "ui/translationjson.h"
 
@@ -71,12 +72,8 @@ void TQuarixTranslation::ScanLanguages() {
 void TQuarixTranslation::LoadLanguage(const std::string& code, std::map<std::string, std::string>& target) const {
   target.clear();
   const std::string file = LanguageFileName(code);
-  if (file.empty() || !platform::FileExists(file)) return;
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(file, ec);
-  if (ec || size > translation::kMaxLanguageFileBytes) return;
   std::string bytes;
-  if (!ReadWholeFile(file, bytes)) return;
+  if (file.empty() || !ReadWholeFile(file, bytes, translation::kMaxLanguageFileBytes)) return;
   translation::ParseLanguageJson(bytes, target);
 }
 
@@ -144,10 +141,8 @@ bool TQuarixTranslation::SaveLanguageTexts(const std::string& code, const std::m
     merged = Dictionary;
   } else if (platform::FileExists(file)) {
     // Never replace a file whose other texts could not be read.
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(file, ec);
     std::string bytes;
-    if (ec || size > translation::kMaxLanguageFileBytes || !ReadWholeFile(file, bytes) ||
+    if (!ReadWholeFile(file, bytes, translation::kMaxLanguageFileBytes) ||
         !translation::ParseLanguageJson(bytes, merged))
       return false;
   }
@@ -172,14 +167,11 @@ void TQuarixTranslation::Reload() {
 void TQuarixTranslation::LogMissingKey(const std::string& key) const {
   const std::string file = LanguageFolder + kMissingLog;
   std::string text;
-  if (platform::FileExists(file)) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(file, ec);
-    if (ec || size > kMaxMissingLogBytes || !ReadWholeFile(file, text)) return;  // never replace what we cannot read
-  }
+  if (platform::FileExists(file) && !ReadWholeFile(file, text, kMaxMissingLogBytes))
+    return;  // never replace what we cannot read
   // A key stands in the log as one line, or as several when it holds line
   // breaks itself; either way it is found again and written only once.
-  const std::vector<std::string> lines = Lines(text);
+  const std::vector<std::string> lines = Lines(text.substr(ByteOrderMarkLength(text)));
   const std::vector<std::string> keyLines = key.empty() ? std::vector<std::string>{""} : Lines(key + "\n");
   if (std::search(lines.begin(), lines.end(), keyLines.begin(), keyLines.end()) != lines.end()) return;
   std::string out;

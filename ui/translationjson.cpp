@@ -220,8 +220,7 @@ class Parser {
 bool ParseLanguageJson(const std::string& bytes, TextMap& map) {
   map.clear();
   if (bytes.size() > kMaxLanguageFileBytes) return false;
-  const bool bom = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-  const std::string text = bom ? bytes.substr(3) : bytes;
+  const std::string text = bytes.substr(ByteOrderMarkLength(bytes));
   Parser p(text);
   TextMap parsed;
   if (!p.Object(parsed) || !p.AtEnd()) return false;

@@ -49,6 +49,49 @@ TEST(IniFile, ReadsLfFilesAndKeepsOrder) {
   EXPECT_EQ(env.ReadFile(f), "[A]\r\nz=1\r\ny = two \r\nw=4\r\n[B]\r\nx=3\r\n");
 }
 
+// Editors on other systems save a byte-order mark in front of the first
+// section: the section is still found, and a write keeps one section of each
+// name, every key where it was.
+TEST(IniFile, AByteOrderMarkKeepsTheFirstSectionAndAWriteKeepsTheSectionsWhole) {
+  TempEnv env;
+  const std::string f =
+      Write(env, "\xEF\xBB\xBF[FILE]\r\nLast File Saved        =c.qvt\r\n\r\n[SERIAL_PORT_MAP]\r\nCOM3=/dev/ttyUSB0\r\n");
+  {
+    IniFile ini(f);
+    EXPECT_EQ(ini.ReadString("FILE", "Last File Saved", ""), "c.qvt");
+    EXPECT_EQ(ini.ReadSection("FILE"), std::vector<std::string>{"Last File Saved"});
+    EXPECT_TRUE(ini.SectionExists("file"));
+    ini.WriteString("FILE", "Last File Saved        ", "d.qvt");
+    ini.WriteString("SERIAL_PORT_MAP", "COM4", "/dev/ttyUSB1");
+  }
+  EXPECT_EQ(env.ReadFile(f),
+            "[FILE]\r\nLast File Saved        =d.qvt\r\n\r\n[SERIAL_PORT_MAP]\r\nCOM3=/dev/ttyUSB0\r\nCOM4=/dev/ttyUSB1\r\n");
+  EXPECT_EQ(IniFile(f).ReadString("FILE", "Last File Saved", ""), "d.qvt");
+}
+
+// A settings file that is no regular file (a FIFO left under its name) is
+// never waited on: its keys read as their defaults, and it is not written
+// over.
+TEST(IniFile, ASettingsFileThatIsAFifoIsNeitherWaitedOnNorReplaced) {
+  TempEnv env;
+  const std::string f = env.Home() + "fifo.ini";
+  ASSERT_EQ(::mkfifo(f.c_str(), 0600), 0);
+  std::vector<std::string> told;
+  static std::vector<std::string>* sink = nullptr;
+  sink = &told;
+  IniFile::SetTelling([](const std::string& text) { sink->push_back(text); });
+  {
+    IniFile ini(f);
+    EXPECT_EQ(ini.ReadString("FILE", "Last File Saved", "none"), "none");
+    ini.WriteString("FILE", "Last File Saved", "e.qvt");
+    EXPECT_FALSE(ini.UpdateFile());
+  }
+  IniFile::SetTelling(nullptr);
+  struct stat st {};
+  ASSERT_EQ(::lstat(f.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
 TEST(IniFile, NumbersAndBooleans) {
   TempEnv env;
   const std::string f = Write(env, "[S]\nb1=1\nb0=0\nb7=7\nbw=yes\ni=-12\nh=$FF\nw=abc\nr=1.25\nrc=1,25\n");

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cerrno>
 #include <cstring>
+#include <istream>
 #include <iterator>
 
 #include "app/textfile.h"
@@ -177,5 +178,95 @@ TEST_P(OnAStick, ADrawingThatFitsOnlyOnceLeavesNothingHalfWritten) {
 
 INSTANTIATE_TEST_SUITE_P(MemorySticks, OnAStick, ::testing::ValuesIn(kSticks),
                          [](const auto& info) { return std::string(info.param.kind); });
+
+// A file the user names is read only when it is a regular file its reader
+// can use, and is never waited on: each refusal is told in words and by
+// errno, and nothing is read.
+TEST(ReadWholeFile, OnlyARegularFileWithinItsReadersBoundIsRead) {
+  TempEnv env;
+  const std::string home = env.Home();
+  ASSERT_TRUE(WriteFileAtomically(home + "probe.txt", "1500.1,2.0\r\n"));
+  ASSERT_EQ(::mkfifo((home + "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("/dev/zero", (home + "zero").c_str()), 0);
+  ASSERT_EQ(::symlink((home + "probe.txt").c_str(), (home + "link.txt").c_str()), 0);
+  ASSERT_EQ(::mkdir((home + "folder").c_str(), 0700), 0);
+  // A sparse file one byte past the bound.
+  const int big = ::open((home + "big.txt").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(big, 0);
+  ASSERT_EQ(::ftruncate(big, (2 << 20) + 1), 0);
+  ::close(big);
+  const struct {
+    const char* name;
+    int err;  // 0: read
+    const char* why;
+  } cases[] = {
+      {"probe.txt", 0, ""},
+      {"link.txt", 0, ""},
+      {"fifo", EINVAL, "it is not a regular file"},
+      {"zero", EINVAL, "it is not a regular file"},
+      {"folder", EISDIR, "it is not a regular file"},
+      {"gone.txt", ENOENT, "No such file or directory"},
+      {"big.txt", EFBIG, "it holds 2.0 MB, more than the 2 MB such a file may hold"},
+  };
+  for (const auto& c : cases) {
+    std::string bytes = "untouched", why;
+    errno = 0;
+    const bool read = ReadWholeFile(home + c.name, bytes, 2 << 20, &why);
+    EXPECT_EQ(read, c.err == 0) << c.name;
+    EXPECT_EQ(read ? 0 : errno, c.err) << c.name;
+    EXPECT_EQ(why, c.why) << c.name;
+    EXPECT_EQ(bytes, c.err == 0 ? "1500.1,2.0\r\n" : "untouched") << c.name;
+    EXPECT_EQ(FileReadProblem(home + c.name, 2 << 20), c.why) << c.name;
+  }
+}
+
+// A whole-file write never replaces what is no file: a FIFO under the name,
+// or one a link points at, stays as it was.
+TEST(WriteFileAtomically, NeverReplacesAFifoNorWhatALinkPointsAt) {
+  TempEnv env;
+  const std::string fifo = env.Home() + "fifo", link = env.Home() + "link";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(::symlink(fifo.c_str(), link.c_str()), 0);
+  for (const std::string& name : {fifo, link}) {
+    EXPECT_FALSE(WriteFileAtomically(name, "text")) << name;
+    EXPECT_EQ(errno, EINVAL) << name;
+    EXPECT_FALSE(WriteOwnerOnlyFileAtomically(name, "text")) << name;
+  }
+  struct stat st {};
+  ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(Entries(env.Home()), "fifo, link");
+}
+
+// A descriptor of OpenFileToRead read as a stream, from the start again as
+// a reader that passes over the file several times does.
+TEST(FileReadBuffer, ReadsAndSeeksLikeAFileStream) {
+  TempEnv env;
+  std::string text;
+  for (int i = 0; i < 20000; ++i) text += std::to_string(i) + "\n";  // more than one buffer
+  ASSERT_TRUE(WriteFileAtomically(env.Home() + "lines.txt", text));
+  uint64_t size = 0;
+  const int fd = OpenFileToRead(env.Home() + "lines.txt", 1 << 20, nullptr, &size);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(size, text.size());
+  FileReadBuffer buffer(fd);
+  std::istream in(&buffer);
+  for (int pass = 0; pass < 2; ++pass) {
+    std::string all{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(all, text) << pass;
+    in.clear();
+    in.seekg(0);
+  }
+  in.seekg(6);
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ(line, "3");
+  EXPECT_EQ(static_cast<std::streamoff>(in.tellg()), 8);
+  in.seekg(-6, std::ios::end);
+  std::getline(in, line);
+  EXPECT_EQ(line, "19999");
+}
 
 }  // namespace

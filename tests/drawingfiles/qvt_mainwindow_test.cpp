@@ -1,6 +1,8 @@
 // The main window's file commands with real drawing files: Save writes a file
 // that the canvas reads back, Open adds one, the start reloads the last one.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,7 +20,10 @@
 
 namespace {
 
-using MainWindowFiles = FormsTest;
+class MainWindowFiles : public FormsTest {
+ protected:
+  void ExpectToldAtStartAndAtOpen(const std::string& file, const std::string& why);
+};
 
 // The layers and shapes of a canvas in a form that compares whole.
 std::vector<std::string> Describe(const TQuarixCanvasModel& c) {
@@ -184,6 +189,25 @@ void ExpectReloadTold(const std::string& file, const std::string& why, const std
   EXPECT_TRUE(prompts::CurrentScript().shown.front().contains(QString::fromStdString(why)));
 }
 
+// The drawing named file as the last one saved: its reload at start is told
+// with why; then Open tells it the same way, leaving the map as it was.
+void MainWindowFiles::ExpectToldAtStartAndAtOpen(const std::string& file, const std::string& why) {
+  IniFile().WriteString("FILE", "Last File Saved", file);
+  prompts::CurrentScript().shown.clear();
+  Start();
+  ExpectReloadTold(file, why, EventsLog());
+  FNav->fcad->DrawLine(0, 0, 1, 1, UserShapeLayer);
+  const std::vector<std::string> before = Describe(*FNav->fcad);
+  prompts::CurrentScript().shown.clear();
+  prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
+  FNav->Open1->trigger();
+  EXPECT_EQ(Describe(*FNav->fcad), before);
+  ASSERT_EQ(prompts::CurrentScript().shown.size(), 2u);  // the dialog's caption, then the message
+  const std::string told = prompts::CurrentScript().shown.back().toStdString();
+  EXPECT_EQ(told.rfind("The file " + file + " could not be read as a drawing: it " + why, 0), 0u) << told;
+  Stop();
+}
+
 TEST_F(MainWindowFiles, ADamagedLastDrawingIsToldAtStart) {
   const std::string file = env.Home() + "damaged.qvt";
   WriteFileAtomically(file, std::string("QVT1") + "\x78\x9C not deflate data");
@@ -224,21 +248,7 @@ TEST_F(MainWindowFiles, HalfADrawingOrOneWithoutRecordsIsToldAtStartAndAtOpen) {
     SCOPED_TRACE(k.why);
     const std::string file = env.Home() + "part.qvt";
     ASSERT_TRUE(WriteFileAtomically(file, k.bytes));
-    IniFile().WriteString("FILE", "Last File Saved", file);
-    prompts::CurrentScript().shown.clear();
-    Start();
-    ExpectReloadTold(file, k.why, EventsLog());
-    // And Open tells it the same way, leaving the map as it was.
-    FNav->fcad->DrawLine(0, 0, 1, 1, UserShapeLayer);
-    const std::vector<std::string> before = Describe(*FNav->fcad);
-    prompts::CurrentScript().shown.clear();
-    prompts::CurrentScript().fileNames.push_back(QString::fromStdString(file));
-    FNav->Open1->trigger();
-    EXPECT_EQ(Describe(*FNav->fcad), before);
-    ASSERT_FALSE(prompts::CurrentScript().shown.empty());
-    EXPECT_TRUE(prompts::CurrentScript().shown.back().contains("could not be read"));
-    EXPECT_TRUE(prompts::CurrentScript().shown.back().contains(QString::fromStdString(k.why)));
-    Stop();
+    ExpectToldAtStartAndAtOpen(file, k.why);
   }
 }
 
@@ -331,6 +341,29 @@ TEST_F(MainWindowFiles, OpenOfGarbageOrAForeignFileLeavesTheMapAndTellsIt) {
     ASSERT_FALSE(prompts::CurrentScript().shown.empty());
     EXPECT_TRUE(prompts::CurrentScript().shown.back().contains("could not be read"));
   }
+}
+
+// A drawing that is no regular file (a FIFO, a link to /dev/zero, a folder)
+// is never waited on nor read: told at start and at Open, the map as it was.
+TEST_F(MainWindowFiles, ADrawingThatIsNoRegularFileIsToldAtStartAndAtOpen) {
+  const std::string fifo = env.Home() + "fifo.qvt", zero = env.Home() + "zero.qvt", folder = env.Home() + "folder.qvt";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+  for (const std::string& file : {fifo, zero, folder}) {
+    SCOPED_TRACE(file);
+    ExpectToldAtStartAndAtOpen(file, "is not a regular file");
+  }
+  // Nor is the FIFO replaced by a drawing saved under its name.
+  Start();
+  prompts::CurrentScript().shown.clear();
+  prompts::CurrentScript().fileNames.push_back(QString::fromStdString(fifo));
+  FNav->SaveAs1->trigger();
+  EXPECT_EQ(prompts::CurrentScript().shown.back().toStdString(),
+            "The drawing could not be saved to " + fifo + ": the name is taken by something that is not a regular file");
+  struct stat st {};
+  ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST_F(MainWindowFiles, ExportIntoAMissingFolderTellsIt) {

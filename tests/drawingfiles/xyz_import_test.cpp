@@ -96,6 +96,11 @@ TEST(XYZImport, PointsAndCentredLabels) {
   std::ofstream(path, std::ios::binary) << "1 2 3\n4 5 6" << std::string(300000, ' ') << "\n7 8 9";
   TQuarixCanvasModel again;
   EXPECT_EQ(ImportXYZPoints(again, path, again.LayerOpen("depths")), 3);
+
+  // Saved by an editor with a byte-order mark: the first line is a point still.
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << "\xEF\xBB\xBF" "1 2 3\r\n4 5 6\r\n";
+  TQuarixCanvasModel marked;
+  EXPECT_EQ(ImportXYZPoints(marked, path, marked.LayerOpen("depths")), 2);
 }
 
 TEST(KMLImport, PlacemarksOnTheLayer) {

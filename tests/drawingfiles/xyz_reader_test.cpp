@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QTemporaryDir>
 #include <fstream>
@@ -134,10 +135,24 @@ TEST_F(XYZReader, EqualDepthsAreAllRed) {
   for (TQShape* s : canvas.Shapes) EXPECT_EQ(s->PenFg, 255u);
 }
 
+// A byte-order mark in front of the first point leaves it a point.
+TEST_F(XYZReader, AByteOrderMarkIsSkipped) {
+  ASSERT_TRUE(XYZLoad(canvas, Write("\xEF\xBB\xBF" "1 1 4\n"), 0, 0, 0));
+  ASSERT_EQ(canvas.Shapes.size(), 1u);
+  auto* dot = dynamic_cast<TQPoint*>(canvas.Shapes[0]);
+  ASSERT_NE(dot, nullptr);
+  EXPECT_DOUBLE_EQ(dot->X, 1);
+  EXPECT_DOUBLE_EQ(dot->Z, 4);
+}
+
 TEST_F(XYZReader, NothingReadAddsNothing) {
   const double left = canvas.WorldLeft;
   EXPECT_FALSE(XYZLoad(canvas, Write("# only\n; comments\n\n"), 0, 0, 0));
   EXPECT_FALSE(XYZLoad(canvas, (dir.path() + "/missing.xyz").toStdString(), 0, 0, 0));
+  // A FIFO is never waited on.
+  const std::string fifo = (dir.path() + "/fifo.xyz").toStdString();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(XYZLoad(canvas, fifo, 0, 0, 0));
   EXPECT_TRUE(canvas.Shapes.empty());
   EXPECT_EQ(canvas.NextShapeNumber, 1);
   EXPECT_EQ(canvas.WorldLeft, left);

@@ -1,6 +1,9 @@
 // The sound-velocity window: start state from files and settings, the
 // reduction through its buttons, Save & Close, and the profile graph hand-over.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -349,4 +352,58 @@ TEST_F(SvpWindow, ProbeDialogShowsItsOneFilterByNameForEveryFile) {
   const QString filter = dialog.nameFilters().value(0);
   const QString pattern = filter.mid(filter.lastIndexOf('(') + 1).chopped(1);
   for (const char* name : {"cast.csv", "PROBE", "_V000056.TXT"}) EXPECT_TRUE(QDir::match(pattern, name)) << name;
+}
+
+// A probe file that cannot be taken is told with its reason and changes
+// nothing: a FIFO (never waited on: the window answers), a link to
+// /dev/zero (never read: memory stays where it was), a file too large, one
+// gone since it was chosen. The window then loads a real probe file.
+TEST_F(SvpWindow, AProbeFileThatIsNoRegularFileOrTooLargeIsToldAndChangesNothing) {
+  Create();
+  fSVP->show();
+  const std::string home = env.Home();
+  ASSERT_EQ(::mkfifo((home + "probe-fifo").c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("/dev/zero", (home + "probe-zero").c_str()), 0);
+  const int big = ::open((home + "probe-big.csv").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(big, 0);
+  ASSERT_EQ(::ftruncate(big, static_cast<off_t>(svp::kMaxProbeFileBytes) + 1), 0);  // sparse
+  ::close(big);
+  const struct {
+    const char* name;
+    const char* why;
+  } cases[] = {
+      {"probe-fifo", "it is not a regular file"},
+      {"probe-zero", "it is not a regular file"},
+      {"probe-big.csv", "it holds 64.0 MB, more than the 64 MB such a file may hold"},
+      {"probe-gone.csv", "No such file or directory"},
+  };
+  for (QPlainTextEdit* m : {fSVP->mRawSVData, fSVP->mRawSVExtracted, fSVP->mSortedAveragedSV, fSVP->mSVPColumn})
+    m->setPlainText("kept");
+  for (const auto& c : cases) {
+    Shown().clear();
+    prompts::CurrentScript().fileNames.push_back(QString::fromStdString(home + c.name));
+    fSVP->BitBtn1Click();
+    ASSERT_EQ(Shown().size(), 2u) << c.name;  // the dialog's caption, then the message
+    EXPECT_EQ(Shown().back().toStdString(),
+              "The file \"" + home + c.name + "\" cannot be read as a sound velocity file: " + c.why + ".");
+    for (QPlainTextEdit* m : {fSVP->mRawSVData, fSVP->mRawSVExtracted, fSVP->mSortedAveragedSV, fSVP->mSVPColumn})
+      EXPECT_EQ(ListLines(m), Lines{"kept"}) << c.name;
+  }
+  prompts::CurrentScript().fileNames.push_back(QString::fromStdString(TestData("svp/_V000056.TXT")));
+  fSVP->BitBtn1Click();
+  EXPECT_EQ(ListLines(fSVP->mRawSVData).size(), 638u);
+}
+
+// The list files read at start are never waited on either: a FIFO or a link
+// to a device in their place leaves the list as the other file gives it.
+TEST_F(SvpWindow, ListFilesThatAreNoRegularFilesAreLeftOutAtStart) {
+  ASSERT_TRUE(WriteFileAtomically(env.ProgramFolder() + "mSVPColumn.ini", "1400.00\r\n"));
+  ASSERT_EQ(::mkfifo(Dated("mSVPColumn").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo((env.ProgramFolder() + "mRawSVData.ini").c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("/dev/zero", Dated("mRawSVExtracted").c_str()), 0);
+  Create();
+  EXPECT_EQ(ListLines(fSVP->mSVPColumn), Lines{"1400.00"});
+  EXPECT_TRUE(ListLines(fSVP->mRawSVData).empty());
+  EXPECT_TRUE(ListLines(fSVP->mRawSVExtracted).empty());
+  EXPECT_TRUE(Shown().empty());
 }

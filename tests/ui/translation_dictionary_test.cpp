@@ -1,6 +1,7 @@
 // The translation dictionary and its language files, on real files in a
 // temporary program folder.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -227,6 +228,26 @@ TEST_F(Dictionary, CodesThatNameNoFileInTheFolder) {
   }
   EXPECT_EQ(env.ReadFile(env.ProgramFolder() + "sub/evil.json"), "{\"Save\": \"Evil\"}");
   EXPECT_FALSE(platform::FileExists(env.ProgramFolder() + ".json"));
+}
+
+// Language files that are no regular files (a FIFO, a link to /dev/zero)
+// are never waited on nor read: the language translates nothing, and a
+// missing.log in their place is left alone.
+TEST_F(Dictionary, LanguageFilesThatAreNoRegularFilesAreNeverWaitedOn) {
+  std::filesystem::create_directories(Folder());
+  ASSERT_EQ(::mkfifo((Folder() + "tr.json").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", Folder() + "de.json");
+  TQuarixTranslation t;
+  EXPECT_TRUE(t.Dictionary.empty());
+  for (const char* code : {"tr", "de"}) {
+    t.SetLanguage(code);
+    EXPECT_TRUE(t.Dictionary.empty()) << code;
+  }
+  EXPECT_EQ(t.GetText("tr", "Save"), "Save");
+  // Texts saved for the FIFO's language are not written in its place.
+  EXPECT_FALSE(t.SaveLanguageTexts("tr", {{"Save", "Kaydet"}}));
+  EXPECT_TRUE(std::filesystem::is_fifo(Folder() + "tr.json"));
+  EXPECT_TRUE(std::filesystem::is_symlink(Folder() + "de.json"));
 }
 
 TEST(LanguageJson, Reading) {
