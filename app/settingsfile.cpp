@@ -12,6 +12,7 @@
 #include "app/formats.h"
 #include "app/helpers.h"
 #include "app/textfile.h"
+#include "app/textlines.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 
@@ -97,8 +98,7 @@ bool IniFile::Load() {
   std::ifstream in(fileName_, std::ios::binary);
   if (!in) return !platform::FileExists(fileName_);
   std::string raw, current;
-  while (std::getline(in, raw)) {
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+  while (textlines::GetLine(in, raw)) {
     Line line;
     line.text = raw;
     const std::string t = TrimBlanks(raw);

@@ -11,6 +11,8 @@
 #include <iterator>
 #include <vector>
 
+#include "app/textlines.h"
+
 std::string ToTextMode(const std::string& text) {
   std::string out;
   out.reserve(text.size() + 8);
@@ -231,19 +233,6 @@ bool ReadWholeFile(const std::string& fileName, std::string& bytes) {
 }
 
 std::vector<std::string> SplitTextLines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  std::string line;
-  std::size_t i = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-  for (; i < bytes.size(); ++i) {
-    const char c = bytes[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
+  const std::size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  return textlines::Split(std::string_view(bytes).substr(start));
 }

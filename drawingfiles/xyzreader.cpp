@@ -7,6 +7,7 @@
 #include <fstream>
 #include <vector>
 
+#include "app/textlines.h"
 #include "canvas/canvasmodel.h"
 #include "canvas/shapes.h"
 
@@ -28,7 +29,6 @@ bool ReadNumber(const char*& p, double& value) {
 
 // x y z at the start of a line (commas count as blanks); the rest is ignored.
 bool ParseXYZLine(std::string& line, double& x, double& y, double& z) {
-  if (!line.empty() && line.back() == '\r') line.pop_back();
   if (line.empty() || line[0] == '#' || line[0] == ';') return false;
   std::replace(line.begin(), line.end(), ',', ' ');
   const char* p = line.c_str();
@@ -112,7 +112,8 @@ bool XYZLoad(TQuarixCanvasModel& Canvas, const std::string& FileName, int Layer,
   std::vector<double> xs, ys, zs;
   double zmin = 1e30, zmax = -1e30;
   std::string line;
-  while (std::getline(in, line)) {
+  // Lines end in LF, CR LF or a CR alone (older tools write those).
+  while (textlines::GetLine(in, line)) {
     double x, y, z;
     if (!ParseXYZLine(line, x, y, z)) continue;
     xs.push_back(x);
