@@ -51,7 +51,7 @@ TEST(TextLines, PiecesCutAnywhereGiveTheLinesOfTheWholeText) {
       textlines::LineCutter cutter;
       Lines lines;
       std::string rest;
-      for (const std::string piece : {c.text.substr(0, cut), c.text.substr(cut)}) {
+      for (const std::string& piece : {c.text.substr(0, cut), c.text.substr(cut)}) {
         size_t pos = 0;
         std::string_view line;
         while (cutter.Next(piece, pos, line)) {
