@@ -12,6 +12,7 @@
 #include "app/formats.h"
 #include "app/helpers.h"
 #include "app/textfile.h"
+#include "app/textlines.h"
 #include "app/utf8.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
@@ -107,8 +108,7 @@ bool IniFile::Load() {
   // section's name; it is not part of the name.
   std::istringstream in(bytes.substr(ByteOrderMarkLength(bytes)));
   std::string raw, current;
-  while (std::getline(in, raw)) {
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+  while (textlines::GetLine(in, raw)) {
     Line line;
     line.text = raw;
     const std::string t = TrimBlanks(raw);

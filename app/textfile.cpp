@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/formats.h"
+#include "app/textlines.h"
 #include "app/utf8.h"
 
 std::string ToTextMode(const std::string& text) {
@@ -352,19 +353,5 @@ FileReadBuffer::pos_type FileReadBuffer::seekpos(pos_type pos, std::ios_base::op
 }
 
 std::vector<std::string> SplitTextLines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  std::string line;
-  std::size_t i = ByteOrderMarkLength(bytes);
-  for (; i < bytes.size(); ++i) {
-    const char c = bytes[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
+  return textlines::Split(std::string_view(bytes).substr(ByteOrderMarkLength(bytes)));
 }

@@ -48,7 +48,7 @@ class TQuarixSerialGPS : public QObject {
   bool EnableRTS = false;
   std::string LogFileName;        // path of the raw log
   // The port carries NMEA: every "$" starts a new sentence, so a sentence is
-  // never glued to line noise that came before it without a line feed; a
+  // never glued to line noise that came before it without a line end; a
   // sentence that the next "$" ends before its line end lost its end and is
   // dropped as damaged.
   bool CarriesNMEA = false;
@@ -62,7 +62,7 @@ class TQuarixSerialGPS : public QObject {
   int FixQuality = 0;    // last GGA
   int Satellites = 0;    // last GGA
 
-  std::string LineBuffer;  // received text not yet ended by a line feed
+  std::string LineBuffer;  // received text not yet ended by a line end (LF, CR LF or CR)
   QTimer* PollTimer = nullptr;  // owned; drives the poll
   QTimer* IdleTimer = nullptr;  // owned; drives the silence watchdog
   int IdleInterval = 10000;     // watchdog period in ms; below 1 means 10000

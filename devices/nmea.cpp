@@ -35,6 +35,18 @@ double PositionDegrees(const std::string& value, const std::string& hemisphere) 
 
 namespace {
 
+// The fields a whole sentence of a decoded type has at least; 0 for others.
+std::size_t WholeFieldCount(const std::string& type) {
+  if (type == "GGA") return 10;
+  if (type == "RMC" || type == "VTG") return 8;
+  return 0;
+}
+
+// The sentence's text before its checksum, split into its fields.
+std::vector<std::string> BodyFields(const std::string& line) { return SplitFields(line.substr(0, line.find('*'))); }
+
+// The decoders below are given the fields of a whole sentence of their type.
+
 // $--GGA,hhmmss.ss,llll.ll,a,yyyyy.yy,a,q,ss,h.h,alt,M,geoid,M,age,station*hh
 //   field 2/3 latitude and N/S, 4/5 longitude and E/W, 6 fix quality,
 //   7 satellites in use, 9 altitude above mean sea level.
@@ -42,7 +54,6 @@ namespace {
 // reads 0, 0 and the altitude keeps its last value.
 Changes DecodeGGA(const std::vector<std::string>& f, NavValues& v) {
   Changes changes;
-  if (f.size() < 10) return changes;
   const double latitude = PositionDegrees(f[2], f[3]);
   const double longitude = PositionDegrees(f[4], f[5]);
   if (!f[6].empty()) v.FixQuality = IntField(f[6]);
@@ -61,7 +72,6 @@ Changes DecodeGGA(const std::vector<std::string>& f, NavValues& v) {
 //   field 7 speed over ground in knots, field 8 course over ground.
 Changes DecodeRMC(const std::vector<std::string>& f, NavValues& v) {
   Changes changes;
-  if (f.size() < 8) return changes;
   if (!f[7].empty()) {
     const double speed = RealField(f[7]) * 1.852;
     if (speed != v.Speed) {
@@ -77,7 +87,6 @@ Changes DecodeRMC(const std::vector<std::string>& f, NavValues& v) {
 //   field 1 true course, field 7 speed in km/h.
 Changes DecodeVTG(const std::vector<std::string>& f, NavValues& v) {
   Changes changes;
-  if (f.size() < 8) return changes;
   if (!f[1].empty()) v.Course = RealField(f[1]);
   if (!f[7].empty()) {
     const double speed = RealField(f[7]);
@@ -141,15 +150,21 @@ std::string SentenceType(const std::string& line) {
 
 bool IsSentence(const std::string& line, const char* type) { return SentenceType(line) == type; }
 
+bool IsWholeSentence(const std::string& line, const char* type) {
+  const std::string t = SentenceType(line);
+  return t == type && BodyFields(line).size() >= WholeFieldCount(t);
+}
+
 Changes DecodeSentence(const std::string& line, NavValues& values) {
   const std::string type = SentenceType(line);
-  if (type.empty()) return {};
-  const std::string body = line.substr(0, line.find('*'));
-  if (type == "GGA") return DecodeGGA(SplitFields(body), values);
-  if (type == "RMC") return DecodeRMC(SplitFields(body), values);
-  if (type == "VTG") return DecodeVTG(SplitFields(body), values);
+  const std::size_t whole = WholeFieldCount(type);
   // ZDA and GSA are known and carry nothing for the component; the rest is ignored.
-  return {};
+  if (whole == 0) return {};
+  const std::vector<std::string> fields = BodyFields(line);
+  if (fields.size() < whole) return {};
+  if (type == "GGA") return DecodeGGA(fields, values);
+  if (type == "RMC") return DecodeRMC(fields, values);
+  return DecodeVTG(fields, values);
 }
 
 }  // namespace nmea

@@ -42,8 +42,17 @@ std::string SentenceType(const std::string& line);
 // The line is a sentence of this type (three letters, case-sensitive).
 bool IsSentence(const std::string& line, const char* type);
 
+// The line is a whole sentence of the type: it has at least the fields that
+// the decoding reads (GGA 10, up to its altitude; RMC and VTG 8, up to their
+// speed), empty fields counting. A receiver that loses the end of a sentence
+// in an overrun may still end it normally, without a checksum (for example
+// "$GPGGA,120000.20,5100.6"): such a sentence is no position, no fix and no
+// speed, and nobody (this decoding, the survey's own scans) takes anything
+// from it. For any other type, the same as IsSentence.
+bool IsWholeSentence(const std::string& line, const char* type);
+
 // Decodes one line that begins with '$' into values. Sentences of other types,
-// too short or with too few fields change nothing.
+// too short or not whole (IsWholeSentence) change nothing.
 Changes DecodeSentence(const std::string& line, NavValues& values);
 
 // The text split at every comma; "a,,b," gives "a", "", "b", "".

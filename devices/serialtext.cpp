@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/textlines.h"
+
 namespace serialtext {
 
 namespace {
@@ -31,21 +33,23 @@ void Take(std::string& buffer, size_t end, std::string& line) {
 }
 }  // namespace
 
+// A line ends at its CR, LF or CR LF (app/textlines.h). A CR LF split
+// between two reads ends the line at its CR; the LF that the next read brings
+// is then an empty line, which nobody is handed.
 bool TakeLine(std::string& buffer, std::string& line) {
-  const size_t feed = buffer.find('\n');
-  if (feed == std::string::npos) return false;
-  Take(buffer, feed + 1, line);
+  const size_t end = textlines::FindLineEnd(buffer);
+  if (end == std::string::npos) return false;
+  Take(buffer, end + textlines::LineEndLength(buffer, end), line);
   return true;
 }
 
 bool TakeSentence(std::string& buffer, std::string& line, bool& cutShort) {
-  const size_t feed = buffer.find('\n');
+  const size_t end = textlines::FindLineEnd(buffer);
   const size_t dollar = buffer.find('$', 1);
-  if (feed == std::string::npos && dollar == std::string::npos) return false;
-  const bool byDollar = dollar < feed;
-  const bool lineEnded = !byDollar || buffer[dollar - 1] == '\r';
-  Take(buffer, byDollar ? dollar : feed + 1, line);
-  cutShort = !lineEnded && !line.empty() && line[0] == '$';
+  if (end == std::string::npos && dollar == std::string::npos) return false;
+  const bool byDollar = dollar < end;
+  Take(buffer, byDollar ? dollar : end + textlines::LineEndLength(buffer, end), line);
+  cutShort = byDollar && !line.empty() && line[0] == '$';
   return true;
 }
 

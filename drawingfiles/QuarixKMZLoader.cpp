@@ -10,6 +10,7 @@
 
 #include "app/formats.h"
 #include "app/textfile.h"
+#include "app/textlines.h"
 #include "app/utf8.h"
 #include "drawingfiles/importstage.h"
 #include "drawingfiles/kmlfiles.h"
@@ -532,13 +533,14 @@ void TQuarixKMZLoader::ParseGeometries(std::string_view PlacemarkText, TKMLPlace
 }
 
 void TQuarixKMZLoader::ParseCoordinates(std::string_view Text, std::vector<TKMLPoint>& Points) {
-  // Tuples are separated by blanks, tabs and line ends; one pass over the text.
+  // Tuples are separated by blanks, tabs and line ends (LF, CR LF or a CR
+  // alone); one pass over the text.
   const std::size_t n = Text.size();
   std::size_t pos = 0;
   while (pos < n) {
-    while (pos < n && (Text[pos] == ' ' || Text[pos] == '\t' || Text[pos] == '\n')) ++pos;
+    while (pos < n && (Text[pos] == ' ' || Text[pos] == '\t' || textlines::IsLineEnd(Text[pos]))) ++pos;
     std::size_t end = pos;
-    while (end < n && Text[end] != ' ' && Text[end] != '\t' && Text[end] != '\n') ++end;
+    while (end < n && Text[end] != ' ' && Text[end] != '\t' && !textlines::IsLineEnd(Text[end])) ++end;
     if (end == pos) break;
     std::string_view token(Text.data() + pos, end - pos);
     pos = end;

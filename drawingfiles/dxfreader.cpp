@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 
+#include "app/textlines.h"
 #include "drawingfiles/dxftext.h"
 
 namespace dxf {
@@ -33,16 +34,8 @@ bool TDxfLineReader::ReadLine(std::string& Line) {
       return false;
     }
   }
-  std::streambuf* sb = in_.rdbuf();
-  using Traits = std::streambuf::traits_type;
-  Traits::int_type c = sb->sbumpc();
-  if (Traits::eq_int_type(c, Traits::eof())) return false;
-  std::size_t n = 1;
-  while (!Traits::eq_int_type(c, Traits::eof()) && c != '\n') {
-    if (Line.size() < kMaxDxfLineLength) Line.push_back(Traits::to_char_type(c));
-    c = sb->sbumpc();
-    ++n;
-  }
+  std::size_t n = 0;
+  if (!textlines::GetLine(*in_.rdbuf(), Line, kMaxDxfLineLength, &n)) return false;
   bytes_ += n;
   return true;
 }

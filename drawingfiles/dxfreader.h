@@ -24,7 +24,7 @@
 // carriage returns at both ends; keywords are case-sensitive.
 //
 // Hostile input is bounded: a line keeps at most kMaxDxfLineLength bytes (the
-// rest up to its line feed is dropped), a polyline or spline keeps at most
+// rest up to its line end is dropped), a polyline or spline keeps at most
 // kMaxDxfVertices vertices and its record counts what it left out; only the
 // current lines are held in memory.
 //
@@ -210,7 +210,7 @@ class TDxfHandler {
 class TDxfLineReader {
  public:
   explicit TDxfLineReader(std::istream& In);
-  // The next line without its line feed (a carriage return stays), cut to
+  // The next line without its line end (LF, CR LF or a CR alone), cut to
   // kMaxDxfLineLength bytes. False at the end of the file.
   bool ReadLine(std::string& Line);
   // ReadLine, then TrimLine.

@@ -9,10 +9,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "app/formats.h"
 #include "app/textfile.h"
+#include "app/textlines.h"
 #include "app/utf8.h"
 
 namespace {
@@ -47,18 +49,11 @@ std::string Utf16ToUtf8(const std::string& bytes, std::size_t start, bool bigEnd
 std::string JoinLinesCRLF(const std::string& text) {
   std::string out;
   out.reserve(text.size() + text.size() / 16 + 2);
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const std::size_t e = text.find_first_of("\r\n", i);
-    if (e == std::string::npos) {
-      out.append(text, i, std::string::npos);
-      out += "\r\n";
-      break;
-    }
-    out.append(text, i, e - i);
-    out += "\r\n";
-    i = (text[e] == '\r' && e + 1 < text.size() && text[e + 1] == '\n') ? e + 2 : e + 1;
-  }
+  textlines::LineCutter cutter;
+  std::size_t pos = 0;
+  std::string_view line;
+  while (cutter.Next(text, pos, line)) out.append(line).append("\r\n");
+  if (!line.empty()) out.append(line).append("\r\n");
   return out;
 }
 

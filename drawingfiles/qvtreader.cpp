@@ -288,7 +288,10 @@ class Fields {
 };
 
 // The drawing text one line at a time, each ending at a line feed (not
-// included). Plain text is taken straight from the file's bytes; a packed
+// included). Unlike other text the program reads, a carriage return ends no
+// line here: the writer ends its records with a line feed alone and keeps a
+// carriage return that a text holds (an imported text may have one)
+// inside its TEXT record. Plain text is taken straight from the file's bytes; a packed
 // stream is inflated a piece at a time as the lines are taken, so the whole
 // text is never held. A stream that ends early (its data stop before the
 // zlib trailer) ends the text at its last whole line.

@@ -12,10 +12,12 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "app/formats.h"
 #include "app/textfile.h"
+#include "app/textlines.h"
 #include "app/utf8.h"
 #include "drawingfiles/numberscan.h"
 #include "canvas/canvasmodel.h"
@@ -29,8 +31,8 @@ TQShape* NewShape(TQuarixCanvasModel& canvas, int32_t number) {
   return canvas.FindShape(number);
 }
 
-// Whole lines of a file, each with its line feed (the last one may lack it),
-// cut to kMaxXYZLineLength bytes.
+// Whole lines of a file, each with a line feed for its line end (LF, CR LF
+// or a CR alone; the last line may lack it), cut to kMaxXYZLineLength bytes.
 class TXYZLineReader {
  public:
   explicit TXYZLineReader(FILE* File) : file_(File), buffer_(256 * 1024) {}
@@ -45,15 +47,14 @@ class TXYZLineReader {
         Bytes += end_;
         if (end_ == 0) return any;
       }
-      any = true;
-      const char* start = buffer_.data() + pos_;
-      const void* nl = std::memchr(start, '\n', end_ - pos_);
-      const std::size_t n = nl ? static_cast<const char*>(nl) - start + 1 : end_ - pos_;
+      std::string_view text;
+      const bool ended = cutter_.Next(std::string_view(buffer_.data(), end_), pos_, text);
+      if (!ended) pos_ = end_;
+      any = any || ended || !text.empty();
       if (Line.size() < kMaxXYZLineLength)
-        Line.append(start, std::min(n, kMaxXYZLineLength - Line.size()));
-      pos_ += n;
-      if (nl) {
-        if (Line.back() != '\n') Line.push_back('\n');
+        Line.append(text.data(), std::min(text.size(), kMaxXYZLineLength - Line.size()));
+      if (ended) {
+        Line.push_back('\n');
         return true;
       }
     }
@@ -63,6 +64,7 @@ class TXYZLineReader {
   FILE* file_;
   std::vector<char> buffer_;
   std::size_t pos_ = 0, end_ = 0;
+  textlines::LineCutter cutter_;
 };
 
 }  // namespace

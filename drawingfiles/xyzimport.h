@@ -11,7 +11,7 @@
 class TQuarixCanvasModel;
 
 // A line of an XYZ file keeps at most this many bytes; the rest of a longer
-// line, up to its line feed, is dropped (it never starts a point).
+// line, up to its line end, is dropped (it never starts a point).
 constexpr std::size_t kMaxXYZLineLength = 64 * 1024;
 
 // One line of an XYZ file, with or without its line feed. Point lines start

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/textfile.h"
+#include "app/textlines.h"
 #include "app/utf8.h"
 #include "canvas/canvasmodel.h"
 #include "canvas/shapes.h"
@@ -31,7 +32,6 @@ bool ReadNumber(const char*& p, double& value) {
 
 // x y z at the start of a line (commas count as blanks); the rest is ignored.
 bool ParseXYZLine(std::string& line, double& x, double& y, double& z) {
-  if (!line.empty() && line.back() == '\r') line.pop_back();
   if (line.empty() || line[0] == '#' || line[0] == ';') return false;
   std::replace(line.begin(), line.end(), ',', ' ');
   const char* p = line.c_str();
@@ -117,7 +117,8 @@ bool XYZLoad(TQuarixCanvasModel& Canvas, const std::string& FileName, int Layer,
   std::vector<double> xs, ys, zs;
   double zmin = 1e30, zmax = -1e30;
   std::string line;
-  for (bool first = true; std::getline(in, line); first = false) {
+  // Lines end in LF, CR LF or a CR alone (older tools write those).
+  for (bool first = true; textlines::GetLine(in, line); first = false) {
     if (first) line.erase(0, ByteOrderMarkLength(line));
     double x, y, z;
     if (!ParseXYZLine(line, x, y, z)) continue;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/textlines.h"
+
 namespace ntrip {
 
 std::string Base64Encode(const std::string& text) {
@@ -100,16 +102,7 @@ std::vector<std::string> SplitFields(const std::string& line, char separator) {
 
 SourceTable ParseSourceTable(const std::string& text) {
   SourceTable table;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    start = end;
-    if (start < text.size()) {  // CR LF, LF or CR ends a line
-      if (text[start] == '\r' && start + 1 < text.size() && text[start + 1] == '\n') start += 2;
-      else start += 1;
-    }
+  for (const std::string& line : textlines::Split(text)) {
     if (line.compare(0, 4, "STR;") != 0) continue;
     const std::string rest = line.substr(4);
     const std::size_t semi = rest.find(';');

@@ -65,7 +65,7 @@ GGAScan ScanGGA(const std::string& line) {
 
 bool TakeGGA(const std::string& line, double offsetC, bool& noValidPosition, double& rtkAntennaHeight,
              double& rtkTide) {
-  if (!nmea::IsSentence(line, "GGA")) return false;
+  if (!nmea::IsWholeSentence(line, "GGA")) return false;
   const GGAScan s = ScanGGA(line);
   // The time is the first value: it was read when anything was. An empty
   // time field does not scan; 000000.00 is midnight, a time like any other.

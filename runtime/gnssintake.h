@@ -7,6 +7,9 @@
 // A line is of a type when it is a sentence whose address ends in the type's
 // three letters ($GPGGA, $GNGGA; see nmea::IsSentence): a line that mentions
 // a type elsewhere ("$GNTXT,01,01,02,GGA output rate changed") is not of it.
+// A GGA counts only when whole, as the serial component decodes it
+// (nmea::IsWholeSentence): one the receiver cut short but ended normally
+// ("$GPGGA,120000.20,5100.6") neither dates nor judges the position.
 //
 //   HDT  $HEHDT,274.07,T              "%*7s %lf": heading; an empty field keeps the last one
 //   RMC  $GPRMC,hhmmss,A,llll.ll,a,yyyyy.yy,a,speed,course,...
@@ -50,7 +53,7 @@ GGAScan ScanGGA(const std::string& line);
 // (RTK fixed) and the altitude read: rtkAntennaHeight = altitude + geoid
 // separation (altitude alone when the separation is missing), rtkTide =
 // rtkAntennaHeight - offsetC; otherwise both keep their values.
-// True when the line is of type GGA.
+// True when the line is a whole GGA; any other line changes nothing.
 bool TakeGGA(const std::string& line, double offsetC, bool& noValidPosition, double& rtkAntennaHeight,
              double& rtkTide);
 

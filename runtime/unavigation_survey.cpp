@@ -221,8 +221,9 @@ void TFNav::ZGPS1NewCommand(QObject* Sender, const std::string& Line) {
 
   TakeAcceptedOffsets(*this, road);
 
-  // Every GGA with a time and a fix quality dates the receiver's position,
-  // also when the position repeats the last one.
+  // Every whole GGA with a time and a fix quality dates the receiver's
+  // position, also when the position repeats the last one; a GGA cut short
+  // neither dates nor judges it, so the last whole fix stays current.
   if (gnss::TakeGGA(Line, OffsetCValue, NoValidPosition, RTKAntennaHeight, RTKTide) && !NoValidPosition)
     road.positionAge.Stamp(platform::TickCount());
 

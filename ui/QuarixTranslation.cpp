@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "app/textfile.h"
+#include "app/textlines.h"
 #include "app/utf8.h"
 #include "platform/paths.h"
 #include "ui/translationjson.h"
@@ -19,21 +20,6 @@ namespace {
 
 const char* const kMissingLog = "missing.log";
 constexpr size_t kMaxMissingLogBytes = 16 * 1024 * 1024;
-
-// Lines of a text file, CR LF or LF; a last line without its end counts too.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    start = end + 1;
-  }
-  return lines;
-}
 
 }  // namespace
 
@@ -171,8 +157,8 @@ void TQuarixTranslation::LogMissingKey(const std::string& key) const {
     return;  // never replace what we cannot read
   // A key stands in the log as one line, or as several when it holds line
   // breaks itself; either way it is found again and written only once.
-  const std::vector<std::string> lines = Lines(text.substr(ByteOrderMarkLength(text)));
-  const std::vector<std::string> keyLines = key.empty() ? std::vector<std::string>{""} : Lines(key + "\n");
+  const std::vector<std::string> lines = textlines::Split(std::string_view(text).substr(ByteOrderMarkLength(text)));
+  const std::vector<std::string> keyLines = key.empty() ? std::vector<std::string>{""} : textlines::Split(key + "\n");
   if (std::search(lines.begin(), lines.end(), keyLines.begin(), keyLines.end()) != lines.end()) return;
   std::string out;
   for (const std::string& line : lines) out += line + "\r\n";

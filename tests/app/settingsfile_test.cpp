@@ -92,6 +92,19 @@ TEST(IniFile, ASettingsFileThatIsAFifoIsNeitherWaitedOnNorReplaced) {
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
+// A file edited by hand on another system may end its lines in CR alone.
+TEST(IniFile, ReadsCrOnlyFilesAsLfOnes) {
+  TempEnv env;
+  const std::string f = Write(env, "[A]\rz=1\ry = two \r[B]\rx=3\r");
+  IniFile ini(f);
+  EXPECT_EQ(ini.ReadSection("a"), (std::vector<std::string>{"z", "y"}));
+  EXPECT_EQ(ini.ReadString("A", "y", ""), "two");
+  EXPECT_EQ(ini.ReadString("B", "x", ""), "3");
+  ini.WriteString("A", "w", "4");
+  ASSERT_TRUE(ini.UpdateFile());
+  EXPECT_EQ(env.ReadFile(f), "[A]\r\nz=1\r\ny = two \r\nw=4\r\n[B]\r\nx=3\r\n");
+}
+
 TEST(IniFile, NumbersAndBooleans) {
   TempEnv env;
   const std::string f = Write(env, "[S]\nb1=1\nb0=0\nb7=7\nbw=yes\ni=-12\nh=$FF\nw=abc\nr=1.25\nrc=1,25\n");

@@ -71,6 +71,7 @@ TEST(Nmea, SentencesThatChangeNothing) {
   v.Speed = 2;
   v.FixQuality = 3;
   for (const char* line : {"$GPG", "$GPGGA,1,2", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9",
+                           "$GPGGA,120000.20,5100.6", "$GPRMC,1,A,2,N,3,E*3B",
                            "$GPZDA,123519,30,01,2026,00,00*41", "$GPGSA,A,3,04,05,,,,,,,,,,,2.5,1.3,2.1",
                            "$GPGLL,4916.45,N,12311.12,W,225444,A", "$GPRMC,1,A,2,N,3,E,", "$GPVTG,1,T,2",
                            "GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", "$GP*GGA,1,2,3",
@@ -88,28 +89,55 @@ TEST(Nmea, SentencesThatChangeNothing) {
   }
 }
 
+// LF, CR LF and a CR alone each end a line; a CR ends it at once.
+// A sentence is whole when it has the fields its decoding reads; one the
+// receiver cut short but ended normally is not, checksum or not.
+TEST(Nmea, WholeSentences) {
+  const struct {
+    const char* line;
+    const char* type;
+    bool whole;
+  } rows[] = {
+      {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47", "GGA", true},
+      {"$GPGGA,123519,,,,,0,00,,,M,,M,,*6B", "GGA", true},  // no fix: whole
+      {"$GNGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4", "GGA", true},
+      {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9", "GGA", false},
+      {"$GPGGA,120000.20,5100.6", "GGA", false},
+      {"$GPGGA,120000.20,5100.6*3A", "GGA", false},
+      {"$GPGGA,1,2,3,4,5,6,7,8*9,10,11,12", "GGA", false},  // the fields after '*' are no fields
+      {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4", "RMC", false},
+      {"$GPRMC,123519,A,4807.038,N,01131.000,E,022.4", "RMC", true},
+      {"$GPRMC,123519,A,4807.038,N,01131.000,E", "RMC", false},
+      {"$GPVTG,054.7,T,034.4,M,005.5,N,010.2", "VTG", true},
+      {"$GPVTG,054.7,T,034.4,M,005.5,N", "VTG", false},
+      {"$HEHDT,274.07,T", "HDT", true},
+      {"$GNTXT,01,01,02,GGA output rate changed", "GGA", false},
+  };
+  for (const auto& r : rows) EXPECT_EQ(nmea::IsWholeSentence(r.line, r.type), r.whole) << r.line << " " << r.type;
+}
+
 TEST(SerialText, LinesAreTakenAndTrimmed) {
-  std::string buffer = " \t$GPZDA,1 \r\n\r\n\x01 x\x7f\n\xc3\xa9\n rest";
+  std::string buffer = " \t$GPZDA,1 \r\n\r\n\x01 x\x7f\r\xc3\xa9\n12.3\r rest";
   std::string line;
   std::vector<std::string> lines;
   while (serialtext::TakeLine(buffer, line)) lines.push_back(line);
-  EXPECT_EQ(lines, (std::vector<std::string>{"$GPZDA,1", "", "x\x7f", "\xc3\xa9"}));
+  EXPECT_EQ(lines, (std::vector<std::string>{"$GPZDA,1", "", "x\x7f", "\xc3\xa9", "12.3"}));
   EXPECT_EQ(buffer, " rest");
 }
 
-// On a stream of NMEA a "$" also ends the text before it; a sentence ended so
-// (and not by a carriage return right before that "$") lost its end.
+// On a stream of NMEA a "$" also ends the text before it; a sentence ended so,
+// before its line end (LF, CR LF or a CR alone), lost its end.
 TEST(SerialText, SentencesEndAtTheirLineEndOrAreCutShort) {
-  std::string buffer = " $GPZDA,1\r$GPVTG,2 $GPRMC*3\r\nnoise$$GPHDT,4\n\n$GPGGA,5";
+  std::string buffer = " $GPZDA,1\r$GPVTG,2 $GPRMC*3\r\nnoise$$GPHDT,4\n\n$GPGGA,5\r$GPZ";
   std::string line;
   bool cutShort = true;
   std::vector<std::pair<std::string, bool>> lines;
   while (serialtext::TakeSentence(buffer, line, cutShort)) lines.emplace_back(line, cutShort);
   const std::vector<std::pair<std::string, bool>> expected = {
-      {"", false},     {"$GPZDA,1", false}, {"$GPVTG,2", true}, {"$GPRMC*3", false},
-      {"noise", false}, {"$", true},         {"$GPHDT,4", false}, {"", false}};
+      {"", false},      {"$GPZDA,1", false}, {"$GPVTG,2", true}, {"$GPRMC*3", false}, {"noise", false},
+      {"$", true},      {"$GPHDT,4", false}, {"", false},       {"$GPGGA,5", false}};
   EXPECT_EQ(lines, expected);
-  EXPECT_EQ(buffer, "$GPGGA,5");  // waits for its end
+  EXPECT_EQ(buffer, "$GPZ");  // waits for its end
 }
 
 TEST(SerialText, ZeroBytesAloneAreDropped) {

@@ -209,15 +209,32 @@ TEST_F(SerialGPSTest, TwoLinesInOneReadGiveTwoEventsInOneTick) {
   EXPECT_EQ(gps.LineBuffer, "");
 }
 
-TEST_F(SerialGPSTest, LineSplitAcrossReadsIsDeliveredWithItsLineFeed) {
+// A line ends at its LF, its CR LF or a CR alone: a device that ends its
+// lines with CR alone has each one handled in the tick its CR arrives, not
+// when the next line begins. A CR LF split between two reads is one line
+// end: no empty line, nothing held back, one raw-log line per line.
+TEST_F(SerialGPSTest, LineSplitAcrossReadsIsDeliveredWhenItsLineEndArrives) {
+  gps.NMEALog = true;
+  gps.LogFileName = env.Home() + "raw.log";
   OpenPort();
   Deliver("$SDDPT,1");
-  Deliver("2.3,0.5\r");
+  Deliver("2.3,0.5");
   EXPECT_TRUE(events.empty());
-  EXPECT_EQ(gps.LineBuffer, "$SDDPT,12.3,0.5\r");
+  EXPECT_EQ(gps.LineBuffer, "$SDDPT,12.3,0.5");
+  Deliver("\r");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"$SDDPT,12.3,0.5"}));
+  EXPECT_EQ(gps.LineBuffer, "");
   Deliver("\n$SD");
   EXPECT_EQ(Lines(), (std::vector<std::string>{"$SDDPT,12.3,0.5"}));
   EXPECT_EQ(gps.LineBuffer, "$SD");
+  Deliver("DPT,4.5,0.5\r$SDDPT,6.7,0.5\r");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"$SDDPT,12.3,0.5", "$SDDPT,4.5,0.5", "$SDDPT,6.7,0.5"}));
+  EXPECT_EQ(gps.LineBuffer, "");
+  Deliver("12.30 m\n\r8.10 m\r\n");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"$SDDPT,12.3,0.5", "$SDDPT,4.5,0.5", "$SDDPT,6.7,0.5", "12.30 m",
+                                               "8.10 m"}));
+  EXPECT_EQ(env.ReadFile(gps.LogFileName),
+            "$SDDPT,12.3,0.5\r\n$SDDPT,4.5,0.5\r\n$SDDPT,6.7,0.5\r\n12.30 m\r\n8.10 m\r\n");
 }
 
 TEST_F(SerialGPSTest, BlankLinesRaiseNothingAndAreNotLogged) {
@@ -774,6 +791,37 @@ TEST_F(SerialGPSTest, OnANmeaPortASentenceEndedByTheNextOneIsDamaged) {
     }
   }
   platform::SetTickSource({});
+}
+
+// A receiver that ends its sentences with CR alone: each one is handed on and
+// decoded in the tick its CR arrives, none is taken as cut short by the next
+// sentence's "$", and an LF that follows later belongs to the CR before it.
+TEST_F(SerialGPSTest, OnANmeaPortACarriageReturnAloneEndsASentenceAtOnce) {
+  gps.CarriesNMEA = true;
+  OpenPort();
+  Deliver(std::string(kGGA) + "\r");
+  EXPECT_EQ(Kinds(), (std::vector<std::string>{"line", "position"}));
+  EXPECT_EQ(gps.GetAltitude(), 545.4);
+  Deliver(std::string(kVTG) + "\r" + kRMC + "\r");
+  Deliver(std::string("\n") + kGGANoFix + "\r");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{kGGA, kVTG, kRMC, kGGANoFix}));
+  EXPECT_EQ(gps.GetFixQuality(), 0);
+  EXPECT_EQ(gps.Damaged.Total(), 0u);
+  EXPECT_EQ(gps.LineBuffer, "");
+}
+
+// A GGA that the receiver cut short but ended normally, without a checksum,
+// is handed on as a line but is no position: the component's fix, position
+// and satellites stay those of the last whole GGA.
+TEST_F(SerialGPSTest, AGGACutShortButEndedNormallyChangesNothing) {
+  gps.CarriesNMEA = true;
+  OpenPort();
+  Deliver(std::string(kGGA) + "\r\n$GPGGA,120000.20,5100.6\r\n$GPRMC,120000.20,A,5100.6\r\n");
+  EXPECT_EQ(Kinds(), (std::vector<std::string>{"line", "position", "line", "line"}));
+  EXPECT_NEAR(gps.Latitude, 48.1173, 1e-12);
+  EXPECT_EQ(gps.GetFixQuality(), 1);
+  EXPECT_EQ(gps.GetSatellites(), 8);
+  EXPECT_EQ(gps.Damaged.Total(), 0u);
 }
 
 // A device unplugged during a survey and plugged in again: the component

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "drawingfiles/dxfimport.h"
@@ -100,12 +101,15 @@ TEST_F(DxfImport, MissingSectionGoesToTheMessageBoxWithoutASink) {
             "DXF load failed: ENTITIES section not found");
 }
 
-TEST_F(DxfImport, ByteOrderMarkPaddedCodesAndCrLfReadLikeBareLines) {
+// Lines end in LF, CR LF or a CR alone (older tools write those).
+TEST_F(DxfImport, ByteOrderMarkPaddedCodesAndCrLfOrCrReadLikeBareLines) {
   const std::string plain = Entities(Lines({"0", "LINE", "10", "1", "20", "2", "11", "3", "21", "4"}));
   const std::string dressed =
       "\xEF\xBB\xBF" "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nLINE\r\n 10\r\n1\r\n 20\r\n2\r\n"
       " 11\r\n3\r\n 21\r\n4\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
-  for (const std::string& content : {plain, dressed}) {
+  std::string crOnly = plain;
+  std::replace(crOnly.begin(), crOnly.end(), '\n', '\r');
+  for (const std::string& content : {plain, dressed, crOnly}) {
     ASSERT_TRUE(Import(content));
     auto* l = Only<TQLine>();
     ASSERT_NE(l, nullptr);
@@ -659,6 +663,29 @@ TEST_F(DxfImport, RealFiles) {
               std::vector<std::size_t>({f.shapes, f.lines, f.circles, f.polylines, f.closed,
                                         f.points, f.texts}))
         << f.name;
+  }
+}
+
+// A real drawing rewritten with CR alone at every line end gives the same
+// shapes, in the same order and places.
+TEST_F(DxfImport, ARealFileWithCrLineEndsReadsAsItsOriginal) {
+  std::ifstream in(TestData("assorted.dxf"), std::ios::binary);
+  const std::string original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string crOnly;
+  for (size_t i = 0; i < original.size(); ++i)
+    if (!(original[i] == '\r' && i + 1 < original.size() && original[i + 1] == '\n'))
+      crOnly += original[i] == '\n' ? '\r' : original[i];
+  ASSERT_EQ(crOnly.find('\n'), std::string::npos);
+  TQuarixCanvasModel a, b;
+  ASSERT_TRUE(DXFLoad(a, TestData("assorted.dxf"), [](const std::string&) {}));
+  ASSERT_TRUE(DXFLoad(b, Write("assorted-cr.dxf", crOnly), [](const std::string&) {}));
+  ASSERT_EQ(a.Shapes.size(), 12u);
+  ASSERT_EQ(b.Shapes.size(), a.Shapes.size());
+  for (size_t i = 0; i < a.Shapes.size(); ++i) {
+    EXPECT_EQ(b.Shapes[i]->ShapeType, a.Shapes[i]->ShapeType) << i;
+    EXPECT_EQ((std::vector<double>{b.Shapes[i]->MinX, b.Shapes[i]->MinY, b.Shapes[i]->MaxX, b.Shapes[i]->MaxY}),
+              (std::vector<double>{a.Shapes[i]->MinX, a.Shapes[i]->MinY, a.Shapes[i]->MaxX, a.Shapes[i]->MaxY}))
+        << i;
   }
 }
 

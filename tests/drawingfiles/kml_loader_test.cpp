@@ -49,6 +49,8 @@ TEST_F(KMLLoader, CoordinateTuples) {
       {"two numbers", "29.5,41.5", {{29.5, 41.5, 0}}},
       {"lines and tabs", "\n\t\t29,41,1\r\n\t29.1,41.05,2\n\t\t29.2,41.1,3\t\n",
        {{29, 41, 1}, {29.1, 41.05, 2}, {29.2, 41.1, 3}}},
+      {"lines ended by CR alone", "29,41,1\r29.1,41.05,2\r\r29.2,41.1,3\r",
+       {{29, 41, 1}, {29.1, 41.05, 2}, {29.2, 41.1, 3}}},
       {"zero and text dropped", "0,0,5 east,north 1e1,-2.5 29", {{10, -2.5, 0}}},
       {"bad altitude gives 0", "1,2,high", {{1, 2, 0}}},
   };

@@ -103,6 +103,31 @@ TEST(XYZImport, PointsAndCentredLabels) {
   EXPECT_EQ(ImportXYZPoints(marked, path, marked.LayerOpen("depths")), 2);
 }
 
+// Older tools end the lines of their XYZ files with a carriage return alone:
+// every point is read, at its own place, as with LF or CR LF line ends.
+TEST(XYZImport, EveryLineEndReadsEveryPoint) {
+  QTemporaryDir dir;
+  const std::string path = (dir.path() + "/depths.xyz").toStdString();
+  for (const std::string end : {"\n", "\r\n", "\r"}) {
+    SCOPED_TRACE(end == "\r" ? "CR" : end == "\n" ? "LF" : "CR LF");
+    std::string text = "Easting,Northing,Depth" + end;
+    for (int i = 0; i < 100; ++i)
+      text += std::to_string(500000 + i) + "," + std::to_string(4100000 + 2 * i) + "," + std::to_string(i) + ".25" + end;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+    TQuarixCanvasModel canvas;
+    EXPECT_EQ(ImportXYZPoints(canvas, path, canvas.LayerOpen("depths")), 100);
+    ASSERT_EQ(canvas.Shapes.size(), 200u);
+    for (int i = 0; i < 100; ++i) {
+      auto* dot = dynamic_cast<TQPoint*>(canvas.Shapes[2 * i]);
+      auto* label = dynamic_cast<TQText*>(canvas.Shapes[2 * i + 1]);
+      ASSERT_TRUE(dot && label);
+      EXPECT_EQ(dot->X, 500000 + i);
+      EXPECT_EQ(dot->Y, 4100000 + 2 * i);
+      EXPECT_EQ(label->TextString, std::to_string(i) + ".25");
+    }
+  }
+}
+
 TEST(KMLImport, PlacemarksOnTheLayer) {
   TQuarixKMZLoader loader;
   loader.OnConvertCoordinate = [](double& x, double& y, double lat, double lon) {

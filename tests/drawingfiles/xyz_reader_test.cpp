@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "canvas/canvasmodel.h"
 #include "canvas/shapes.h"
@@ -128,6 +129,30 @@ TEST_F(XYZReader, LineRulesAndGivenRange) {
   EXPECT_EQ(canvas.Shapes[0]->PenFg, 16711680u);  // z 3 = high: blue
   EXPECT_EQ(canvas.Shapes[1]->PenFg, 16711680u);  // above high
   EXPECT_EQ(canvas.Shapes[2]->PenFg, 255u);       // z -5 = low: red
+}
+
+// A file whose lines end in a carriage return alone reads as the same file
+// with LF or CR LF line ends: every point, none glued to the next.
+TEST_F(XYZReader, EveryLineEndReadsEveryPoint) {
+  const std::string grid = Grid(4, 4, 5);
+  ASSERT_TRUE(XYZLoad(canvas, Write(grid), 0, 0, 0));
+  ASSERT_EQ(canvas.Shapes.size(), 16u);
+  for (const std::string end : {"\r\n", "\r"}) {
+    SCOPED_TRACE(end == "\r" ? "CR" : "CR LF");
+    std::string text = "# depths" + end;
+    for (char c : grid) text += c == '\n' ? end : std::string(1, c);
+    TQuarixCanvasModel other;
+    ASSERT_TRUE(XYZLoad(other, Write(text), 0, 0, 0));
+    ASSERT_EQ(other.Shapes.size(), 16u);
+    for (size_t i = 0; i < 16; ++i) {
+      const TQShape& a = *other.Shapes[i];
+      const TQShape& b = *canvas.Shapes[i];
+      EXPECT_EQ(a.ShapeType, b.ShapeType);
+      EXPECT_EQ((std::vector<double>{a.MinX, a.MinY, a.MaxX, a.MaxY}),
+                (std::vector<double>{b.MinX, b.MinY, b.MaxX, b.MaxY}));
+      EXPECT_EQ(a.PenFg, b.PenFg);
+    }
+  }
 }
 
 TEST_F(XYZReader, EqualDepthsAreAllRed) {

@@ -233,6 +233,31 @@ TEST_F(SurveyE2E, EveryReceiverLineIsJudgedByWhatItIs) {
       << LogFile(" Events.log");
 }
 
+// A receiver and a sounder that end their lines with a carriage return alone:
+// each line is taken when it arrives, so the sounding that the sounder sends
+// before it pauses is recorded at once, with the position and fix of the last
+// whole GGA; a GGA the receiver cut short after it judges nothing. The raw
+// logs keep one line per line received.
+TEST_F(SurveyE2E, LinesEndedByACarriageReturnAloneAreTakenWhenTheyArrive) {
+  StartSurvey();
+  if (HasFatalFailure()) return;
+
+  const std::string gga = "$GPGGA,120000.00,0000.0000,N,00900.0000,E,4,12,0.8,12.5,M,36.1,M,,*5A";
+  const std::string cut = "$GPGGA,120000.20,0000.0";
+  ASSERT_TRUE(gnss.Send(gga + "\r" + cut + "\r"));
+  ASSERT_TRUE(run.WaitFor([&] { return LogFile(" QDM_GNSS_V3.log") == gga + "\r\n" + cut + "\r\n"; }))
+      << LogFile(" QDM_GNSS_V3.log");
+  const std::string dpt = "$SDDPT,12.34,0.5*56";
+  ASSERT_TRUE(sounder.Send(dpt + "\r"));
+  const QString day = QDate::currentDate().toString("yyyy-MM-dd");
+  const QString coordinates = Day() + "LOG/" + day + " Coordinates.csv";
+  const std::string record =
+      ",0,9,500000.00,1000.00,-11.68,0.50,12.68,0.50,12.34,0,NMEA DPT,1480.00,0.50,4,48.60,1.00,47.10\r\n";
+  EXPECT_TRUE(run.WaitFor([&] { return ReadFile(coordinates).find(record) != std::string::npos; }))
+      << ReadFile(coordinates) << run.Output().toStdString();
+  EXPECT_EQ(LogFile(" QDM_SBES_V3.log"), dpt + "\r\n");
+}
+
 // A logout or a service stop sends SIGTERM: the program closes as File > Exit
 // does, saving the drawing, the placements and the map settings.
 TEST_F(SurveyE2E, SigtermDuringASurveyClosesAsFileExitDoes) {

@@ -142,6 +142,29 @@ TEST(SurveyGnssIntake, LinesThatOnlyMentionATypeAreNotOfIt) {
   }
 }
 
+// A GGA that the receiver cut short but ended normally is not whole: it
+// neither dates nor judges the position, like the serial component, which
+// takes nothing from it either. A whole GGA without a fix still judges it.
+TEST(SurveyGnssIntake, AGGAThatIsNotWholeJudgesNothing) {
+  for (const char* line : {"$GPGGA,120000.20,5100.6", "$GPGGA,120000.20,5100.6*3A", "$GPGGA,120000.20",
+                           "$GPGGA,120000.00,4100.0000,N,02900.0000,E,4,12,0.8"}) {
+    SCOPED_TRACE(line);
+    bool noValid = false;
+    double antenna = 1, tide = 2;
+    EXPECT_FALSE(gnss::TakeGGA(line, 0, noValid, antenna, tide));
+    EXPECT_FALSE(noValid);
+    EXPECT_EQ(antenna, 1);
+    EXPECT_EQ(tide, 2);
+  }
+  bool noValid = false;
+  double antenna = 1, tide = 2;
+  EXPECT_TRUE(gnss::TakeGGA("$GPGGA,120000.20,,,,,0,00,,,M,,M,,", 0, noValid, antenna, tide));
+  EXPECT_TRUE(noValid);
+  EXPECT_TRUE(gnss::TakeGGA("$GPGGA,120000.00,4100.0000,N,02900.0000,E,4,12,0.8,12.5", 0, noValid, antenna, tide));
+  EXPECT_FALSE(noValid);
+  EXPECT_EQ(antenna, 12.5);
+}
+
 TEST(SurveyGnssIntake, OffsetsCopyKeepsLastValidValues) {
   gnss::OffsetsCopy copy;
   double a = -1, sv = -1, c = -1, tide = -1;

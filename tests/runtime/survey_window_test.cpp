@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QComboBox>
 #include <QGroupBox>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <numbers>
@@ -1237,6 +1239,79 @@ TEST_F(SurveyRoadPorts, EachSounderTypeRecordsAndShowsTheDepthsItGives) {
   }
   EXPECT_EQ(FNav->fcad->DepthLabels.size(), rows.size());
   EXPECT_EQ(Count(env.ReadFile(survey::SimpleXYZFileName()), "\r\n"), rows.size() + 1);
+}
+
+// A receiver and a sounder that end their lines with a carriage return alone:
+// each line is taken when its CR arrives, not when the next line begins, so
+// every sounding is recorded with the time and the position of its own
+// arrival, the last one before the sounder pauses included (every sounding
+// here is the last line sent before the test looks). A CR whose LF comes in
+// a later read ends its line once. A GGA that the receiver cut short between
+// whole ones keeps the last fix and position; a whole GGA without a fix gives
+// fix 0 and no position.
+TEST_F(SurveyRoadPorts, LinesEndedByACarriageReturnAloneAreTakenWhenTheyArrive) {
+  uint32_t tick = 100000;
+  platform::SetTickSource([&tick] { return tick; });
+  QDateTime clock(QDate(2026, 1, 30), QTime(14, 35, 12, 0));
+  env.SetNow(clock);
+  StartSurveyWindows();
+  FGPS->Port->setCurrentText("COM5");
+  FGPS->SPort->setCurrentText("COM6");
+  FNav->RealtimeClick();
+  ASSERT_TRUE(FNav->ZGPS1->Active && FNav->ZSENSOR->Active);
+
+  const std::string noFix = Nmea("GPGGA,120003.00,,,,,0,00,,,M,,M,,");
+  struct Step {
+    const char* name;
+    std::string gnss;  // the receiver's bytes, ended by a CR alone
+    bool hasPosition;
+    double latitude, longitude;
+  };
+  const std::vector<Step> steps = {
+      {"a GGA", GGA(0.001, 9.002, 4, "120000.00") + "\r", true, 0.001, 9.002},
+      {"the next GGA, with the LF of the last CR in front", "\n" + GGA(0.0012, 9.0021, 4, "120001.00") + "\r", true,
+       0.0012, 9.0021},
+      {"a GGA cut short between whole ones", GGA(0.0013, 9.0022, 4, "120002.00") + "\r$GPGGA,120002.20,0000.1\r",
+       true, 0.0013, 9.0022},
+      {"a whole GGA without a fix", noFix + "\r", false, 0, 0},
+      {"a fix again", GGA(0.0015, 9.0024, 4, "120004.00") + "\r", true, 0.0015, 9.0024},
+  };
+  int marker = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    tick += 1000;
+    clock = clock.addMSecs(1000);
+    env.SetNow(clock);
+    // A heading line, the last the receiver sends, is taken without a line
+    // after it and shows that the lines before it have been handled.
+    const double heading = ++marker;
+    const std::string headingLine = Nmea("HEHDT," + std::to_string(marker) + ".0,T") + "\r";
+    ASSERT_TRUE(Feed(gnss, FNav->ZGPS1, step.gnss + headingLine, [heading] { return GyroHeading == heading; }));
+    EXPECT_EQ(NoValidPosition, !step.hasPosition);
+
+    // The sounding 300 ms later, the last line the sounder sends for now.
+    tick += 300;
+    clock = clock.addMSecs(300);
+    env.SetNow(clock);
+    NewDepthAvailable = false;
+    ASSERT_TRUE(Feed(sounder, FNav->ZSENSOR, "$SDDPT,12.34,0.5*56\r", [] { return NewDepthAvailable; }));
+    const QStringList r = LastRecord();
+    ASSERT_EQ(r.size(), 18);
+    EXPECT_EQ(r[0], clock.toString("yyyy-MM-dd hhmmsszzz"));
+    if (!step.hasPosition) {
+      EXPECT_EQ(r.mid(1, 4), (QStringList{"", "", "", ""}));
+      EXPECT_EQ(r[14], "0");
+      continue;
+    }
+    EXPECT_NEAR(r[1].toDouble(), step.latitude, 1e-9);
+    EXPECT_NEAR(r[2].toDouble(), step.longitude, 1e-9);
+    EXPECT_EQ(r[14], "4");
+  }
+  // One record per sounding, and a simple XYZ line (after its header) for
+  // each one with a position.
+  EXPECT_EQ(Count(env.ReadFile(CoordinatesFileName), "NMEA DPT"), steps.size());
+  const size_t positioned = std::count_if(steps.begin(), steps.end(), [](const Step& s) { return s.hasPosition; });
+  EXPECT_EQ(Count(env.ReadFile(survey::SimpleXYZFileName()), "\r\n"), 1 + positioned);
 }
 
 // The geodetic parameters are taken at each Realtime start: a central meridian
