@@ -35,10 +35,11 @@ double PositionDegrees(const std::string& value, const std::string& hemisphere) 
 
 namespace {
 
-// The fields a whole sentence of a decoded type has at least; 0 for others.
+// The fields a whole sentence of a read type has at least; 0 for others.
 std::size_t WholeFieldCount(const std::string& type) {
   if (type == "GGA") return 10;
   if (type == "RMC" || type == "VTG") return 8;
+  if (type == "HDT") return 3;
   return 0;
 }
 
@@ -158,8 +159,8 @@ bool IsWholeSentence(const std::string& line, const char* type) {
 Changes DecodeSentence(const std::string& line, NavValues& values) {
   const std::string type = SentenceType(line);
   const std::size_t whole = WholeFieldCount(type);
-  // ZDA and GSA are known and carry nothing for the component; the rest is ignored.
-  if (whole == 0) return {};
+  // ZDA, GSA and HDT are known and carry nothing for the component; the rest is ignored.
+  if (type != "GGA" && type != "RMC" && type != "VTG") return {};
   const std::vector<std::string> fields = BodyFields(line);
   if (fields.size() < whole) return {};
   if (type == "GGA") return DecodeGGA(fields, values);

@@ -44,11 +44,12 @@ bool IsSentence(const std::string& line, const char* type);
 
 // The line is a whole sentence of the type: it has at least the fields that
 // the decoding reads (GGA 10, up to its altitude; RMC and VTG 8, up to their
-// speed), empty fields counting. A receiver that loses the end of a sentence
-// in an overrun may still end it normally, without a checksum (for example
-// "$GPGGA,120000.20,5100.6"): such a sentence is no position, no fix and no
-// speed, and nobody (this decoding, the survey's own scans) takes anything
-// from it. For any other type, the same as IsSentence.
+// speed; HDT 3, up to its "T"), the address and empty fields counting. A
+// receiver that loses the end of a sentence in an overrun may still end it
+// normally, without a checksum (for example "$GPGGA,120000.20,5100.6"): such
+// a sentence is no position, no fix, no speed and no heading, and nobody
+// (this decoding, the survey's own scans) takes anything from it. For any
+// other type, the same as IsSentence.
 bool IsWholeSentence(const std::string& line, const char* type);
 
 // Decodes one line that begins with '$' into values. Sentences of other types,

@@ -28,6 +28,7 @@ std::vector<std::string> Fields(const std::string& line) {
 
 bool TakeHDT(const std::string& line, double& gyroHeading) {
   if (!nmea::IsSentence(line, "HDT")) return false;
+  if (!nmea::IsWholeSentence(line, "HDT")) return true;  // cut short: "$HEHDT,27" may have been 271.5
   static const scanformat::Format format("%*7s %lf");
   std::vector<double> v;
   if (format.Scan(line, v) == 1) gyroHeading = v[0];

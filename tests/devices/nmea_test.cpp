@@ -111,6 +111,7 @@ TEST(Nmea, WholeSentences) {
       {"$GPVTG,054.7,T,034.4,M,005.5,N,010.2", "VTG", true},
       {"$GPVTG,054.7,T,034.4,M,005.5,N", "VTG", false},
       {"$HEHDT,274.07,T", "HDT", true},
+      {"$HEHDT,27", "HDT", false},
       {"$GNTXT,01,01,02,GGA output rate changed", "GGA", false},
   };
   for (const auto& r : rows) EXPECT_EQ(nmea::IsWholeSentence(r.line, r.type), r.whole) << r.line << " " << r.type;

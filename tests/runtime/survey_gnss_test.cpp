@@ -59,6 +59,8 @@ TEST(SurveyGnssIntake, HeadingFromHDT) {
   EXPECT_DOUBLE_EQ(heading, 274.07);
   EXPECT_TRUE(gnss::TakeHDT("$IIHDT,,T", heading));
   EXPECT_DOUBLE_EQ(heading, 274.07);
+  EXPECT_TRUE(gnss::TakeHDT("$HEHDT,27", heading));  // cut short by the receiver: keeps
+  EXPECT_DOUBLE_EQ(heading, 274.07);
   EXPECT_FALSE(gnss::TakeHDT("$GPGGA,1", heading));
   EXPECT_FALSE(gnss::TakeHDT("$hehdt,12,T", heading));  // case-sensitive
 }
