@@ -47,8 +47,8 @@ bool IsSentence(const std::string& line, const char* type);
 // speed; HDT 3, up to its "T"), the address and empty fields counting. A
 // receiver that loses the end of a sentence in an overrun may still end it
 // normally, without a checksum (for example "$GPGGA,120000.20,5100.6"): such
-// a sentence is no position, no fix, no speed and no heading, and nobody
-// (this decoding, the survey's own scans) takes anything from it. For any
+// a sentence is no position, no fix, no speed and no heading: this decoding
+// and the survey's position and heading scans take nothing from it. For any
 // other type, the same as IsSentence.
 bool IsWholeSentence(const std::string& line, const char* type);
 
