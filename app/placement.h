@@ -3,17 +3,23 @@
 // the window's object name.
 // What is saved is where the user left the window: a window being hidden
 // passes through geometries that are nobody's choice, and those are never
-// saved (nor kept by KeepPlaceWhenHidden).
-class QPoint;
+// saved (nor kept by KeepPlaceWhenHidden); a window never shown has no
+// placement to save, and the one stored stays.
+#include <QtCore/qnamespace.h>
+
+class QRect;
 class QWidget;
 
 void SaveFormPlacement(QWidget* window);
 void RestoreFormPlacement(QWidget* window, bool withSize);
 
 // Where the window's frame (title bar included) stands while the settings
-// file holds no placement of it: RestoreFormPlacement puts it there (at the
-// screen's top-left corner when none is set).
-void SetDefaultPlace(QWidget* window, QPoint frameTopLeft);
+// file holds no placement of it: in a corner of an area of the screen, taken
+// with the size the window has when it is placed. RestoreFormPlacement puts
+// it there (at the screen's top-left corner when none is set), and so does
+// the window's first showing, also for a window that never restores a
+// placement; a placement restored at that showing still wins.
+void SetDefaultPlace(QWidget* window, const QRect& area, Qt::Corner corner);
 
 // A window shown again comes back where it was hidden. Without this a window
 // the program never placed itself is placed anew by the window manager at

@@ -26,21 +26,14 @@ QMessageBox::Icon IconOf(Kind kind) {
   return QMessageBox::NoIcon;
 }
 
-// A modal message stands above every window of the program, the ones that
-// stay on top of the others included, so its buttons are never covered.
-int Run(QMessageBox& box) {
-  box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-  return box.exec();
-}
 
-// A file dialog, above every window like the messages; an empty name when
-// cancelled. Saving asks before a file is replaced.
+// A file dialog; an empty name when cancelled. Saving asks before a file is
+// replaced.
 QString RunFileDialog(QWidget* parent, const QString& caption, const QString& filter, const QString& folder,
                       QFileDialog::AcceptMode mode) {
   QFileDialog dialog(parent, caption, folder, filter);
   dialog.setAcceptMode(mode);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
   if (dialog.exec() != QDialog::Accepted) return {};
   return dialog.selectedFiles().value(0);
 }
@@ -66,7 +59,7 @@ Answer Ask(const QString& text, Kind kind, QMessageBox::StandardButtons buttons)
   LogShown(text);
   QMessageBox box(IconOf(kind), QApplication::applicationName(), text, buttons,
                   QApplication::activeWindow());
-  switch (Run(box)) {
+  switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
     case QMessageBox::Ok: return Answer::Ok;
@@ -83,7 +76,7 @@ void ShowMessage(const QString& text) {
   LogShown(text);
   QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
                   QApplication::activeWindow());
-  Run(box);
+  box.exec();
 }
 
 Answer AskYesNo(const QString& text, Kind kind) {
@@ -106,7 +99,7 @@ void ShowException(const QString& text) {
   LogShown(text);
   QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok,
                   QApplication::activeWindow());
-  Run(box);
+  box.exec();
 }
 
 QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter,
