@@ -241,10 +241,20 @@ QPoint OnScreen(QPoint at) {
   return at;
 }
 
-// The properties that hold a window's place while no placement is stored:
-// the area and the corner of it.
-constexpr const char* kDefaultArea = "placementDefaultArea";
-constexpr const char* kDefaultCorner = "placementDefaultCorner";
+// A window's place while no placement is stored: the area and the corner of it.
+class DefaultPlaceOf : public QObject {
+ public:
+  static constexpr const char* kName = "placementDefaultPlace";
+  DefaultPlaceOf(QWidget* window, std::function<QRect()> area, Qt::Corner corner)
+      : QObject(window), area(std::move(area)), corner(corner) {
+    setObjectName(kName);
+  }
+  static DefaultPlaceOf* Of(const QWidget* window) {
+    return window->findChild<DefaultPlaceOf*>(kName, Qt::FindDirectChildrenOnly);
+  }
+  std::function<QRect()> area;
+  Qt::Corner corner;
+};
 
 // The size of the window's frame; while the window manager has not framed
 // the window yet, a title bar as high as the style draws one above it.
@@ -259,9 +269,10 @@ QSize ExpectedFrameSize(const QWidget* w) {
 // the window's corner of its area, never above or left of the area; the
 // screen's top-left corner when no area is set.
 QPoint DefaultPlace(const QWidget* w) {
-  const QRect area = w->property(kDefaultArea).toRect();
+  const DefaultPlaceOf* place = DefaultPlaceOf::Of(w);
+  const QRect area = place && place->area ? place->area() : QRect();
   if (!area.isValid()) return {std::numeric_limits<int>::min(), std::numeric_limits<int>::min()};
-  const auto corner = static_cast<Qt::Corner>(w->property(kDefaultCorner).toInt());
+  const Qt::Corner corner = place->corner;
   const QSize frame = ExpectedFrameSize(w);
   const bool right = corner == Qt::TopRightCorner || corner == Qt::BottomRightCorner;
   const bool bottom = corner == Qt::BottomLeftCorner || corner == Qt::BottomRightCorner;
@@ -335,10 +346,10 @@ void RestoreFormPlacement(QWidget* window, bool withSize) {
   PlaceFrame(window, OnScreen(at), {width, height}, withSize);
 }
 
-void SetDefaultPlace(QWidget* window, const QRect& area, Qt::Corner corner) {
+void SetDefaultPlace(QWidget* window, std::function<QRect()> area, Qt::Corner corner) {
   if (!window) return;
-  window->setProperty(kDefaultArea, area);
-  window->setProperty(kDefaultCorner, static_cast<int>(corner));
+  delete DefaultPlaceOf::Of(window);
+  new DefaultPlaceOf(window, std::move(area), corner);
   if (!PlacementTracker::Of(window)->EverShown() &&
       !window->findChild<QObject*>(FirstPlacer::kName, Qt::FindDirectChildrenOnly))
     new FirstPlacer(window);

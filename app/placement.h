@@ -7,6 +7,8 @@
 // placement to save, and the one stored stays.
 #include <QtCore/qnamespace.h>
 
+#include <functional>
+
 class QRect;
 class QWidget;
 
@@ -14,12 +16,13 @@ void SaveFormPlacement(QWidget* window);
 void RestoreFormPlacement(QWidget* window, bool withSize);
 
 // Where the window's frame (title bar included) stands while the settings
-// file holds no placement of it: in a corner of an area of the screen, taken
-// with the size the window has when it is placed. RestoreFormPlacement puts
-// it there (at the screen's top-left corner when none is set), and so does
-// the window's first showing, also for a window that never restores a
-// placement; a placement restored at that showing still wins.
-void SetDefaultPlace(QWidget* window, const QRect& area, Qt::Corner corner);
+// file holds no placement of it: in a corner of an area of the screen, both
+// taken when the window is placed (the area as it stands then, the window
+// with its size then). RestoreFormPlacement puts it there (at the screen's
+// top-left corner when none is set), and so does the window's first showing,
+// also for a window that never restores a placement; a placement restored at
+// that showing still wins.
+void SetDefaultPlace(QWidget* window, std::function<QRect()> area, Qt::Corner corner);
 
 // A window shown again comes back where it was hidden. Without this a window
 // the program never placed itself is placed anew by the window manager at

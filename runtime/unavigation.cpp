@@ -247,9 +247,8 @@ std::vector<std::pair<QWidget*, Qt::Corner>> TFNav::StayOnTopWindows() const {
 }
 
 void TFNav::PlaceStayOnTopWindows() {
-  const QRect map = MapOnScreen(this);
   for (const auto& [window, corner] : StayOnTopWindows())
-    if (window) SetDefaultPlace(window, map, corner);
+    if (window) SetDefaultPlace(window, [this] { return MapOnScreen(this); }, corner);
 }
 
 TFNav::TFNav(QWidget* parent) : QMainWindow(parent) {
@@ -1428,12 +1427,8 @@ bool TFNav::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::Hide && watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow() &&
       watched != this)
     HideKeyboardsOf(static_cast<QWidget*>(watched));
-  // The keyboards follow the main window; the windows that stay on top keep
-  // their first places beside the map.
-  if (watched == this && (e->type() == QEvent::Move || e->type() == QEvent::Resize) && shown_) {
-    PlaceKeyboards();
-    PlaceStayOnTopWindows();
-  }
+  // The keyboards follow the main window.
+  if (watched == this && (e->type() == QEvent::Move || e->type() == QEvent::Resize) && shown_) PlaceKeyboards();
   if (e->type() != QEvent::KeyPress || !watched->isWidgetType()) return QMainWindow::eventFilter(watched, e);
   auto* w = static_cast<QWidget*>(watched);
   // A key event travels from the focus widget up to its window; the window

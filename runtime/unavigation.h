@@ -308,8 +308,8 @@ class TFNav : public QMainWindow {
   void StartSurvey();
   void StopSurvey();
   void SaveClosingSettings();
-  // Gives the windows of StayOnTopWindows their places beside the map as it
-  // stands now.
+  // Gives the windows of StayOnTopWindows their places beside the map, as it
+  // stands when each is placed.
   void PlaceStayOnTopWindows();
   // Puts the shown keyboards at their places and above the other windows.
   void PlaceKeyboards();
