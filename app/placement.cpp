@@ -5,10 +5,13 @@
 #include <QMargins>
 #include <QPointer>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
+#include <limits>
+#include <optional>
 #include <utility>
 
 #include "app/settingsfile.h"
@@ -126,20 +129,27 @@ class PlacementTracker : public QObject {
   }
 
   // The window's state (0 normal, 1 minimized, 2 maximized) and frame: as it
-  // is now while it is shown and framed, otherwise as it was last left.
-  std::pair<int, QRect> Placement() {
+  // is now while it is shown and framed, otherwise as it was last left;
+  // nothing for a window that was never shown, which stands nowhere the
+  // user could have seen it.
+  std::optional<std::pair<int, QRect>> Placement() {
     Take();
-    if (taken_) return {state_, frame_};
-    return {StateOf(window_), FrameOf(window_)};
+    if (taken_) return std::pair{state_, frame_};
+    if (!shown_ && !window_->isVisible()) return std::nullopt;
+    return std::pair{StateOf(window_), FrameOf(window_)};
   }
+  bool EverShown() const { return shown_ || window_->isVisible(); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
     if (watched == window_)
       switch (e->type()) {
+        case QEvent::Show:
+          shown_ = true;
+          Take();
+          break;
         case QEvent::Move:
         case QEvent::Resize:
-        case QEvent::Show:
         case QEvent::WindowStateChange:
         case QEvent::WindowActivate:
           Take();
@@ -173,6 +183,7 @@ class PlacementTracker : public QObject {
   }
 
   QWidget* window_;
+  bool shown_ = false;
   bool taken_ = false;
   int state_ = 0;
   QRect frame_;
@@ -205,7 +216,9 @@ class HideWatcher : public QObject {
 // The native window asks for the place it was left at from now on: a window
 // whose place was left to the window manager is placed anew at every showing.
 void KeepFramePosition(QWidget* w) {
-  const auto [state, frame] = PlacementTracker::Of(w)->Placement();
+  const auto placement = PlacementTracker::Of(w)->Placement();
+  if (!placement) return;
+  const auto& [state, frame] = *placement;
   if (QWindow* handle = w->windowHandle(); handle && state == 0 && !w->isFullScreen())
     handle->setFramePosition(frame.topLeft());
 }
@@ -218,8 +231,77 @@ void PlaceFrame(QWidget* window, QPoint at, QSize frame, bool withSize) {
   new FrameSizeKeeper(window, at, frame, withSize && FrameMargins(window).isNull());
 }
 
-// The property that holds a window's place while no placement is stored.
-constexpr const char* kDefaultPlace = "placementDefaultPlace";
+// The frame's top-left corner, and with it the title bar, stays on the
+// primary screen, where the window can be seen and dragged.
+QPoint OnScreen(QPoint at) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect sg = screen ? screen->geometry() : QRect(0, 0, 1920, 1080);
+  if (at.x() < sg.left() || at.x() > sg.right()) at.rx() = sg.left();
+  if (at.y() < sg.top() || at.y() > sg.bottom()) at.ry() = sg.top();
+  return at;
+}
+
+// A window's place while no placement is stored: the area and the corner of it.
+class DefaultPlaceOf : public QObject {
+ public:
+  static constexpr const char* kName = "placementDefaultPlace";
+  DefaultPlaceOf(QWidget* window, std::function<QRect()> area, Qt::Corner corner)
+      : QObject(window), area(std::move(area)), corner(corner) {
+    setObjectName(kName);
+  }
+  static DefaultPlaceOf* Of(const QWidget* window) {
+    return window->findChild<DefaultPlaceOf*>(kName, Qt::FindDirectChildrenOnly);
+  }
+  std::function<QRect()> area;
+  Qt::Corner corner;
+};
+
+// The size of the window's frame; while the window manager has not framed
+// the window yet, a title bar as high as the style draws one above it.
+QSize ExpectedFrameSize(const QWidget* w) {
+  const QMargins m = FrameMargins(w);
+  if (!m.isNull()) return w->size().grownBy(m);
+  if (w->windowFlags() & (Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint)) return w->size();
+  return w->size() + QSize(0, w->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, w));
+}
+
+// Where the frame's top-left corner stands while no placement is stored: in
+// the window's corner of its area, never above or left of the area; the
+// screen's top-left corner when no area is set.
+QPoint DefaultPlace(const QWidget* w) {
+  const DefaultPlaceOf* place = DefaultPlaceOf::Of(w);
+  const QRect area = place && place->area ? place->area() : QRect();
+  if (!area.isValid()) return {std::numeric_limits<int>::min(), std::numeric_limits<int>::min()};
+  const Qt::Corner corner = place->corner;
+  const QSize frame = ExpectedFrameSize(w);
+  const bool right = corner == Qt::TopRightCorner || corner == Qt::BottomRightCorner;
+  const bool bottom = corner == Qt::BottomLeftCorner || corner == Qt::BottomRightCorner;
+  return {right ? std::max(area.left(), area.right() + 1 - frame.width()) : area.left(),
+          bottom ? std::max(area.top(), area.bottom() + 1 - frame.height()) : area.top()};
+}
+
+// Puts a window that was never shown at its default place when it is first
+// shown, then goes away. Its own showing may restore a stored placement
+// after this.
+class FirstPlacer : public QObject {
+ public:
+  static constexpr const char* kName = "placementFirstPlacer";
+  explicit FirstPlacer(QWidget* window) : QObject(window) {
+    setObjectName(kName);
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (watched == parent() && e->type() == QEvent::Show && !e->spontaneous()) {
+      auto* w = static_cast<QWidget*>(watched);
+      w->removeEventFilter(this);
+      deleteLater();
+      if (!w->isMaximized() && !w->isFullScreen()) PlaceFrame(w, OnScreen(DefaultPlace(w)), {-1, -1}, false);
+    }
+    return QObject::eventFilter(watched, e);
+  }
+};
 
 }  // namespace
 
@@ -229,7 +311,9 @@ void KeepPlaceWhenHidden(QWidget* window) {
 
 void SaveFormPlacement(QWidget* window) {
   if (!window) return;
-  const auto [state, g] = PlacementTracker::Of(window)->Placement();
+  const auto placement = PlacementTracker::Of(window)->Placement();
+  if (!placement) return;
+  const auto& [state, g] = *placement;
   IniFile ini;
   const std::string section = window->objectName().toStdString();
   ini.WriteInteger(section, "WindowState", state);
@@ -250,27 +334,23 @@ void RestoreFormPlacement(QWidget* window, bool withSize) {
     window->setWindowState(window->windowState() | Qt::WindowMaximized);
     return;
   }
-  const QPoint place = window->property(kDefaultPlace).toPoint();
-  int left = ini.ReadInteger(section, "Left", place.x());
-  int top = ini.ReadInteger(section, "Top", place.y());
   // A size that is not stored keeps the window's size.
   int width = -1, height = -1;
   if (withSize) {
     width = ini.ReadInteger(section, "Width", -1);
     height = ini.ReadInteger(section, "Height", -1);
+    window->resize(ClientSize({width, height}, FrameMargins(window), window->size()));
   }
-  // The frame's top-left corner, and with it the title bar, stays on the
-  // primary screen, where the window can be seen and dragged.
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const QRect sg = screen ? screen->geometry() : QRect(0, 0, 1920, 1080);
-  if (left < sg.left()) left = sg.left();
-  if (top < sg.top()) top = sg.top();
-  if (left > sg.right()) left = sg.left();
-  if (top > sg.bottom()) top = sg.top();
-  if (withSize) window->resize(ClientSize({width, height}, FrameMargins(window), window->size()));
-  PlaceFrame(window, {left, top}, {width, height}, withSize);
+  const QPoint place = DefaultPlace(window);  // with the window's size as restored
+  const QPoint at(ini.ReadInteger(section, "Left", place.x()), ini.ReadInteger(section, "Top", place.y()));
+  PlaceFrame(window, OnScreen(at), {width, height}, withSize);
 }
 
-void SetDefaultPlace(QWidget* window, QPoint frameTopLeft) {
-  if (window) window->setProperty(kDefaultPlace, frameTopLeft);
+void SetDefaultPlace(QWidget* window, std::function<QRect()> area, Qt::Corner corner) {
+  if (!window) return;
+  delete DefaultPlaceOf::Of(window);
+  new DefaultPlaceOf(window, std::move(area), corner);
+  if (!PlacementTracker::Of(window)->EverShown() &&
+      !window->findChild<QObject*>(FirstPlacer::kName, Qt::FindDirectChildrenOnly))
+    new FirstPlacer(window);
 }

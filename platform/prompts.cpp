@@ -28,8 +28,6 @@ QMessageBox::Icon IconOf(Kind kind) {
   return QMessageBox::NoIcon;
 }
 
-// A modal message stands above every window of the program, the ones that
-// stay on top of the others included, so its buttons are never covered.
 // Once the program has been asked to end nobody is there to answer: the
 // text is only logged, and the box answers as its Escape key would.
 int Run(QMessageBox& box) {
@@ -39,19 +37,17 @@ int Run(QMessageBox& box) {
            : box.standardButtons().testFlag(QMessageBox::No)   ? QMessageBox::No
                                                                : QMessageBox::Ok;
   }
-  box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
   return box.exec();
 }
 
-// A file dialog, above every window like the messages; an empty name when
-// cancelled. Saving asks before a file is replaced.
+// A file dialog; an empty name when cancelled. Saving asks before a file is
+// replaced.
 QString RunFileDialog(QWidget* parent, const QString& caption, const QString& filter, const QString& folder,
                       QFileDialog::AcceptMode mode) {
   if (platform::TerminationRequested()) return {};
   QFileDialog dialog(parent, caption, folder, filter);
   dialog.setAcceptMode(mode);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
   if (dialog.exec() != QDialog::Accepted) return {};
   return dialog.selectedFiles().value(0);
 }

@@ -45,6 +45,7 @@
 #include "app/formats.h"
 #include "app/helpers.h"
 #include "app/placement.h"
+#include "app/stacking.h"
 #include "app/settingsfile.h"
 #include "app/themes.h"
 #include "drawingfiles/QuarixKMZLoader.h"
@@ -225,24 +226,34 @@ int TitleBarHeight(const QWidget* w) {
   return framed > 0 ? framed : w->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, w);
 }
 
-// Without a placement of its own, a window that stays on top of the main
-// window stands in a corner of the map (of its part on the screen), clear of
-// the main window's menu and tool bars; a stored placement wins.
-void PlaceBesideMap(TFNav* main, QWidget* window, Qt::Corner corner) {
-  if (!window) return;
+// The map's part of the screen: where the windows that stay on top of the
+// main window stand without a placement of their own, clear of the main
+// window's menu and tool bars.
+QRect MapOnScreen(const TFNav* main) {
   const QPoint client(main->geometry().left(), main->frameGeometry().top() + TitleBarHeight(main));
   QRect map(client + main->Panel4->mapTo(main, QPoint(0, 0)), main->Panel4->size());
   if (const QScreen* screen = QGuiApplication::primaryScreen()) map &= screen->availableGeometry();
-  QSize frame = window->frameGeometry().size();
-  if (frame == window->size()) frame.rheight() += TitleBarHeight(window);
-  const bool right = corner == Qt::TopRightCorner || corner == Qt::BottomRightCorner;
-  const bool bottom = corner == Qt::BottomLeftCorner || corner == Qt::BottomRightCorner;
-  SetDefaultPlace(window, {right ? std::max(map.left(), map.right() + 1 - frame.width()) : map.left(),
-                           bottom ? std::max(map.top(), map.bottom() + 1 - frame.height()) : map.top()});
-  RestoreFormPlacement(window, false);
+  return map;
 }
 
 }  // namespace
+
+// Every window that stays on top of the main window has a corner of the map
+// for its first place (a stored placement wins): the offsets and the tool
+// windows at the top left, the navigation settings and the realtime data at
+// the top right, the battery at the bottom left and the small windows that
+// come and go at the bottom right.
+std::vector<std::pair<QWidget*, Qt::Corner>> TFNav::StayOnTopWindows() const {
+  return {{Navset, Qt::TopRightCorner},     {Offsets, Qt::TopLeftCorner},    {fJoystick, Qt::BottomLeftCorner},
+          {fRealtime, Qt::TopRightCorner},  {FMsg, Qt::BottomRightCorner},   {fLatency, Qt::BottomRightCorner},
+          {fWaterfal, Qt::BottomRightCorner}, {FShape, Qt::TopLeftCorner},   {FGPS, Qt::TopLeftCorner},
+          {fSVP, Qt::TopLeftCorner},        {fRunline1, Qt::TopLeftCorner},  {fTheme, Qt::TopLeftCorner}};
+}
+
+void TFNav::PlaceStayOnTopWindows() {
+  for (const auto& [window, corner] : StayOnTopWindows())
+    if (window) SetDefaultPlace(window, [this] { return MapOnScreen(this); }, corner);
+}
 
 TFNav::TFNav(QWidget* parent) : QMainWindow(parent) {
   setObjectName("FNav");
@@ -544,6 +555,8 @@ void TFNav::FormCreate() {
   // 8. The selection button, and the keys seen by the window before its controls.
   connect(bMouseSelect, &QToolButton::clicked, this, [this] { bMouseSelectClick(bMouseSelect); });
   qApp->installEventFilter(this);
+  // The windows that stay on top of this one never cover one the user opens.
+  KeepWindowsAboveMainWindow(this);
 
   // 9. Number and date formats are the program's own (app/formats.h), never the user's locale.
 
@@ -563,8 +576,12 @@ void TFNav::FormCreate() {
 
 void TFNav::showEvent(QShowEvent* e) {
   QMainWindow::showEvent(e);
-  if (shown_) return;
+  if (shown_) {
+    setAttribute(Qt::WA_ShowWithoutActivating, false);  // only the first showing leaves the keyboard to the offsets
+    return;
+  }
   shown_ = true;
+  setAttribute(Qt::WA_ShowWithoutActivating, Offsets != nullptr);
   FormShow();
 }
 
@@ -630,13 +647,18 @@ void TFNav::FormShow() {
   }
   OpenFixedLayers(fcad);
   RestoreFormPlacement(this, true);
-  // The windows that stay on top: the navigation settings at the map's top
-  // right, the offsets at its top left and the battery below them.
-  PlaceBesideMap(this, Navset, Qt::TopRightCorner);
-  PlaceBesideMap(this, Offsets, Qt::TopLeftCorner);
-  PlaceBesideMap(this, fJoystick, Qt::BottomLeftCorner);
-  if (Offsets) Offsets->show();
+  PlaceStayOnTopWindows();
+  // The navigation settings are shown already; the offsets and the battery now.
+  for (QWidget* w : std::initializer_list<QWidget*>{Navset, Offsets, fJoystick})
+    if (w) RestoreFormPlacement(w, false);
   if (fJoystick) fJoystick->show();
+  // The offsets are what the surveyor fills first: the dialog takes the
+  // keyboard, and this window, mapped after it, does not take it away.
+  if (Offsets) {
+    Offsets->show();
+    Offsets->raise();
+    Offsets->activateWindow();
+  }
 }
 
 void TFNav::closeEvent(QCloseEvent* e) {
@@ -896,22 +918,49 @@ void TFNav::QuarixNTRIPClient1Click(QObject* Sender) {
   frmNTRIPSettings->show();
 }
 
+namespace {
+// A keyboard stands above every window of the program, the ones that stay on
+// top included, without a frame and without the window manager's stacking
+// (which would put a window clicked later above it); it never takes the
+// focus, so the keys type into the edit that has it.
+template <class Keyboard>
+Keyboard* MakeKeyboardWindow(QWidget* owner, const char* title) {
+  auto* k = new Keyboard(owner);
+  k->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
+                    Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+  k->setAttribute(Qt::WA_ShowWithoutActivating);
+  k->setWindowTitle(title);
+  return k;
+}
+}  // namespace
+
 void TFNav::ShowNumericKeypad(QWidget* Target) {
-  if (!NumericKeypad) NumericKeypad = new TQuarixNumericKeypad(this);
+  if (!NumericKeypad) NumericKeypad = MakeKeyboardWindow<TQuarixNumericKeypad>(this, "Numeric Keypad");
   NumericKeypad->TargetControl = Target;
-  const PanelPlace p = KeypadPlace(width(), height(), NumericKeypad->width(), NumericKeypad->height());
-  NumericKeypad->move(p.left, p.top);
   NumericKeypad->show();
-  NumericKeypad->raise();
+  PlaceKeyboards();
 }
 
 void TFNav::ShowSimpleKeyboard(QWidget* Target) {
-  if (!SimpleKeyboard) SimpleKeyboard = new TQuarixSimpleKeyboard(this);
+  if (!SimpleKeyboard) SimpleKeyboard = MakeKeyboardWindow<TQuarixSimpleKeyboard>(this, "Keyboard");
   SimpleKeyboard->TargetControl = Target;
-  const PanelPlace p = KeyboardPlace(width(), height(), SimpleKeyboard->width(), SimpleKeyboard->height());
-  SimpleKeyboard->move(p.left, p.top);
   SimpleKeyboard->show();
-  SimpleKeyboard->raise();
+  PlaceKeyboards();
+}
+
+// The keypad at the bottom right of the client area, the keyboard centred at
+// its bottom.
+void TFNav::PlaceKeyboards() {
+  if (NumericKeypad && NumericKeypad->isVisible()) {
+    const PanelPlace p = KeypadPlace(width(), height(), NumericKeypad->width(), NumericKeypad->height());
+    NumericKeypad->move(mapToGlobal(QPoint(p.left, p.top)));
+    NumericKeypad->raise();
+  }
+  if (SimpleKeyboard && SimpleKeyboard->isVisible()) {
+    const PanelPlace p = KeyboardPlace(width(), height(), SimpleKeyboard->width(), SimpleKeyboard->height());
+    SimpleKeyboard->move(mapToGlobal(QPoint(p.left, p.top)));
+    SimpleKeyboard->raise();
+  }
 }
 
 void TFNav::SetCompactFrame(bool compact) {
@@ -1387,6 +1436,8 @@ bool TFNav::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::Hide && watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow() &&
       watched != this)
     HideKeyboardsOf(static_cast<QWidget*>(watched));
+  // The keyboards follow the main window.
+  if (watched == this && (e->type() == QEvent::Move || e->type() == QEvent::Resize) && shown_) PlaceKeyboards();
   if (e->type() != QEvent::KeyPress || !watched->isWidgetType()) return QMainWindow::eventFilter(watched, e);
   auto* w = static_cast<QWidget*>(watched);
   // A key event travels from the focus widget up to its window; the window

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct TKMLGridSettings;
@@ -145,11 +146,18 @@ class TFNav : public QMainWindow {
   void themeSelection1Click(QObject* Sender = nullptr);
   void QuarixNTRIPClient1Click(QObject* Sender = nullptr);
 
-  // On-screen keyboards for the offsets window's edits.
+  // On-screen keyboards for the offsets window's edits. Each is a window of
+  // its own above every window of the program, at its place in the main
+  // window (which it follows), and never takes the focus from the edit it
+  // types into.
   void ShowNumericKeypad(QWidget* Target);
   void ShowSimpleKeyboard(QWidget* Target);
   // Hides the keypad and the keyboard when they type into a control of window.
   void HideKeyboardsOf(QWidget* window);
+
+  // The windows that stay on top of this one, each with the corner of the
+  // map where it stands while it has no placement of its own.
+  std::vector<std::pair<QWidget*, Qt::Corner>> StayOnTopWindows() const;
 
   // File commands.
   void New1Click(QObject* Sender = nullptr);
@@ -300,6 +308,11 @@ class TFNav : public QMainWindow {
   void StartSurvey();
   void StopSurvey();
   void SaveClosingSettings();
+  // Gives the windows of StayOnTopWindows their places beside the map, as it
+  // stands when each is placed.
+  void PlaceStayOnTopWindows();
+  // Puts the shown keyboards at their places and above the other windows.
+  void PlaceKeyboards();
   bool shown_ = false;
   bool closing_ = false;
   std::string reloadInterrupted_;  // the last drawing, when a closing request stopped its reload at start

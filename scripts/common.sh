@@ -7,7 +7,7 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 RUN_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libxcb1-dev zlib1g-dev libzip-dev
               fonts-liberation)
 TEST_PACKAGES=(qt6-qpa-plugins libgtest-dev libgmock-dev libbenchmark-dev proj-bin gdal-bin rtklib gpsd-clients
-               xvfb xauth openbox x11-utils iproute2 util-linux dosfstools fusefat exfatprogs exfat-fuse)
+               xvfb xauth openbox x11-utils xdotool iproute2 util-linux dosfstools fusefat exfatprogs exfat-fuse)
 CLANG_PACKAGES=(clang-14 libclang-rt-14-dev)
 
 install_packages() {

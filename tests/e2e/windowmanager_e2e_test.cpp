@@ -10,17 +10,24 @@
 #include <QRect>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <xcb/xcb.h>
+#include <algorithm>
+#include <cstdlib>
+#include <cstdint>
 #include <memory>
+#include <vector>
 #include <string>
 
 #include "tests/support/programrunner.h"
+#include "ui/keyboardlayout.h"
 
 namespace {
 
 // A process that is ended (terminate, then kill) when it goes.
 struct Child {
   QProcess process;
-  ~Child() {
+  ~Child() { Stop(); }
+  void Stop() {
     if (process.state() == QProcess::NotRunning) return;
     process.terminate();
     if (!process.waitForFinished(3000)) process.kill();
@@ -54,10 +61,17 @@ QRect StoredPlacement(const std::string& settingsFile, const QString& section) {
 class WindowManagerE2E : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* tool : {"Xvfb", "openbox", "xwininfo", "xprop"})
+    for (const char* tool : {"Xvfb", "openbox", "xwininfo", "xprop", "xdotool"})
       if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed";
+    StartServer("1366x768");
+  }
+
+  // A new X server with a screen of the size given, without a window manager.
+  void StartServer(const QString& size) {
+    openbox.Stop();
+    xvfb.Stop();
     // The server picks a free display and tells its number.
-    xvfb.process.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1366x768x24", "-nolisten", "tcp"});
+    xvfb.process.start("Xvfb", {"-displayfd", "1", "-screen", "0", size + "x24", "-nolisten", "tcp"});
     ASSERT_TRUE(xvfb.process.waitForReadyRead(10000)) << "Xvfb did not start";
     display = ":" + QString::fromLatin1(xvfb.process.readLine()).trimmed();
   }
@@ -168,6 +182,248 @@ TEST_F(WindowManagerE2E, AMainWindowFramedDuringALongReloadKeepsItsTitleBarOnThe
   ASSERT_GT(client.y(), 0);
   EXPECT_TRUE(run.WaitFor([&] { return ClientPlace(window) == client; }, 30000))
       << "the main window's client area stands at " << ClientPlace(window).x() << "," << ClientPlace(window).y();
+}
+
+// A top-level window of the program on the screen: its X window and where its
+// client area stands.
+struct XWindow {
+  QString id;
+  QRect client;
+  bool valid() const { return !id.isEmpty(); }
+};
+
+// What a surveyor meets at a first start, on a desktop with a window manager,
+// clicking with a real mouse and typing on a real keyboard.
+class FirstStartOnADesktop : public WindowManagerE2E {
+ protected:
+  // Runs an X tool on the display; its output.
+  QString Tool(const QString& program, const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("DISPLAY", display);
+    p.setProcessEnvironment(e);
+    p.start(program, args);
+    p.waitForFinished(5000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+  }
+  // The mapped window of that title, as xwininfo lists it.
+  XWindow Window(const QString& title) {
+    const QRegularExpression line("(0x[0-9a-f]+) \"" + QRegularExpression::escape(title) +
+                                  "[^\"]*\": \\([^)]*\\)\\s+(\\d+)x(\\d+)[+-]-?\\d+[+-]-?\\d+\\s+\\+(-?\\d+)\\+(-?\\d+)");
+    const QString tree = Output("xwininfo", {"-display", display, "-root", "-tree"});
+    for (const QString& l : tree.split('\n')) {
+      const auto m = line.match(l);
+      if (!m.hasMatch()) continue;
+      const QString id = m.captured(1);
+      if (!Output("xwininfo", {"-display", display, "-id", id}).contains("IsViewable")) continue;
+      return {id, QRect(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(2).toInt(), m.captured(3).toInt())};
+    }
+    return {};
+  }
+  // Waits until a window of that title is mapped and framed (or needs no frame).
+  XWindow WaitForWindow(ProgramRunner& run, const QString& title, bool framed = true) {
+    XWindow w;
+    run.WaitFor([&] { return (w = Window(title)).valid() && (!framed || !FrameExtents(w.id).isEmpty()); });
+    return w;
+  }
+  // The window's frame on the screen, from the frame the window manager reports.
+  QRect Frame(const XWindow& w) {
+    const QStringList e = FrameExtents(w.id).split(',');
+    if (e.size() != 4) return w.client;
+    return w.client.adjusted(-e[0].trimmed().toInt(), -e[2].trimmed().toInt(), e[1].trimmed().toInt(),
+                             e[3].trimmed().toInt());
+  }
+  QString ActiveWindow() {
+    const QString out = Output("xprop", {"-display", display, "-root", "_NET_ACTIVE_WINDOW"});
+    const auto m = QRegularExpression("# (0x[0-9a-f]+)").match(out);
+    return m.hasMatch() ? QString::number(m.captured(1).toUInt(nullptr, 16)) : QString();
+  }
+  static QString Decimal(const XWindow& w) { return QString::number(w.id.toUInt(nullptr, 16)); }
+  // The window on the root that holds the window: its frame, when the window
+  // manager framed it.
+  QString Outermost(const XWindow& w) {
+    xcb_window_t id = w.id.toUInt(nullptr, 16);
+    xcb_connection_t* c = xcb_connect(display.toLatin1().constData(), nullptr);
+    while (!xcb_connection_has_error(c)) {
+      xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, id), nullptr);
+      const bool top = !tree || tree->parent == tree->root;
+      if (tree && !top) id = tree->parent;
+      std::free(tree);
+      if (top) break;
+    }
+    xcb_disconnect(c);
+    return QString::number(id);
+  }
+  // The window that a click at that point goes to (the pointer moves there).
+  QString WindowAt(QPoint p) {
+    Tool("xdotool", {"mousemove", QString::number(p.x()), QString::number(p.y())});
+    const auto m = QRegularExpression("WINDOW=(\\d+)").match(Tool("xdotool", {"getmouselocation", "--shell"}));
+    return m.hasMatch() ? m.captured(1) : QString();
+  }
+  void Click(QPoint p) {
+    Tool("xdotool", {"mousemove", QString::number(p.x()), QString::number(p.y()), "click", "1"});
+  }
+  void Keys(const QStringList& keys) { Tool("xdotool", QStringList{"key", "--delay", "20"} + keys); }
+
+  // Clicks the key of that caption on an on-screen keyboard, once the key
+  // is the window under the pointer.
+  template <class Keys>
+  void PressKey(ProgramRunner& run, const XWindow& board, const Keys& keys, const std::string& caption) {
+    for (const keyboard::KeyPlace& k : keys) {
+      if (k.caption != caption) continue;
+      const QPoint at = board.client.topLeft() + QPoint(k.left + k.width / 2, k.top + k.height / 2);
+      EXPECT_TRUE(run.WaitFor([&] { return WindowAt(at) == Decimal(board); }, 3000))
+          << "the key " << caption << " is covered by another window";
+      Click(at);
+      return;
+    }
+    ADD_FAILURE() << "no key " << caption;
+  }
+
+  // The pixels of a part of the screen, 0xRRGGBB a pixel, row by row; none
+  // when the server does not give them.
+  std::vector<uint32_t> Grab(const QRect& r) {
+    std::vector<uint32_t> pixels;
+    xcb_connection_t* c = xcb_connect(display.toLatin1().constData(), nullptr);
+    if (!xcb_connection_has_error(c)) {
+      const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+      xcb_get_image_reply_t* image = xcb_get_image_reply(
+          c,
+          xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<int16_t>(r.x()), static_cast<int16_t>(r.y()),
+                        static_cast<uint16_t>(r.width()), static_cast<uint16_t>(r.height()), ~0u),
+          nullptr);
+      if (image && xcb_get_image_data_length(image) == r.width() * r.height() * 4) {
+        const auto* px = reinterpret_cast<const uint32_t*>(xcb_get_image_data(image));
+        for (int i = 0; i < r.width() * r.height(); ++i) pixels.push_back(px[i] & 0xFFFFFF);
+      }
+      std::free(image);
+    }
+    xcb_disconnect(c);
+    return pixels;
+  }
+
+  // The offsets dialog's edits, top to bottom (A, B, C, SV, Tide Ht,
+  // Location, Vessel, Surveyor): the white fields of its form, found on the
+  // screen right of their texts.
+  std::vector<QPoint> OffsetEdits(const XWindow& dialog) {
+    const QRect r = dialog.client;
+    const std::vector<uint32_t> px = Grab(r);
+    std::vector<QPoint> found;
+    if (px.empty()) return found;
+    const auto white = [&](int x, int y) { return px[y * r.width() + x] == 0xFFFFFF; };
+    for (int x = r.width() * 6 / 10; x < r.width() - 10 && found.size() != 8; x += 3) {
+      found.clear();
+      for (int y = 0; y < r.height();) {
+        int run = 0;
+        while (y + run < r.height() && white(x, y + run)) ++run;
+        if (run >= 12 && run <= 40) found.push_back(r.topLeft() + QPoint(x, y + run / 2));
+        y += std::max(run, 1);
+      }
+    }
+    if (found.size() != 8) found.clear();
+    return found;
+  }
+
+};
+
+// From a first start at 1366x768 and at 1024x768: the offsets dialog has the
+// keyboard, the numeric keypad and the letter keyboard stand above every
+// window (the navigation settings and the offsets dialog included) and type
+// into the dialog, the Realtime Data window leaves the menus and tool bars
+// free, and the translation editor takes a click in the navigation settings'
+// corner.
+TEST_F(FirstStartOnADesktop, EverythingTheSurveyorMustReachIsOnTop) {
+  for (const char* size : {"1366x768", "1024x768"}) {
+    SCOPED_TRACE(size);
+    StartServer(size);
+    ProgramRunner run;
+    StartWindowManager(run);
+    const std::string offsets =
+        "[ECHOSOUNDER_OFFSETS]\nOffset A=0.5\nOffset B=2.0\nOffset C=1.5\nSV=1500\nTide Height=1\n"
+        "Surveyor=Ann\nSurveyBoat=Boat\nSurveyLocation=Bay\n";
+
+    // A window never shown stores no place at the exit.
+    run.WriteSettings(offsets);
+    ASSERT_TRUE(run.Start(OnDisplay()));
+    ASSERT_TRUE(WaitForWindow(run, "Quarix Depthmark").valid()) << run.Output().toStdString();
+    run.Stop();
+    EXPECT_EQ(StoredPlacement(run.SettingsFile(), "fRealtime"), QRect());
+
+    run.WriteSettings(offsets);  // a first start again: no placement stored
+    ASSERT_TRUE(run.Start(OnDisplay()));
+    const XWindow main = WaitForWindow(run, "Quarix Depthmark");
+    const XWindow dialog = WaitForWindow(run, "Offsets Essential");
+    const XWindow navset = WaitForWindow(run, "Navigation Settings");
+    ASSERT_TRUE(main.valid() && dialog.valid() && navset.valid()) << run.Output().toStdString();
+    // The menu and tool bars: from the main window's client top down to the
+    // map, at whose top the offsets dialog stands (the map's top seen from
+    // outside, give or take the few pixels of a title bar not known yet when
+    // the dialog was placed).
+    const QRect bars(main.client.left(), main.client.top(), main.client.width(),
+                     Frame(dialog).top() - 8 - main.client.top());
+    ASSERT_GT(bars.height(), 40);
+    EXPECT_EQ(Frame(navset).top(), Frame(dialog).top());
+
+    // The dialog has the keyboard: what is typed goes into its first edit.
+    EXPECT_TRUE(run.WaitFor([&] { return ActiveWindow() == Decimal(dialog); }))
+        << "active: " << ActiveWindow().toStdString() << ", the dialog: " << Decimal(dialog).toStdString();
+    Keys({"End", "0"});
+
+    std::vector<QPoint> edits;
+    ASSERT_TRUE(run.WaitFor([&] { return !(edits = OffsetEdits(dialog)).empty(); }, 5000))
+        << "the dialog's edits were not found";
+    // Tide Ht on the keypad, also after the dialog was brought to the front.
+    Click(edits[4]);
+    const XWindow keypad = WaitForWindow(run, "Numeric Keypad", false);
+    ASSERT_TRUE(keypad.valid());
+    PressKey(run, keypad, keyboard::NumericKeys(), "5");
+    Click(Frame(dialog).topLeft() + QPoint(Frame(dialog).width() / 2, 4));  // the dialog's title bar
+    PressKey(run, keypad, keyboard::NumericKeys(), "2");
+    // The location on the letter keyboard: its keys at the left, where the
+    // dialog stands beside it.
+    Click(edits[5]);
+    const XWindow board = WaitForWindow(run, "Keyboard", false);
+    ASSERT_TRUE(board.valid());
+    for (const char* key : {"Q", "1", "A"}) PressKey(run, board, keyboard::CharacterKeys(), key);
+    // Realtime, reached from the location by Tab, accepts what was typed.
+    Keys({"Tab", "Tab", "Tab", "Tab", "Tab", "space"});
+    EXPECT_TRUE(run.WaitFor([&] {
+      QFile f(QString::fromStdString(run.SettingsFile()));
+      return f.open(QIODevice::ReadOnly) && f.readAll().contains("SurveyLocation=BayQ1A");
+    })) << "the offsets were not accepted";
+    QFile ini(QString::fromStdString(run.SettingsFile()));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QByteArray stored = ini.readAll();
+    EXPECT_TRUE(QString(stored).contains(QRegularExpression("\\nOffset A *=0.50\\r?\\n"))) << stored.toStdString();
+    EXPECT_TRUE(QString(stored).contains(QRegularExpression("\\nTide Height *=152\\r?\\n"))) << stored.toStdString();
+
+    // Window > Realtime Window... from the keyboard.
+    Tool("xdotool", {"windowactivate", "--sync", main.id});
+    Keys({"alt"});
+    Keys({"Right", "Right", "Right", "Right", "Down", "Down", "Return"});
+    const XWindow realtime = WaitForWindow(run, "Realtime Data");
+    ASSERT_TRUE(realtime.valid());
+    EXPECT_FALSE(Frame(realtime).intersects(bars))
+        << "the Realtime Data window at " << Frame(realtime).x() << "," << Frame(realtime).y();
+
+    // Tools > Translation Editor: it opens centred, over the navigation
+    // settings, and a click there reaches it.
+    Tool("xdotool", {"windowactivate", "--sync", main.id});
+    Keys({"alt"});
+    Keys({"Right", "Right", "Down", "Down", "Down", "Down", "Return"});
+    const XWindow editor = WaitForWindow(run, "Translation Editor");
+    ASSERT_TRUE(editor.valid());
+    const QRect corner = editor.client.adjusted(0, 60, 0, -60) & Frame(navset);
+    ASSERT_FALSE(corner.isEmpty()) << "the editor does not reach the navigation settings";
+    const QPoint at = corner.center();
+    EXPECT_EQ(WindowAt(at), Outermost(editor)) << "the editor is " << editor.id.toStdString();
+    Click(at);
+    EXPECT_TRUE(run.WaitFor([&] { return ActiveWindow() == Decimal(editor); }));
+
+    run.Stop();
+    const QRect stored_realtime = StoredPlacement(run.SettingsFile(), "fRealtime");
+    EXPECT_GT(stored_realtime.top(), bars.bottom());
+  }
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QWindow>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,6 +24,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
 #include <set>
 
 #include "app/displaysettings.h"
@@ -39,6 +42,7 @@
 #include "tests/runtime/formsfixture.h"
 #include "ui/QuarixKeyboard.h"
 #include "ui/QuarixTranslation.h"
+#include "ui/UTranslationEditor.h"
 
 namespace {
 
@@ -258,6 +262,68 @@ TEST_F(MainWindow, StayOnTopWindowsHideNoMenuOrToolBarAtTheFirstStart) {
     Settle(window);
     EXPECT_EQ(window->frameGeometry().topLeft(), left[i]) << windows[i].name;
   }
+}
+
+// Every window that stays on top of the main window, first shown with no
+// placement of its own (the realtime data from the menu, the others from
+// theirs), stands beside the map: none covers a menu or a tool bar.
+TEST_F(MainWindow, EveryStayOnTopWindowFirstShownLeavesTheBarsFree) {
+  Start();
+  Settle(FNav);
+  const auto placed = FNav->StayOnTopWindows();
+  // The list holds every window of the set that stays on top.
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != FNav && (w->windowFlags() & Qt::WindowStaysOnTopHint))
+      EXPECT_TRUE(std::any_of(placed.begin(), placed.end(), [w](const auto& p) { return p.first == w; }))
+          << w->objectName().toStdString();
+  std::vector<QRect> bars;
+  for (QWidget* bar : std::initializer_list<QWidget*>{FNav->menuBar(), FNav->tRealtime, FNav->tDraw, FNav->tShape})
+    bars.emplace_back(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  for (const auto& [window, corner] : placed) {
+    SCOPED_TRACE(window->objectName().toStdString());
+    if (window == fRealtime)
+      FNav->mRealtimeWindow1->trigger();
+    else
+      window->show();
+    Settle(window);
+    ASSERT_TRUE(window->isVisible());
+    const QRect frame = window->frameGeometry();
+    for (const QRect& bar : bars) EXPECT_FALSE(frame.intersects(bar));
+    EXPECT_TRUE(screen.contains(frame.topLeft()));
+  }
+}
+
+// A window the user opens (an editor, a dialog, a message) is never covered
+// by one of the windows that stay on top: it stands among them, and being
+// shown last, above them. The main window stays below.
+TEST_F(MainWindow, WindowsTheUserOpensStandAboveTheStayOnTopOnes) {
+  Start();
+  FNav->TranslationEditor1Click();
+  ASSERT_TRUE(fTranslationEditor);
+  QWidget* message = nullptr;
+  QTimer::singleShot(0, [&] {
+    message = QApplication::activeModalWidget();
+    if (message) message->close();
+  });
+  QMessageBox box(QMessageBox::NoIcon, "Quarix DM", "A message", QMessageBox::Ok, FNav);
+  box.exec();
+  ASSERT_EQ(message, &box);
+  frmNTRIPSettings->show();
+  fRTCMParsing->show();
+  for (QWidget* w : std::initializer_list<QWidget*>{fTranslationEditor, &box, frmNTRIPSettings, fRTCMParsing}) {
+    SCOPED_TRACE(w->objectName().toStdString());
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint);
+    ASSERT_TRUE(w->windowHandle());
+    EXPECT_TRUE(w->windowHandle()->flags() & Qt::WindowStaysOnTopHint);  // what the window system is told
+  }
+  EXPECT_FALSE(FNav->windowFlags() & Qt::WindowStaysOnTopHint);
+  // Pop-ups keep their own kind.
+  FNav->File1->popup(FNav->mapToGlobal(QPoint(10, 10)));
+  EXPECT_FALSE(FNav->File1->windowFlags() & Qt::WindowStaysOnTopHint);
+  FNav->File1->close();
+  delete fTranslationEditor;
+  fTranslationEditor = nullptr;
 }
 
 TEST_F(MainWindow, MenusToolBarsAndStatusBarAsDesigned) {
@@ -569,9 +635,12 @@ TEST_F(Survey, ClosingShutsThePortsAndWritesMapSettingsAndPlacements) {
   EXPECT_EQ(ini.ReadString("CANVAS", "GridAutoScale", ""), "0");
   EXPECT_EQ(ini.ReadString("CANVAS", "DepthSpeedDisplayMode", ""), "1");
   EXPECT_EQ(ini.ReadString("CANVAS", "GGAOverlayPosition", ""), "2");
-  for (const char* w : {"Offsets", "Navset", "FNav", "fRealtime", "fSVP", "fRunline1", "fWaterfal", "fJoystick"})
+  for (const char* w : {"Offsets", "Navset", "FNav", "fJoystick"})
     for (const char* key : {"WindowState", "Left", "Top", "Width", "Height"})
       EXPECT_TRUE(ini.ValueExists(w, key)) << w << " " << key;
+  // A window never shown stood nowhere: it keeps its first place for the next start.
+  for (const char* w : {"fRealtime", "fSVP", "fRunline1", "fWaterfal"})
+    EXPECT_FALSE(ini.SectionExists(w)) << w;
   EXPECT_FALSE(Offsets->isVisible());
   EXPECT_FALSE(fRealtime->isVisible());
   const std::string saved = DayLayoutFolder + "2026-01-30 1435.qvt";
@@ -881,30 +950,48 @@ TEST_F(MainWindow, OpenLogFolderOpensTheDayFolder) {
   EXPECT_TRUE(platform::FolderExists(env.Home() + "raw"));
 }
 
+// The keypad and the keyboard stand at their places in the main window's
+// client area (and follow it), as windows of their own above every other
+// window of the program that never take the focus from the edit they serve.
 TEST_F(MainWindow, KeypadAndKeyboardAtTheBottomOfTheWindow) {
   Start();
+  const auto expectAboveAll = [](QWidget* k) {
+    EXPECT_TRUE(k->isWindow());
+    EXPECT_EQ(k->parentWidget(), FNav);  // freed with the main window
+    EXPECT_TRUE(k->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(k->windowFlags() & Qt::X11BypassWindowManagerHint);
+    EXPECT_TRUE(k->windowFlags() & Qt::WindowDoesNotAcceptFocus);
+  };
   FNav->resize(987, 541);
   FNav->ShowNumericKeypad(Offsets->SV);
   ASSERT_NE(FNav->NumericKeypad, nullptr);
   TQuarixNumericKeypad* keypad = FNav->NumericKeypad;
   EXPECT_EQ(keypad->size(), QSize(170, 250));
-  EXPECT_EQ(keypad->pos(), QPoint(807, 281));
+  EXPECT_EQ(keypad->pos(), FNav->mapToGlobal(QPoint(807, 281)));
   EXPECT_EQ(keypad->TargetControl, Offsets->SV);
   EXPECT_TRUE(keypad->isVisible());
-  EXPECT_EQ(keypad->parentWidget(), FNav);
+  expectAboveAll(keypad);
   keypad->hide();
   FNav->resize(900, 600);
   FNav->ShowNumericKeypad(Offsets->bSVP);
   EXPECT_EQ(FNav->NumericKeypad, keypad);  // made once
-  EXPECT_EQ(keypad->pos(), QPoint(720, 340));
+  EXPECT_EQ(keypad->pos(), FNav->mapToGlobal(QPoint(720, 340)));
   EXPECT_TRUE(keypad->isVisible());
 
   FNav->resize(987, 541);
   FNav->ShowSimpleKeyboard(Offsets->SV);
   ASSERT_NE(FNav->SimpleKeyboard, nullptr);
   EXPECT_EQ(FNav->SimpleKeyboard->size(), QSize(420, 200));
-  EXPECT_EQ(FNav->SimpleKeyboard->pos(), QPoint(283, 331));
+  EXPECT_EQ(FNav->SimpleKeyboard->pos(), FNav->mapToGlobal(QPoint(283, 331)));
   EXPECT_EQ(FNav->SimpleKeyboard->palette().color(QPalette::Window), QColor(Qt::black));
+  expectAboveAll(FNav->SimpleKeyboard);
+  EXPECT_EQ(keypad->pos(), FNav->mapToGlobal(QPoint(807, 281)));  // the resize took it along
+
+  // The main window moved: both go with it.
+  FNav->move(FNav->pos() + QPoint(30, 20));
+  Settle(FNav);
+  EXPECT_EQ(keypad->pos(), FNav->mapToGlobal(QPoint(807, 281)));
+  EXPECT_EQ(FNav->SimpleKeyboard->pos(), FNav->mapToGlobal(QPoint(283, 331)));
 }
 
 TEST_F(MainWindow, CompactModeInAndOutThroughBtHide) {
