@@ -1,5 +1,6 @@
 #include "program/forms.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QThread>
 
@@ -55,13 +56,27 @@ void CreateForms() {
   }
 }
 
+namespace {
+// The closing asked for by a termination request has been carried out.
+bool closedOnRequest = false;
+}  // namespace
+
 void CloseOnTerminationRequest() {
   platform::OnTerminationRequest([] {
     if (FNav) FNav->close();
+    closedOnRequest = true;
     // Every event loop ends, the nested ones of modal dialogs and message
     // boxes too; a window that would refuse to close is not asked.
     // (Outside any event loop there is none to end, and an exit would
     // make every later loop return at once.)
     if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
   });
+}
+
+int RunUntilClosed() {
+  // A request carried out before the main loop began (in the loop of a
+  // message box at start) has closed the program already: a new main loop
+  // would know nothing of it and run on.
+  if (closedOnRequest) return 0;
+  return QApplication::exec();
 }

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     // stops the reload first.
     CloseOnTerminationRequest();
     FNav->show();
-    QApplication::exec();
+    RunUntilClosed();
   } catch (...) {
     prompts::ShowException(CurrentExceptionText());
   }

@@ -59,4 +59,19 @@ TEST_F(TerminationWindows, ASignalEndsTheProgramWithDialogsAKeypadAndAQuestionOp
   EXPECT_TRUE(IniFile().ValueExists("Offsets", "Left"));
 }
 
+// A request that comes while a message box of the start waits (before the
+// main loop runs) closes the program, and the main loop is then not entered.
+TEST_F(TerminationWindows, ASignalDuringAMessageBoxAtStartEndsTheProgram) {
+  platform::SetTerminationDeadline(0);
+  CloseOnTerminationRequest();
+  Start();
+  prompts::StopScript();
+  QTimer::singleShot(300, [] { ::raise(SIGTERM); });
+  prompts::ShowMessage("The last saved drawing could not be reloaded.");
+  prompts::StartScript();
+  QTimer::singleShot(20000, [] { QCoreApplication::exit(99); });
+  EXPECT_EQ(RunUntilClosed(), 0) << "the main loop ran on after the closing";
+  EXPECT_FALSE(IniFile().ReadString("FILE", "Last File Saved", "").empty());
+}
+
 }  // namespace
