@@ -266,7 +266,7 @@ std::vector<Case> Cases() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::printf("%-44s %8s %9s %9s %7s %7s %7s %7s   %s\n", "drawing", "file KB", "read MB", "paint MB", "ms",
+  std::printf("%-48s %8s %9s %9s %7s %7s %7s %7s   %s\n", "drawing", "file KB", "read MB", "paint MB", "ms",
               "ms", "ms", "ratio", "target");
   bool ok = true;
   const char* only = std::getenv("PAINT_BENCH_ONLY");
@@ -302,13 +302,13 @@ int main(int argc, char** argv) {
     waitpid(pid, &status, 0);
     if (got != static_cast<ssize_t>(sizeof v)) {
       ok = false;
-      std::printf("%-44s the paint failed within %llu GB of address space and %u s  MISSED\n", k.name,
+      std::printf("%-48s the paint failed within %llu GB of address space and %u s  MISSED\n", k.name,
                   static_cast<unsigned long long>(kMemoryCap >> 30), kCaseSeconds);
       continue;
     }
     const double ratio = v[2] / v[1];
     ok = ok && ratio <= kTargetRatio;
-    std::printf("%-44s %8.1f %9.2f %9.2f %7.1f %7.1f %7.1f %7.3f   <= %.1f  %s\n", k.name, v[0] / 1024,
+    std::printf("%-48s %8.1f %9.2f %9.2f %7.1f %7.1f %7.1f %7.3f   <= %.1f  %s\n", k.name, v[0] / 1024,
                 v[1] / (1 << 20), v[2] / (1 << 20), v[3], v[4], v[5], ratio, kTargetRatio,
                 ratio <= kTargetRatio ? "ok" : "MISSED");
   }

@@ -8,6 +8,7 @@
 //  - the pen, brush and font are state set before each call.
 // The map's drawing code only sees this interface; the Qt adapter
 // (qpaintercanvas.h) implements it over QPainter, tests record the calls.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -86,7 +87,10 @@ inline bool OutsideView(int minX, int minY, int maxX, int maxY, int w, int h, in
 class TPixelRun {
  public:
   using TSink = std::function<void(const TPixelPoint*, int)>;
-  explicit TPixelRun(TSink Sink) : sink_(std::move(Sink)) {}
+  // `Expected`: about how many points will come, for the room taken at first.
+  TPixelRun(TSink Sink, std::size_t Expected) : sink_(std::move(Sink)) {
+    points_.reserve(std::min(Expected, static_cast<std::size_t>(kMaxRunPoints)));
+  }
   bool Empty() const { return points_.empty(); }
   const TPixelPoint& Last() const { return points_.back(); }
   void Add(TPixelPoint p) {
@@ -95,7 +99,6 @@ class TPixelRun {
       points_.front() = points_.back();
       points_.resize(1);
     }
-    if (points_.capacity() == 0) points_.reserve(kMaxRunPoints);
     points_.push_back(p);
   }
   void End() {

@@ -218,7 +218,7 @@ void TQPainterCanvas::Polygon(const TPixelPoint* points, int count) {
 // kMaxCurveSteps, and past the paint's kMaxFlattenedPoints only its chord.
 void TQPainterCanvas::PolyBezier(const TPixelPoint* points, int count) {
   const int margin = std::max(Pen.Width, 1) + 2;
-  TPixelRun run([this](const TPixelPoint* p, int k) { Polyline(p, k); });
+  TPixelRun run([this](const TPixelPoint* p, int k) { Polyline(p, k); }, static_cast<std::size_t>(count));
   for (int i = 0; i + 3 < count; i += 3) {
     const TPixelPoint* c = points + i;
     const int x0 = std::min({c[0].x, c[1].x, c[2].x, c[3].x}), x1 = std::max({c[0].x, c[1].x, c[2].x, c[3].x});

@@ -657,7 +657,7 @@ void TQPolyline::Draw(TCanvas* Canvas, double Left, double Right, double Top, do
     // Catmull-Rom through the vertices, one cubic Bezier per segment; the
     // missing neighbours at both ends are reflected. Segments whose curve
     // (inside the box of its four points) lies outside the view are left out.
-    TPixelRun run([Canvas](const TPixelPoint* p, int k) { Canvas->PolyBezier(p, k); });
+    TPixelRun run([Canvas](const TPixelPoint* p, int k) { Canvas->PolyBezier(p, k); }, 3 * n + 1);
     TPixelPoint p1 = pixel(0), p2 = pixel(1);
     TPixelPoint p0{2 * p1.x - p2.x, 2 * p1.y - p2.y};
     for (std::size_t i = 0; i + 1 < n; ++i) {
@@ -694,12 +694,20 @@ void TQPolyline::Draw(TCanvas* Canvas, double Left, double Right, double Top, do
     pts.reserve(n);
     for (std::size_t i = 0; i < n; ++i) pts.push_back(pixel(i));
     Canvas->Polygon(pts.data(), static_cast<int>(n));
+  } else if (n <= static_cast<std::size_t>(kMaxRunPoints) && m.X(MinX) >= -margin && m.Y(MaxY) >= -margin &&
+             m.X(MaxX) <= PixelWidth + margin && m.Y(MinY) <= PixelHeight + margin) {
+    // Short and wholly in view: one run as it stands.
+    std::vector<TPixelPoint> pts;
+    pts.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) pts.push_back(pixel(i));
+    Canvas->Polyline(pts.data(), static_cast<int>(n));
   } else {
-    TPixelRun run([Canvas](const TPixelPoint* p, int k) { Canvas->Polyline(p, k); });
+    TPixelRun run([Canvas](const TPixelPoint* p, int k) { Canvas->Polyline(p, k); }, n);
     TPixelPoint a = pixel(0);
     for (std::size_t i = 1; i < n; ++i) {
       const TPixelPoint b = pixel(i);
-      if (outside({a, b})) {
+      if (OutsideView(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y), PixelWidth,
+                      PixelHeight, margin)) {
         run.End();
       } else {
         if (run.Empty()) run.Add(a);
