@@ -8,8 +8,13 @@
 //  - the pen, brush and font are state set before each call.
 // The map's drawing code only sees this interface; the Qt adapter
 // (qpaintercanvas.h) implements it over QPainter, tests record the calls.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/color.h"
 
@@ -56,6 +61,56 @@ struct TFontState {
   TColor Color = clBlack;
 };
 
+// Long paths reach the surface in bounded pieces, so that what a paint
+// allocates for a path is bounded whatever the path holds: a polyline or a
+// run of curves comes in runs of at most kMaxRunPoints points (a run of
+// curves holds whole curves: its start and three points per curve), and what
+// lies wholly outside the view is left out (a polygon comes whole: a fill
+// needs its ring; a wide pen strokes it segment by segment). The surface
+// flattens a curve into one point per kCurveStepPixels pixels of its control
+// polygon, at most kMaxCurveSteps, and into at most kMaxFlattenedPoints points
+// in one paint; past that a curve is drawn as its chord.
+constexpr int kMaxRunPoints = 3 * 1365 + 1;
+constexpr int kCurveStepPixels = 4;
+constexpr int kMaxCurveSteps = 256;
+constexpr long kMaxFlattenedPoints = 1L << 19;
+
+// Whether a box of pixel positions lies wholly outside a view of w x h
+// pixels widened by `margin` on every side (what a pen reaches beyond a line).
+inline bool OutsideView(int minX, int minY, int maxX, int maxY, int w, int h, int margin) {
+  return maxX < -margin || maxY < -margin || minX > w + margin || minY > h + margin;
+}
+
+// Points handed on in runs of at most kMaxRunPoints: a full run is handed on
+// and the next one starts at its last point; End hands on what is held (two
+// points or more) and starts afresh, so a gap follows.
+class TPixelRun {
+ public:
+  using TSink = std::function<void(const TPixelPoint*, int)>;
+  // `Expected`: about how many points will come, for the room taken at first.
+  TPixelRun(TSink Sink, std::size_t Expected) : sink_(std::move(Sink)) {
+    points_.reserve(std::min(Expected, static_cast<std::size_t>(kMaxRunPoints)));
+  }
+  bool Empty() const { return points_.empty(); }
+  const TPixelPoint& Last() const { return points_.back(); }
+  void Add(TPixelPoint p) {
+    if (points_.size() == static_cast<std::size_t>(kMaxRunPoints)) {
+      sink_(points_.data(), kMaxRunPoints);
+      points_.front() = points_.back();
+      points_.resize(1);
+    }
+    points_.push_back(p);
+  }
+  void End() {
+    if (points_.size() >= 2) sink_(points_.data(), static_cast<int>(points_.size()));
+    points_.clear();
+  }
+
+ private:
+  TSink sink_;
+  std::vector<TPixelPoint> points_;
+};
+
 class TCanvas {
  public:
   virtual ~TCanvas() = default;
@@ -69,6 +124,7 @@ class TCanvas {
   virtual void Polyline(const TPixelPoint* points, int count) = 0;
   virtual void Polygon(const TPixelPoint* points, int count) = 0;
   // 3n + 1 points: start, then two control points and an end per curve.
+  // Curves wholly outside the surface are left out.
   virtual void PolyBezier(const TPixelPoint* points, int count) = 0;
   virtual void Rectangle(int left, int top, int right, int bottom) = 0;
   virtual void RoundRect(int left, int top, int right, int bottom, int ellipseWidth,

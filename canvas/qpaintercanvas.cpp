@@ -26,26 +26,6 @@ Qt::BrushStyle QtBrushStyle(TBrushStyle s) {
   }
 }
 
-// Cubic Bezier points flattened into a polyline.
-void Flatten(const TPixelPoint* p, int count, std::vector<TPixelPoint>& out) {
-  out.clear();
-  if (count < 1) return;
-  out.push_back(p[0]);
-  for (int i = 0; i + 3 < count; i += 3) {
-    const double x0 = p[i].x, y0 = p[i].y, x1 = p[i + 1].x, y1 = p[i + 1].y;
-    const double x2 = p[i + 2].x, y2 = p[i + 2].y, x3 = p[i + 3].x, y3 = p[i + 3].y;
-    const double len = std::hypot(x1 - x0, y1 - y0) + std::hypot(x2 - x1, y2 - y1) + std::hypot(x3 - x2, y3 - y2);
-    const int steps = std::clamp(static_cast<int>(len / 4), 1, 256);
-    for (int k = 1; k <= steps; ++k) {
-      const double t = static_cast<double>(k) / steps, u = 1 - t;
-      const double x = u * u * u * x0 + 3 * u * u * t * x1 + 3 * u * t * t * x2 + t * t * t * x3;
-      const double y = u * u * u * y0 + 3 * u * u * t * y1 + 3 * u * t * t * y2 + t * t * t * y3;
-      const TPixelPoint q{static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))};
-      if (!(q == out.back())) out.push_back(q);
-    }
-  }
-}
-
 QRect Normalized(int l, int t, int r, int b) {
   if (r < l) std::swap(l, r);
   if (b < t) std::swap(t, b);
@@ -182,6 +162,26 @@ void TQPainterCanvas::Line(int x1, int y1, int x2, int y2) {
   painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
+// A wide pen strokes a line segment by segment: with its round caps the
+// segments draw what the line's round joins would, segments whose reach lies
+// outside the image are left out, and no stroke holds more than one segment
+// however long the line.
+void TQPainterCanvas::StrokeSegments(const TPixelPoint* points, int count, bool closed) {
+  ApplyPen();
+  painter_.setBrush(Qt::NoBrush);
+  const int margin = std::max(Pen.Width, 1) + 2;
+  const int segments = closed ? count : count - 1;
+  for (int i = 0; i < segments; ++i) {
+    const TPixelPoint& a = points[i];
+    const TPixelPoint& b = points[(i + 1) % count];
+    if (OutsideView(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y), width_, height_,
+                    margin))
+      continue;
+    painter_.drawLine(a.x, a.y, b.x, b.y);
+  }
+  painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
 void TQPainterCanvas::Polyline(const TPixelPoint* points, int count) {
   if (count < 2) return;
   if (ThinPen()) {
@@ -189,18 +189,14 @@ void TQPainterCanvas::Polyline(const TPixelPoint* points, int count) {
       ThinLine(points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, false);
     return;
   }
-  QPolygon poly(count);
-  for (int i = 0; i < count; ++i) poly.setPoint(i, points[i].x, points[i].y);
-  ApplyPen();
-  painter_.drawPolyline(poly);
-  painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  StrokeSegments(points, count, false);
 }
 
 void TQPainterCanvas::Polygon(const TPixelPoint* points, int count) {
   if (count < 2) return;
-  QPolygon poly(count);
-  for (int i = 0; i < count; ++i) poly.setPoint(i, points[i].x, points[i].y);
   if (Brush.Style != bsClear) {
+    QPolygon poly(count);
+    for (int i = 0; i < count; ++i) poly.setPoint(i, points[i].x, points[i].y);
     ApplyNoPen();
     ApplyBrush();
     painter_.drawPolygon(poly, Qt::OddEvenFill);
@@ -213,16 +209,40 @@ void TQPainterCanvas::Polygon(const TPixelPoint* points, int count) {
     }
     return;
   }
-  ApplyPen();
-  painter_.setBrush(Qt::NoBrush);
-  painter_.drawPolygon(poly, Qt::OddEvenFill);
-  painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  StrokeSegments(points, count, true);
 }
 
+// Flattened into a line as it goes, a run at a time: curves wholly outside
+// the image (and what the pen reaches) are left out, a curve gets one point
+// per kCurveStepPixels pixels of its control polygon, at most
+// kMaxCurveSteps, and past the paint's kMaxFlattenedPoints only its chord.
 void TQPainterCanvas::PolyBezier(const TPixelPoint* points, int count) {
-  std::vector<TPixelPoint> flat;
-  Flatten(points, count, flat);
-  Polyline(flat.data(), static_cast<int>(flat.size()));
+  const int margin = std::max(Pen.Width, 1) + 2;
+  TPixelRun run([this](const TPixelPoint* p, int k) { Polyline(p, k); }, static_cast<std::size_t>(count));
+  for (int i = 0; i + 3 < count; i += 3) {
+    const TPixelPoint* c = points + i;
+    const int x0 = std::min({c[0].x, c[1].x, c[2].x, c[3].x}), x1 = std::max({c[0].x, c[1].x, c[2].x, c[3].x});
+    const int y0 = std::min({c[0].y, c[1].y, c[2].y, c[3].y}), y1 = std::max({c[0].y, c[1].y, c[2].y, c[3].y});
+    if (OutsideView(x0, y0, x1, y1, width_, height_, margin)) {
+      run.End();
+      continue;
+    }
+    if (run.Empty()) run.Add(c[0]);
+    const double ax = c[0].x, ay = c[0].y, bx = c[1].x, by = c[1].y;
+    const double cx = c[2].x, cy = c[2].y, dx = c[3].x, dy = c[3].y;
+    const double len = std::hypot(bx - ax, by - ay) + std::hypot(cx - bx, cy - by) + std::hypot(dx - cx, dy - cy);
+    int steps = std::clamp(static_cast<int>(len / kCurveStepPixels), 1, kMaxCurveSteps);
+    if (steps > flattenLeft_) steps = 1;
+    flattenLeft_ -= std::min<long>(steps, flattenLeft_);
+    for (int k = 1; k <= steps; ++k) {
+      const double t = static_cast<double>(k) / steps, u = 1 - t;
+      const double x = u * u * u * ax + 3 * u * u * t * bx + 3 * u * t * t * cx + t * t * t * dx;
+      const double y = u * u * u * ay + 3 * u * u * t * by + 3 * u * t * t * cy + t * t * t * dy;
+      const TPixelPoint q{static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))};
+      if (!(q == run.Last())) run.Add(q);
+    }
+  }
+  run.End();
 }
 
 void TQPainterCanvas::Rectangle(int left, int top, int right, int bottom) {

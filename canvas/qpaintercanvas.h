@@ -46,6 +46,7 @@ class TQPainterCanvas : public TCanvas {
  private:
   bool ThinPen() const;
   void ThinLine(int x1, int y1, int x2, int y2, bool lastPixel);
+  void StrokeSegments(const TPixelPoint* points, int count, bool closed);
   void ApplyPen();
   void ApplyNoPen();
   void ApplyBrush();
@@ -70,6 +71,7 @@ class TQPainterCanvas : public TCanvas {
   int height_ = 0;
   int clipLeft_ = 0, clipTop_ = 0, clipRight_ = 0, clipBottom_ = 0;
   int dotPhase_ = 0;
+  long flattenLeft_ = kMaxFlattenedPoints;  // points this paint may still flatten curves into
   // The font in use: the state it was made from, the font, its metrics and
   // its number in the process-wide font cache.
   TFontState fontState_;

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <initializer_list>
 #include <mutex>
 #include <new>
+#include <string_view>
 
 #include "canvas/geometry.h"
 
@@ -144,39 +146,59 @@ void DrawClippedLine(TCanvas* c, double x1, double y1, double x2, double y2) {
   c->Line(TruncPixel(x1), TruncPixel(y1), TruncPixel(x2), TruncPixel(y2));
 }
 
-// Sutherland-Hodgman clip of a polygon (pixel doubles) to [lo, hi] squared.
-std::vector<TPointD> ClipPolygon(std::vector<TPointD> poly, double lo, double hi) {
-  for (int edge = 0; edge < 4 && !poly.empty(); ++edge) {
-    auto inside = [&](const TPointD& p) {
-      switch (edge) {
-        case 0: return p.x >= lo;
-        case 1: return p.x <= hi;
-        case 2: return p.y >= lo;
-        default: return p.y <= hi;
-      }
-    };
-    auto cross = [&](const TPointD& a, const TPointD& b) {
-      const double bound = (edge == 0 || edge == 2) ? lo : hi;
-      double t = (edge < 2) ? (bound - a.x) / (b.x - a.x) : (bound - a.y) / (b.y - a.y);
-      return TPointD{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
-    };
-    std::vector<TPointD> out;
-    out.reserve(poly.size() + 4);
-    for (std::size_t i = 0; i < poly.size(); ++i) {
-      const TPointD& cur = poly[i];
-      const TPointD& prev = poly[(i + poly.size() - 1) % poly.size()];
-      const bool ci = inside(cur), pi = inside(prev);
-      if (ci) {
-        if (!pi) out.push_back(cross(prev, cur));
-        out.push_back(cur);
-      } else if (pi) {
-        out.push_back(cross(prev, cur));
-      }
+// Sutherland-Hodgman clip of a polygon (pixel doubles) to [lo, hi] squared,
+// taken a vertex at a time through the four edges in turn: only the clipped
+// polygon is held, as pixels.
+class PolygonClipper {
+ public:
+  PolygonClipper(double lo, double hi, std::vector<TPixelPoint>& out) : lo_(lo), hi_(hi), out_(out) {}
+  void Add(const TPointD& p) { Push(0, p); }
+  // Closes the polygon: the edge from the last vertex back to the first.
+  void Close() {
+    for (int edge = 0; edge < 4; ++edge) {
+      Stage& s = stages_[edge];
+      if (s.started && Inside(edge, s.prev) != Inside(edge, s.first)) Push(edge + 1, Cross(edge, s.prev, s.first));
     }
-    poly.swap(out);
   }
-  return poly;
-}
+
+ private:
+  struct Stage {
+    bool started = false;
+    TPointD first, prev;
+  };
+  bool Inside(int edge, const TPointD& p) const {
+    switch (edge) {
+      case 0: return p.x >= lo_;
+      case 1: return p.x <= hi_;
+      case 2: return p.y >= lo_;
+      default: return p.y <= hi_;
+    }
+  }
+  TPointD Cross(int edge, const TPointD& a, const TPointD& b) const {
+    const double bound = (edge == 0 || edge == 2) ? lo_ : hi_;
+    const double t = (edge < 2) ? (bound - a.x) / (b.x - a.x) : (bound - a.y) / (b.y - a.y);
+    return TPointD{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+  }
+  void Push(int edge, const TPointD& p) {
+    if (edge == 4) {
+      out_.push_back({TruncPixel(p.x), TruncPixel(p.y)});
+      return;
+    }
+    Stage& s = stages_[edge];
+    if (!s.started) {
+      s.started = true;
+      s.first = p;
+    } else if (Inside(edge, s.prev) != Inside(edge, p)) {
+      Push(edge + 1, Cross(edge, s.prev, p));
+    }
+    if (Inside(edge, p)) Push(edge + 1, p);
+    s.prev = p;
+  }
+
+  double lo_, hi_;
+  std::vector<TPixelPoint>& out_;
+  Stage stages_[4];
+};
 
 int ClampSum(int64_t v) {
   const int64_t lim = static_cast<int64_t>(kPixelLimit);
@@ -225,6 +247,31 @@ double CharCount(const std::string& s) {
   for (unsigned char ch : s)
     if ((ch & 0xC0) != 0x80) ++n;
   return static_cast<double>(n);
+}
+
+// The part of a text that a view of w x h pixels can show. A character is
+// at least a pixel wide and a drawn text's anchor lies at most 500 pixels
+// outside the view, so w + h + 1000 characters reach across it whatever the
+// text's turn; a longer text is cut to as many, from its start, middle or end
+// as it is aligned left, centred or right, so that a text of megabytes costs
+// a paint no more than a line across the view.
+std::string_view ShownText(const std::string& s, int w, int h, int align) {
+  const std::size_t most = static_cast<std::size_t>(std::max(w, 0)) + static_cast<std::size_t>(std::max(h, 0)) + 1000;
+  if (s.size() <= most) return s;  // no more characters than bytes
+  const std::size_t chars = static_cast<std::size_t>(CharCount(s));
+  if (chars <= most) return s;
+  const std::size_t skip = align == 1 ? (chars - most) / 2 : align == 2 ? chars - most : 0;
+  std::size_t begin = s.size(), end = s.size(), index = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) continue;
+    if (index == skip) begin = i;
+    if (index == skip + most) {
+      end = i;
+      break;
+    }
+    ++index;
+  }
+  return std::string_view(s).substr(begin, end - begin);
 }
 
 void PenOf(TCanvas* c, const TQShape& s) {
@@ -513,14 +560,18 @@ void TQText::Draw(TCanvas* Canvas, double Left, double Right, double Top, double
   Canvas->Font.Italic = Italic;
   Canvas->Font.Orientation = std::isfinite(Angle) ? static_cast<int>(std::fmod(Angle, 360.0) * 10) : 0;
   Canvas->Brush.Style = bsClear;
+  const std::string_view part = ShownText(TextString, PixelWidth, PixelHeight, TextAlign);
+  std::string cut;
+  if (part.size() != TextString.size()) cut = part;
+  const std::string& shown = part.size() == TextString.size() ? TextString : cut;
   int dx = 0, dy = 0;
   if (TextAlign == 1 || TextAlign == 2 || TextJustify == 1 || TextJustify == 2) {
-    const int tw = Canvas->TextWidth(TextString);
-    const int th = Canvas->TextHeight(TextString);
+    const int tw = Canvas->TextWidth(shown);
+    const int th = Canvas->TextHeight(shown);
     dx = TextAlign == 1 ? -(tw / 2) : TextAlign == 2 ? -tw : 0;
     dy = TextJustify == 1 ? -(th / 2) : TextJustify == 2 ? -th : 0;
   }
-  Canvas->TextOut(px + dx, py + dy, TextString);
+  Canvas->TextOut(px + dx, py + dy, shown);
   Canvas->Font.Orientation = 0;
 }
 
@@ -575,14 +626,11 @@ void TQPolyline::Draw(TCanvas* Canvas, double Left, double Right, double Top, do
     // Vertices far off the map: clip before any pixel conversion. Curves are
     // drawn through their straight segments here.
     if (polygon) {
-      std::vector<TPointD> px;
-      px.reserve(n);
-      for (const TPointD& p : Points) px.push_back({m.FX(p.x), m.FY(p.y)});
-      std::vector<TPointD> clipped = ClipPolygon(std::move(px), -kPixelLimit / 2, kPixelLimit / 2);
-      if (clipped.size() < 2) return;
       std::vector<TPixelPoint> pts;
-      pts.reserve(clipped.size());
-      for (const TPointD& p : clipped) pts.push_back({TruncPixel(p.x), TruncPixel(p.y)});
+      PolygonClipper clip(-kPixelLimit / 2, kPixelLimit / 2, pts);
+      for (const TPointD& p : Points) clip.Add({m.FX(p.x), m.FY(p.y)});
+      clip.Close();
+      if (pts.size() < 2) return;
       Canvas->Polygon(pts.data(), static_cast<int>(pts.size()));
     } else {
       for (std::size_t i = 0; i + 1 < n; ++i)
@@ -592,33 +640,46 @@ void TQPolyline::Draw(TCanvas* Canvas, double Left, double Right, double Top, do
     return;
   }
 
-  std::vector<TPixelPoint> pts;
-  pts.reserve(n);
-  for (const TPointD& p : Points) pts.push_back({m.X(p.x), m.Y(p.y)});
+  auto pixel = [&](std::size_t i) { return TPixelPoint{m.X(Points[i].x), m.Y(Points[i].y)}; };
+  // What the pen reaches beyond a line: segments whose box lies farther out
+  // than this are left out, and a long line goes in runs (TPixelRun).
+  const int margin = std::max(PenWidth, 1) + 2;
+  auto outside = [&](std::initializer_list<TPixelPoint> ps) {
+    int x0 = ps.begin()->x, x1 = x0, y0 = ps.begin()->y, y1 = y0;
+    for (const TPixelPoint& p : ps) {
+      x0 = std::min(x0, p.x), x1 = std::max(x1, p.x);
+      y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
+    }
+    return OutsideView(x0, y0, x1, y1, PixelWidth, PixelHeight, margin);
+  };
 
   if (ShapeType == stSpline) {
     // Catmull-Rom through the vertices, one cubic Bezier per segment; the
-    // missing neighbours at both ends are reflected.
-    auto at = [&](long i) -> TPixelPoint {
-      if (i < 0) return {2 * pts[0].x - pts[1].x, 2 * pts[0].y - pts[1].y};
-      if (i >= static_cast<long>(n))
-        return {2 * pts[n - 1].x - pts[n - 2].x, 2 * pts[n - 1].y - pts[n - 2].y};
-      return pts[static_cast<std::size_t>(i)];
-    };
-    std::vector<TPixelPoint> bez;
-    bez.reserve(3 * (n - 1) + 1);
-    bez.push_back(pts[0]);
-    for (long i = 0; i + 1 < static_cast<long>(n); ++i) {
-      const TPixelPoint p0 = at(i - 1), p1 = at(i), p2 = at(i + 1), p3 = at(i + 2);
-      bez.push_back({static_cast<int>(p1.x + (p2.x - p0.x) * 0.5 / 3),
-                     static_cast<int>(p1.y + (p2.y - p0.y) * 0.5 / 3)});
-      bez.push_back({static_cast<int>(p2.x - (p3.x - p1.x) * 0.5 / 3),
-                     static_cast<int>(p2.y - (p3.y - p1.y) * 0.5 / 3)});
-      bez.push_back(p2);
+    // missing neighbours at both ends are reflected. Segments whose curve
+    // (inside the box of its four points) lies outside the view are left out.
+    TPixelRun run([Canvas](const TPixelPoint* p, int k) { Canvas->PolyBezier(p, k); }, 3 * n + 1);
+    TPixelPoint p1 = pixel(0), p2 = pixel(1);
+    TPixelPoint p0{2 * p1.x - p2.x, 2 * p1.y - p2.y};
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+      const TPixelPoint p3 = i + 2 < n ? pixel(i + 2) : TPixelPoint{2 * p2.x - p1.x, 2 * p2.y - p1.y};
+      const TPixelPoint c1{static_cast<int>(p1.x + (p2.x - p0.x) * 0.5 / 3),
+                           static_cast<int>(p1.y + (p2.y - p0.y) * 0.5 / 3)};
+      const TPixelPoint c2{static_cast<int>(p2.x - (p3.x - p1.x) * 0.5 / 3),
+                           static_cast<int>(p2.y - (p3.y - p1.y) * 0.5 / 3)};
+      if (outside({p1, c1, c2, p2})) {
+        run.End();
+      } else {
+        if (run.Empty()) run.Add(p1);
+        run.Add(c1);
+        run.Add(c2);
+        run.Add(p2);
+      }
+      p0 = p1, p1 = p2, p2 = p3;
     }
-    Canvas->PolyBezier(bez.data(), static_cast<int>(bez.size()));
+    run.End();
   } else if (ShapeType == stArc && n == 3) {
     // The quadratic curve with the middle vertex as its control point.
+    const TPixelPoint pts[3] = {pixel(0), pixel(1), pixel(2)};
     const TPixelPoint bez[4] = {
         pts[0],
         {static_cast<int>(pts[0].x + (pts[1].x - pts[0].x) * 2.0 / 3),
@@ -628,9 +689,33 @@ void TQPolyline::Draw(TCanvas* Canvas, double Left, double Right, double Top, do
         pts[2]};
     Canvas->PolyBezier(bez, 4);
   } else if (polygon) {
+    // A fill needs the whole ring.
+    std::vector<TPixelPoint> pts;
+    pts.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) pts.push_back(pixel(i));
     Canvas->Polygon(pts.data(), static_cast<int>(n));
-  } else {
+  } else if (n <= static_cast<std::size_t>(kMaxRunPoints) && m.X(MinX) >= -margin && m.Y(MaxY) >= -margin &&
+             m.X(MaxX) <= PixelWidth + margin && m.Y(MinY) <= PixelHeight + margin) {
+    // Short and wholly in view: one run as it stands.
+    std::vector<TPixelPoint> pts;
+    pts.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) pts.push_back(pixel(i));
     Canvas->Polyline(pts.data(), static_cast<int>(n));
+  } else {
+    TPixelRun run([Canvas](const TPixelPoint* p, int k) { Canvas->Polyline(p, k); }, n);
+    TPixelPoint a = pixel(0);
+    for (std::size_t i = 1; i < n; ++i) {
+      const TPixelPoint b = pixel(i);
+      if (OutsideView(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y), PixelWidth,
+                      PixelHeight, margin)) {
+        run.End();
+      } else {
+        if (run.Empty()) run.Add(a);
+        run.Add(b);
+      }
+      a = b;
+    }
+    run.End();
   }
 }
 

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <algorithm>
 #include <functional>
 #include <random>
 #include <cmath>
@@ -397,6 +398,58 @@ TEST_F(Painting, ALayerRedrawnLongAgoKeepsTheBasePicture) {
   EXPECT_LE(c.BaseRebuildCount - before, 2);
   c.CadClearShapes(runlines);  // now the base picture must go
   EXPECT_TRUE(Paint() == FromScratch(c));
+}
+
+// The map's drawing surface, counting the points it draws lines through.
+class CountingSurface : public TQPainterCanvas {
+ public:
+  using TQPainterCanvas::TQPainterCanvas;
+  long Points = 0;
+  int Longest = 0;
+  int Runs = 0;
+  void Polyline(const TPixelPoint* p, int n) override {
+    Points += n;
+    Longest = std::max(Longest, n);
+    ++Runs;
+    TQPainterCanvas::Polyline(p, n);
+  }
+};
+
+// A spline of 200,000 zig-zag vertices, each segment across 80 of the 100
+// rows: in the file's view (some 800 vertices) the curve runs through every
+// vertex and never beyond the zig-zag's rows; with all of it in view the
+// surface flattens at most its total for a paint, and the rest of the curve
+// is still drawn, as chords. Lines reach the surface in bounded runs.
+TEST_F(Painting, LongZigZagSplineIsDrawnFromBoundedRuns) {
+  constexpr int kVertices = 200000;
+  auto* s = new TQPolyline;
+  s->ShapeType = stSpline;
+  s->PenFg = 0x0000FF;  // red
+  for (int i = 0; i < kVertices; ++i) s->AddPoint(i * 0.25 - 25000, i % 2 ? 90.5 : 10.5);
+  c.Shapes.push_back(s);
+  c.Refresh();
+  const QImage& img = Paint();
+  for (int i = 100000; i < 100800; ++i)
+    EXPECT_EQ(img.pixel(static_cast<int>(i * 0.25 - 25000), i % 2 ? 9 : 89), kRed) << "vertex " << i;
+  EXPECT_EQ(Count(img, 0, 0, 199, 8, kRed), 0);
+  EXPECT_EQ(Count(img, 0, 91, 199, 99, kRed), 0);
+
+  for (const bool whole : {false, true}) {
+    if (whole) c.WorldSet(-25000, 100, 25000, 0);
+    QImage surfaceImage(200, 100, QImage::Format_RGB32);
+    surfaceImage.fill(kWhite);
+    QPainter painter(&surfaceImage);
+    CountingSurface surface(painter, surfaceImage);
+    c.DrawAllShapes(&surface);
+    EXPECT_LE(surface.Longest, kMaxRunPoints);
+    if (!whole) {
+      EXPECT_LT(surface.Points, 810L * kMaxCurveSteps) << "only the segments in view";
+    } else {
+      EXPECT_LE(surface.Points, kMaxFlattenedPoints + kVertices + surface.Runs) << "the paint's total, then chords";
+      EXPECT_GT(Count(surfaceImage, 190, 0, 199, 99, kRed), 500) << "the end of the curve is drawn";
+      EXPECT_GT(Count(surfaceImage, 0, 0, 9, 99, kRed), 500) << "its start too";
+    }
+  }
 }
 
 TEST_F(Painting, StatusBoxHitTestWithRealMetrics) {

@@ -3,7 +3,9 @@
 // the rubber band, and the overlays' texts, colours and label lists.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "app/displaysettings.h"
 #include "canvas/canvasmodel.h"
@@ -312,6 +314,142 @@ TEST_F(Plan, SplineAndArcCurves) {
   TRecordingCanvas rb;
   k.DrawAllShapes(&rb);
   EXPECT_EQ(rb.Of("Polyline").size(), 1u);
+}
+
+// A zig-zag far longer than the view, each segment across its whole height:
+// what reaches the surface is the segments in view, whole and in order, in
+// runs of at most kMaxRunPoints points; with all of it in view, all of it,
+// still in such runs.
+TEST_F(Plan, LongZigZagReachesTheSurfaceInBoundedRunsOfWhatIsInView) {
+  constexpr int kVertices = 200000;
+  auto zigzag = [](int type) {
+    auto* s = new TQPolyline;
+    s->ShapeType = static_cast<uint8_t>(type);
+    for (int i = 0; i < kVertices; ++i) s->AddPoint(i * 0.5 - 50000, i % 2 ? 280 : 20);
+    return s;
+  };
+  // Segment i of the drawing as the surface should get it, in pixels: its
+  // end points, and for a spline the Catmull-Rom control points between.
+  auto pixel = [](double x, double y) { return std::pair{static_cast<int>(x), static_cast<int>(300 - y)}; };
+  auto vertex = [&](long i) {
+    const long j = std::clamp<long>(i, 0, kVertices - 1);
+    auto p = pixel(j * 0.5 - 50000, j % 2 ? 280 : 20);
+    if (i != j) {  // a missing neighbour at an end is reflected
+      const auto q = pixel((2 * j - i) * 0.5 - 50000, (2 * j - i) % 2 ? 280 : 20);
+      p = {2 * p.first - q.first, 2 * p.second - q.second};
+    }
+    return p;
+  };
+  auto segment = [&](int type, long i) {
+    const auto a = vertex(i), b = vertex(i + 1);
+    if (type != stSpline) return std::vector<int>{a.first, a.second, b.first, b.second};
+    const auto p0 = vertex(i - 1), p3 = vertex(i + 2);
+    return std::vector<int>{a.first, a.second,
+                            static_cast<int>(a.first + (b.first - p0.first) * 0.5 / 3),
+                            static_cast<int>(a.second + (b.second - p0.second) * 0.5 / 3),
+                            static_cast<int>(b.first - (p3.first - a.first) * 0.5 / 3),
+                            static_cast<int>(b.second - (p3.second - a.second) * 0.5 / 3),
+                            b.first, b.second};
+  };
+  for (const auto& [type, op] : {std::pair{stSpline, "PolyBezier"}, std::pair{stPolyline, "Polyline"}}) {
+    TQuarixCanvasModel k;
+    k.WorldSet(0, 300, 400, 0);
+    k.Shapes.push_back(zigzag(type));
+    TRecordingCanvas rc;
+    k.DrawAllShapes(&rc);
+    const int per = type == stSpline ? 3 : 1;  // points per segment after a run's first
+    // The segments the calls carry, each as its first point and what follows.
+    std::vector<std::vector<int>> got;
+    for (const TRecordedCall& call : rc.Of(op)) {
+      const int points = static_cast<int>(call.Args.size() / 2);
+      ASSERT_LE(points, kMaxRunPoints) << op;
+      ASSERT_EQ((points - 1) % per, 0) << op;
+      for (int j = 0; j + per < points; j += per)
+        got.emplace_back(call.Args.begin() + 2 * j, call.Args.begin() + 2 * (j + per + 1));
+    }
+    // In view: x from 0 to 400, that is the vertices 100,000 to 100,800; a
+    // pen of 1 reaches 3 pixels beyond.
+    std::vector<std::vector<int>> want;
+    for (long i = 0; i + 1 < kVertices; ++i) {
+      const std::vector<int> s = segment(type, i);
+      int x0 = s[0], x1 = s[0];
+      for (std::size_t j = 0; j < s.size(); j += 2) x0 = std::min(x0, s[j]), x1 = std::max(x1, s[j]);
+      if (x1 >= -3 && x0 <= 403) want.push_back(s);
+    }
+    EXPECT_GT(want.size(), 790u);
+    EXPECT_LT(want.size(), 820u);
+    EXPECT_EQ(got, want) << op;
+
+    // The whole drawing in view: every segment, in runs of the same bound.
+    k.WorldSet(-50000, 300, 50000, 0);
+    TRecordingCanvas all;
+    k.DrawAllShapes(&all);
+    std::size_t segments = 0;
+    for (const TRecordedCall& call : all.Of(op)) {
+      ASSERT_LE(call.Args.size() / 2, static_cast<std::size_t>(kMaxRunPoints)) << op;
+      segments += (call.Args.size() / 2 - 1) / per;
+    }
+    EXPECT_EQ(segments, static_cast<std::size_t>(kVertices - 1)) << op;
+  }
+}
+
+// A text of a megabyte on one line reaches the surface cut to as many
+// characters as can cross the view (400 + 300 + 1000), taken where its
+// alignment puts them on the view: its start, middle or end.
+TEST_F(Plan, LongTextReachesTheSurfaceCutToWhatTheViewCanShow) {
+  auto charsOf = [](const std::string& s) {
+    std::size_t n = 0;
+    for (unsigned char ch : s) n += (ch & 0xC0) != 0x80;
+    return n;
+  };
+  std::string text;  // numbered entries with a two-byte character each: every piece is found once
+  for (int i = 0; i < 100000; ++i) text += "\u00fc" + std::to_string(i) + ",";
+  const std::size_t chars = charsOf(text);
+  for (const int align : {0, 1, 2}) {
+    TQuarixCanvasModel k;
+    k.WorldSet(0, 300, 400, 0);
+    k.TextAdd(0, text, 10, 150, 0);
+    static_cast<TQText*>(k.Shapes.back())->TextAlign = align;
+    TRecordingCanvas rc;
+    k.DrawAllShapes(&rc);
+    ASSERT_EQ(rc.Texts().size(), 1u) << align;
+    const std::string shown = rc.Texts()[0];
+    EXPECT_EQ(charsOf(shown), 1700u) << align;
+    const std::size_t at = text.find(shown);
+    ASSERT_NE(at, std::string::npos) << align;
+    EXPECT_EQ(charsOf(text.substr(0, at)), align == 0 ? 0 : align == 1 ? (chars - 1700) / 2 : chars - 1700) << align;
+  }
+  // A text that fits is shown whole.
+  TQuarixCanvasModel k;
+  k.WorldSet(0, 300, 400, 0);
+  k.TextAdd(0, std::string(1700, 'x'), 10, 150, 0);
+  TRecordingCanvas rc;
+  k.DrawAllShapes(&rc);
+  ASSERT_EQ(rc.Texts().size(), 1u);
+  EXPECT_EQ(rc.Texts()[0].size(), 1700u);
+}
+
+TEST_F(Plan, FarAwayPolygonIsClippedBeforeConversion) {
+  auto* s = new TQPolyline;
+  s->ShapeType = stPolygon;
+  s->Closed = true;
+  for (auto [x, y] : {std::pair{100.0, 100.0}, {1e13, 100.0}, {1e13, 200.0}, {100.0, 200.0}}) s->AddPoint(x, y);
+  m.Shapes.push_back(s);
+  TRecordingCanvas rc;
+  m.DrawAllShapes(&rc);
+  ASSERT_EQ(rc.Of("Polygon").size(), 1u);
+  const std::vector<int> args = rc.Of("Polygon")[0].Args;
+  for (int v : args) EXPECT_LE(std::abs(v), 1 << 21);
+  // The two vertices in view keep their pixels; the far edge is cut at the
+  // limit, which lies far right of the view.
+  std::vector<std::pair<int, int>> ring;
+  for (std::size_t i = 0; i + 1 < args.size(); i += 2) ring.push_back({args[i], args[i + 1]});
+  EXPECT_EQ(ring.size(), 4u);
+  EXPECT_NE(std::find(ring.begin(), ring.end(), std::pair{100, 200}), ring.end());
+  EXPECT_NE(std::find(ring.begin(), ring.end(), std::pair{100, 100}), ring.end());
+  int right = 0;
+  for (const auto& p : ring) right = std::max(right, p.first);
+  EXPECT_EQ(right, 1 << 21);
 }
 
 TEST_F(Plan, FarAwayGeometryIsClippedBeforeConversion) {
