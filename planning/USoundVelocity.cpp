@@ -248,12 +248,14 @@ void TfSVP::BitBtn1Click(QObject* Sender) {
   // Read before anything changes: a file that cannot be taken (gone, a FIFO,
   // a device, one too large) is told, and the lists stay as they are.
   std::string bytes, why;
-  if (!ReadWholeFile(name.toStdString(), bytes, svp::kMaxProbeFileBytes, &why)) {
+  std::vector<std::string> lines;
+  if (!ReadWholeFile(name.toStdString(), bytes, svp::kMaxProbeFileBytes, &why) ||
+      !svp::ProbeFileLines(bytes, lines, &why)) {
     prompts::ShowMessage("The file \"" + name + "\" cannot be read as a sound velocity file: " + Q(why) + ".");
     return;
   }
   for (QPlainTextEdit* m : {mRawSVData, mRawSVExtracted, mSortedAveragedSV, mSVPColumn}) m->clear();
-  SetListLines(mRawSVData, SplitTextLines(bytes));
+  SetListLines(mRawSVData, lines);
 }
 
 void TfSVP::bRawToSVVClick(QObject* Sender) {

@@ -1,5 +1,7 @@
 #include "planning/svplists.h"
 
+#include <algorithm>
+
 #include "app/helpers.h"
 #include "app/textfile.h"
 #include "platform/paths.h"
@@ -26,14 +28,25 @@ std::string JoinListText(const std::vector<std::string>& lines) {
   return out;
 }
 
+bool ProbeFileLines(const std::string& bytes, std::vector<std::string>& lines, std::string* why) {
+  // Counted before the lines are made.
+  const std::size_t breaks =
+      static_cast<std::size_t>(std::count_if(bytes.begin(), bytes.end(), [](char c) { return c == '\n' || c == '\r'; }));
+  std::vector<std::string> cut;
+  if (breaks <= 2 * kMaxProbeFileLines) cut = SplitTextLines(bytes);  // CR LF counts two
+  if (breaks > 2 * kMaxProbeFileLines || cut.size() > kMaxProbeFileLines) {
+    if (why) *why = "it holds more than the " + std::to_string(kMaxProbeFileLines) + " lines such a file may hold";
+    return false;
+  }
+  lines = std::move(cut);
+  return true;
+}
+
 bool LoadStartList(Stage s, std::vector<std::string>& lines) {
   bool loaded = false;
   std::string bytes;
-  for (const std::string& name : {ProgramListFile(s), DatedListFile(s)}) {
-    if (!ReadWholeFile(name, bytes, kMaxProbeFileBytes)) continue;
-    lines = SplitTextLines(bytes);
-    loaded = true;
-  }
+  for (const std::string& name : {ProgramListFile(s), DatedListFile(s)})
+    if (ReadWholeFile(name, bytes, kMaxProbeFileBytes) && ProbeFileLines(bytes, lines)) loaded = true;
   return loaded;
 }
 

@@ -11,6 +11,13 @@ namespace svp {
 // The largest probe file, and list file, read: a probe file is a few
 // thousand lines; anything this large is not one.
 constexpr uint64_t kMaxProbeFileBytes = 64ull << 20;
+// The most lines such a file may hold: each becomes a line of a list on the
+// screen, at a cost that follows the lines, not the bytes.
+constexpr std::size_t kMaxProbeFileLines = 200000;
+
+// The file's text cut into lines; false, with why, when it holds more lines
+// than kMaxProbeFileLines.
+bool ProbeFileLines(const std::string& bytes, std::vector<std::string>& lines, std::string* why = nullptr);
 
 // The four lists in their fixed order, by their file stems.
 enum class Stage { RawData = 0, Extracted = 1, Averaged = 2, Column = 3 };

@@ -11,12 +11,20 @@
 
 namespace platform {
 
+#if QT_CONFIG(xcb)
+namespace {
+xcb_connection_t* Connection(const QWindow* window) {
+  if (!window || !window->handle() || !qGuiApp) return nullptr;
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 ? x11->connection() : nullptr;
+}
+}  // namespace
+#endif
+
 bool WindowFrameExtents(const QWindow* window, QMargins& margins) {
 #if QT_CONFIG(xcb)
-  if (!window || !window->handle() || !qGuiApp) return false;
-  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-  if (!x11 || !x11->connection()) return false;
-  xcb_connection_t* c = x11->connection();
+  xcb_connection_t* c = Connection(window);
+  if (!c) return false;
   static const xcb_atom_t extents = [c] {
     const char name[] = "_NET_FRAME_EXTENTS";
     xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr);
@@ -43,6 +51,28 @@ bool WindowFrameExtents(const QWindow* window, QMargins& margins) {
 #else
   (void)window;
   (void)margins;
+  return false;
+#endif
+}
+
+bool WindowClientOrigin(const QWindow* window, QPoint& origin) {
+#if QT_CONFIG(xcb)
+  xcb_connection_t* c = Connection(window);
+  if (!c) return false;
+  const auto win = static_cast<xcb_window_t>(window->winId());
+  xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, win), nullptr);
+  if (!g) return false;
+  const xcb_window_t root = g->root;
+  std::free(g);
+  xcb_translate_coordinates_reply_t* t =
+      xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, win, root, 0, 0), nullptr);
+  if (!t) return false;
+  origin = QPoint(t->dst_x, t->dst_y);
+  std::free(t);
+  return true;
+#else
+  (void)window;
+  (void)origin;
   return false;
 #endif
 }

@@ -34,6 +34,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 #include <climits>
 #include <filesystem>
 #include <map>
@@ -66,6 +67,7 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
+#include "platform/windowframe.h"
 #include "runtime/Bathymetry.h"
 #include "runtime/Latency.h"
 #include "devices/QuarixSerialGPS.h"
@@ -230,7 +232,14 @@ int TitleBarHeight(const QWidget* w) {
 // main window stand without a placement of their own, clear of the main
 // window's menu and tool bars.
 QRect MapOnScreen(const TFNav* main) {
-  const QPoint client(main->geometry().left(), main->frameGeometry().top() + TitleBarHeight(main));
+  // Once framed, the main window's client area is where the display server
+  // has it: the frame's margins Qt goes by may still be those of a frame
+  // being built, which put the map a title bar too high (over the tool bar).
+  QMargins framed;
+  QPoint client;
+  if (!platform::WindowFrameExtents(main->windowHandle(), framed) ||
+      !platform::WindowClientOrigin(main->windowHandle(), client))
+    client = QPoint(main->geometry().left(), main->frameGeometry().top() + TitleBarHeight(main));
   QRect map(client + main->Panel4->mapTo(main, QPoint(0, 0)), main->Panel4->size());
   if (const QScreen* screen = QGuiApplication::primaryScreen()) map &= screen->availableGeometry();
   return map;
@@ -284,10 +293,10 @@ TFNav::TFNav(QWidget* parent) : QMainWindow(parent) {
 }
 
 TFNav::~TFNav() {
-  delete NumericKeypad;
-  NumericKeypad = nullptr;
-  delete SimpleKeyboard;
-  SimpleKeyboard = nullptr;
+  // A keyboard window hides as it is destroyed, and that Hide passes the
+  // event filter: the pointer is gone by then.
+  delete std::exchange(NumericKeypad, nullptr);
+  delete std::exchange(SimpleKeyboard, nullptr);
 }
 
 void TFNav::BuildMenu() {

@@ -368,6 +368,8 @@ TEST_F(SvpWindow, AProbeFileThatIsNoRegularFileOrTooLargeIsToldAndChangesNothing
   ASSERT_GE(big, 0);
   ASSERT_EQ(::ftruncate(big, static_cast<off_t>(svp::kMaxProbeFileBytes) + 1), 0);  // sparse
   ::close(big);
+  // Small, but a line for every two bytes: too many for the lists.
+  ASSERT_TRUE(WriteFileAtomically(home + "probe-lines.csv", std::string(2 * (svp::kMaxProbeFileLines + 1), '\n')));
   const struct {
     const char* name;
     const char* why;
@@ -375,6 +377,7 @@ TEST_F(SvpWindow, AProbeFileThatIsNoRegularFileOrTooLargeIsToldAndChangesNothing
       {"probe-fifo", "it is not a regular file"},
       {"probe-zero", "it is not a regular file"},
       {"probe-big.csv", "it holds 64.0 MB, more than the 64 MB such a file may hold"},
+      {"probe-lines.csv", "it holds more than the 200000 lines such a file may hold"},
       {"probe-gone.csv", "No such file or directory"},
   };
   for (QPlainTextEdit* m : {fSVP->mRawSVData, fSVP->mRawSVExtracted, fSVP->mSortedAveragedSV, fSVP->mSVPColumn})
