@@ -1445,6 +1445,13 @@ bool TFNav::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::Hide && watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow() &&
       watched != this)
     HideKeyboardsOf(static_cast<QWidget*>(watched));
+  // A modal window (a message, a question, a file dialog) is answered first:
+  // the keyboards, which stand above every window, go so as not to cover its
+  // buttons, and come back with the next tap on an edit.
+  if (e->type() == QEvent::Show && watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow() &&
+      static_cast<QWidget*>(watched)->isModal())
+    for (QWidget* keyboard : {static_cast<QWidget*>(NumericKeypad), static_cast<QWidget*>(SimpleKeyboard)})
+      if (keyboard && keyboard != watched) keyboard->hide();
   // The keyboards follow the main window.
   if (watched == this && (e->type() == QEvent::Move || e->type() == QEvent::Resize) && shown_) PlaceKeyboards();
   if (e->type() != QEvent::KeyPress || !watched->isWidgetType()) return QMainWindow::eventFilter(watched, e);

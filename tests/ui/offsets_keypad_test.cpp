@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QMessageBox>
 #include <functional>
 #include <QTest>
 #include <QToolButton>
@@ -77,6 +78,29 @@ TEST_F(OffsetsKeypad, KeyboardsHideWithTheDialog) {
   EXPECT_TRUE(FNav->SimpleKeyboard->isVisible());
   fSVP->hide();
   EXPECT_FALSE(FNav->SimpleKeyboard->isVisible());
+}
+
+// A message that must be answered is never covered by the keyboards, which
+// stand above every window: they go when it comes, and the next tap on an
+// edit brings them back.
+TEST_F(OffsetsKeypad, KeyboardsGiveWayToAModalMessage) {
+  Start();
+  Offsets->show();
+  Offsets->NumericEditClick(Offsets->OffsetC);
+  Offsets->TextEditClick(Offsets->Location);
+  ASSERT_TRUE(FNav->NumericKeypad->isVisible());
+  ASSERT_TRUE(FNav->SimpleKeyboard->isVisible());
+  {
+    QMessageBox box(QMessageBox::Warning, "Quarix DM", "Error in Sound Velocity (SV) value");
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+    EXPECT_FALSE(FNav->NumericKeypad->isVisible());
+    EXPECT_FALSE(FNav->SimpleKeyboard->isVisible());
+  }
+  EXPECT_TRUE(Offsets->isVisible());
+  Offsets->NumericEditClick(Offsets->OffsetC);
+  EXPECT_TRUE(FNav->NumericKeypad->isVisible());
+  EXPECT_EQ(FNav->NumericKeypad->TargetControl, Offsets->OffsetC);
 }
 
 }  // namespace
