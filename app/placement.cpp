@@ -73,36 +73,48 @@ class FrameSizeKeeper : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
     if (watched == window_ && e->type() == QEvent::Show) {
-      looks_ = 0;
+      looks_ = waits_ = 0;
       timer_.start();
     }
     return QObject::eventFilter(watched, e);
   }
 
  private:
-  static constexpr int kLooks = 80;  // about two seconds
-  static constexpr int kMoves = 3;   // a window manager that will not put it there is left alone
+  static constexpr int kLooks = 80;   // about two seconds once framed
+  static constexpr int kWaits = 400;  // about ten seconds for the frame (a busy start)
+  static constexpr int kMoves = 3;    // a window manager that will not put it there is left alone
   void Look() {
-    if (!window_ || ++looks_ > kLooks || moves_ >= kMoves) {  // a window without a frame: nothing to put right
+    // A window without a frame (no window manager): nothing to put right.
+    if (!window_ || looks_ > kLooks || waits_ > kWaits || moves_ >= kMoves) {
       timer_.stop();
       deleteLater();
       return;
     }
-    if (!window_->isVisible() || window_->isMaximized()) return;
     const QMargins m = FrameMargins(window_);
-    if (m.isNull()) return;
+    if (!window_->isVisible() || window_->isMaximized() || m.isNull()) {
+      ++waits_;
+      return;
+    }
+    ++looks_;
     if (withSize_) {
       window_->resize(ClientSize(frame_, m, window_->size()));
       withSize_ = false;
     }
-    // Moved by how far the frame stands off, whatever margins Qt goes by.
-    const QPoint off = at_ - FrameOf(window_).topLeft();
-    if (off.isNull()) {
+    // Done once the client area stands under the frame's place, where the
+    // display server has it (Qt learns of the window manager's moves a
+    // moment later). Otherwise moved there, whatever margins Qt goes by; a
+    // move asked for already is waited for, not asked again.
+    const QPoint client = at_ + QPoint(m.left(), m.top());
+    QPoint now = window_->geometry().topLeft();
+    platform::WindowClientOrigin(window_->windowHandle(), now);
+    if (now == client) {
       timer_.stop();
       deleteLater();
       return;
     }
-    window_->move(window_->pos() + off);
+    const QPoint want = client - (window_->geometry().topLeft() - window_->pos());
+    if (window_->pos() == want && window_->geometry().topLeft() == client) return;
+    window_->move(want);
     ++moves_;
   }
 
@@ -112,6 +124,7 @@ class FrameSizeKeeper : public QObject {
   bool withSize_ = false;
   QTimer timer_;
   int looks_ = 0;
+  int waits_ = 0;
   int moves_ = 0;
 };
 
