@@ -10,10 +10,13 @@
 #include <QShowEvent>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <filesystem>
 
 #include "app/taborder.h"
+#include "app/textfile.h"
 #include "platform/prompts.h"
 #include "ui/QuarixTranslation.h"
+#include "ui/translationjson.h"
 
 TfTranslationEditor* fTranslationEditor = nullptr;
 
@@ -121,6 +124,7 @@ void TfTranslationEditor::FormShow() {
   LoadTranslationGrid();
   Modified = false;
   LabelStatus->clear();
+  ToldUnreadableLanguageFile();
 }
 
 void TfTranslationEditor::LoadLanguageList() {
@@ -136,6 +140,21 @@ void TfTranslationEditor::LoadTranslationGrid() {
   if (!Translation) return;
   const std::string language = S(cbLanguage->currentText());
   FillGrid(TranslationRows(*Translation, language), language);
+}
+
+// A language file that is there but cannot be read (no regular file, too
+// large) leaves its column empty: that is told, so that an empty column is
+// never taken for a language without texts. A missing file is a language
+// not translated yet.
+bool TfTranslationEditor::ToldUnreadableLanguageFile() {
+  if (!Translation) return false;
+  const std::string file = Translation->LanguageFileName(S(cbLanguage->currentText()));
+  std::error_code ec;
+  if (file.empty() || !std::filesystem::exists(file, ec)) return false;
+  const std::string why = FileReadProblem(file, translation::kMaxLanguageFileBytes);
+  if (why.empty()) return false;
+  LabelStatus->setText(Q("Not loaded: " + file + " cannot be read (" + why + ")"));
+  return true;
 }
 
 void TfTranslationEditor::FillGrid(const std::vector<TranslationRow>& rows, const std::string& language) {
@@ -204,6 +223,7 @@ void TfTranslationEditor::cbLanguageChange(QObject* Sender) {
   LoadTranslationGrid();
   Modified = false;
   LabelStatus->clear();
+  ToldUnreadableLanguageFile();
 }
 
 void TfTranslationEditor::btReloadClick(QObject* Sender) {
@@ -212,7 +232,7 @@ void TfTranslationEditor::btReloadClick(QObject* Sender) {
   LoadLanguageList();
   LoadTranslationGrid();
   Modified = false;
-  LabelStatus->setText("Reloaded");
+  if (!ToldUnreadableLanguageFile()) LabelStatus->setText("Reloaded");
 }
 
 void TfTranslationEditor::btSaveClick(QObject* Sender) {

@@ -38,6 +38,8 @@ class TfTranslationEditor : public QWidget {
   void FormShow();
   void LoadLanguageList();
   void LoadTranslationGrid();
+  // Tells in the status line that the chosen language's file cannot be read.
+  bool ToldUnreadableLanguageFile();
   void cbLanguageChange(QObject* Sender = nullptr);
   void btReloadClick(QObject* Sender = nullptr);
   void btSaveClick(QObject* Sender = nullptr);

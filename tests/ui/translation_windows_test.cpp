@@ -1,6 +1,9 @@
 // Windows in the current language, the status-bar language switch and the
 // translation editor.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -452,6 +455,33 @@ TEST_F(Editor, ReloadDropsEditsAndSelectsTheCurrentLanguage) {
   EXPECT_EQ(editor->Cell(2, 1), QString::fromUtf8("\xC4\xB0ptal"));
   EXPECT_EQ(editor->cbLanguage->count(), 3);
   EXPECT_EQ(editor->cbLanguage->currentText(), "tr");
+}
+
+// A language file that cannot be read (a FIFO, a link to a device) is told
+// in the status line, on opening, on choosing the language and on Reload,
+// never taken for a language without texts; a missing file is a new language.
+TEST_F(Editor, ALanguageFileThatCannotBeReadIsTold) {
+  const std::string folder = platform::ProgramFolder() + "Languages/";
+  WriteLanguage("tr", kSmallTurkish);
+  ASSERT_EQ(::mkfifo((folder + "de.json").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", folder + "fr.json");
+  const auto told = [&](const char* code) {
+    return "Not loaded: " + folder + code + ".json cannot be read (it is not a regular file)";
+  };
+  Open("de");
+  EXPECT_EQ(Status().toStdString(), told("de"));
+  editor->btReloadClick();
+  EXPECT_EQ(Status().toStdString(), told("de"));
+  editor->cbLanguage->setCurrentText("fr");
+  editor->cbLanguageChange();
+  EXPECT_EQ(Status().toStdString(), told("fr"));
+  editor->cbLanguage->setCurrentText("tr");
+  editor->cbLanguageChange();
+  EXPECT_EQ(Status(), "");
+  std::filesystem::remove(folder + "de.json");  // a language not translated yet
+  editor->cbLanguage->setCurrentText("de");
+  editor->cbLanguageChange();
+  EXPECT_EQ(Status(), "");
 }
 
 TEST_F(Editor, WithoutTurkishFileOneEmptyRow) {
