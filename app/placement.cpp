@@ -322,8 +322,14 @@ void KeepPlaceWhenHidden(QWidget* window) {
   if (window) HideWatcher::Attach(window, "placementPlaceKeeper", KeepFramePosition);
 }
 
+namespace {
+bool placementsHeld = false;
+}  // namespace
+
+void HoldPlacements(bool hold) { placementsHeld = hold; }
+
 void SaveFormPlacement(QWidget* window) {
-  if (!window) return;
+  if (!window || placementsHeld) return;
   const auto placement = PlacementTracker::Of(window)->Placement();
   if (!placement) return;
   const auto& [state, g] = *placement;

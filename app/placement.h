@@ -13,6 +13,8 @@ class QRect;
 class QWidget;
 
 void SaveFormPlacement(QWidget* window);
+// While held, SaveFormPlacement saves nothing and the stored placements stay.
+void HoldPlacements(bool hold);
 void RestoreFormPlacement(QWidget* window, bool withSize);
 
 // Where the window's frame (title bar included) stands while the settings

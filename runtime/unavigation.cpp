@@ -266,6 +266,7 @@ void TFNav::PlaceStayOnTopWindows() {
 
 TFNav::TFNav(QWidget* parent) : QMainWindow(parent) {
   setObjectName("FNav");
+  HoldPlacements(false);  // held by a closing before an earlier start placed its windows
   setWindowTitle(kCaption);
   QFont f("MS Sans Serif");
   f.setPointSize(8);
@@ -661,6 +662,7 @@ void TFNav::FormShow() {
   for (QWidget* w : std::initializer_list<QWidget*>{Navset, Offsets, fJoystick})
     if (w) RestoreFormPlacement(w, false);
   if (fJoystick) fJoystick->show();
+  placed_ = true;
   // The offsets are what the surveyor fills first: the dialog takes the
   // keyboard, and this window, mapped after it, does not take it away.
   if (Offsets) {
@@ -708,6 +710,9 @@ void TFNav::FormCloseQuery(QObject* Sender, bool& CanClose) {
              reloadInterrupted_);
   else
     ClosingStep("saving the drawing", [&] { Save1Click(this); });
+  // Closed before the start put the windows at their places, they stand
+  // where nobody put them: the stored placements stay.
+  if (!placed_) HoldPlacements(true);
   for (QWidget* w : std::initializer_list<QWidget*>{Offsets, Navset, this, fRealtime, fSVP, fRunline1, fWaterfal,
                                                     fJoystick})
     if (w) ClosingStep("saving a window placement", [&] { SaveFormPlacement(w); });

@@ -314,6 +314,7 @@ class TFNav : public QMainWindow {
   // Puts the shown keyboards at their places and above the other windows.
   void PlaceKeyboards();
   bool shown_ = false;
+  bool placed_ = false;  // the first showing has put the windows at their places
   bool closing_ = false;
   std::string reloadInterrupted_;  // the last drawing, when a closing request stopped its reload at start
   // The drawings Save wrote in this run: the only files it may replace.

@@ -74,4 +74,35 @@ TEST_F(TerminationWindows, ASignalDuringAMessageBoxAtStartEndsTheProgram) {
   EXPECT_FALSE(IniFile().ReadString("FILE", "Last File Saved", "").empty());
 }
 
+// The same during the start's own message (the last drawing is missing),
+// shown before the windows are put at their places: they stand where nobody
+// put them, and the placements stored stay as they were.
+TEST_F(TerminationWindows, ASignalDuringTheStartsMessageKeepsTheStoredPlacements) {
+  {
+    IniFile ini;
+    ini.WriteString("FILE", "Last File Saved", env.Home() + "gone.qvt");
+    for (const char* section : {"FNav", "Navset"}) {
+      ini.WriteInteger(section, "Left", 30);
+      ini.WriteInteger(section, "Top", 40);
+    }
+    ASSERT_TRUE(ini.UpdateFile());
+  }
+  platform::SetTerminationDeadline(0);
+  CloseOnTerminationRequest();
+  prompts::StopScript();
+  QTimer::singleShot(300, [] { ::raise(SIGTERM); });
+  Start();  // the message waits inside the first showing
+  prompts::StartScript();
+  QTimer::singleShot(20000, [] { QCoreApplication::exit(99); });
+  EXPECT_EQ(RunUntilClosed(), 0);
+  EXPECT_TRUE(platform::TerminationRequested());
+
+  IniFile ini;
+  for (const char* section : {"FNav", "Navset"}) {
+    EXPECT_EQ(ini.ReadInteger(section, "Left", -1), 30) << section;
+    EXPECT_EQ(ini.ReadInteger(section, "Top", -1), 40) << section;
+  }
+  EXPECT_FALSE(ini.SectionExists("fJoystick"));
+}
+
 }  // namespace
