@@ -962,18 +962,34 @@ void TFNav::ShowSimpleKeyboard(QWidget* Target) {
   PlaceKeyboards();
 }
 
+namespace {
+ScreenBox BoxOf(const QRect& r) { return {r.left(), r.top(), r.right() + 1, r.bottom() + 1}; }
+
+// Puts a keyboard at its place in the main window's client area, or clear of
+// the window it types into where that place would cover it (the keyboard
+// stands above every window: over the dialog it would hide the very edit and
+// buttons the surveyor must reach).
+void PlaceKeyboard(QWidget* keyboard, QWidget* target, QPoint place) {
+  PanelPlace at{place.x(), place.y()};
+  const QScreen* screen = keyboard->screen();
+  if (target && target->window() != keyboard->parentWidget() && target->window()->isVisible() && screen)
+    at = ClearOfWindow(at, keyboard->width(), keyboard->height(), BoxOf(target->window()->frameGeometry()),
+                       BoxOf(screen->availableGeometry()));
+  keyboard->move(at.left, at.top);
+  keyboard->raise();
+}
+}  // namespace
+
 // The keypad at the bottom right of the client area, the keyboard centred at
 // its bottom.
 void TFNav::PlaceKeyboards() {
   if (NumericKeypad && NumericKeypad->isVisible()) {
     const PanelPlace p = KeypadPlace(width(), height(), NumericKeypad->width(), NumericKeypad->height());
-    NumericKeypad->move(mapToGlobal(QPoint(p.left, p.top)));
-    NumericKeypad->raise();
+    PlaceKeyboard(NumericKeypad, NumericKeypad->TargetControl, mapToGlobal(QPoint(p.left, p.top)));
   }
   if (SimpleKeyboard && SimpleKeyboard->isVisible()) {
     const PanelPlace p = KeyboardPlace(width(), height(), SimpleKeyboard->width(), SimpleKeyboard->height());
-    SimpleKeyboard->move(mapToGlobal(QPoint(p.left, p.top)));
-    SimpleKeyboard->raise();
+    PlaceKeyboard(SimpleKeyboard, SimpleKeyboard->TargetControl, mapToGlobal(QPoint(p.left, p.top)));
   }
 }
 

@@ -39,3 +39,13 @@ PanelPlace KeypadPlace(int clientWidth, int clientHeight, int width, int height)
 PanelPlace KeyboardPlace(int clientWidth, int clientHeight, int width, int height) {
   return {(clientWidth - width) / 2, clientHeight - height - 10};
 }
+
+PanelPlace ClearOfWindow(PanelPlace place, int width, int height, const ScreenBox& window, const ScreenBox& screen) {
+  const bool covers = place.left < window.right && place.left + width > window.left && place.top < window.bottom &&
+                      place.top + height > window.top;
+  if (!covers) return place;
+  constexpr int kGap = 2;
+  if (window.bottom + kGap + height <= screen.bottom) return {place.left, window.bottom + kGap};
+  if (window.top - kGap - height >= screen.top) return {place.left, window.top - kGap - height};
+  return place;
+}

@@ -34,3 +34,17 @@ struct PanelPlace {
 PanelPlace KeypadPlace(int clientWidth, int clientHeight, int width, int height);
 // Letter keyboard: centred at the bottom, 10 pixels above the bottom edge.
 PanelPlace KeyboardPlace(int clientWidth, int clientHeight, int width, int height);
+
+// A rectangle on the screen; right and bottom are the first columns and rows
+// past it.
+struct ScreenBox {
+  int left;
+  int top;
+  int right;
+  int bottom;
+};
+// Where a keyboard of the size, placed at `place` on the screen, leaves the
+// window it types into free: at its place when it covers none of the window;
+// otherwise just below the window, or else just above it, where the screen
+// has room for the whole keyboard; otherwise at its place.
+PanelPlace ClearOfWindow(PanelPlace place, int width, int height, const ScreenBox& window, const ScreenBox& screen);

@@ -384,11 +384,13 @@ TEST_F(FirstStartOnADesktop, EverythingTheSurveyorMustReachIsOnTop) {
     PressKey(run, keypad, keyboard::NumericKeys(), "5");
     Click(Frame(dialog).topLeft() + QPoint(Frame(dialog).width() / 2, 4));  // the dialog's title bar
     PressKey(run, keypad, keyboard::NumericKeys(), "2");
-    // The location on the letter keyboard: its keys at the left, where the
-    // dialog stands beside it.
+    // The location on the letter keyboard, which stands clear of the dialog
+    // (its place in the main window would hide the dialog's lower edits and
+    // buttons).
     Click(edits[5]);
     const XWindow board = WaitForWindow(run, "Keyboard", false);
     ASSERT_TRUE(board.valid());
+    EXPECT_FALSE(board.client.intersects(Frame(dialog))) << "the keyboard covers the dialog";
     for (const char* key : {"Q", "1", "A"}) PressKey(run, board, keyboard::CharacterKeys(), key);
     // Realtime, reached from the location by Tab, accepts what was typed.
     Keys({"Tab", "Tab", "Tab", "Tab", "Tab", "space"});

@@ -955,6 +955,7 @@ TEST_F(MainWindow, OpenLogFolderOpensTheDayFolder) {
 // window of the program that never take the focus from the edit they serve.
 TEST_F(MainWindow, KeypadAndKeyboardAtTheBottomOfTheWindow) {
   Start();
+  Offsets->hide();  // its edits are the targets; shown, the dialog would move a keyboard clear of it (below)
   const auto expectAboveAll = [](QWidget* k) {
     EXPECT_TRUE(k->isWindow());
     EXPECT_EQ(k->parentWidget(), FNav);  // freed with the main window
@@ -992,6 +993,19 @@ TEST_F(MainWindow, KeypadAndKeyboardAtTheBottomOfTheWindow) {
   Settle(FNav);
   EXPECT_EQ(keypad->pos(), FNav->mapToGlobal(QPoint(807, 281)));
   EXPECT_EQ(FNav->SimpleKeyboard->pos(), FNav->mapToGlobal(QPoint(283, 331)));
+
+  // The dialog it types into over its place: the keyboard stands just below
+  // the dialog where the screen has room, the keypad beside it stays.
+  Offsets->show();
+  Offsets->move(FNav->mapToGlobal(QPoint(40, 60)));
+  Settle(Offsets);
+  const QRect dialog = Offsets->frameGeometry();
+  ASSERT_TRUE(dialog.intersects(QRect(FNav->mapToGlobal(QPoint(283, 331)), QSize(420, 200))));
+  ASSERT_LE(dialog.bottom() + 3 + 200, FNav->screen()->availableGeometry().bottom() + 1);
+  FNav->ShowSimpleKeyboard(Offsets->Surveyor);
+  FNav->ShowNumericKeypad(Offsets->SV);
+  EXPECT_EQ(FNav->SimpleKeyboard->pos(), QPoint(FNav->mapToGlobal(QPoint(283, 0)).x(), dialog.bottom() + 3));
+  EXPECT_EQ(keypad->pos(), FNav->mapToGlobal(QPoint(807, 281)));
 }
 
 TEST_F(MainWindow, CompactModeInAndOutThroughBtHide) {

@@ -47,4 +47,26 @@ TEST(KeyboardPlaces, BottomRightAndBottomCentre) {
   EXPECT_EQ(KeyboardPlace(301, 400, 420, 200).left, -59);
 }
 
+TEST(KeyboardPlaces, ClearOfTheWindowTheyTypeIntoWhereTheScreenHasRoom) {
+  const ScreenBox screen{0, 0, 1366, 768};
+  const ScreenBox dialog{40, 117, 437, 460};
+  struct Case {
+    PanelPlace place;
+    ScreenBox window;
+    int left, top;
+  };
+  const Case cases[] = {
+      {{283, 351}, dialog, 283, 462},               // over the dialog's lower part: below it
+      {{807, 351}, dialog, 807, 351},               // beside the dialog: where it was
+      {{283, 200}, {40, 400, 437, 700}, 283, 193},  // no room below: above
+      {{283, 300}, {40, 150, 437, 700}, 283, 300},  // no room either way: where it was
+      {{283, 462}, dialog, 283, 462},               // touching is not covering
+  };
+  for (const Case& c : cases) {
+    const PanelPlace p = ClearOfWindow(c.place, 420, 205, c.window, screen);
+    EXPECT_EQ(p.left, c.left);
+    EXPECT_EQ(p.top, c.top) << c.place.left << "," << c.place.top;
+  }
+}
+
 }  // namespace
