@@ -143,25 +143,36 @@ void TfWaterfal::FormCloseQuery(bool& CanClose) {
   CanClose = true;
 }
 
+// Where the window system can move or resize the window itself (it must, on
+// Wayland), it does, but only once the mouse moves with the button held: a
+// move or resize asked for at the press of a click whose button is up again
+// before the window manager takes the pointer goes on until the next click,
+// the window following the mouse.
 void TfWaterfal::FormMouseDown(Qt::MouseButton Button, int X, int Y) {
   if (Button != Qt::LeftButton) return;
   const EchogramEdge edge = EchogramEdgeAt(X, Y, width(), height());
-  if (edge == EchogramEdge::None) {
-    Dragging = true;
-    DragX = X;
-    DragY = Y;
-    // Where the window system can move the window itself (it must, on
-    // Wayland), it does; elsewhere the mouse moves below do.
-    systemMove_ = windowHandle() && windowHandle()->startSystemMove();
-    return;
-  }
-  releaseMouse();
-  if (windowHandle()) windowHandle()->startSystemResize(QtEdges(edge));
+  Dragging = edge == EchogramEdge::None;
+  pressedEdge_ = edge;
+  systemMove_ = false;
+  DragX = X;
+  DragY = Y;
 }
 
 void TfWaterfal::FormMouseMove(int X, int Y) {
+  const bool moved = X != DragX || Y != DragY;
+  if (pressedEdge_ != EchogramEdge::None) {
+    if (!moved) return;
+    releaseMouse();
+    if (windowHandle()) windowHandle()->startSystemResize(QtEdges(pressedEdge_));
+    pressedEdge_ = EchogramEdge::None;
+    return;
+  }
   if (Dragging) {
-    if (!systemMove_) move(x() + X - DragX, y() + Y - DragY);
+    if (systemMove_) return;
+    // Moved first, so that a move the window system takes over from here
+    // keeps the press point under the cursor.
+    move(x() + X - DragX, y() + Y - DragY);
+    if (moved) systemMove_ = windowHandle() && windowHandle()->startSystemMove();
     return;
   }
   const EchogramEdge edge = EchogramEdgeAt(X, Y, width(), height());
@@ -170,6 +181,7 @@ void TfWaterfal::FormMouseMove(int X, int Y) {
 }
 
 void TfWaterfal::FormMouseUp(Qt::MouseButton Button, int X, int Y) {
+  if (Button == Qt::LeftButton) pressedEdge_ = EchogramEdge::None;
   if (Button != Qt::LeftButton || !Dragging) return;
   Dragging = false;
   systemMove_ = false;
@@ -194,6 +206,11 @@ void TfWaterfal::mousePressEvent(QMouseEvent* event) {
 }
 
 void TfWaterfal::mouseMoveEvent(QMouseEvent* event) {
+  // A press whose release went elsewhere (to the window manager's move) is over.
+  if (!(event->buttons() & Qt::LeftButton)) {
+    Dragging = systemMove_ = false;
+    pressedEdge_ = EchogramEdge::None;
+  }
   const QPoint p = event->position().toPoint();
   FormMouseMove(p.x(), p.y());
 }

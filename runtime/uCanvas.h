@@ -48,6 +48,9 @@ class TfWaterfal : public QWidget {
   void Paint(const EchogramPicture& picture);
   QImage canvas_;
   bool systemMove_ = false;  // the window system moves the window for us
+  // The edge pressed on, whose resize starts when the mouse moves with the
+  // button held.
+  EchogramEdge pressedEdge_ = EchogramEdge::None;
 };
 
 extern TfWaterfal* fWaterfal;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 
 #include "app/color.h"
 #include "app/settingsfile.h"
@@ -105,6 +106,37 @@ TEST(EchogramWindow, MovedFromInsideResizedFromTheEdges) {
   EXPECT_FALSE(w.Dragging);
   EXPECT_EQ(IniFile().ReadInteger("fWaterfal", "Left", -1), w.geometry().left());
   EXPECT_EQ(IniFile().ReadInteger("fWaterfal", "Top", -1), w.geometry().top());
+}
+
+// A click that moves nothing starts no move: the mouse moving afterwards,
+// its button up, leaves the window where it was, also when the release went
+// elsewhere (to the window manager).
+TEST(EchogramWindow, AClickStartsNoMoveAndALostReleaseEndsTheDrag) {
+  TempEnv env;
+  TfWaterfal w;
+  w.show();
+  w.move(300, 200);
+  const QPoint start = w.pos();
+  const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent e(type, QPointF(at), QPointF(w.mapToGlobal(at)), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &e);
+  };
+  send(QEvent::MouseButtonPress, {100, 70}, Qt::LeftButton, Qt::LeftButton);
+  send(QEvent::MouseButtonRelease, {100, 70}, Qt::LeftButton, Qt::NoButton);
+  send(QEvent::MouseMove, {150, 90}, Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(w.pos(), start);
+  EXPECT_FALSE(w.Dragging);
+
+  send(QEvent::MouseButtonPress, {100, 70}, Qt::LeftButton, Qt::LeftButton);  // released elsewhere
+  send(QEvent::MouseMove, {150, 90}, Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(w.pos(), start);
+  EXPECT_FALSE(w.Dragging);
+
+  send(QEvent::MouseButtonPress, {3, 70}, Qt::LeftButton, Qt::LeftButton);  // on the left edge
+  send(QEvent::MouseButtonRelease, {3, 70}, Qt::LeftButton, Qt::NoButton);
+  send(QEvent::MouseMove, {40, 70}, Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(w.pos(), start);
+  EXPECT_EQ(w.size(), QSize(388, 147));
 }
 
 TEST(EchogramWindow, CursorShowsTheEdgeUnderTheMouse) {
