@@ -109,6 +109,16 @@ class WindowManagerE2E : public ::testing::Test {
       return Output("xprop", {"-display", display, "-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
     }));
   }
+  // The size of a window's client area on the screen.
+  QSize ClientSizeOf(const QString& window) {
+    const QString info = Output("xwininfo", {"-display", display, "-id", window});
+    const auto w = QRegularExpression("\\n\\s*Width:\\s+(\\d+)").match(info);
+    const auto h = QRegularExpression("\\n\\s*Height:\\s+(\\d+)").match(info);
+    return {w.captured(1).toInt(), h.captured(1).toInt()};
+  }
+  // Lets the program take in what the window manager did (a moment, as a
+  // surveyor closes a program no sooner than that after its start).
+  static void Settle(ProgramRunner& run) { run.WaitFor([] { return false; }, 500); }
   // Where the main window's client area stands on the screen.
   QPoint ClientPlace(const QString& window) {
     const QString info = Output("xwininfo", {"-display", display, "-id", window});
@@ -137,6 +147,7 @@ TEST_F(WindowManagerE2E, AWindowManagerStartedAfterTheProgramChangesNoStoredPlac
   const int left = e[0].trimmed().toInt(), right = e[1].trimmed().toInt(), top = e[2].trimmed().toInt(),
             bottom = e[3].trimmed().toInt();
   ASSERT_GT(top, 0) << "openbox gave the window no title bar";
+  Settle(run);
   run.Stop();
 
   // The stored frame is the window's client area with the frame around it,
@@ -150,6 +161,9 @@ TEST_F(WindowManagerE2E, AWindowManagerStartedAfterTheProgramChangesNoStoredPlac
   for (int start = 0; start < 2; ++start) {
     ASSERT_TRUE(run.Start(x));
     ASSERT_TRUE(run.WaitFor([&] { return !(window = MainWindowId()).isEmpty() && !FrameExtents(window).isEmpty(); }));
+    // Framed at the start, the window is given its size within the frame.
+    run.WaitFor([&] { return ClientSizeOf(window) == QSize(987, 541); });
+    Settle(run);
     run.Stop();
     const QRect next = StoredPlacement(run.SettingsFile(), "FNav");
     EXPECT_EQ(next.size(), first.size()) << "start " << start + 2;
