@@ -1108,7 +1108,7 @@ TEST_F(SurveyRoadPorts, EverySoundingStandsWhereItWasMeasured) {
   };
   const auto none = [] {};
   const auto tick = [this] { Tick(); };
-  const auto restart = [this] {
+  const auto restart = [] {
     FNav->RealtimeClick();  // stop
     FNav->RealtimeClick();  // and start again, 532 m further north
     ASSERT_TRUE(FNav->ZGPS1->Active && FNav->ZSENSOR->Active);
