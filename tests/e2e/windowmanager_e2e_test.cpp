@@ -5,15 +5,18 @@
 // same size at every start.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QThread>
 #include <xcb/xcb.h>
 #include <algorithm>
 #include <cstdlib>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 #include <string>
@@ -67,13 +70,34 @@ class WindowManagerE2E : public ::testing::Test {
   }
 
   // A new X server with a screen of the size given, without a window manager.
+  // One whose display takes no client is started again: a server that ended
+  // a moment before on the same display may still be taking its socket away.
   void StartServer(const QString& size) {
-    openbox.Stop();
-    xvfb.Stop();
-    // The server picks a free display and tells its number.
-    xvfb.process.start("Xvfb", {"-displayfd", "1", "-screen", "0", size + "x24", "-nolisten", "tcp"});
-    ASSERT_TRUE(xvfb.process.waitForReadyRead(10000)) << "Xvfb did not start";
-    display = ":" + QString::fromLatin1(xvfb.process.readLine()).trimmed();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      openbox.Stop();
+      xvfb.Stop();
+      // The server picks a free display and tells its number.
+      xvfb.process.start("Xvfb", {"-displayfd", "1", "-screen", "0", size + "x24", "-nolisten", "tcp"});
+      ASSERT_TRUE(xvfb.process.waitForReadyRead(10000)) << "Xvfb did not start";
+      display = ":" + QString::fromLatin1(xvfb.process.readLine()).trimmed();
+      if (Within(5000, [&] { return Answers({"-display", display, "-root", "_NET_SUPPORTED"}); })) return;
+    }
+    FAIL() << "no X server took clients";
+  }
+  // An X tool run on the display ends without error.
+  static bool Answers(const QStringList& xpropArgs) {
+    QProcess p;
+    p.start("xprop", xpropArgs);
+    return p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+  }
+  static bool Within(int ms, const std::function<bool()>& cond) {
+    QElapsedTimer t;
+    t.start();
+    for (;;) {
+      if (cond()) return true;
+      if (t.elapsed() > ms) return false;
+      QThread::msleep(100);
+    }
   }
 
   // The main window's X window, once mapped.
@@ -100,14 +124,22 @@ class WindowManagerE2E : public ::testing::Test {
     return x;
   }
   // The window manager runs, with its environment on the display.
+  // A window manager that ended at its start (its display lost for a moment)
+  // is started again.
   void StartWindowManager(ProgramRunner& run) {
     QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
     e.insert("DISPLAY", display);
     openbox.process.setProcessEnvironment(e);
-    openbox.process.start("openbox", {});
-    ASSERT_TRUE(run.WaitFor([&] {
-      return Output("xprop", {"-display", display, "-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
-    }));
+    bool running = false;
+    for (int attempt = 0; attempt < 3 && !running; ++attempt) {
+      openbox.Stop();
+      openbox.process.start("openbox", {});
+      running = run.WaitFor([&] {
+        return openbox.process.state() == QProcess::NotRunning ||
+               Output("xprop", {"-display", display, "-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
+      }) && openbox.process.state() != QProcess::NotRunning;
+    }
+    ASSERT_TRUE(running) << "openbox did not start";
   }
   // The size of a window's client area on the screen.
   QSize ClientSizeOf(const QString& window) {
