@@ -31,6 +31,7 @@
 #include <memory>
 #include <random>
 
+#include "bench/childrun.h"
 #include "canvas/QuarixCanvas.h"
 #include "canvas/qpaintercanvas.h"
 
@@ -376,23 +377,7 @@ int main(int argc, char** argv) {
   std::vector<int> scenes = {1, 2, 4};
   if (const char* d = std::getenv("CANVAS_BENCH_DAYS")) scenes = {std::atoi(d)};
   for (int days : scenes) {
-    int fds[2];
-    if (pipe(fds) != 0) return 1;
-    std::fflush(stdout);
-    const pid_t pid = fork();
-    if (pid == 0) {
-      close(fds[0]);
-      const int rc = RunScene(days, argc, argv, fds[1]);
-      std::fflush(stdout);
-      _exit(rc);
-    }
-    close(fds[1]);
-    std::string text;
-    char buf[4096];
-    for (ssize_t k; (k = read(fds[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<std::size_t>(k));
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    const std::string text = RunInChild([&](int out) { return RunScene(days, argc, argv, out); });
     std::size_t pos = 0;
     while (pos < text.size()) {
       const std::size_t end = text.find('\n', pos);

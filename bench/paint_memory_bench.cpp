@@ -33,11 +33,13 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "bench/childrun.h"
 #include "canvas/QuarixCanvas.h"
 #include "drawingfiles/dxfimport.h"
 #include "drawingfiles/qvtfile.h"
@@ -272,12 +274,7 @@ int main(int argc, char** argv) {
   const char* only = std::getenv("PAINT_BENCH_ONLY");
   for (const Case& k : Cases()) {
     if (only && std::string(k.name).find(only) == std::string::npos) continue;
-    int fds[2];
-    if (pipe(fds) != 0) return 1;
-    std::fflush(stdout);
-    const pid_t pid = fork();
-    if (pid == 0) {
-      close(fds[0]);
+    const std::string out = RunInChild([&](int fd) {
       const rlimit cap{kMemoryCap, kMemoryCap};
       setrlimit(RLIMIT_AS, &cap);
       alarm(kCaseSeconds);
@@ -290,17 +287,13 @@ int main(int argc, char** argv) {
         const Result& r = results.front();
         const double v[7] = {static_cast<double>(r.fileBytes), static_cast<double>(r.counted),
                              static_cast<double>(r.peak), r.ms[0], r.ms[1], r.ms[2], 0};
-        if (write(fds[1], v, sizeof v) != static_cast<ssize_t>(sizeof v)) _exit(1);
+        if (write(fd, v, sizeof v) != static_cast<ssize_t>(sizeof v)) return 1;
       }
-      _exit(0);
-    }
-    close(fds[1]);
+      return 0;
+    });
     double v[7] = {};
-    const ssize_t got = read(fds[0], v, sizeof v);
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (got != static_cast<ssize_t>(sizeof v)) {
+    if (out.size() == sizeof v) std::memcpy(v, out.data(), sizeof v);
+    if (out.size() != sizeof v) {
       ok = false;
       std::printf("%-48s the paint failed within %llu GB of address space and %u s  MISSED\n", k.name,
                   static_cast<unsigned long long>(kMemoryCap >> 30), kCaseSeconds);
