@@ -321,11 +321,11 @@ void TNTRIPWorkerThread::SendGGA() {
   if (n < sentence.size()) {
     if (ggaFailures_.Failed() && !StopRequested) {
       const std::string line = std::string("GGA report not sent: ") + std::strerror(errno);
-      Client->RunOnMainThread([c = Client, line] { c->Log(line); });
+      Client->PostToMainThread([c = Client, line] { c->Log(line); });
     }
   } else if (ggaFailures_.Succeeded()) {
     const std::string line = "GGA reports are sent again (" + std::to_string(ggaFailures_.Amount()) + " not sent)";
-    Client->RunOnMainThread([c = Client, line] { c->Log(line); });
+    Client->PostToMainThread([c = Client, line] { c->Log(line); });
   }
 }
 
@@ -355,11 +355,12 @@ void TNTRIPWorkerThread::Execute() {
     std::lock_guard<std::mutex> lock(socketMutex_);
     socket_ = s;
   }
-  timeval timeout{30, 0};  // also bounds the connect
+  constexpr int kTimeoutSeconds = 30;  // a receive, a send, the connect
+  timeval timeout{kTimeoutSeconds, 0};
   ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
   ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-  if (StopRequested ||
-      platform::ConnectCarryingOn(s, reinterpret_cast<sockaddr*>(&address), sizeof address, 30000) != 0) {
+  if (StopRequested || platform::ConnectCarryingOn(s, reinterpret_cast<sockaddr*>(&address), sizeof address,
+                                                   kTimeoutSeconds * 1000) != 0) {
     CloseSocket();
     if (!StopRequested) ReportStatus(4, "Failed to connect to " + host_);
     return;
@@ -370,7 +371,7 @@ void TNTRIPWorkerThread::Execute() {
       !StopRequested) {
     // The answer's receive below tells the connection closed.
     const std::string line = std::string("Request not sent: ") + std::strerror(errno);
-    Client->RunOnMainThread([c = Client, line] { c->Log(line); });
+    Client->PostToMainThread([c = Client, line] { c->Log(line); });
   }
 
   auto lastGGA = Clock::now();

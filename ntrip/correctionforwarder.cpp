@@ -114,18 +114,19 @@ void CorrectionForwarder::DropOld(Clock::time_point now) {
   // The first unit, once started, is finished: the next one is the oldest
   // that can go.
   const std::size_t first = frontStarted_ ? 1 : 0;
-  std::size_t offset = first == 1 ? units_.front().length : 0;
-  while (units_.size() > first) {
-    const Unit unit = units_[first];
+  const std::size_t offset = first == 1 ? units_.front().length : 0;
+  std::size_t last = first;  // the units that go are [first, last), one run of the queue
+  for (; last < units_.size(); ++last) {
+    const Unit& unit = units_[last];
     const bool old = now - unit.arrived > hold;
-    if (!old && queue_.size() <= kMaxWaitingBytes) break;
-    queue_.erase(offset, unit.length);
-    parsed_ -= unit.length;
-    units_.erase(units_.begin() + long(first));
+    if (!old && queue_.size() - bytes <= kMaxWaitingBytes) break;
     bytes += unit.length;
     if (unit.frame) ++frames;
   }
   if (bytes == 0) return;
+  queue_.erase(offset, bytes);
+  parsed_ -= bytes;
+  units_.erase(units_.begin() + long(first), units_.begin() + long(last));
   if (drops_.Failed(bytes, frames) && report_) report_({true, drops_.Amount(), drops_.Items()});
 }
 

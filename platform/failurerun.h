@@ -29,7 +29,6 @@ class FailureRun {
   }
   // Forgets a run without telling its end (the work was given up).
   void Reset() { failing_ = false; amount_ = items_ = 0; }
-  bool Failing() const { return failing_; }
   uint64_t Amount() const { return amount_; }
   uint64_t Items() const { return items_; }
 

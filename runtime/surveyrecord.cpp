@@ -91,7 +91,7 @@ struct AppendFile {
   bool Put(const std::string& text) { return AppendWhole(fd, ToTextMode(text)); }
   // Closes; false when something did not reach the file.
   bool Close() {
-    const bool ok = ::close(fd) == 0;
+    const bool ok = ::close(fd) == 0 || errno == EINTR;  // an interrupted close has closed
     fd = -1;
     return ok;
   }
