@@ -241,6 +241,8 @@ void KeepFramePosition(QWidget* w) {
 void PlaceFrame(QWidget* window, QPoint at, QSize frame, bool withSize) {
   window->move(at);
   for (QObject* old : window->findChildren<QObject*>(FrameSizeKeeper::kName, Qt::FindDirectChildrenOnly)) delete old;
+  // A window the window manager never frames has nothing to wait for.
+  if (window->windowFlags() & (Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint)) return;
   new FrameSizeKeeper(window, at, frame, withSize && FrameMargins(window).isNull());
 }
 
@@ -360,8 +362,15 @@ void RestoreFormPlacement(QWidget* window, bool withSize) {
     height = ini.ReadInteger(section, "Height", -1);
     window->resize(ClientSize({width, height}, FrameMargins(window), window->size()));
   }
-  const QPoint place = DefaultPlace(window);  // with the window's size as restored
-  const QPoint at(ini.ReadInteger(section, "Left", place.x()), ini.ReadInteger(section, "Top", place.y()));
+  // The default place (worked out from the map's place on the screen) only
+  // where nothing usable is stored.
+  constexpr int kNone = std::numeric_limits<int>::min();
+  QPoint at(ini.ReadInteger(section, "Left", kNone), ini.ReadInteger(section, "Top", kNone));
+  if (at.x() == kNone || at.y() == kNone) {
+    const QPoint place = DefaultPlace(window);  // with the window's size as restored
+    if (at.x() == kNone) at.rx() = place.x();
+    if (at.y() == kNone) at.ry() = place.y();
+  }
   PlaceFrame(window, OnScreen(at), {width, height}, withSize);
 }
 
