@@ -7,13 +7,10 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <sstream>
 
 #include "app/formats.h"
 #include "app/helpers.h"
 #include "app/textfile.h"
-#include "app/textlines.h"
-#include "app/utf8.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 
@@ -106,9 +103,8 @@ bool IniFile::Load() {
   if (!ReadWholeFile(fileName_, bytes, kMaxSettingsFileBytes)) return errno == ENOENT;
   // Editors on other systems put a byte-order mark in front of the first
   // section's name; it is not part of the name.
-  std::istringstream in(bytes.substr(ByteOrderMarkLength(bytes)));
-  std::string raw, current;
-  while (textlines::GetLine(in, raw)) {
+  std::string current;
+  for (const std::string& raw : SplitTextLines(bytes)) {
     Line line;
     line.text = raw;
     const std::string t = TrimBlanks(raw);
@@ -123,7 +119,7 @@ bool IniFile::Load() {
     line.section = current;
     lines_.push_back(std::move(line));
   }
-  return !in.bad();
+  return true;
 }
 
 bool IniFile::UpdateFile() {

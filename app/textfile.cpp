@@ -342,7 +342,8 @@ FileReadBuffer::pos_type FileReadBuffer::seekoff(off_type off, std::ios_base::se
   off_t target;
   if (dir == std::ios_base::beg) target = off;
   else if (dir == std::ios_base::cur) target = here + off;
-  else target = ::lseek(fd_, 0, SEEK_END) + off;
+  else if (const off_t size = ::lseek(fd_, 0, SEEK_END); size >= 0) target = size + off;
+  else return pos_type(off_type(-1));
   if (target < 0 || ::lseek(fd_, target, SEEK_SET) < 0) return pos_type(off_type(-1));
   setg(buffer_, buffer_, buffer_);
   return pos_type(target);

@@ -9,7 +9,6 @@
 #include "app/textfile.h"
 #include "canvas/canvasmodel.h"
 #include "drawingfiles/qvtfile.h"
-#include "platform/interrupted.h"
 #include "platform/clock.h"
 
 int TQuarixCanvasModel::CadSave(const std::string& FileName, int) { return qvt::SaveDrawingFile(*this, FileName, true); }

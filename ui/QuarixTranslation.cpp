@@ -10,7 +10,6 @@
 
 #include "app/textfile.h"
 #include "app/textlines.h"
-#include "app/utf8.h"
 #include "platform/paths.h"
 #include "ui/translationjson.h"
 
@@ -157,7 +156,7 @@ void TQuarixTranslation::LogMissingKey(const std::string& key) const {
     return;  // never replace what we cannot read
   // A key stands in the log as one line, or as several when it holds line
   // breaks itself; either way it is found again and written only once.
-  const std::vector<std::string> lines = textlines::Split(std::string_view(text).substr(ByteOrderMarkLength(text)));
+  const std::vector<std::string> lines = SplitTextLines(text);
   const std::vector<std::string> keyLines = key.empty() ? std::vector<std::string>{""} : textlines::Split(key + "\n");
   if (std::search(lines.begin(), lines.end(), keyLines.begin(), keyLines.end()) != lines.end()) return;
   std::string out;
