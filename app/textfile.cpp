@@ -30,8 +30,23 @@ std::string ToTextMode(const std::string& text) {
   return out;
 }
 
+int OpenFileToAppend(const std::string& fileName) {
+  // Opened without waiting: a FIFO at the name cannot hold the program.
+  const int fd = ::open(fileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (fd < 0) return -1;
+  struct stat st {};
+  const int err = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
+  if (err != 0) {
+    ::close(fd);
+    errno = err;
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
 bool AppendTextFile(const std::string& fileName, const std::string& text) {
-  const int fd = ::open(fileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  const int fd = OpenFileToAppend(fileName);
   if (fd < 0) return false;
   const bool ok = AppendWhole(fd, ToTextMode(text));
   // An interrupted close has still closed the file (Linux): not a failure.

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+// Opens a file for appending (created when missing) without ever waiting;
+// -1 with errno when it cannot be opened or is no regular file (a FIFO, a
+// device): a log or record is never written into one.
+int OpenFileToAppend(const std::string& fileName);
 // Appends text (with "\n" stored as "\r\n") to the file, creating it when
 // missing. False when the file could not be opened or written.
 bool AppendTextFile(const std::string& fileName, const std::string& text);

@@ -241,7 +241,7 @@ void TQuarixSerialGPS::HandleLine(const std::string& line, bool cutShort) {
 
 void TQuarixSerialGPS::OpenRawLog() {
   CloseRawLog();
-  RawLogFd = ::open(LogFileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  RawLogFd = OpenFileToAppend(LogFileName);
 }
 
 void TQuarixSerialGPS::CloseRawLog() {

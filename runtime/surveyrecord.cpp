@@ -78,7 +78,7 @@ namespace {
 struct AppendFile {
   int fd = -1;
   explicit AppendFile(const std::string& name)
-      : fd(::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666)) {}
+      : fd(OpenFileToAppend(name)) {}
   ~AppendFile() {
     if (fd >= 0) ::close(fd);
   }

@@ -240,6 +240,24 @@ TEST(WriteFileAtomically, NeverReplacesAFifoNorWhatALinkPointsAt) {
   EXPECT_EQ(Entries(env.Home()), "fifo, link");
 }
 
+// A log or record named like a FIFO is not written, and nothing waits for a
+// reader, whether one is there or not.
+TEST(AppendTextFile, NeverWaitsOnAFifoNorWritesIntoOne) {
+  TempEnv env;
+  const std::string fifo = env.Home() + "fifo", file = env.Home() + "log";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(AppendTextFile(fifo, "entry\n"));  // no reader
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  EXPECT_FALSE(AppendTextFile(fifo, "entry\n"));  // a reader
+  EXPECT_EQ(errno, EINVAL);
+  char byte;
+  EXPECT_LE(::read(reader, &byte, 1), 0);
+  ::close(reader);
+  EXPECT_TRUE(AppendTextFile(file, "entry\n"));
+  EXPECT_EQ(env.ReadFile(file), "entry\r\n");
+}
+
 // A descriptor of OpenFileToRead read as a stream, from the start again as
 // a reader that passes over the file several times does.
 TEST(FileReadBuffer, ReadsAndSeeksLikeAFileStream) {
