@@ -1,5 +1,7 @@
 #include "devices/nmea.h"
 
+#include <algorithm>
+
 #include "app/formats.h"
 
 namespace nmea {
@@ -153,7 +155,10 @@ bool IsSentence(const std::string& line, const char* type) { return SentenceType
 
 bool IsWholeSentence(const std::string& line, const char* type) {
   const std::string t = SentenceType(line);
-  return t == type && BodyFields(line).size() >= WholeFieldCount(t);
+  if (t != type) return false;
+  // Its fields counted by their commas, before the checksum, without splitting.
+  const auto body = line.begin() + long(std::min(line.find('*'), line.size()));
+  return std::size_t(std::count(line.begin(), body, ',')) + 1 >= WholeFieldCount(t);
 }
 
 Changes DecodeSentence(const std::string& line, NavValues& values) {

@@ -428,7 +428,10 @@ void TfrmNTRIPSettings::LogBaseStationEvent(const std::string& stationText) {
   std::vector<std::string> lines;
   std::string bytes;
   if (platform::FileExists(file)) {
-    if (!ReadWholeFile(file, bytes)) return;
+    if (!ReadWholeFile(file, bytes)) {  // never written over, and told as a write that failed
+      NoteEventLogWrite(false, file);
+      return;
+    }
     lines = SplitTextLines(bytes);
   }
   lines.push_back("Auto Event:\t" + now.toString("yyyy-MM-dd hhmmss").toStdString() + "000" +

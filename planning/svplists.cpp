@@ -4,6 +4,7 @@
 
 #include "app/helpers.h"
 #include "app/textfile.h"
+#include "app/textlines.h"
 #include "platform/paths.h"
 
 namespace svp {
@@ -29,11 +30,10 @@ std::string JoinListText(const std::vector<std::string>& lines) {
 }
 
 bool ProbeFileLines(const std::string& bytes, std::vector<std::string>& lines, std::string* why) {
-  // Counted before the lines are made.
-  const std::size_t breaks =
-      static_cast<std::size_t>(std::count_if(bytes.begin(), bytes.end(), [](char c) { return c == '\n' || c == '\r'; }));
+  // Line ends counted before the lines are made (CR LF counts two).
+  const auto breaks = static_cast<std::size_t>(std::count_if(bytes.begin(), bytes.end(), textlines::IsLineEnd));
   std::vector<std::string> cut;
-  if (breaks <= 2 * kMaxProbeFileLines) cut = SplitTextLines(bytes);  // CR LF counts two
+  if (breaks <= 2 * kMaxProbeFileLines) cut = SplitTextLines(bytes);
   if (breaks > 2 * kMaxProbeFileLines || cut.size() > kMaxProbeFileLines) {
     if (why) *why = "it holds more than the " + std::to_string(kMaxProbeFileLines) + " lines such a file may hold";
     return false;
