@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -80,6 +81,17 @@ constexpr long kMaxFlattenedPoints = 1L << 19;
 inline bool OutsideView(int minX, int minY, int maxX, int maxY, int w, int h, int margin) {
   return maxX < -margin || maxY < -margin || minX > w + margin || minY > h + margin;
 }
+// The same for the box of some points (a segment's ends, a curve's controls).
+inline bool OutsideView(std::initializer_list<TPixelPoint> ps, int w, int h, int margin) {
+  int x0 = ps.begin()->x, x1 = x0, y0 = ps.begin()->y, y1 = y0;
+  for (const TPixelPoint& p : ps) {
+    x0 = std::min(x0, p.x), x1 = std::max(x1, p.x);
+    y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
+  }
+  return OutsideView(x0, y0, x1, y1, w, h, margin);
+}
+// What a pen of the width reaches beyond a line, with a pixel to spare.
+inline int PenReach(int penWidth) { return std::max(penWidth, 1) + 2; }
 
 // Points handed on in runs of at most kMaxRunPoints: a full run is handed on
 // and the next one starts at its last point; End hands on what is held (two

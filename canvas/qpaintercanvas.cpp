@@ -169,14 +169,12 @@ void TQPainterCanvas::Line(int x1, int y1, int x2, int y2) {
 void TQPainterCanvas::StrokeSegments(const TPixelPoint* points, int count, bool closed) {
   ApplyPen();
   painter_.setBrush(Qt::NoBrush);
-  const int margin = std::max(Pen.Width, 1) + 2;
+  const int margin = PenReach(Pen.Width);
   const int segments = closed ? count : count - 1;
   for (int i = 0; i < segments; ++i) {
     const TPixelPoint& a = points[i];
     const TPixelPoint& b = points[(i + 1) % count];
-    if (OutsideView(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y), width_, height_,
-                    margin))
-      continue;
+    if (OutsideView({a, b}, width_, height_, margin)) continue;
     painter_.drawLine(a.x, a.y, b.x, b.y);
   }
   painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -217,13 +215,11 @@ void TQPainterCanvas::Polygon(const TPixelPoint* points, int count) {
 // per kCurveStepPixels pixels of its control polygon, at most
 // kMaxCurveSteps, and past the paint's kMaxFlattenedPoints only its chord.
 void TQPainterCanvas::PolyBezier(const TPixelPoint* points, int count) {
-  const int margin = std::max(Pen.Width, 1) + 2;
+  const int margin = PenReach(Pen.Width);
   TPixelRun run([this](const TPixelPoint* p, int k) { Polyline(p, k); }, static_cast<std::size_t>(count));
   for (int i = 0; i + 3 < count; i += 3) {
     const TPixelPoint* c = points + i;
-    const int x0 = std::min({c[0].x, c[1].x, c[2].x, c[3].x}), x1 = std::max({c[0].x, c[1].x, c[2].x, c[3].x});
-    const int y0 = std::min({c[0].y, c[1].y, c[2].y, c[3].y}), y1 = std::max({c[0].y, c[1].y, c[2].y, c[3].y});
-    if (OutsideView(x0, y0, x1, y1, width_, height_, margin)) {
+    if (OutsideView({c[0], c[1], c[2], c[3]}, width_, height_, margin)) {
       run.End();
       continue;
     }

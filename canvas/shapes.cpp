@@ -643,15 +643,8 @@ void TQPolyline::Draw(TCanvas* Canvas, double Left, double Right, double Top, do
   auto pixel = [&](std::size_t i) { return TPixelPoint{m.X(Points[i].x), m.Y(Points[i].y)}; };
   // What the pen reaches beyond a line: segments whose box lies farther out
   // than this are left out, and a long line goes in runs (TPixelRun).
-  const int margin = std::max(PenWidth, 1) + 2;
-  auto outside = [&](std::initializer_list<TPixelPoint> ps) {
-    int x0 = ps.begin()->x, x1 = x0, y0 = ps.begin()->y, y1 = y0;
-    for (const TPixelPoint& p : ps) {
-      x0 = std::min(x0, p.x), x1 = std::max(x1, p.x);
-      y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
-    }
-    return OutsideView(x0, y0, x1, y1, PixelWidth, PixelHeight, margin);
-  };
+  const int margin = PenReach(PenWidth);
+  auto outside = [&](std::initializer_list<TPixelPoint> ps) { return OutsideView(ps, PixelWidth, PixelHeight, margin); };
 
   if (ShapeType == stSpline) {
     // Catmull-Rom through the vertices, one cubic Bezier per segment; the
@@ -706,8 +699,7 @@ void TQPolyline::Draw(TCanvas* Canvas, double Left, double Right, double Top, do
     TPixelPoint a = pixel(0);
     for (std::size_t i = 1; i < n; ++i) {
       const TPixelPoint b = pixel(i);
-      if (OutsideView(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y), PixelWidth,
-                      PixelHeight, margin)) {
+      if (outside({a, b})) {
         run.End();
       } else {
         if (run.Empty()) run.Add(a);
